@@ -1,0 +1,37 @@
+#include "platform/webengine_setup.h"
+
+#include <QByteArray>
+
+#include <unistd.h>
+
+void prepareWebEngineEnvironment()
+{
+    if (geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", QByteArray("1"));
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")
+        && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", QByteArray("offscreen"));
+}
+
+std::vector<std::string> webEngineArguments(int argc, char **argv,
+                                            const std::vector<std::string> &extraFlags)
+{
+    std::vector<std::string> args(argv, argv + argc);
+    bool marker = false;
+    for (const std::string &a : args)
+        marker = marker || a == "--webEngineArgs";
+    if (!marker)
+        args.emplace_back("--webEngineArgs");
+    // Without it Chromium keeps calling outside hosts in the background.
+    args.emplace_back("--disable-background-networking");
+    args.insert(args.end(), extraFlags.begin(), extraFlags.end());
+    return args;
+}
+
+std::vector<std::string> webEngineTestArguments(const char *argv0, int port)
+{
+    char *argv[] = {const_cast<char *>(argv0)};
+    return webEngineArguments(1, argv,
+                              {"--disable-gpu",
+                               "--host-resolver-rules=MAP *.zorvane.com 127.0.0.1:" + std::to_string(port)});
+}

@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Sets up a fresh Debian 12 machine, builds, and runs every test (offscreen).
+# Extra arguments go to ctest, e.g. ./test.sh -L web
+set -euo pipefail
+cd "$(dirname "$0")"
+./scripts/setup-debian.sh
+./scripts/build.sh
+export QT_QPA_PLATFORM=offscreen
+[[ $(id -u) -eq 0 ]] && export QTWEBENGINE_DISABLE_SANDBOX=1
+unset QTWEBENGINE_CHROMIUM_FLAGS
+ctest --test-dir build --output-on-failure "$@"

@@ -1,0 +1,89 @@
+#include "collection/marketplace.h"
+#include "collection/status_log.h"
+#include "collection/text_helpers.h"
+
+#include <QRegularExpression>
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+struct CleanCase
+{
+    const char *name;
+    QString input;
+    QString expected;
+};
+
+class CleanNameTest : public ::testing::TestWithParam<CleanCase> {};
+
+TEST_P(CleanNameTest, RemovesInOrder)
+{
+    EXPECT_EQ(CleanName(GetParam().input), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CleanNameTest,
+    ::testing::Values(
+        CleanCase{"prefix_and_separators", QStringLiteral("Pick:My item - red/blue"), QStringLiteral("Myitemredblue")},
+        CleanCase{"three_points", QStringLiteral("a...b"), QStringLiteral("ab")},
+        CleanCase{"two_points_stay", QStringLiteral("a..b"), QStringLiteral("a..b")},
+        CleanCase{"lower_case_pick_stays", QStringLiteral("pick"), QStringLiteral("pick")},
+        CleanCase{"dash_joins_pick", QStringLiteral("P-ick up"), QStringLiteral("up")},
+        // The quote goes last, so it cannot join "Pi" and "ck" into a removable word.
+        CleanCase{"quote_removed_last", QStringLiteral("Pi\"ck"), QStringLiteral("Pick")},
+        CleanCase{"all_forbidden", QStringLiteral("\\|*?<>\":"), QString()},
+        CleanCase{"full_width_kept", QStringLiteral("女装：连衣裙，红色"), QStringLiteral("女装：连衣裙，红色")}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(ClearCollection, EmptiesAnyList)
+{
+    QStringList empty;
+    ClearCollection(empty);
+    EXPECT_TRUE(empty.isEmpty());
+    QList<int> numbers{1, 2, 3};
+    ClearCollection(numbers);
+    EXPECT_TRUE(numbers.isEmpty());
+}
+
+TEST(FindTabPos, ReturnsLastMatchOrZero)
+{
+    const QList<qint16> tabs{3, 5, 3};
+    EXPECT_EQ(FindTabPos(tabs, 3), 3);
+    EXPECT_EQ(FindTabPos(tabs, 5), 2);
+    EXPECT_EQ(FindTabPos(tabs, 7), 0);
+    EXPECT_EQ(FindTabPos({}, 0), 0);
+}
+
+TEST(StatusLog, PrependsStampedLinesAndIgnoresEmpty)
+{
+    StatusLog log;
+    QSignalSpy added(&log, &StatusLog::lineAdded);
+    log.AddMesg(QString());
+    EXPECT_TRUE(log.text().isEmpty());
+    EXPECT_EQ(added.count(), 0);
+
+    log.AddMesg(QStringLiteral("A"));
+    log.AddMesg(QStringLiteral("B"));
+    const QStringList lines = log.text().split(QStringLiteral("\r\n"));
+    ASSERT_EQ(lines.size(), 3); // two lines, each ending in CR LF
+    EXPECT_TRUE(lines[2].isEmpty());
+    const QRegularExpression stamped(QStringLiteral("^\\d{4}/\\d{1,2}/\\d{1,2} \\d{1,2}:\\d{2}:\\d{2} (.*)$"));
+    EXPECT_EQ(stamped.match(lines[0]).captured(1), QStringLiteral("B"));
+    EXPECT_EQ(stamped.match(lines[1]).captured(1), QStringLiteral("A"));
+    ASSERT_EQ(added.count(), 2);
+    EXPECT_EQ(added.at(0).at(0).toString(), lines[1]);
+}
+
+TEST(StatusLog, TimeFormIsTheGeneralDateAndTime)
+{
+    EXPECT_EQ(formatLogTime(QDateTime(QDate(2026, 12, 6), QTime(11, 23, 32))),
+              QStringLiteral("2026/12/6 11:23:32"));
+    EXPECT_EQ(formatLogTime(QDateTime(QDate(2027, 1, 9), QTime(8, 5, 0))),
+              QStringLiteral("2027/1/9 8:05:00"));
+}
+
+TEST(Marketplace, ItemLinkPatternEscapesTheHost)
+{
+    Marketplace m;
+    EXPECT_EQ(m.itemLinkPattern(), QStringLiteral("http://detail\\.zorvane\\.com/offer/\\d+?\\.html"));
+}

@@ -1,0 +1,115 @@
+#include "fixture_server.h"
+
+#include <httplib.h>
+
+#include <chrono>
+
+FixtureServer::FixtureServer()
+    : m_server(std::make_unique<httplib::Server>())
+{
+    m_server->Get(".*", [this](const httplib::Request &request, httplib::Response &response) {
+        std::string host = request.get_header_value("Host");
+        if (const auto colon = host.find(':'); colon != std::string::npos)
+            host.resize(colon);
+        const Response r = answer(host, request.target);
+        response.status = r.status;
+        if (!r.location.isEmpty())
+            response.set_header("Location", r.location.toStdString());
+        response.set_content(std::string(r.body.constData(), size_t(r.body.size())),
+                             r.contentType.toStdString());
+    });
+    m_port = m_server->bind_to_any_port("127.0.0.1");
+    m_thread = std::thread([this] { m_server->listen_after_bind(); });
+    // The socket listens from bind on; early connections wait in its backlog.
+}
+
+FixtureServer::~FixtureServer()
+{
+    releaseStalls();
+    m_server->stop();
+    m_thread.join();
+}
+
+QString FixtureServer::base() const
+{
+    return QStringLiteral("http://127.0.0.1:%1").arg(m_port);
+}
+
+void FixtureServer::route(const QString &target, const Response &response)
+{
+    route(target, [response](const std::string &, const std::string &) { return response; });
+}
+
+void FixtureServer::route(const QString &target, Handler handler)
+{
+    std::lock_guard lock(m_mutex);
+    m_routes[target.toStdString()] = std::move(handler);
+}
+
+void FixtureServer::clear()
+{
+    std::lock_guard lock(m_mutex);
+    m_routes.clear();
+    m_hits.clear();
+}
+
+int FixtureServer::hits(const QString &target) const
+{
+    std::lock_guard lock(m_mutex);
+    const auto it = m_hits.find(target.toStdString());
+    return it == m_hits.end() ? 0 : it->second;
+}
+
+void FixtureServer::releaseStalls()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_stallsReleased = true;
+    }
+    m_stallReleased.notify_all();
+}
+
+FixtureServer::Response FixtureServer::answer(const std::string &host, const std::string &target)
+{
+    Handler handler;
+    {
+        std::lock_guard lock(m_mutex);
+        ++m_hits[target];
+        auto it = m_routes.find(host + target);
+        if (it == m_routes.end())
+            it = m_routes.find(target);
+        if (it == m_routes.end())
+            return status(404, "<html><body>404 Not Found</body></html>");
+        handler = it->second;
+    }
+    Response r = handler(host, target);
+    if (r.stall) {
+        // Held until the test releases it; bounded so a forgotten release cannot hang the run.
+        std::unique_lock lock(m_mutex);
+        m_stallReleased.wait_for(lock, std::chrono::seconds(60), [this] { return m_stallsReleased; });
+    }
+    return r;
+}
+
+FixtureServer::Response FixtureServer::page(const QString &html)
+{
+    Response r;
+    r.body = html.toUtf8();
+    return r;
+}
+
+FixtureServer::Response FixtureServer::bytes(const QByteArray &body, const QByteArray &contentType)
+{
+    Response r;
+    r.body = body;
+    r.contentType = contentType;
+    return r;
+}
+
+FixtureServer::Response FixtureServer::status(int code, const QByteArray &body)
+{
+    Response r;
+    r.status = code;
+    r.body = body;
+    return r;
+}

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <condition_variable>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+namespace httplib { class Server; }
+
+// A local web server for tests: 127.0.0.1, a port the OS chose, answering from
+// a table of routes that tests fill at any time. Requests are served on the
+// server's own threads; the table is guarded.
+class FixtureServer
+{
+public:
+    struct Response
+    {
+        int status = 200;
+        QByteArray contentType = "text/html; charset=utf-8";
+        QByteArray body;
+        QByteArray location;   // for redirects
+        bool stall = false;    // hold the answer until releaseStalls() or shutdown
+    };
+    using Handler = std::function<Response(const std::string &host, const std::string &target)>;
+
+    FixtureServer();
+    ~FixtureServer();
+    FixtureServer(const FixtureServer &) = delete;
+    FixtureServer &operator=(const FixtureServer &) = delete;
+
+    int port() const { return m_port; }
+    // "http://127.0.0.1:PORT"
+    QString base() const;
+
+    // A route is a request target (path and query, as sent) and, optionally, a
+    // host name in front of it: "shop.zorvane.com/page/x.htm". A route with a
+    // host wins over one without.
+    void route(const QString &target, const Response &response);
+    void route(const QString &target, Handler handler);
+    void clear();
+
+    // Number of requests seen for a target (any host).
+    int hits(const QString &target) const;
+    void releaseStalls();
+
+    static Response page(const QString &html);
+    static Response bytes(const QByteArray &body, const QByteArray &contentType);
+    static Response status(int code, const QByteArray &body = QByteArray());
+
+private:
+    Response answer(const std::string &host, const std::string &target);
+
+    std::unique_ptr<httplib::Server> m_server;
+    std::thread m_thread;
+    int m_port = 0;
+    mutable std::mutex m_mutex;
+    std::condition_variable m_stallReleased;
+    bool m_stallsReleased = false;
+    std::map<std::string, Handler> m_routes;
+    std::map<std::string, int> m_hits;
+};

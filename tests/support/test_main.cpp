@@ -1,0 +1,53 @@
+// One main for every test binary; ZORVANE_TEST_APP picks the application class:
+// 1 = QCoreApplication, 2 = QGuiApplication, 3 = QApplication with WebEngine.
+#include "fixture_server.h"
+#include "test_app.h"
+
+#if ZORVANE_TEST_APP == 1
+#include <QCoreApplication>
+#elif ZORVANE_TEST_APP == 2
+#include <QGuiApplication>
+#else
+#include <QApplication>
+#endif
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#if ZORVANE_TEST_APP == 3
+#include "platform/webengine_setup.h"
+
+static FixtureServer *g_server = nullptr;
+FixtureServer &sharedServer() { return *g_server; }
+#endif
+
+int main(int argc, char **argv)
+{
+    ::testing::InitGoogleTest(&argc, argv);
+    qputenv("QT_QPA_PLATFORM", QByteArray("offscreen"));
+#if ZORVANE_TEST_APP == 1
+    QCoreApplication app(argc, argv);
+    return RUN_ALL_TESTS();
+#elif ZORVANE_TEST_APP == 2
+    QGuiApplication app(argc, argv);
+    return RUN_ALL_TESTS();
+#else
+    // Chromium reads its flags once, when the first profile starts: the
+    // server's port must be known before the application exists.
+    FixtureServer server;
+    g_server = &server;
+    std::vector<std::string> args = webEngineTestArguments(argv[0], server.port());
+    std::vector<char *> argvWeb;
+    for (std::string &a : args)
+        argvWeb.push_back(a.data());
+    int argcWeb = int(argvWeb.size());
+    argvWeb.push_back(nullptr);
+    prepareWebEngineEnvironment();
+    QApplication app(argcWeb, argvWeb.data());
+    const int rc = RUN_ALL_TESTS();
+    return rc;
+#endif
+}
