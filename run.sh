@@ -5,4 +5,8 @@ set -euo pipefail
 cd "$(dirname "$0")"
 ./scripts/setup-debian.sh
 ./scripts/build.sh
-exec ./build/src/zorvane-picker-batch "$@"
+if [[ -x ./build/src/zorvane-picker-batch ]]; then
+  exec ./build/src/zorvane-picker-batch "$@"
+fi
+echo "程序尚在开发中,已编译的部分:"
+find build/src -maxdepth 1 -type f \( -name '*.a' -o -perm -u+x \) -printf '  %f\n'
