@@ -1,0 +1,63 @@
+#include "download/unique_folder.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
+
+namespace {
+
+QString mkdirFailure(int error)
+{
+    switch (error) {
+    case ENOENT:
+        return QStringLiteral("上级目录不存在");
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("没有写入权限");
+    case EROFS:
+        return QStringLiteral("磁盘为只读");
+    case ENOSPC:
+    case EDQUOT:
+        return QStringLiteral("磁盘空间不足");
+    case ENAMETOOLONG:
+        return QStringLiteral("路径过长");
+    case ENOTDIR:
+        return QStringLiteral("路径中有同名文件");
+    default:
+        return QString::fromLocal8Bit(std::strerror(error));
+    }
+}
+
+} // namespace
+
+QString MakeUniqueFolder(const QString &wanted, int start, QString *errorText)
+{
+    QString candidate = wanted;
+    int n = start;
+    while (QFileInfo::exists(candidate)) {
+        ++n;
+        candidate = wanted + QString::number(n);
+    }
+    // mkdir(2) directly: QDir::mkdir does not say why it failed.
+    if (::mkdir(QFile::encodeName(candidate).constData(), 0777) != 0) {
+        if (errorText)
+            *errorText = mkdirFailure(errno);
+        return QString();
+    }
+    return candidate;
+}
+
+QString fitFolderName(const QString &name)
+{
+    constexpr qsizetype limit = 255 - 10; // room for an appended number
+    QString fitted = name;
+    while (QFile::encodeName(fitted).size() > limit) {
+        fitted.chop(1);
+        if (!fitted.isEmpty() && fitted.back().isHighSurrogate())
+            fitted.chop(1);
+    }
+    return fitted;
+}

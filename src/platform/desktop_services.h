@@ -1,0 +1,24 @@
+#pragma once
+
+#include "platform/desktop.h"
+
+class QWidget;
+
+// The desktop's own folder dialog, modal over the owner window.
+class DialogFolderPicker : public FolderPicker
+{
+public:
+    explicit DialogFolderPicker(QWidget *owner = nullptr) : m_owner(owner) {}
+    QString BrowseForFolder(const QString &title, const QString &initialFolder) override;
+
+private:
+    QWidget *m_owner;
+};
+
+// QDesktopServices: the user's file manager and web browser, never a shell command line.
+class DesktopOpener : public Opener
+{
+public:
+    bool openFolder(const QString &path) override;
+    bool openAddress(const QString &address) override;
+};

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QNetworkAccessManager>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+#include <QNetworkReply>
+class QSaveFile;
+
+struct FetchResult
+{
+    bool ok = false;         // the file now holds the whole body of a 2xx answer
+    int httpStatus = 0;      // 0 when no answer came
+    qint64 bytes = 0;
+    QString error;           // why it failed, for diagnostics
+};
+
+// Fetches one address into one file, one transfer at a time, over one
+// connection-reusing QNetworkAccessManager. The body goes to a temporary file
+// that is renamed into place only when it arrived whole with a 2xx status: a
+// broken, refused, oversized or timed-out transfer leaves no file at all.
+class HttpFetcher : public QObject
+{
+    Q_OBJECT
+public:
+    struct Limits
+    {
+        int transferTimeoutMs = 30000;       // without a byte for this long, the transfer ends
+        qint64 maxBytes = 64 * 1024 * 1024;  // no single picture is bigger
+        int maxRedirects = 10;
+    };
+
+    explicit HttpFetcher(QObject *parent = nullptr);
+    HttpFetcher(const Limits &limits, QObject *parent = nullptr);
+    ~HttpFetcher() override;
+
+    // done is called once, from the event loop, unless the fetcher is destroyed first.
+    // A call while a transfer runs fails at once: callers fetch one after another.
+    void FetchToFile(const QString &address, const QString &filePath,
+                     std::function<void(const FetchResult &)> done);
+    bool isBusy() const { return m_reply != nullptr; }
+
+private:
+    void onReadyRead();
+    void onFinished();
+    void complete(const FetchResult &result);
+
+    Limits m_limits;
+    QNetworkAccessManager m_network;
+    QPointer<QNetworkReply> m_reply;
+    std::unique_ptr<QSaveFile> m_file;
+    std::function<void(const FetchResult &)> m_done;
+    qint64 m_written = 0;
+    QString m_writeError;
+};
