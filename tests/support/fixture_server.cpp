@@ -20,7 +20,9 @@ FixtureServer::FixtureServer()
     });
     m_port = m_server->bind_to_any_port("127.0.0.1");
     m_thread = std::thread([this] { m_server->listen_after_bind(); });
-    // The socket listens from bind on; early connections wait in its backlog.
+    // stop() before the accept loop runs would be missed and join() would hang.
+    while (!m_server->is_running())
+        std::this_thread::yield();
 }
 
 FixtureServer::~FixtureServer()

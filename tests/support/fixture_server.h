@@ -47,6 +47,7 @@ public:
 
     // Number of requests seen for a target (any host).
     int hits(const QString &target) const;
+    // Answers every held request; later stalled routes no longer stall.
     void releaseStalls();
 
     static Response page(const QString &html);

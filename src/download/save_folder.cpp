@@ -1,0 +1,42 @@
+#include "download/save_folder.h"
+
+#include "collection/status_log.h"
+#include "platform/desktop.h"
+#include "shell/settings.h"
+
+#include <QDir>
+
+SaveFolder::SaveFolder(Settings &settings, StatusLog &log, FolderPicker &picker, Opener &opener)
+    : m_settings(settings)
+    , m_log(log)
+    , m_picker(picker)
+    , m_opener(opener)
+{
+}
+
+void SaveFolder::ChooseSaveFolder()
+{
+    // The chooser opens on the working folder, not on the stored one.
+    const QString folder = m_picker.BrowseForFolder(QStringLiteral("请选择保存目录"), QDir::currentPath());
+    if (folder.isEmpty()) {
+        m_log.AddMesg(QStringLiteral("保存目录设置失败,原因:未选择正确目录!"));
+        return;
+    }
+    QString error;
+    if (!m_settings.SaveConfigValue(QStringLiteral("PicOutPutPath"), folder, &error)) {
+        m_log.AddMesg(QStringLiteral("保存目录设置失败,原因:配置文件无法写入,") + error);
+        return;
+    }
+    m_log.AddMesg(QStringLiteral("设置采集图片保存至:") + folder);
+}
+
+void SaveFolder::OpenSavePathCmd_Click()
+{
+    const QString folder = m_settings.LoadConfigValue(QStringLiteral("PicOutPutPath"));
+    if (folder.isEmpty()) {
+        m_log.AddMesg(QStringLiteral("打开失败,原因:未设定保存目录,请选设定"));
+        return;
+    }
+    m_opener.openFolder(folder);
+    m_log.AddMesg(QStringLiteral("打开采集保存目录:") + folder);
+}

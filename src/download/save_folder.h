@@ -1,0 +1,24 @@
+#pragma once
+
+class FolderPicker;
+class Opener;
+class Settings;
+class StatusLog;
+
+// The output folder of the item download: chosen by the user, kept in
+// config.ini under PicOutPutPath, and shown in the file manager on request.
+class SaveFolder
+{
+public:
+    SaveFolder(Settings &settings, StatusLog &log, FolderPicker &picker, Opener &opener);
+
+    void SetSavePathCmd_Click() { ChooseSaveFolder(); }
+    void OpenSavePathCmd_Click();
+    void ChooseSaveFolder();
+
+private:
+    Settings &m_settings;
+    StatusLog &m_log;
+    FolderPicker &m_picker;
+    Opener &m_opener;
+};
