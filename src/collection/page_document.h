@@ -45,6 +45,7 @@ public:
     using QObject::QObject;
 
     // Starts loading; loadEnded follows, at the latest after the load time-out.
+    // A Navigate before the previous one ended replaces it: only the last ends.
     virtual void Navigate(const QString &address) = 0;
     // ReadyState 4: nothing is loading.
     virtual bool isLoaded() const = 0;

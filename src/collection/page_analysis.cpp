@@ -1,0 +1,132 @@
+#include "collection/page_analysis.h"
+
+#include <QSet>
+
+namespace {
+
+// The marketplace's JSON gallery entry, "original":"http…, is this long
+// before the address starts.
+constexpr qsizetype OriginalPrefixLength = 12;
+// src=" in front of an address.
+constexpr qsizetype SrcPrefixLength = 5;
+
+// Patterns behave as the marketplace's rules were written for: case ignored,
+// "." stopping at a line feed, every match taken left to right.
+QRegularExpression rule(const QString &pattern)
+{
+    QRegularExpression re(pattern, QRegularExpression::CaseInsensitiveOption);
+    re.optimize();
+    return re;
+}
+
+QStringList allMatches(const QRegularExpression &re, const QString &text)
+{
+    QStringList found;
+    QRegularExpressionMatchIterator it = re.globalMatch(text);
+    while (it.hasNext())
+        found.append(it.next().captured(0));
+    return found;
+}
+
+QString upToBackslash(const QString &text)
+{
+    const qsizetype cut = text.indexOf(QLatin1Char('\\'));
+    return cut < 0 ? text : text.left(cut);
+}
+
+} // namespace
+
+PageAnalyser::PageAnalyser(const Marketplace &marketplace, ItemRecordTable &records, ShopLinks &shopLinks)
+    : m_records(records)
+    , m_shopLinks(shopLinks)
+    , m_detailPattern(rule(QStringLiteral(R"re(("original":"http:|"original":"https:)//.*?(\.jpg|\.bmp|\.gif|\.png))re")))
+    , m_plainPattern(rule(QStringLiteral(R"re((http:|https:)//.*?(\.jpg|\.bmp|\.gif|\.png))re")))
+    , m_srcPattern(rule(QStringLiteral(R"re((src="http:|https:)//.*?(\.jpg|\.bmp|\.gif|\.png))re")))
+    , m_itemLinkPattern(rule(marketplace.itemLinkPattern()))
+{
+}
+
+bool PageAnalyser::AnalysePage(const PageSnapshot &page, int mainMode, int slot, bool checkOnly)
+{
+    bool foundMain = false;
+    bool foundDesc = false;
+    for (const PageBlock &block : page.blocks) {
+        if (block.id == u"mod-detail") {
+            if (checkOnly)
+                foundMain = true;
+            else
+                PickMainImages(block.innerHtml, mainMode, slot);
+        } else if (block.id == u"desc-lazyload-container") {
+            if (checkOnly)
+                foundDesc = true;
+            else
+                PickDescImages(block.innerHtml, slot);
+        } else if (block.id == u"wp-all-offer-tab") {
+            PickShopItemLinks(block.innerHtml);
+            return true;
+        }
+    }
+    if (checkOnly)
+        return foundMain && foundDesc;
+    m_shopLinks.ShopPageEnd = true;
+    return false;
+}
+
+void PageAnalyser::PickMainImages(const QString &markup, int mainMode, int slot)
+{
+    QStringList &list = m_records.record(slot).MainImgList;
+    const QRegularExpression &pattern = mainMode == 1 ? m_detailPattern : m_plainPattern;
+    for (const QString &match : allMatches(pattern, markup)) {
+        const QString address = upToBackslash(match);
+        list.append(mainMode == 1 ? address.mid(OriginalPrefixLength) : address);
+    }
+    RemoveDuplicates(list);
+}
+
+void PageAnalyser::PickDescImages(const QString &markup, int slot)
+{
+    QStringList &list = m_records.record(slot).DescImgList;
+    for (const QString &match : allMatches(m_plainPattern, markup))
+        list.append(DescImageAddress(match));
+}
+
+QString PageAnalyser::DescImageAddress(const QString &matchText) const
+{
+    const QString text = upToBackslash(matchText);
+    // Only the first two matches matter: "two or more" picks the first.
+    QRegularExpressionMatchIterator it = m_srcPattern.globalMatch(text);
+    if (!it.hasNext())
+        return text;
+    const QString first = it.next().captured(0);
+    return it.hasNext() ? first.mid(SrcPrefixLength) : text;
+}
+
+void PageAnalyser::PickShopItemLinks(const QString &markup)
+{
+    const QStringList links = allMatches(m_itemLinkPattern, markup);
+    if (links.size() <= 1) {
+        m_shopLinks.ShopPageEnd = true;
+        return;
+    }
+    for (qsizetype i = 0; i < links.size(); i += 2)
+        m_shopLinks.ShopItemLinks.append(links.at(i));
+}
+
+void RemoveDuplicates(QStringList &list)
+{
+    if (list.size() < 2)
+        return;
+    // Same result as comparing every pair, without the quadratic walk on long lists.
+    QSet<QString> seen;
+    seen.reserve(list.size());
+    qsizetype kept = 0;
+    for (qsizetype i = 0; i < list.size(); ++i) {
+        if (seen.contains(list.at(i)))
+            continue;
+        seen.insert(list.at(i));
+        if (kept != i)
+            list[kept] = list.at(i);
+        ++kept;
+    }
+    list.resize(kept);
+}

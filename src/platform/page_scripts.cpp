@@ -1,0 +1,115 @@
+#include "platform/page_scripts.h"
+
+#include "collection/page_document.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+
+namespace PageScripts {
+
+QString serialiser()
+{
+    return QStringLiteral(R"JS(
+function serialiseChildren(root) {
+  function set(names) {
+    var s = Object.create(null);
+    names.split(' ').forEach(function (n) { s[n] = true; });
+    return s;
+  }
+  var VOID = set('AREA BASE BASEFONT BGSOUND BR COL EMBED FRAME HR IMG INPUT KEYGEN LINK META PARAM SOURCE TRACK WBR');
+  var RAW = set('SCRIPT STYLE XMP IFRAME NOEMBED NOFRAMES PLAINTEXT NOSCRIPT');
+  var BREAK = set('TD TH TABLE CAPTION COLGROUP THEAD TBODY TFOOT TR DIV P UL OL LI DL DT DD ' +
+                  'H1 H2 H3 H4 H5 H6 ADDRESS ARTICLE ASIDE BLOCKQUOTE CENTER DIR FIELDSET FIGCAPTION FIGURE ' +
+                  'FOOTER FORM HEADER HGROUP HR MAIN MENU NAV PRE SECTION');
+  var SIMPLE = /^[A-Za-z0-9_.\-]+$/;
+  var out = [];
+
+  function tagOf(el) { return el.tagName.toUpperCase(); }
+  function escapeText(t) { return t.replace(/&/g, '&amp;').replace(/</g, '&lt;').replace(/>/g, '&gt;'); }
+  function openTag(el, tag) {
+    var s = BREAK[tag] ? '\r\n<' + tag : '<' + tag;
+    for (var i = 0; i < el.attributes.length; ++i) {
+      var a = el.attributes[i];
+      s += ' ' + a.name + '=' + (SIMPLE.test(a.value) ? a.value : '"' + a.value + '"');
+    }
+    return s + '>';
+  }
+  function leaf(node) {
+    switch (node.nodeType) {
+    case 3:
+    case 4:
+      var p = node.parentNode;
+      out.push(p && p.nodeType === 1 && RAW[tagOf(p)] ? node.data : escapeText(node.data));
+      break;
+    case 8:
+      out.push('<!--' + node.data + '-->');
+      break;
+    }
+  }
+  // Iterative walk: deeply nested pages must not exhaust the stack.
+  function walk(top) {
+    var node = top.firstChild;
+    while (node) {
+      if (node.nodeType === 1) {
+        var tag = tagOf(node);
+        out.push(openTag(node, tag));
+        if (tag === 'TEMPLATE') {
+          walk(node.content);
+        } else if (!VOID[tag] && node.firstChild) {
+          node = node.firstChild;
+          continue;
+        }
+        if (!VOID[tag])
+          out.push('</' + tag + '>');
+      } else {
+        leaf(node);
+      }
+      while (!node.nextSibling) {
+        node = node.parentNode;
+        if (!node || node === top)
+          return;
+        out.push('</' + tagOf(node) + '>');
+      }
+      node = node.nextSibling;
+    }
+  }
+  walk(root);
+  return out.join('');
+}
+)JS");
+}
+
+QString snapshot()
+{
+    const QString ids = QString::fromUtf8(
+        QJsonDocument(QJsonArray::fromStringList(analysedBlockIds())).toJson(QJsonDocument::Compact));
+    return QStringLiteral("(function () {\n") + serialiser() + QStringLiteral("var wanted = ") + ids
+        + QStringLiteral(R"JS(;
+var blocks = [];
+var divs = document.getElementsByTagName('div');
+for (var i = 0; i < divs.length; ++i) {
+  if (wanted.indexOf(divs[i].id) >= 0)
+    blocks.push({id: divs[i].id, html: serialiseChildren(divs[i])});
+}
+var titles = document.getElementsByTagName('title');
+return {
+  url: location.href,
+  hasTitle: titles.length > 0,
+  title: titles.length > 0 ? titles[0].innerText : '',
+  scrollHeight: document.body ? document.body.scrollHeight : 0,
+  blocks: blocks
+};
+})())JS");
+}
+
+QString scrollHeight()
+{
+    return QStringLiteral("document.body ? document.body.scrollHeight : 0");
+}
+
+QString scrollBy(int x, int y)
+{
+    return QStringLiteral("window.scrollBy(%1, %2); undefined").arg(x).arg(y);
+}
+
+} // namespace PageScripts

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+// The JavaScript the program runs in its pages, one builder per query. Each
+// returns the script text; callers run it in the application world (isolated
+// from the page's own scripts) and read the answer in a callback.
+namespace PageScripts {
+
+// One object: {url, hasTitle, title, scrollHeight, blocks: [{id, html}]},
+// blocks being the divs whose id the analysis looks for, in document order,
+// with their content in the legacy serialised form (see serialiser()).
+QString snapshot();
+
+// document.body.scrollHeight, 0 without a body.
+QString scrollHeight();
+
+// Scrolls the window by x, y pixels; answers nothing.
+QString scrollBy(int x, int y);
+
+// Defines serialiseChildren(node): the node's content with upper-case tag
+// names, attribute values unquoted when simple and otherwise quoted as they
+// are (inner quotes not escaped), text escaped only for & < >, and a CR LF
+// before every table cell and block element. The extraction patterns were
+// written for this form; Chromium's innerHTML quotes and escapes differently.
+QString serialiser();
+
+} // namespace PageScripts

@@ -1,0 +1,160 @@
+#include "platform/webengine_page_document.h"
+
+#include "platform/collector_page.h"
+#include "platform/page_scripts.h"
+
+#include <QWebEngineLoadingInfo>
+#include <QWebEngineScript>
+#include <QWebEngineView>
+
+namespace {
+
+PageSnapshot snapshotFrom(const QVariant &result)
+{
+    PageSnapshot snapshot;
+    if (result.typeId() != QMetaType::QVariantMap)
+        return snapshot;
+    const QVariantMap map = result.toMap();
+    snapshot.valid = true;
+    snapshot.url = map.value(QStringLiteral("url")).toString();
+    snapshot.hasTitle = map.value(QStringLiteral("hasTitle")).toBool();
+    snapshot.title = map.value(QStringLiteral("title")).toString();
+    snapshot.scrollHeight = map.value(QStringLiteral("scrollHeight")).toDouble();
+    const QVariantList blocks = map.value(QStringLiteral("blocks")).toList();
+    for (const QVariant &block : blocks) {
+        const QVariantMap b = block.toMap();
+        snapshot.blocks.append({b.value(QStringLiteral("id")).toString(), b.value(QStringLiteral("html")).toString()});
+    }
+    return snapshot;
+}
+
+} // namespace
+
+WebEnginePageDocument::WebEnginePageDocument(int loadTimeoutMs, QWebEngineView *view, QObject *parent)
+    : PageDocument(parent)
+    , m_view(view)
+    , m_ownsView(view == nullptr)
+{
+    if (!m_view)
+        m_view = new QWebEngineView;
+    // The view's child, so that it goes with the view whoever deletes it.
+    m_page = new CollectorPage(m_view);
+    m_view->setPage(m_page);
+    connect(m_page, &QWebEnginePage::loadingChanged, this, &WebEnginePageDocument::onLoadingChanged);
+    m_loadTimer.setSingleShot(true);
+    m_loadTimer.setInterval(loadTimeoutMs);
+    connect(&m_loadTimer, &QTimer::timeout, this, &WebEnginePageDocument::onLoadTimeout);
+}
+
+WebEnginePageDocument::~WebEnginePageDocument()
+{
+    // Nothing the view says while it goes down reaches the caller.
+    if (m_page)
+        disconnect(m_page, nullptr, this, nullptr);
+    m_queries.clear();
+    if (m_ownsView)
+        delete m_view.data();
+}
+
+QWebEngineView *WebEnginePageDocument::view() const
+{
+    return m_view;
+}
+
+void WebEnginePageDocument::Navigate(const QString &address)
+{
+    // A load still running merges with the new one, which then reports no
+    // start of its own. After an idle page, the end of the previous load may
+    // still be queued: only an end after the new load's start counts.
+    m_awaitingStart = !m_page || !m_page->isLoading();
+    m_navigating = true;
+    m_loadTimer.start();
+    if (m_page)
+        m_page->load(QUrl::fromUserInput(address));
+}
+
+void WebEnginePageDocument::onLoadingChanged(const QWebEngineLoadingInfo &info)
+{
+    if (!m_navigating)
+        return;
+    if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus) {
+        m_awaitingStart = false;
+        return;
+    }
+    if (m_awaitingStart)
+        return;
+    finishNavigation(info.status() == QWebEngineLoadingInfo::LoadSucceededStatus, false);
+}
+
+void WebEnginePageDocument::onLoadTimeout()
+{
+    if (m_navigating)
+        finishNavigation(false, true);
+}
+
+void WebEnginePageDocument::finishNavigation(bool ok, bool timedOut)
+{
+    m_navigating = false;
+    m_awaitingStart = false;
+    m_loadTimer.stop();
+    emit loadEnded(ok, timedOut);
+}
+
+bool WebEnginePageDocument::isLoaded() const
+{
+    return !m_navigating && m_page && !m_page->isLoading();
+}
+
+QString WebEnginePageDocument::LocationURL() const
+{
+    return m_view ? m_view->url().toString() : QString();
+}
+
+QString WebEnginePageDocument::LocationName() const
+{
+    return m_page ? m_page->title() : QString();
+}
+
+void WebEnginePageDocument::setSilent(bool silent)
+{
+    if (m_page)
+        m_page->setSilent(silent);
+}
+
+void WebEnginePageDocument::readSnapshot(std::function<void(const PageSnapshot &)> done)
+{
+    static const QString script = PageScripts::snapshot();
+    runQuery(script, [done = std::move(done)](const QVariant &result) { done(snapshotFrom(result)); });
+}
+
+void WebEnginePageDocument::readScrollHeight(std::function<void(double)> done)
+{
+    runQuery(PageScripts::scrollHeight(), [done = std::move(done)](const QVariant &result) { done(result.toDouble()); });
+}
+
+void WebEnginePageDocument::scrollBy(int x, int y)
+{
+    if (m_page)
+        m_page->runJavaScript(PageScripts::scrollBy(x, y), QWebEngineScript::ApplicationWorld);
+}
+
+void WebEnginePageDocument::runQuery(const QString &script, Answer answer)
+{
+    const quint64 id = m_nextQuery++;
+    m_queries.insert(id, std::move(answer));
+    QTimer::singleShot(m_page ? m_queryTimeoutMs : 0, this, [this, id] { answerQuery(id, QVariant()); });
+    if (!m_page)
+        return;
+    QPointer<WebEnginePageDocument> self(this);
+    m_page->runJavaScript(script, QWebEngineScript::ApplicationWorld, [self, id](const QVariant &result) {
+        if (self)
+            self->answerQuery(id, result);
+    });
+}
+
+void WebEnginePageDocument::answerQuery(quint64 id, const QVariant &result)
+{
+    const Answer answer = m_queries.take(id);
+    if (answer)
+        answer(result);
+}
