@@ -1,0 +1,34 @@
+#include "shell/program_core.h"
+
+#include <QDir>
+
+ProgramCore::ProgramCore(const Options &options, QObject *parent)
+    : QObject(parent)
+    , m_options(options)
+    , m_settings(options.programFolder)
+    , m_listFile(m_lists, m_log, QDir(options.programFolder).filePath(QStringLiteral("listdata.txt")))
+    , m_search(m_lists.AlreadyDownedList(), m_log)
+    , m_analyser(options.marketplace, m_records, m_shopLinks)
+    , m_view(options.pageLoadTimeoutMs)
+    , m_fetcher(options.fetchLimits)
+    , m_download({m_records, m_lists, m_listFile, m_search, m_settings, m_log, m_fetcher, m_probe})
+    , m_net(options.marketplace.checkHost)
+    , m_batch({m_view, m_analyser, m_records, m_lists, m_listFile, m_download, m_net, m_log}, options.intervals)
+    , m_shop({m_view, m_analyser, m_shopLinks, m_lists, m_batch, m_log})
+{
+    // Nobody sits in front of the collector's view to answer a page's alert.
+    m_view.setSilent(true);
+}
+
+ProgramCore::~ProgramCore() = default;
+
+void ProgramCore::loadLists()
+{
+    m_listFile.LoadLists();
+}
+
+void ProgramCore::shutDown()
+{
+    m_batch.requeueInterruptedItem();
+    m_listFile.SaveLists();
+}

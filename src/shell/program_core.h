@@ -1,0 +1,76 @@
+#pragma once
+
+#include "collection/batch_cycle.h"
+#include "collection/item_record.h"
+#include "collection/marketplace.h"
+#include "collection/page_analysis.h"
+#include "collection/status_log.h"
+#include "download/item_download.h"
+#include "lists/downloaded_search.h"
+#include "lists/list_file.h"
+#include "lists/list_store.h"
+#include "platform/http_fetcher.h"
+#include "platform/image_reader_probe.h"
+#include "platform/net_check.h"
+#include "platform/webengine_page_document.h"
+#include "shell/settings.h"
+#include "shop/shop_discovery.h"
+
+#include <QObject>
+#include <QString>
+
+// Owns the program's state and wires its parts: the models, the collector's
+// browser view, the item download, the batch cycle and shop discovery. The
+// window and the headless runner are both views of one ProgramCore.
+class ProgramCore : public QObject
+{
+    Q_OBJECT
+public:
+    struct Options
+    {
+        QString programFolder;
+        Marketplace marketplace;
+        BatchCycle::Intervals intervals;
+        int pageLoadTimeoutMs = 60000;
+        HttpFetcher::Limits fetchLimits;
+    };
+
+    explicit ProgramCore(const Options &options, QObject *parent = nullptr);
+    ~ProgramCore() override;
+
+    QString programFolder() const { return m_options.programFolder; }
+    StatusLog &log() { return m_log; }
+    Settings &settings() { return m_settings; }
+    ListStore &lists() { return m_lists; }
+    ListFile &listFile() { return m_listFile; }
+    DownloadedSearch &search() { return m_search; }
+    ItemRecordTable &records() { return m_records; }
+    ShopLinks &shopLinks() { return m_shopLinks; }
+    WebEnginePageDocument &collectorView() { return m_view; }
+    BatchCycle &batch() { return m_batch; }
+    ShopDiscovery &shop() { return m_shop; }
+
+    // The list-keeping steps of start-up and shutdown: the lists are loaded;
+    // at the end an item under way goes back to the top of the pending list
+    // and the lists are saved.
+    void loadLists();
+    void shutDown();
+
+private:
+    Options m_options;
+    StatusLog m_log;
+    Settings m_settings;
+    ListStore m_lists;
+    ListFile m_listFile;
+    DownloadedSearch m_search;
+    ItemRecordTable m_records;
+    ShopLinks m_shopLinks;
+    PageAnalyser m_analyser;
+    WebEnginePageDocument m_view;
+    HttpFetcher m_fetcher;
+    ImageReaderProbe m_probe;
+    ItemDownload m_download;
+    NetCheck m_net;
+    BatchCycle m_batch;
+    ShopDiscovery m_shop;
+};

@@ -1,0 +1,165 @@
+#include "shop/shop_discovery.h"
+
+#include "collection/batch_cycle.h"
+#include "collection/item_record.h"
+#include "collection/page_analysis.h"
+#include "collection/page_document.h"
+#include "collection/status_log.h"
+#include "collection/text_helpers.h"
+#include "lists/list_store.h"
+
+#include <QPointer>
+#include <QSet>
+
+#include <limits>
+
+QString ShopDiscovery::shopName(const QString &shopAddress)
+{
+    return shopAddress.section(QLatin1Char('.'), 0, 0).remove(QStringLiteral("http://"));
+}
+
+QString ShopDiscovery::pageAddress(const QString &shopAddress, int pageNumber)
+{
+    return shopAddress + QStringLiteral("/page/offerlist.htm?sortType=tradenumdown&pageNum=")
+        + QString::number(pageNumber);
+}
+
+ShopDiscovery::ShopDiscovery(const Services &services, QObject *parent)
+    : QObject(parent)
+    , m_s(services)
+    , m_text(hintText())
+{
+}
+
+void ShopDiscovery::setShopUrlText(const QString &text)
+{
+    m_text = text;
+    emit boxChanged();
+}
+
+void ShopDiscovery::setVisible(bool visible)
+{
+    m_visible = visible;
+    emit boxChanged();
+}
+
+void ShopDiscovery::ASBabyUrlAlaCmd_Click()
+{
+    if (!m_visible) {
+        setVisible(true);
+        return;
+    }
+    setVisible(false);
+    AllShopBabyUrlAla();
+}
+
+void ShopDiscovery::ShopUrlText_KeyPress(int keyCode)
+{
+    if (keyCode != 13)
+        return;
+    if (!m_visible) {
+        setVisible(true);
+        return;
+    }
+    AllShopBabyUrlAla();
+    setVisible(false);
+}
+
+void ShopDiscovery::AllShopBabyUrlAla()
+{
+    const QString address = m_text;
+    setShopUrlText(hintText());
+    // The hint is what the box shows when nothing was typed.
+    if (address.isEmpty() || address == hintText()) {
+        m_s.log.AddMesg(QStringLiteral("请输入店铺URL,回车开始采集"));
+        return;
+    }
+    if (m_running)
+        return;
+    m_running = true;
+    m_address = address;
+    m_name = shopName(address);
+    m_s.shop.ShopPageEnd = false;
+    m_page = 1;
+    m_s.batch.StopPickCmd_Click();
+    ClearCollection(m_s.shop.ShopItemLinks);
+    m_s.log.AddMesg(QStringLiteral("整店宝贝地址分析中...采集暂停片刻..."));
+    takeOverView();
+}
+
+void ShopDiscovery::takeOverView()
+{
+    // The collector's view still holds the item under way: scrolling it away
+    // would spoil that item.
+    if (!m_s.batch.isItemUnderWay()) {
+        loadPage();
+        return;
+    }
+    m_waitConnection = connect(&m_s.batch, &BatchCycle::itemEnded, this, [this] {
+        disconnect(m_waitConnection);
+        loadPage();
+    });
+}
+
+void ShopDiscovery::loadPage()
+{
+    if (m_s.shop.ShopPageEnd || m_page == std::numeric_limits<qint16>::max()) {
+        queueLinks();
+        return;
+    }
+    QPointer<ShopDiscovery> self(this);
+    m_waitConnection = connect(&m_s.view, &PageDocument::loadEnded, this, [self](bool, bool) {
+        disconnect(self->m_waitConnection);
+        self->m_s.view.readSnapshot([self](const PageSnapshot &page) {
+            if (self)
+                self->onPageRead(page);
+        });
+    });
+    m_s.view.Navigate(pageAddress(m_address, m_page));
+}
+
+void ShopDiscovery::onPageRead(const PageSnapshot &page)
+{
+    QStringList &links = m_s.shop.ShopItemLinks;
+    const qsizetype before = links.size();
+    const QSet<QString> known(links.cbegin(), links.cend());
+    m_s.analyser.AnalysePage(page, 0, BatchCycle::Slot, false);
+    bool news = false;
+    for (qsizetype i = before; i < links.size() && !news; ++i)
+        news = !known.contains(links.at(i));
+    if (!news && links.size() > before) {
+        // A page beyond the last may repeat an earlier one: its links are
+        // already queued, and walking on would never end.
+        links.resize(before);
+        m_s.shop.ShopPageEnd = true;
+    }
+    ++m_page;
+    loadPage();
+}
+
+void ShopDiscovery::queueLinks()
+{
+    const QStringList &links = m_s.shop.ShopItemLinks;
+    if (links.isEmpty()) {
+        m_s.log.AddMesg(QStringLiteral("未分析到宝贝地址,原因：店铺地址错误或网络原因或店铺没有宝贝"));
+        end();
+        return;
+    }
+    for (qsizetype k = 0; k < links.size(); ++k) {
+        m_s.lists.readyDownList().append(m_name + QLatin1Char('#') + QString::number(k + 1)
+                                         + QLatin1Char('|') + links.at(k));
+    }
+    QPointer<ShopDiscovery> self(this);
+    m_s.batch.StartPickCmd_Click([self](bool) {
+        if (!self)
+            return;
+        self->m_s.log.AddMesg(QStringLiteral("整店宝贝地址分析完成...恢复采集并开始整店宝贝采集..."));
+        self->end();
+    });
+}
+
+void ShopDiscovery::end()
+{
+    m_running = false;
+    emit finished();
+}

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QMetaObject>
+#include <QObject>
+#include <QString>
+
+class BatchCycle;
+class ListStore;
+class PageAnalyser;
+class PageDocument;
+class StatusLog;
+struct PageSnapshot;
+struct ShopLinks;
+
+// Queues every item of a shop: walks the shop's offer-list pages in the
+// collector's view, gathers the item links and puts them into the pending list
+// under the numbers shop name + "#" + k, pausing the batch cycle meanwhile.
+class ShopDiscovery : public QObject
+{
+    Q_OBJECT
+public:
+    struct Services
+    {
+        PageDocument &view;
+        PageAnalyser &analyser;
+        ShopLinks &shop;
+        ListStore &lists;
+        BatchCycle &batch;
+        StatusLog &log;
+    };
+
+    static QString hintText() { return QStringLiteral("输入店铺地址,回车开始"); }
+    // The part of the address before its first "." without "http://".
+    static QString shopName(const QString &shopAddress);
+    static QString pageAddress(const QString &shopAddress, int pageNumber);
+
+    explicit ShopDiscovery(const Services &services, QObject *parent = nullptr);
+
+    // The shop address box (ShopUrlText) and its button.
+    QString ShopUrlText() const { return m_text; }
+    void setShopUrlText(const QString &text);
+    bool isShopUrlTextVisible() const { return m_visible; }
+    void ASBabyUrlAlaCmd_Click();
+    void ShopUrlText_KeyPress(int keyCode);
+    void ShopUrlText_MouseDown() { setShopUrlText(QString()); }
+
+    void AllShopBabyUrlAla();
+    bool isRunning() const { return m_running; }
+
+signals:
+    void boxChanged();
+    void finished();
+
+private:
+    void takeOverView();
+    void loadPage();
+    void onPageRead(const PageSnapshot &page);
+    void queueLinks();
+    void end();
+    void setVisible(bool visible);
+
+    Services m_s;
+    QString m_text;
+    bool m_visible = false;
+    bool m_running = false;
+    QString m_address;
+    QString m_name;
+    int m_page = 1;
+    QMetaObject::Connection m_waitConnection;
+};

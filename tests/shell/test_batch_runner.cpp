@@ -1,0 +1,134 @@
+#include "fixture_pages.h"
+#include "fixture_server.h"
+#include "test_app.h"
+
+#include "platform/text_file.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+namespace {
+
+QString S(const char16_t *text) { return QString::fromUtf16(text); }
+
+// zorvane-picker-batch on a program folder of its own, its marketplace mapped to the local server.
+class Runner
+{
+public:
+    explicit Runner(const QStringList &arguments)
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.remove(QStringLiteral("QTWEBENGINE_CHROMIUM_FLAGS"));
+        process.setProcessEnvironment(env);
+        QObject::connect(&process, &QProcess::readyReadStandardOutput,
+                         [this] { output += QString::fromLocal8Bit(process.readAllStandardOutput()); });
+        process.start(QStringLiteral(ZORVANE_BATCH_EXE),
+                      arguments
+                          + QStringList{QStringLiteral("--webEngineArgs"),
+                                        QStringLiteral("--host-resolver-rules=MAP *.zorvane.com 127.0.0.1:%1")
+                                            .arg(sharedServer().port())});
+    }
+    ~Runner()
+    {
+        if (process.state() != QProcess::NotRunning) {
+            process.kill();
+            process.waitForFinished();
+        }
+    }
+    bool waitForExit(int timeoutMs = 120000)
+    {
+        QSignalSpy finished(&process, &QProcess::finished);
+        return process.state() == QProcess::NotRunning || finished.wait(timeoutMs);
+    }
+
+    QProcess process;
+    QString output;
+};
+
+class RunnerTest : public ::testing::Test
+{
+protected:
+    RunnerTest()
+    {
+        writeLocalTextFile(QDir(folder.path()).filePath(QStringLiteral("config.ini")),
+                           QStringLiteral("[config]\r\nPicOutPutPath=") + folder.path() + QStringLiteral("\r\n"));
+    }
+    QString listData() const
+    {
+        return readLocalTextFile(QDir(folder.path()).filePath(QStringLiteral("listdata.txt"))).value_or(QString());
+    }
+    QStringList common() const
+    {
+        return {QStringLiteral("--program-folder"), folder.path(), QStringLiteral("--check-host"),
+                QStringLiteral("localhost")};
+    }
+
+    QTemporaryDir folder;
+};
+
+} // namespace
+
+TEST_F(RunnerTest, TerminationPutsTheItemUnderWayBackWithTheMarker)
+{
+    DetailPageSpec spec;
+    spec.title = S(u"被打断的宝贝");
+    spec.height = 30000; // long enough to be scrolling when the signal comes
+    servePage(sharedServer(), detailPageAddress(201), detailPageHtml(spec));
+    writeLocalTextFile(QDir(folder.path()).filePath(QStringLiteral("listdata.txt")),
+                       S(u"<AddUrlText>\r\n\r\n<readyDownList>\r\nR-1|") + detailPageAddress(201)
+                           + S(u"\r\nR-2|") + detailPageAddress(202) + S(u"\r\n<AlreadyDownedList>\r\n"));
+    Runner runner(common());
+    ASSERT_TRUE(waitUntil([&] { return runner.output.contains(S(u"R-1采集中:开始图片URL分析_")); }, 60000))
+        << runner.output.toStdString();
+    ::kill(pid_t(runner.process.processId()), SIGTERM);
+    ASSERT_TRUE(runner.waitForExit());
+    EXPECT_EQ(runner.process.exitCode(), 128 + SIGTERM);
+    EXPECT_EQ(listData(), S(u"<AddUrlText>\r\n\r\n<readyDownList>\r\nR-1|") + detailPageAddress(201)
+                              + S(u"|[上次软件退出未采集完成]\r\nR-2|") + detailPageAddress(202)
+                              + S(u"\r\n<AlreadyDownedList>\r\n"));
+    // Every log line was printed as it came, oldest first.
+    const QStringList lines = runner.output.split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_GE(lines.size(), 3);
+    EXPECT_TRUE(lines.first().endsWith(S(u"启动采集,一旦检测到待下载列表有宝贝,将自行采集下载并启动列表旁的状态闪烁指示灯.")));
+    EXPECT_TRUE(lines.at(1).endsWith(S(u"R-1采集中:加载_") + detailPageAddress(201)));
+}
+
+TEST_F(RunnerTest, ExitsWhenThereIsNothingLeftOrTheStartIsRefused)
+{
+    {
+        Runner runner(common());
+        ASSERT_TRUE(runner.waitForExit());
+        EXPECT_EQ(runner.process.exitCode(), 0);
+        EXPECT_TRUE(listData().startsWith(S(u"<AddUrlText>\r\n")));
+    }
+    {
+        Runner runner({QStringLiteral("--program-folder"), folder.path(), QStringLiteral("--check-host"),
+                       QStringLiteral("no-such-host.invalid")});
+        ASSERT_TRUE(runner.waitForExit());
+        EXPECT_EQ(runner.process.exitCode(), 2);
+        EXPECT_TRUE(runner.output.trimmed().endsWith(S(u"启动采集失败,请检测网络是否连通!")));
+    }
+}
+
+TEST_F(RunnerTest, AddsLinesAndStoresTheSaveFolderLikeTheButtons)
+{
+    const QString out = QDir(folder.path()).filePath(QStringLiteral("pictures"));
+    QDir().mkpath(out);
+    Runner runner(common()
+                  + QStringList{QStringLiteral("--save-folder"), out, QStringLiteral("--add"),
+                                QStringLiteral("http://www.zorvane.com/nothing.html|N-1")});
+    ASSERT_TRUE(runner.waitForExit());
+    EXPECT_EQ(runner.process.exitCode(), 0);
+    EXPECT_TRUE(runner.output.contains(S(u"设置采集图片保存至:") + out));
+    EXPECT_TRUE(runner.output.contains(S(u"添加<N-1|http://www.zorvane.com/nothing.html>到待下载列表")));
+    // Not a detail page: it went back to the input box, and the folder setting stayed.
+    EXPECT_TRUE(listData().startsWith(S(u"<AddUrlText>\r\n\r\nhttp://www.zorvane.com/nothing.html|N-1\r\n")));
+    EXPECT_TRUE(readLocalTextFile(QDir(folder.path()).filePath(QStringLiteral("config.ini")))->contains(out));
+}
