@@ -1,0 +1,95 @@
+#include "collection/status_log.h"
+#include "download/save_folder.h"
+#include "platform/desktop.h"
+#include "shell/settings.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Answers the folder chooser as the user would.
+class AnsweringPicker : public FolderPicker
+{
+public:
+    QString answer;
+    QString askedTitle, askedInitial;
+    QString BrowseForFolder(const QString &title, const QString &initialFolder) override
+    {
+        askedTitle = title;
+        askedInitial = initialFolder;
+        return answer;
+    }
+};
+
+class RecordingOpener : public Opener
+{
+public:
+    QStringList opened;
+    bool openFolder(const QString &path) override
+    {
+        opened << path;
+        return true;
+    }
+    bool openAddress(const QString &address) override
+    {
+        opened << address;
+        return true;
+    }
+};
+
+QString lastMessage(const StatusLog &log)
+{
+    return log.text().section(QStringLiteral("\r\n"), 0, 0).section(u' ', 2);
+}
+
+struct SaveFolderTest : ::testing::Test
+{
+    QTemporaryDir program;
+    Settings settings{program.path()};
+    StatusLog log;
+    AnsweringPicker picker;
+    RecordingOpener opener;
+    SaveFolder saveFolder{settings, log, picker, opener};
+};
+
+} // namespace
+
+TEST_F(SaveFolderTest, ChoosingStoresTheFolderAndCancellingKeepsTheOldOne)
+{
+    picker.answer = QStringLiteral("/data/图片");
+    saveFolder.SetSavePathCmd_Click();
+    EXPECT_EQ(picker.askedTitle, QStringLiteral("请选择保存目录"));
+    // The chooser opens on the working folder, not on the stored one.
+    EXPECT_EQ(picker.askedInitial, QDir::currentPath());
+    EXPECT_EQ(settings.LoadConfigValue(QStringLiteral("PicOutPutPath")), QStringLiteral("/data/图片"));
+    EXPECT_EQ(lastMessage(log), QStringLiteral("设置采集图片保存至:/data/图片"));
+
+    picker.answer.clear();
+    saveFolder.SetSavePathCmd_Click();
+    EXPECT_EQ(settings.LoadConfigValue(QStringLiteral("PicOutPutPath")), QStringLiteral("/data/图片"));
+    EXPECT_EQ(lastMessage(log), QStringLiteral("保存目录设置失败,原因:未选择正确目录!"));
+}
+
+TEST_F(SaveFolderTest, AFolderThatCannotBeStoredIsNotReportedAsSet)
+{
+    Settings unwritable(program.filePath(QStringLiteral("no/such/folder")));
+    SaveFolder broken(unwritable, log, picker, opener);
+    picker.answer = QStringLiteral("/data");
+    broken.ChooseSaveFolder();
+    EXPECT_TRUE(lastMessage(log).startsWith(QStringLiteral("保存目录设置失败,原因:"))) << lastMessage(log).toStdString();
+}
+
+TEST_F(SaveFolderTest, OpeningNeedsAStoredFolder)
+{
+    saveFolder.OpenSavePathCmd_Click();
+    EXPECT_TRUE(opener.opened.isEmpty());
+    EXPECT_EQ(lastMessage(log), QStringLiteral("打开失败,原因:未设定保存目录,请选设定"));
+
+    settings.SaveConfigValue(QStringLiteral("PicOutPutPath"), QStringLiteral("/data/out"));
+    saveFolder.OpenSavePathCmd_Click();
+    EXPECT_EQ(opener.opened, QStringList{QStringLiteral("/data/out")});
+    EXPECT_EQ(lastMessage(log), QStringLiteral("打开采集保存目录:/data/out"));
+}
