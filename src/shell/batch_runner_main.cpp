@@ -112,7 +112,13 @@ int main(int argc, char **argv)
     core.loadLists();
 
     if (parser.isSet(saveOption)) {
-        GivenFolder picker(QDir(parser.value(saveOption)).absolutePath());
+        // A chooser only offers folders that exist; a typed one is made.
+        const QString saveFolder = QDir(parser.value(saveOption)).absolutePath();
+        if (!QDir().mkpath(saveFolder)) {
+            std::fprintf(stderr, "无法创建保存目录: %s\n", saveFolder.toLocal8Bit().constData());
+            return Usage;
+        }
+        GivenFolder picker(saveFolder);
         NoOpener opener;
         SaveFolder(core.settings(), core.log(), picker, opener).ChooseSaveFolder();
     }
