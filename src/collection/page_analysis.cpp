@@ -1,5 +1,7 @@
 #include "collection/page_analysis.h"
 
+#include "collection/page_patterns.h"
+
 #include <QSet>
 
 namespace {
@@ -9,24 +11,6 @@ namespace {
 constexpr qsizetype OriginalPrefixLength = 12;
 // src=" in front of an address.
 constexpr qsizetype SrcPrefixLength = 5;
-
-// Patterns behave as the marketplace's rules were written for: case ignored,
-// "." stopping at a line feed, every match taken left to right.
-QRegularExpression rule(const QString &pattern)
-{
-    QRegularExpression re(pattern, QRegularExpression::CaseInsensitiveOption);
-    re.optimize();
-    return re;
-}
-
-QStringList allMatches(const QRegularExpression &re, const QString &text)
-{
-    QStringList found;
-    QRegularExpressionMatchIterator it = re.globalMatch(text);
-    while (it.hasNext())
-        found.append(it.next().captured(0));
-    return found;
-}
 
 QString upToBackslash(const QString &text)
 {
@@ -39,10 +23,10 @@ QString upToBackslash(const QString &text)
 PageAnalyser::PageAnalyser(const Marketplace &marketplace, ItemRecordTable &records, ShopLinks &shopLinks)
     : m_records(records)
     , m_shopLinks(shopLinks)
-    , m_detailPattern(rule(QStringLiteral(R"re(("original":"http:|"original":"https:)//.*?(\.jpg|\.bmp|\.gif|\.png))re")))
-    , m_plainPattern(rule(QStringLiteral(R"re((http:|https:)//.*?(\.jpg|\.bmp|\.gif|\.png))re")))
-    , m_srcPattern(rule(QStringLiteral(R"re((src="http:|https:)//.*?(\.jpg|\.bmp|\.gif|\.png))re")))
-    , m_itemLinkPattern(rule(marketplace.itemLinkPattern()))
+    , m_detailPattern(pagePattern(QStringLiteral(R"re(("original":"http:|"original":"https:)//.*?(\.jpg|\.bmp|\.gif|\.png))re")))
+    , m_plainPattern(pagePattern(QStringLiteral(R"re((http:|https:)//.*?(\.jpg|\.bmp|\.gif|\.png))re")))
+    , m_srcPattern(pagePattern(QStringLiteral(R"re((src="http:|https:)//.*?(\.jpg|\.bmp|\.gif|\.png))re")))
+    , m_itemLinkPattern(pagePattern(marketplace.itemLinkPattern()))
 {
 }
 

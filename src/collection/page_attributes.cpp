@@ -1,21 +1,10 @@
 #include "collection/page_attributes.h"
 
-#include <QRegularExpression>
+#include "collection/page_patterns.h"
 
 #include <algorithm>
 
 namespace {
-
-// Greedy to the last </td> of the line: clean only when each cell stands on a
-// line of its own, as the document serialiser writes it.
-QStringList cellMatches(const QRegularExpression &re, const QString &markup)
-{
-    QStringList found;
-    QRegularExpressionMatchIterator it = re.globalMatch(markup);
-    while (it.hasNext())
-        found.append(it.next().captured(0));
-    return found;
-}
 
 // Only the upper-case tags the serialiser writes are removed; anything else
 // stays in the text.
@@ -43,12 +32,12 @@ void PickAttributes(const PageSnapshot &page, ItemRecord &record)
 
 void ParseAttributeTable(const QString &markup, ItemRecord &record)
 {
-    static const QRegularExpression namePattern(QStringLiteral("<td class=de-feature>.*</td>"),
-                                                QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression valuePattern(QStringLiteral("<td class=de-value>.*</td>"),
-                                                 QRegularExpression::CaseInsensitiveOption);
-    const QStringList names = cellMatches(namePattern, markup);
-    const QStringList values = cellMatches(valuePattern, markup);
+    // Greedy to the last </td> of the line: clean only when each cell stands on
+    // a line of its own, as the document serialiser writes it.
+    static const QRegularExpression namePattern = pagePattern(QStringLiteral("<td class=de-feature>.*</td>"));
+    static const QRegularExpression valuePattern = pagePattern(QStringLiteral("<td class=de-value>.*</td>"));
+    const QStringList names = allMatches(namePattern, markup);
+    const QStringList values = allMatches(valuePattern, markup);
     const qsizetype pairs = std::min(names.size(), values.size());
     for (qsizetype i = 0; i < pairs; ++i) {
         const QString name = cellText(names.at(i), QLatin1String("<TD class=de-feature>"));

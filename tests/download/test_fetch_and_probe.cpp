@@ -1,3 +1,4 @@
+#include "test_files.h"
 #include "file_faults.h"
 #include "fixture_server.h"
 #include "pictures.h"
@@ -18,18 +19,7 @@
 
 namespace {
 
-QByteArray readBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
 
 class FetchTest : public ::testing::Test
 {

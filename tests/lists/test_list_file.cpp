@@ -1,3 +1,4 @@
+#include "test_files.h"
 #include "collection/status_log.h"
 #include "file_faults.h"
 #include "lists/list_file.h"
@@ -13,20 +14,7 @@
 
 namespace {
 
-QByteArray readBytes(const QString &path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return f.readAll();
-}
 
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
 
 void fill(ItemList &list, const QStringList &lines)
 {

@@ -1,3 +1,4 @@
+#include "test_files.h"
 #include "file_faults.h"
 #include "platform/text_file.h"
 
@@ -7,12 +8,6 @@
 
 #include <gtest/gtest.h>
 
-static QByteArray readBytes(const QString &path)
-{
-    QFile f(path);
-    f.open(QIODevice::ReadOnly);
-    return f.readAll();
-}
 
 TEST(LocalText, GbkBytesDecodeAndEncodeUnchanged)
 {

@@ -46,33 +46,33 @@ struct Analysis
     PageAnalyser analyser{marketplace, records, shop};
 };
 
-DetailPageSpec sampleItem()
+DetailPage sampleItem()
 {
     const FixtureServer &server = sharedServer();
-    DetailPageSpec spec;
-    spec.title = S(u"2026新款女装连衣裙");
-    spec.mainImages = {imageAddress(server, S(u"m1.jpg")), imageAddress(server, S(u"m2.png"))};
-    spec.attributes = {{S(u"品牌"), S(u"Zorvane")}, {S(u"货号"), S(u"A-100")}, {S(u"面料"), S(u"棉 & 麻")}};
-    spec.descImages = {imageAddress(server, S(u"d1.jpg")), imageAddress(server, S(u"d2.gif")),
+    DetailPage item;
+    item.title = S(u"2026新款女装连衣裙");
+    item.mainImages = {imageAddress(server, S(u"m1.jpg")), imageAddress(server, S(u"m2.png"))};
+    item.attributes = {{S(u"品牌"), S(u"Zorvane")}, {S(u"货号"), S(u"A-100")}, {S(u"面料"), S(u"棉 & 麻")}};
+    item.descImages = {imageAddress(server, S(u"d1.jpg")), imageAddress(server, S(u"d2.gif")),
                        imageAddress(server, S(u"d1.jpg"))};
-    spec.height = 2500;
-    return spec;
+    item.height = 2500;
+    return item;
 }
 
 } // namespace
 
 TEST(WebEnginePage, DetailPageReadsAsTheRulesExpectAndDescriptionArrivesAfterScrolling)
 {
-    const DetailPageSpec spec = sampleItem();
-    servePictures(sharedServer(), spec.mainImages + spec.descImages, 750, 600);
+    const DetailPage item = sampleItem();
+    servePictures(sharedServer(), item.mainImages + item.descImages, 750, 600);
     auto doc = shownDocument();
-    const std::optional<PageSnapshot> page = load(*doc, detailPageAddress(101), detailPageHtml(spec));
+    const std::optional<PageSnapshot> page = load(*doc, detailPageAddress(101), detailPageHtml(item));
     ASSERT_TRUE(page && page->valid);
     EXPECT_TRUE(doc->isLoaded());
     EXPECT_EQ(doc->LocationURL(), detailPageAddress(101));
-    EXPECT_EQ(doc->LocationName(), spec.title);
+    EXPECT_EQ(doc->LocationName(), item.title);
     EXPECT_EQ(page->url, detailPageAddress(101));
-    EXPECT_EQ(GetPageTitle(*page), spec.title);
+    EXPECT_EQ(GetPageTitle(*page), item.title);
 
     // Two pairs share a source line; serialised, every cell has a line of its own.
     ASSERT_EQ(page->blocks.size(), 3);
@@ -82,14 +82,14 @@ TEST(WebEnginePage, DetailPageReadsAsTheRulesExpectAndDescriptionArrivesAfterScr
           u"\r\n<TD class=de-feature>货号</TD>\r\n<TD class=de-value>A-100</TD></TR>")));
     ItemRecord record;
     PickAttributes(*page, record);
-    const QList<AttributePair> attributes{spec.attributes.at(0), spec.attributes.at(1), {S(u"面料"), S(u"棉 &amp; 麻")}};
+    const QList<AttributePair> attributes{item.attributes.at(0), item.attributes.at(1), {S(u"面料"), S(u"棉 &amp; 麻")}};
     EXPECT_EQ(record.AttrList, attributes);
     EXPECT_EQ(record.PickItemNo, S(u"A-100"));
 
     Analysis before;
     EXPECT_TRUE(before.analyser.AnalysePage(*page, 1, 0, true));
     EXPECT_FALSE(before.analyser.AnalysePage(*page, 1, 0, false));
-    EXPECT_EQ(before.records.record(0).MainImgList, spec.mainImages);
+    EXPECT_EQ(before.records.record(0).MainImgList, item.mainImages);
     EXPECT_TRUE(before.records.record(0).DescImgList.isEmpty());
 
     for (double scrolled = 0; scrolled < page->scrollHeight; scrolled += 600)
@@ -99,8 +99,8 @@ TEST(WebEnginePage, DetailPageReadsAsTheRulesExpectAndDescriptionArrivesAfterScr
     ASSERT_TRUE(scrolled && scrolled->valid);
     Analysis after;
     after.analyser.AnalysePage(*scrolled, 1, 0, false);
-    EXPECT_EQ(after.records.record(0).MainImgList, spec.mainImages);
-    EXPECT_EQ(after.records.record(0).DescImgList, spec.descImages);
+    EXPECT_EQ(after.records.record(0).MainImgList, item.mainImages);
+    EXPECT_EQ(after.records.record(0).DescImgList, item.descImages);
 }
 
 TEST(WebEnginePage, PagesWithoutDetailBlocksAndShopOfferLists)
@@ -170,8 +170,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(WebEnginePage, PageScriptsCannotAlterWhatIsRead)
 {
-    DetailPageSpec spec = sampleItem();
-    spec.headHtml = S(uR"(<script>
+    DetailPage item = sampleItem();
+    item.headHtml = S(uR"(<script>
 Element.prototype.getAttribute = function () { return 'forged'; };
 Object.defineProperty(Element.prototype, 'id', { get: function () { return 'forged'; } });
 Object.defineProperty(Element.prototype, 'attributes', { get: function () { return []; } });
@@ -180,11 +180,11 @@ String.prototype.toUpperCase = function () { return 'forged'; };
 Array.prototype.join = function () { return 'forged'; };
 </script>)");
     auto doc = shownDocument();
-    const std::optional<PageSnapshot> page = load(*doc, detailPageAddress(103), detailPageHtml(spec));
+    const std::optional<PageSnapshot> page = load(*doc, detailPageAddress(103), detailPageHtml(item));
     ASSERT_TRUE(page && page->valid);
     Analysis a;
     a.analyser.AnalysePage(*page, 1, 0, false);
-    EXPECT_EQ(a.records.record(0).MainImgList, spec.mainImages);
+    EXPECT_EQ(a.records.record(0).MainImgList, item.mainImages);
     ItemRecord record;
     PickAttributes(*page, record);
     EXPECT_EQ(record.PickItemNo, S(u"A-100"));

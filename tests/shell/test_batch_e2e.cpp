@@ -34,24 +34,24 @@ QStringList messages(const StatusLog &log)
 
 // A detail page on the local marketplace: two main pictures, description
 // pictures 800, 300 and 790 pixels wide that arrive only after scrolling.
-DetailPageSpec servedItem(int id, const QString &title, const QList<QPair<QString, QString>> &attributes,
+DetailPage servedItem(int id, const QString &title, const QList<QPair<QString, QString>> &attributes,
                           int height = 2500)
 {
     FixtureServer &server = sharedServer();
     const QString n = QString::number(id);
-    DetailPageSpec spec;
-    spec.title = title;
-    spec.mainImages = {imageAddress(server, n + S(u"-m1.jpg")), imageAddress(server, n + S(u"-m2.png"))};
-    spec.attributes = attributes;
-    spec.descImages = {imageAddress(server, n + S(u"-d800.jpg")), imageAddress(server, n + S(u"-d300.jpg")),
+    DetailPage item;
+    item.title = title;
+    item.mainImages = {imageAddress(server, n + S(u"-m1.jpg")), imageAddress(server, n + S(u"-m2.png"))};
+    item.attributes = attributes;
+    item.descImages = {imageAddress(server, n + S(u"-d800.jpg")), imageAddress(server, n + S(u"-d300.jpg")),
                        imageAddress(server, n + S(u"-d790.jpg"))};
-    spec.height = height;
-    servePictures(server, spec.mainImages, 640, 640);
-    servePictures(server, {spec.descImages[0]}, 800, 60);
-    servePictures(server, {spec.descImages[1]}, 300, 60);
-    servePictures(server, {spec.descImages[2]}, 790, 60);
-    servePage(server, detailPageAddress(id), detailPageHtml(spec));
-    return spec;
+    item.height = height;
+    servePictures(server, item.mainImages, 640, 640);
+    servePictures(server, {item.descImages[0]}, 800, 60);
+    servePictures(server, {item.descImages[1]}, 300, 60);
+    servePictures(server, {item.descImages[2]}, 790, 60);
+    servePage(server, detailPageAddress(id), detailPageHtml(item));
+    return item;
 }
 
 class BatchTest : public ::testing::Test
@@ -193,9 +193,9 @@ TEST_F(BatchTest, PauseTakesEffectAfterTheItemUnderWay)
 
 TEST_F(BatchTest, ScrollStepDoublesWhileThePageStopsGrowing)
 {
-    DetailPageSpec spec = servedItem(121, S(u"很长的页面"), {}, 400000);
-    spec.descImages.clear();
-    servePage(sharedServer(), detailPageAddress(121), detailPageHtml(spec));
+    DetailPage item = servedItem(121, S(u"很长的页面"), {}, 400000);
+    item.descImages.clear();
+    servePage(sharedServer(), detailPageAddress(121), detailPageHtml(item));
     pending().append(S(u"L-1|") + detailPageAddress(121));
     QList<int> steps;
     QObject::connect(&core->log(), &StatusLog::lineAdded, [&](const QString &line) {

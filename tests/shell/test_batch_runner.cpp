@@ -77,10 +77,10 @@ protected:
 
 TEST_F(RunnerTest, TerminationPutsTheItemUnderWayBackWithTheMarker)
 {
-    DetailPageSpec spec;
-    spec.title = S(u"被打断的宝贝");
-    spec.height = 30000; // long enough to be scrolling when the signal comes
-    servePage(sharedServer(), detailPageAddress(201), detailPageHtml(spec));
+    DetailPage item;
+    item.title = S(u"被打断的宝贝");
+    item.height = 30000; // long enough to be scrolling when the signal comes
+    servePage(sharedServer(), detailPageAddress(201), detailPageHtml(item));
     writeLocalTextFile(QDir(folder.path()).filePath(QStringLiteral("listdata.txt")),
                        S(u"<AddUrlText>\r\n\r\n<readyDownList>\r\nR-1|") + detailPageAddress(201)
                            + S(u"\r\nR-2|") + detailPageAddress(202) + S(u"\r\n<AlreadyDownedList>\r\n"));

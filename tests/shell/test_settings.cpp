@@ -1,3 +1,4 @@
+#include "test_files.h"
 #include "file_faults.h"
 #include "platform/text_file.h"
 #include "shell/program_folder.h"
@@ -12,20 +13,7 @@
 
 namespace {
 
-QByteArray readBytes(const QString &path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return f.readAll();
-}
 
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
 
 class SettingsTest : public ::testing::Test
 {

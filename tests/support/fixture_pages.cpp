@@ -55,7 +55,7 @@ QString plainPageHtml(const QString &title, const QString &bodyHtml, const QStri
         + QStringLiteral("</head>\n<body style=\"margin:0\">\n") + bodyHtml + QStringLiteral("\n</body></html>\n");
 }
 
-QString detailPageHtml(const DetailPageSpec &page)
+QString detailPageHtml(const DetailPage &page)
 {
     QString gallery;
     for (const QString &original : page.mainImages)
@@ -95,7 +95,7 @@ QString detailPageHtml(const DetailPageSpec &page)
     return plainPageHtml(page.title, body, page.headHtml);
 }
 
-QString shopOfferListHtml(const ShopPageSpec &page)
+QString shopOfferListHtml(const ShopOfferList &page)
 {
     QString offers;
     int n = 0;

@@ -10,7 +10,7 @@ class FixtureServer;
 // Marketplace pages made at run time, written as the marketplace writes them,
 // for tests that load them in a real browser.
 
-struct DetailPageSpec
+struct DetailPage
 {
     QString title;
     // Full-size addresses, named in each gallery entry's JSON ("original")
@@ -27,15 +27,15 @@ struct DetailPageSpec
     QString headHtml;
 };
 
-struct ShopPageSpec
+struct ShopOfferList
 {
     QString title;
     // Item detail addresses; the offer list names each one twice (picture and caption).
     QStringList itemLinks;
 };
 
-QString detailPageHtml(const DetailPageSpec &page);
-QString shopOfferListHtml(const ShopPageSpec &page);
+QString detailPageHtml(const DetailPage &page);
+QString shopOfferListHtml(const ShopOfferList &page);
 // A page with the given body; a null title leaves out the <title> element.
 QString plainPageHtml(const QString &title, const QString &bodyHtml, const QString &headHtml = QString());
 

@@ -27,22 +27,22 @@ int main(int argc, char **argv)
     for (int i = 1; i <= items; ++i) {
         const int id = 1000 + i;
         const QString n = QString::number(id);
-        DetailPageSpec spec;
-        spec.title = QStringLiteral("2026春季新款女装连衣裙 %1号").arg(i);
+        DetailPage item;
+        item.title = QStringLiteral("2026春季新款女装连衣裙 %1号").arg(i);
         for (int m = 1; m <= 5; ++m)
-            spec.mainImages << imageAddress(server, n + QStringLiteral("-main%1.jpg").arg(m));
-        spec.attributes = {{QStringLiteral("品牌"), QStringLiteral("Zorvane")},
+            item.mainImages << imageAddress(server, n + QStringLiteral("-main%1.jpg").arg(m));
+        item.attributes = {{QStringLiteral("品牌"), QStringLiteral("Zorvane")},
                            {QStringLiteral("货号"), QStringLiteral("ZV-%1").arg(id)},
                            {QStringLiteral("颜色"), QStringLiteral("红色,蓝色")},
                            {QStringLiteral("尺码"), QStringLiteral("S,M,L,XL")}};
         for (int d = 1; d <= 6; ++d)
-            spec.descImages << imageAddress(server, n + QStringLiteral("-desc%1.jpg").arg(d));
-        spec.descImages << imageAddress(server, n + QStringLiteral("-spacer.gif"));
-        spec.height = 4000;
-        servePictures(server, spec.mainImages, 800, 800);
-        servePictures(server, spec.descImages.mid(0, 6), 750, 900);
-        servePictures(server, {spec.descImages.last()}, 750, 10);
-        servePage(server, detailPageAddress(id), detailPageHtml(spec));
+            item.descImages << imageAddress(server, n + QStringLiteral("-desc%1.jpg").arg(d));
+        item.descImages << imageAddress(server, n + QStringLiteral("-spacer.gif"));
+        item.height = 4000;
+        servePictures(server, item.mainImages, 800, 800);
+        servePictures(server, item.descImages.mid(0, 6), 750, 900);
+        servePictures(server, {item.descImages.last()}, 750, 10);
+        servePage(server, detailPageAddress(id), detailPageHtml(item));
         links << detailPageAddress(id);
     }
     const qsizetype half = (links.size() + 1) / 2;
