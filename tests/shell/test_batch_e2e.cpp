@@ -310,3 +310,16 @@ TEST_F(BatchTest, ShopDiscoveryEndsOnOneItemShopsAndRepeatingPages)
     discovery.AllShopBabyUrlAla();
     EXPECT_EQ(messages(core->log()).mid(before), QStringList{S(u"请输入店铺URL,回车开始采集")});
 }
+
+TEST_F(BatchTest, APendingLineWithoutAnAddressGoesBackUnloaded)
+{
+    pending().append(QStringLiteral("justtext"));
+    const int loads = sharedServer().hits(QStringLiteral("/justtext"));
+    runUntilIdle();
+    EXPECT_TRUE(pending().entries().isEmpty());
+    EXPECT_EQ(core->lists().AddUrlText(), QStringLiteral("\r\njusttext"));
+    EXPECT_EQ(sharedServer().hits(QStringLiteral("/justtext")), loads);
+    const QStringList log = messages(core->log());
+    EXPECT_TRUE(log.contains(S(u"justtext采集中:采集地址非法,不是Zorvane宝贝下载地址_")));
+    EXPECT_FALSE(log.contains(S(u"justtext采集中:加载_")));
+}
