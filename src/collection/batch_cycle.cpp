@@ -118,6 +118,8 @@ void BatchCycle::PickControlTimer_Timer()
 
 void BatchCycle::PickNextItem()
 {
+    if (m_viewLent)
+        return;
     ItemList &pending = m_s.lists.readyDownList();
     if (pending.count() == 0) {
         emit idle();

@@ -65,6 +65,9 @@ public:
     // An item has been taken (loading, scrolling or downloading).
     bool isItemUnderWay() const;
 
+    // While lent (to shop discovery), the collector's view loads no item.
+    void setViewLent(bool lent) { m_viewLent = lent; }
+
     // Shutdown: an item under way goes back to the top of the pending list
     // with the interrupted-item marker. The caller saves the lists.
     void requeueInterruptedItem();
@@ -104,6 +107,7 @@ private:
     bool m_loading = false;      // LoadPickPage is under way
     bool m_scrollQuery = false;  // a scroller tick waits for the page
     bool m_pauseFlag = false;
+    bool m_viewLent = false;
     bool m_startEnabled = true;
     QString m_stopCaption;
     QString m_indicator;

@@ -89,6 +89,7 @@ void ShopDiscovery::AllShopBabyUrlAla()
 
 void ShopDiscovery::takeOverView()
 {
+    m_s.batch.setViewLent(true);
     // The collector's view still holds the item under way: scrolling it away
     // would spoil that item.
     if (!m_s.batch.isItemUnderWay()) {
@@ -139,6 +140,7 @@ void ShopDiscovery::onPageRead(const PageSnapshot &page)
 
 void ShopDiscovery::queueLinks()
 {
+    m_s.batch.setViewLent(false);
     const QStringList &links = m_s.shop.ShopItemLinks;
     if (links.isEmpty()) {
         m_s.log.AddMesg(QStringLiteral("未分析到宝贝地址,原因：店铺地址错误或网络原因或店铺没有宝贝"));
