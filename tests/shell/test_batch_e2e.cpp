@@ -63,7 +63,8 @@ protected:
         QDir().mkpath(output);
         ProgramCore::Options options;
         options.programFolder = folder.path();
-        options.marketplace.checkHost = QStringLiteral("localhost");
+        // An address literal: the batch tests must not depend on the resolver set-up.
+        options.marketplace.checkHost = QStringLiteral("127.0.0.1");
         options.intervals = {100, 40};
         options.pageLoadTimeoutMs = 20000;
         core = std::make_unique<ProgramCore>(options);

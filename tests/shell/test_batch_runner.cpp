@@ -67,7 +67,7 @@ protected:
     QStringList common() const
     {
         return {QStringLiteral("--program-folder"), folder.path(), QStringLiteral("--check-host"),
-                QStringLiteral("localhost")};
+                QStringLiteral("127.0.0.1")};
     }
 
     QTemporaryDir folder;
