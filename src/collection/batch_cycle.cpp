@@ -184,17 +184,10 @@ void BatchCycle::LoadPickPage(const QString &itemNo, const QString &address, std
     ClearCollection(item.DescImgList);
     ClearCollection(item.AttrList);
 
-    QPointer<BatchCycle> self(this);
-    m_loadConnection = connect(&m_s.view, &PageDocument::loadEnded, this,
-                               [self, itemNo, address, done](bool, bool) {
-        disconnect(self->m_loadConnection);
-        self->logLine(itemNo, QStringLiteral("采集中:加载完成_"), address);
-        self->m_s.view.readSnapshot([self, itemNo, address, done](const PageSnapshot &page) {
-            if (self)
-                self->onPageRead(itemNo, address, page, done);
-        });
+    m_s.view.NavigateAndRead(address, this, [this, itemNo, address, done](const PageSnapshot &page) {
+        logLine(itemNo, QStringLiteral("采集中:加载完成_"), address);
+        onPageRead(itemNo, address, page, done);
     });
-    m_s.view.Navigate(address);
 }
 
 void BatchCycle::onPageRead(const QString &itemNo, const QString &address, const PageSnapshot &page,

@@ -112,7 +112,6 @@ private:
     QString m_stopCaption;
     QString m_indicator;
     bool m_denVisible = true;
-    QMetaObject::Connection m_loadConnection;
 
     int m_pickStep = 10;
     double m_pickPos = 0;

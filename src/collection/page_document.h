@@ -59,6 +59,11 @@ public:
     // parentWindow.scrollBy(x, y)
     virtual void scrollBy(int x, int y) = 0;
 
+    // Navigates, waits for the load to end and reads the page; `done` runs in
+    // `context` and not at all once `context` is gone.
+    void NavigateAndRead(const QString &address, const QObject *context,
+                         std::function<void(const PageSnapshot &)> done);
+
 signals:
     // The navigation started by Navigate ended: finished (ok), failed, or
     // timed out (timedOut; the page holds whatever had loaded by then).

@@ -96,10 +96,7 @@ void ShopDiscovery::takeOverView()
         loadPage();
         return;
     }
-    m_waitConnection = connect(&m_s.batch, &BatchCycle::itemEnded, this, [this] {
-        disconnect(m_waitConnection);
-        loadPage();
-    });
+    connect(&m_s.batch, &BatchCycle::itemEnded, this, &ShopDiscovery::loadPage, Qt::SingleShotConnection);
 }
 
 void ShopDiscovery::loadPage()
@@ -108,15 +105,8 @@ void ShopDiscovery::loadPage()
         queueLinks();
         return;
     }
-    QPointer<ShopDiscovery> self(this);
-    m_waitConnection = connect(&m_s.view, &PageDocument::loadEnded, this, [self](bool, bool) {
-        disconnect(self->m_waitConnection);
-        self->m_s.view.readSnapshot([self](const PageSnapshot &page) {
-            if (self)
-                self->onPageRead(page);
-        });
-    });
-    m_s.view.Navigate(pageAddress(m_address, m_page));
+    m_s.view.NavigateAndRead(pageAddress(m_address, m_page), this,
+                             [this](const PageSnapshot &page) { onPageRead(page); });
 }
 
 void ShopDiscovery::onPageRead(const PageSnapshot &page)

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QMetaObject>
 #include <QObject>
 #include <QString>
 
@@ -66,5 +65,4 @@ private:
     QString m_address;
     QString m_name;
     int m_page = 1;
-    QMetaObject::Connection m_waitConnection;
 };
