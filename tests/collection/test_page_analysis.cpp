@@ -1,3 +1,4 @@
+#include "log_text.h"
 #include "collection/page_analysis.h"
 #include "qt_printers.h"
 
@@ -13,7 +14,6 @@ struct Analysis
     PageAnalyser analyser{marketplace, records, shop};
 };
 
-QString S(const char16_t *text) { return QString::fromUtf16(text); }
 
 } // namespace
 

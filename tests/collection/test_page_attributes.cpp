@@ -1,3 +1,4 @@
+#include "log_text.h"
 #include "collection/page_attributes.h"
 #include "qt_printers.h"
 
@@ -5,7 +6,6 @@
 
 namespace {
 
-QString S(const char16_t *text) { return QString::fromUtf16(text); }
 
 // `count` cells of one kind, each on a line of its own: n1, n2… or v1, v2…
 QString cells(const char16_t *openTag, QChar prefix, int count)

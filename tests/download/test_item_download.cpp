@@ -1,3 +1,4 @@
+#include "log_text.h"
 #include "fixture_server.h"
 #include "pictures.h"
 #include "test_app.h"
@@ -69,16 +70,6 @@ protected:
         ASSERT_TRUE(finished.count() == 1 || finished.wait(30000));
     }
 
-    // The log, oldest line first, without the time stamps.
-    QStringList messages() const
-    {
-        QStringList lines = log.text().split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
-        std::reverse(lines.begin(), lines.end());
-        for (QString &line : lines)
-            line = line.section(QLatin1Char(' '), 2);
-        return lines;
-    }
-
     QStringList filesIn(const QString &folder) const
     {
         return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
@@ -134,7 +125,7 @@ TEST_F(ItemDownloadTest, SavesPicturesInfoFileAndDownloadedLine)
     EXPECT_TRUE(readLocalTextFile(listPath()).value().contains(lists.AlreadyDownedList().at(0)));
 
     const QString u = QStringLiteral("http://detail.zorvane.com/offer/1.html");
-    EXPECT_EQ(messages(), (QStringList{
+    EXPECT_EQ(logMessages(log), (QStringList{
         QStringLiteral("A-1") + q("采集中:开始下载主图_") + u,
         QStringLiteral("A-1") + q("采集中:主图下载完成_") + u,
         QStringLiteral("A-1") + q("采集中:开始下载描述图_") + u,
@@ -158,7 +149,7 @@ TEST_F(ItemDownloadTest, InfoFileWithoutAttributesHasFiveGbkLines)
     // No description pictures: the folder stays empty, the item is still listed.
     EXPECT_TRUE(filesIn(folder + q("/描述图")).isEmpty());
     EXPECT_EQ(lists.AlreadyDownedList().count(), 1);
-    EXPECT_TRUE(messages().contains(QStringLiteral("B-2") + q("采集中:描述图下载完成_") + item().PickUrl));
+    EXPECT_TRUE(logMessages(log).contains(QStringLiteral("B-2") + q("采集中:描述图下载完成_") + item().PickUrl));
 }
 
 TEST_F(ItemDownloadTest, TakenFolderNamesGetNumbers)
@@ -199,7 +190,7 @@ TEST_F(ItemDownloadTest, FailedPicturesAreSkippedAndCounted)
     // The pictures after a failed one are kept; a 450-pixel picture stays.
     EXPECT_EQ(filesIn(folder + q("/描述图")), (QStringList{q("描述图1.jpg"), q("描述图2.jpg")}));
     EXPECT_EQ(widthOf(folder + q("/描述图/描述图2.jpg")), 450);
-    const QStringList m = messages();
+    const QStringList m = logMessages(log);
     ASSERT_GE(m.size(), 2);
     EXPECT_EQ(m.at(m.size() - 2), QStringLiteral("C-3") + q("采集中:有4张图片未能下载(主图2张,描述图2张)_") + item().PickUrl);
     EXPECT_TRUE(m.last().contains(q("采集成功")));
@@ -224,7 +215,7 @@ TEST_F(ItemDownloadTest, RefreshesTheDownloadedSearch)
     search.FindADLSub();
     fill(QStringLiteral("E"), QStringLiteral("Red hat"), {}, {});
     run();
-    EXPECT_TRUE(messages().contains(q("已下载列表发送变更,重新查询关键字:Red")));
+    EXPECT_TRUE(logMessages(log).contains(q("已下载列表发送变更,重新查询关键字:Red")));
     EXPECT_EQ(search.ucolFindIndex(), (QStringList{QStringLiteral("0"), QStringLiteral("1")}));
 }
 
@@ -255,8 +246,8 @@ TEST_F(ItemDownloadTest, AnItemWithoutAFolderGoesBackAndPausesTheCycle)
         EXPECT_EQ(lists.AlreadyDownedList().count(), 0);
         EXPECT_FALSE(records.PickBusy(0));
         EXPECT_TRUE(item().AttrList.isEmpty());
-        EXPECT_TRUE(messages().last().contains(c.reason)) << messages().last().toStdString();
-        EXPECT_TRUE(messages().last().startsWith(QStringLiteral("G-7")));
+        EXPECT_TRUE(logMessages(log).last().contains(c.reason)) << logMessages(log).last().toStdString();
+        EXPECT_TRUE(logMessages(log).last().startsWith(QStringLiteral("G-7")));
         EXPECT_FALSE(QFileInfo::exists(QStringLiteral("/") + title));
         EXPECT_TRUE(readLocalTextFile(listPath()).value().contains(QStringLiteral("G-7|")));
     }

@@ -1,3 +1,4 @@
+#include "log_text.h"
 #include "collection/status_log.h"
 #include "download/save_folder.h"
 #include "platform/desktop.h"
@@ -40,11 +41,6 @@ public:
     }
 };
 
-QString lastMessage(const StatusLog &log)
-{
-    return log.text().section(QStringLiteral("\r\n"), 0, 0).section(u' ', 2);
-}
-
 struct SaveFolderTest : ::testing::Test
 {
     QTemporaryDir program;
@@ -65,12 +61,12 @@ TEST_F(SaveFolderTest, ChoosingStoresTheFolderAndCancellingKeepsTheOldOne)
     // The chooser opens on the working folder, not on the stored one.
     EXPECT_EQ(picker.askedInitial, QDir::currentPath());
     EXPECT_EQ(settings.LoadConfigValue(QStringLiteral("PicOutPutPath")), QStringLiteral("/data/图片"));
-    EXPECT_EQ(lastMessage(log), QStringLiteral("设置采集图片保存至:/data/图片"));
+    EXPECT_EQ(logMessages(log).last(), QStringLiteral("设置采集图片保存至:/data/图片"));
 
     picker.answer.clear();
     saveFolder.SetSavePathCmd_Click();
     EXPECT_EQ(settings.LoadConfigValue(QStringLiteral("PicOutPutPath")), QStringLiteral("/data/图片"));
-    EXPECT_EQ(lastMessage(log), QStringLiteral("保存目录设置失败,原因:未选择正确目录!"));
+    EXPECT_EQ(logMessages(log).last(), QStringLiteral("保存目录设置失败,原因:未选择正确目录!"));
 }
 
 TEST_F(SaveFolderTest, AFolderThatCannotBeStoredIsNotReportedAsSet)
@@ -79,17 +75,17 @@ TEST_F(SaveFolderTest, AFolderThatCannotBeStoredIsNotReportedAsSet)
     SaveFolder broken(unwritable, log, picker, opener);
     picker.answer = QStringLiteral("/data");
     broken.ChooseSaveFolder();
-    EXPECT_TRUE(lastMessage(log).startsWith(QStringLiteral("保存目录设置失败,原因:"))) << lastMessage(log).toStdString();
+    EXPECT_TRUE(logMessages(log).last().startsWith(QStringLiteral("保存目录设置失败,原因:"))) << logMessages(log).last().toStdString();
 }
 
 TEST_F(SaveFolderTest, OpeningNeedsAStoredFolder)
 {
     saveFolder.OpenSavePathCmd_Click();
     EXPECT_TRUE(opener.opened.isEmpty());
-    EXPECT_EQ(lastMessage(log), QStringLiteral("打开失败,原因:未设定保存目录,请选设定"));
+    EXPECT_EQ(logMessages(log).last(), QStringLiteral("打开失败,原因:未设定保存目录,请选设定"));
 
     settings.SaveConfigValue(QStringLiteral("PicOutPutPath"), QStringLiteral("/data/out"));
     saveFolder.OpenSavePathCmd_Click();
     EXPECT_EQ(opener.opened, QStringList{QStringLiteral("/data/out")});
-    EXPECT_EQ(lastMessage(log), QStringLiteral("打开采集保存目录:/data/out"));
+    EXPECT_EQ(logMessages(log).last(), QStringLiteral("打开采集保存目录:/data/out"));
 }

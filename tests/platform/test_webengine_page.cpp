@@ -1,3 +1,4 @@
+#include "log_text.h"
 #include "collection/page_analysis.h"
 #include "collection/page_attributes.h"
 #include "fixture_pages.h"
@@ -17,7 +18,6 @@
 
 namespace {
 
-QString S(const char16_t *text) { return QString::fromUtf16(text); }
 
 // A shown view: a page never shown gets no scroll events.
 std::unique_ptr<WebEnginePageDocument> shownDocument(int loadTimeoutMs = 60000)

@@ -1,3 +1,4 @@
+#include "log_text.h"
 #include "fixture_pages.h"
 #include "fixture_server.h"
 #include "page_waits.h"
@@ -20,17 +21,6 @@
 
 namespace {
 
-QString S(const char16_t *text) { return QString::fromUtf16(text); }
-
-// The log, oldest line first, without time stamps.
-QStringList messages(const StatusLog &log)
-{
-    QStringList lines = log.text().split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
-    std::reverse(lines.begin(), lines.end());
-    for (QString &line : lines)
-        line = line.section(u' ', 2);
-    return lines;
-}
 
 // A detail page on the local marketplace: two main pictures, description
 // pictures 800, 300 and 790 pixels wide that arrive only after scrolling.
@@ -137,7 +127,7 @@ TEST_F(BatchTest, WorksOffThePendingListAndRejectsNonDetailPages)
     EXPECT_EQ(saved, S(u"<AddUrlText>\r\n\r\n") + plain + S(u"|B-2\r\n<readyDownList>\r\n<AlreadyDownedList>\r\n")
                          + downloaded().at(0) + S(u"\r\n") + downloaded().at(1) + S(u"\r\n"));
 
-    const QStringList log = messages(core->log());
+    const QStringList log = logMessages(core->log());
     const QString a = detailPageAddress(101);
     const qsizetype load = log.indexOf(S(u"A-1采集中:加载_") + a);
     ASSERT_GE(load, 0);
@@ -188,7 +178,7 @@ TEST_F(BatchTest, PauseTakesEffectAfterTheItemUnderWay)
     ASSERT_GE(captions.size(), start + cycle.size()) << captions.join(u',').toStdString();
     EXPECT_EQ(captions.mid(start, cycle.size()), cycle);
     EXPECT_TRUE(core->batch().indicatorCaption().isEmpty());
-    const QStringList log = messages(core->log());
+    const QStringList log = logMessages(core->log());
     EXPECT_TRUE(log.contains(S(u"启动暂停指示，待最近一次采集完成后将关闭采集")));
 }
 
@@ -225,7 +215,7 @@ TEST_F(BatchTest, StartIsRefusedWhenTheNetworkCheckFails)
     EXPECT_FALSE(started);
     EXPECT_TRUE(offline.batch().isStartEnabled());
     EXPECT_FALSE(offline.batch().isControllerOn());
-    EXPECT_EQ(messages(offline.log()), QStringList{S(u"启动采集失败,请检测网络是否连通!")});
+    EXPECT_EQ(logMessages(offline.log()), QStringList{S(u"启动采集失败,请检测网络是否连通!")});
 }
 
 TEST_F(BatchTest, WholeShopIsQueuedAndCollected)
@@ -264,7 +254,7 @@ TEST_F(BatchTest, WholeShopIsQueuedAndCollected)
     ASSERT_TRUE(idle.wait(120000));
     EXPECT_EQ(downloaded().count(), 3);
     EXPECT_EQ(DownloadedLine::parse(downloaded().at(2)).itemNo, S(u"myshop#3"));
-    const QStringList log = messages(core->log());
+    const QStringList log = logMessages(core->log());
     const qsizetype analysing = log.indexOf(S(u"整店宝贝地址分析中...采集暂停片刻..."));
     ASSERT_GE(analysing, 1);
     EXPECT_EQ(log.at(analysing - 1), S(u"启动暂停指示，待最近一次采集完成后将关闭采集"));
@@ -306,10 +296,10 @@ TEST_F(BatchTest, ShopDiscoveryEndsOnOneItemShopsAndRepeatingPages)
     EXPECT_EQ(hits(3) - page3, 0);
 
     // The hint is not an address.
-    const qsizetype before = messages(core->log()).size();
+    const qsizetype before = logMessages(core->log()).size();
     discovery.setShopUrlText(ShopDiscovery::hintText());
     discovery.AllShopBabyUrlAla();
-    EXPECT_EQ(messages(core->log()).mid(before), QStringList{S(u"请输入店铺URL,回车开始采集")});
+    EXPECT_EQ(logMessages(core->log()).mid(before), QStringList{S(u"请输入店铺URL,回车开始采集")});
 }
 
 TEST_F(BatchTest, APendingLineWithoutAnAddressGoesBackUnloaded)
@@ -320,7 +310,7 @@ TEST_F(BatchTest, APendingLineWithoutAnAddressGoesBackUnloaded)
     EXPECT_TRUE(pending().entries().isEmpty());
     EXPECT_EQ(core->lists().AddUrlText(), QStringLiteral("\r\njusttext"));
     EXPECT_EQ(sharedServer().hits(QStringLiteral("/justtext")), loads);
-    const QStringList log = messages(core->log());
+    const QStringList log = logMessages(core->log());
     EXPECT_TRUE(log.contains(S(u"justtext采集中:采集地址非法,不是Zorvane宝贝下载地址_")));
     EXPECT_FALSE(log.contains(S(u"justtext采集中:加载_")));
 }

@@ -1,3 +1,4 @@
+#include "log_text.h"
 #include "fixture_pages.h"
 #include "fixture_server.h"
 #include "test_app.h"
@@ -15,7 +16,6 @@
 
 namespace {
 
-QString S(const char16_t *text) { return QString::fromUtf16(text); }
 
 // zorvane-picker-batch on a program folder of its own, its marketplace mapped to the local server.
 class Runner
