@@ -1,10 +1,10 @@
-#include "fixture_server.h"
+#include "platform/local_web_server.h"
 
 #include <httplib.h>
 
 #include <chrono>
 
-FixtureServer::FixtureServer()
+LocalWebServer::LocalWebServer()
     : m_server(std::make_unique<httplib::Server>())
 {
     m_server->Get(".*", [this](const httplib::Request &request, httplib::Response &response) {
@@ -25,44 +25,44 @@ FixtureServer::FixtureServer()
         std::this_thread::yield();
 }
 
-FixtureServer::~FixtureServer()
+LocalWebServer::~LocalWebServer()
 {
     releaseStalls();
     m_server->stop();
     m_thread.join();
 }
 
-QString FixtureServer::base() const
+QString LocalWebServer::base() const
 {
     return QStringLiteral("http://127.0.0.1:%1").arg(m_port);
 }
 
-void FixtureServer::route(const QString &target, const Response &response)
+void LocalWebServer::route(const QString &target, const Response &response)
 {
     route(target, [response](const std::string &, const std::string &) { return response; });
 }
 
-void FixtureServer::route(const QString &target, Handler handler)
+void LocalWebServer::route(const QString &target, Handler handler)
 {
     std::lock_guard lock(m_mutex);
     m_routes[target.toStdString()] = std::move(handler);
 }
 
-void FixtureServer::clear()
+void LocalWebServer::clear()
 {
     std::lock_guard lock(m_mutex);
     m_routes.clear();
     m_hits.clear();
 }
 
-int FixtureServer::hits(const QString &target) const
+int LocalWebServer::hits(const QString &target) const
 {
     std::lock_guard lock(m_mutex);
     const auto it = m_hits.find(target.toStdString());
     return it == m_hits.end() ? 0 : it->second;
 }
 
-void FixtureServer::releaseStalls()
+void LocalWebServer::releaseStalls()
 {
     {
         std::lock_guard lock(m_mutex);
@@ -71,7 +71,7 @@ void FixtureServer::releaseStalls()
     m_stallReleased.notify_all();
 }
 
-FixtureServer::Response FixtureServer::answer(const std::string &host, const std::string &target)
+LocalWebServer::Response LocalWebServer::answer(const std::string &host, const std::string &target)
 {
     Handler handler;
     {
@@ -86,21 +86,21 @@ FixtureServer::Response FixtureServer::answer(const std::string &host, const std
     }
     Response r = handler(host, target);
     if (r.stall) {
-        // Held until the test releases it; bounded so a forgotten release cannot hang the run.
+        // Held until released; bounded so a forgotten release cannot hang the server.
         std::unique_lock lock(m_mutex);
         m_stallReleased.wait_for(lock, std::chrono::seconds(60), [this] { return m_stallsReleased; });
     }
     return r;
 }
 
-FixtureServer::Response FixtureServer::page(const QString &html)
+LocalWebServer::Response LocalWebServer::page(const QString &html)
 {
     Response r;
     r.body = html.toUtf8();
     return r;
 }
 
-FixtureServer::Response FixtureServer::bytes(const QByteArray &body, const QByteArray &contentType)
+LocalWebServer::Response LocalWebServer::bytes(const QByteArray &body, const QByteArray &contentType)
 {
     Response r;
     r.body = body;
@@ -108,7 +108,7 @@ FixtureServer::Response FixtureServer::bytes(const QByteArray &body, const QByte
     return r;
 }
 
-FixtureServer::Response FixtureServer::status(int code, const QByteArray &body)
+LocalWebServer::Response LocalWebServer::status(int code, const QByteArray &body)
 {
     Response r;
     r.status = code;

@@ -13,10 +13,12 @@
 
 namespace httplib { class Server; }
 
-// A local web server for tests: 127.0.0.1, a port the OS chose, answering from
-// a table of routes that tests fill at any time. Requests are served on the
-// server's own threads; the table is guarded.
-class FixtureServer
+// A local web server: 127.0.0.1, a port the OS chose, answering from a table
+// of routes that may be filled at any time (the port is known before any
+// route is, so Chromium's host mapping can be set before the application
+// starts). Requests are served on the server's own threads; the table is
+// guarded. The demo marketplace and the tests serve their pages with it.
+class LocalWebServer
 {
 public:
     struct Response
@@ -29,10 +31,10 @@ public:
     };
     using Handler = std::function<Response(const std::string &host, const std::string &target)>;
 
-    FixtureServer();
-    ~FixtureServer();
-    FixtureServer(const FixtureServer &) = delete;
-    FixtureServer &operator=(const FixtureServer &) = delete;
+    LocalWebServer();
+    ~LocalWebServer();
+    LocalWebServer(const LocalWebServer &) = delete;
+    LocalWebServer &operator=(const LocalWebServer &) = delete;
 
     int port() const { return m_port; }
     // "http://127.0.0.1:PORT"

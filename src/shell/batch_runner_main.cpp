@@ -2,9 +2,9 @@
 #include "download/save_folder.h"
 #include "lists/list_commands.h"
 #include "platform/desktop.h"
-#include "platform/webengine_setup.h"
+#include "shell/demo_marketplace.h"
 #include "shell/program_core.h"
-#include "shell/program_folder.h"
+#include "shell/program_options.h"
 #include "shell/termination_signals.h"
 
 #include <QApplication>
@@ -34,22 +34,6 @@ public:
     bool openAddress(const QString &) override { return false; }
 };
 
-void printLine(const QString &line)
-{
-    std::fputs(line.toLocal8Bit().constData(), stdout);
-    std::fputc('\n', stdout);
-    std::fflush(stdout);
-}
-
-// Our own options: those before "--webEngineArgs", which go to Chromium.
-QStringList ownArguments(int argc, char **argv)
-{
-    QStringList arguments;
-    for (int i = 0; i < argc && qstrcmp(argv[i], "--webEngineArgs") != 0; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
-    return arguments;
-}
-
 enum ExitCode { Done = 0, Usage = 1, StartRefused = 2, Paused = 3 };
 
 } // namespace
@@ -60,53 +44,42 @@ int main(int argc, char **argv)
     // (a page that was never shown gets no scroll events).
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", QByteArray("offscreen"));
-    prepareWebEngineEnvironment();
-    const QStringList arguments = ownArguments(argc, argv);
-    std::vector<std::string> webArgs = webEngineArguments(argc, argv, {"--disable-gpu"});
-    std::vector<char *> webArgv;
-    for (std::string &a : webArgs)
-        webArgv.push_back(a.data());
-    int webArgc = int(webArgv.size());
-    webArgv.push_back(nullptr);
-    QApplication app(webArgc, webArgv.data());
+    quietQtMessages();
+    ProgramOptions program(argc, argv, {"--disable-gpu"});
+    QApplication app(program.appArgc(), program.appArgv());
     QApplication::setApplicationName(QStringLiteral("zorvane-picker-batch"));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Zorvane产品图片下载器(无窗口批量采集):逐个采集待下载列表中的宝贝,全部完成后退出。"));
     parser.addHelpOption();
-    const QCommandLineOption folderOption(QStringLiteral("program-folder"),
-        QStringLiteral("存放 config.ini 和 listdata.txt 的程序目录(默认: %1)").arg(programFolder()),
-        QStringLiteral("DIR"));
-    const QCommandLineOption hostOption(QStringLiteral("check-host"),
-        QStringLiteral("启动前检测网络时解析的主机名(默认: www.zorvane.com)"), QStringLiteral("NAME"));
     const QCommandLineOption shopOption(QStringLiteral("shop"),
         QStringLiteral("先整店采集该店铺地址的全部宝贝"), QStringLiteral("URL"));
     const QCommandLineOption saveOption(QStringLiteral("save-folder"),
         QStringLiteral("设置图片保存目录(与\"保存目录\"按钮相同,记入 config.ini)"), QStringLiteral("DIR"));
     const QCommandLineOption addOption(QStringLiteral("add"),
         QStringLiteral("把一行\"宝贝URL|货号\"加入待下载列表(可多次使用)"), QStringLiteral("LINE"));
-    parser.addOptions({folderOption, hostOption, shopOption, saveOption, addOption});
-    if (!parser.parse(arguments)) {
+    program.addTo(parser);
+    parser.addOptions({shopOption, saveOption, addOption});
+    if (!parser.parse(program.arguments())) {
         std::fprintf(stderr, "%s\n", parser.errorText().toLocal8Bit().constData());
         return Usage;
     }
     if (parser.isSet(QStringLiteral("help")))
         parser.showHelp(Done);
 
-    ProgramCore::Options options;
-    options.programFolder = parser.isSet(folderOption) ? QDir(parser.value(folderOption)).absolutePath()
-                                                       : programFolder();
-    if (parser.isSet(hostOption))
-        options.marketplace.checkHost = parser.value(hostOption);
-    if (!QDir().mkpath(options.programFolder)) {
-        std::fprintf(stderr, "无法创建程序目录: %s\n", options.programFolder.toLocal8Bit().constData());
+    QString error;
+    if (!program.finish(parser, &error)) {
+        printLine(stderr, error);
         return Usage;
     }
-    std::fprintf(stderr, "程序目录: %s\n", options.programFolder.toLocal8Bit().constData());
+    const ProgramCore::Options &options = program.coreOptions();
+    printLine(stderr, QStringLiteral("程序目录: ") + options.programFolder);
+    if (program.isDemo())
+        printLine(stderr, QStringLiteral("演示模式: 图片保存在 ") + program.demoSaveFolder());
 
     ProgramCore core(options);
-    QObject::connect(&core.log(), &StatusLog::lineAdded, &printLine);
+    QObject::connect(&core.log(), &StatusLog::lineAdded, [](const QString &line) { printLine(stdout, line); });
     core.collectorView().view()->resize(1280, 900);
     core.collectorView().view()->show();
     core.loadLists();
@@ -152,12 +125,14 @@ int main(int argc, char **argv)
             }
         });
     };
-    if (parser.isSet(shopOption)) {
+    const QString shop = program.isDemo() && !parser.isSet(shopOption) ? DemoMarketplace::shopAddress()
+                                                                       : parser.value(shopOption);
+    if (!shop.isEmpty()) {
         QObject::connect(&core.shop(), &ShopDiscovery::finished, &app, [&] {
             if (!batch.isControllerOn())
                 start();
         });
-        core.shop().setShopUrlText(parser.value(shopOption));
+        core.shop().setShopUrlText(shop);
         core.shop().AllShopBabyUrlAla();
     } else {
         start();

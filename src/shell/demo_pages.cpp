@@ -1,11 +1,13 @@
-#include "fixture_pages.h"
+#include "shell/demo_pages.h"
 
-#include "fixture_server.h"
-#include "pictures.h"
+#include "platform/local_web_server.h"
 
+#include <QBuffer>
 #include <QFileInfo>
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QPainter>
 #include <QUrl>
 
 namespace {
@@ -120,7 +122,7 @@ QString shopOfferListAddress(const QString &shop, int pageNum)
         .arg(pageNum);
 }
 
-QString imageAddress(const FixtureServer &server, const QString &name)
+QString imageAddress(const LocalWebServer &server, const QString &name)
 {
     return server.base() + QStringLiteral("/img/") + name;
 }
@@ -139,12 +141,12 @@ QString routeOf(const QString &address)
 
 } // namespace
 
-void servePage(FixtureServer &server, const QString &address, const QString &html)
+void servePage(LocalWebServer &server, const QString &address, const QString &html)
 {
-    server.route(routeOf(address), FixtureServer::page(html));
+    server.route(routeOf(address), LocalWebServer::page(html));
 }
 
-void servePictures(FixtureServer &server, const QStringList &addresses, int width, int height)
+void servePictures(LocalWebServer &server, const QStringList &addresses, int width, int height)
 {
     for (const QString &address : addresses) {
         QByteArray format = QFileInfo(QUrl(address).path()).suffix().toUpper().toLatin1();
@@ -152,6 +154,20 @@ void servePictures(FixtureServer &server, const QStringList &addresses, int widt
             format = "JPG";
         const QByteArray type = format == "JPG" ? QByteArray("image/jpeg") : "image/" + format.toLower();
         server.route(routeOf(address),
-                     FixtureServer::bytes(makePicture(width, height, format.constData()), type));
+                     LocalWebServer::bytes(makePicture(width, height, format.constData()), type));
     }
+}
+
+QByteArray makePicture(int width, int height, const char *format)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.fillRect(0, 0, width / 2, height / 2, QColor(200, 40, 40));
+    painter.end();
+    QByteArray data;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return data;
 }

@@ -1,14 +1,15 @@
 #pragma once
 
+#include <QByteArray>
 #include <QList>
 #include <QPair>
 #include <QString>
 #include <QStringList>
 
-class FixtureServer;
+class LocalWebServer;
 
-// Marketplace pages made at run time, written as the marketplace writes them,
-// for tests that load them in a real browser.
+// Marketplace pages made at run time, written as the marketplace writes them:
+// the demo marketplace and the tests load them in a real browser.
 
 struct DetailPage
 {
@@ -44,9 +45,13 @@ QString detailPageAddress(int itemId);
 // "http://<shop>.zorvane.com/page/offerlist.htm?sortType=tradenumdown&pageNum=<n>"
 QString shopOfferListAddress(const QString &shop, int pageNum);
 // "<server base>/img/<name>": pictures are fetched from the server directly.
-QString imageAddress(const FixtureServer &server, const QString &name);
+QString imageAddress(const LocalWebServer &server, const QString &name);
 
 // Serves the page at an absolute address (host, path and query as given).
-void servePage(FixtureServer &server, const QString &address, const QString &html);
+void servePage(LocalWebServer &server, const QString &address, const QString &html);
 // Serves a picture of the given size at each address, in the format its extension names.
-void servePictures(FixtureServer &server, const QStringList &addresses, int width, int height);
+void servePictures(LocalWebServer &server, const QStringList &addresses, int width, int height);
+
+// An encoded picture of the given size.
+// format: "JPG", "PNG", "GIF", "BMP", "WEBP".
+QByteArray makePicture(int width, int height, const char *format = "JPG");

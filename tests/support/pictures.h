@@ -1,7 +1,4 @@
 #pragma once
 
-#include <QByteArray>
-
-// An encoded picture of the given size, for serving from a fixture server.
-// format: "JPG", "PNG", "GIF", "BMP", "WEBP".
-QByteArray makePicture(int width, int height, const char *format = "JPG");
+// makePicture lives with the page generators in the program.
+#include "shell/demo_pages.h"

@@ -4,7 +4,7 @@
 
 #include <functional>
 
-class FixtureServer;
+#include "fixture_server.h"
 
 // The fixture server that web test binaries start before the application, so
 // that Chromium's host mapping can send the marketplace's hosts to it.
