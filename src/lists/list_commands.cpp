@@ -1,8 +1,25 @@
 #include "lists/list_commands.h"
 
 #include "collection/status_log.h"
+#include "lists/item_list.h"
 #include "lists/list_file.h"
 #include "lists/list_store.h"
+#include "platform/desktop.h"
+
+void walkSelection(ItemList &list, const std::function<bool(int, const QString &)> &act)
+{
+    // Positions are 16-bit in the list box; no list gets that long.
+    int position = 0;
+    while (position < list.count()) {
+        if (!list.isSelected(position) || !act(position, list.at(position)))
+            ++position;
+    }
+}
+
+bool hasFields(const QString &line, int needed)
+{
+    return line.count(QLatin1Char('|')) + 1 >= needed;
+}
 
 ListCommands::ListCommands(ListStore &lists, ListFile &listFile, StatusLog &log)
     : m_lists(lists)
@@ -26,5 +43,50 @@ void ListCommands::addUrlCmd_Click()
         m_log.AddMesg(QStringLiteral("添加<") + line + QStringLiteral(">到待下载列表"));
     }
     m_lists.setAddUrlText(QString());
+    m_listFile.SaveLists();
+}
+
+void ListCommands::AddToListCmd_Click(const QString &address, TextAsker &asker)
+{
+    if (address.isEmpty())
+        return;
+    QString name = asker.askText(namePrompt(), nameTitle(), namePreset());
+    if (name.isEmpty())
+        name = namePreset();
+    const QString line = name + QLatin1Char('|') + address;
+    m_lists.readyDownList().append(line);
+    m_listFile.SaveLists();
+    m_log.AddMesg(line + QStringLiteral("已添加到宝贝列表!"));
+}
+
+void ListCommands::DelUrlCmd_Click()
+{
+    ItemList &pending = m_lists.readyDownList();
+    if (pending.selectedCount() == 0) {
+        m_log.AddMesg(QStringLiteral("删除待下载信息失败,原因:未选择"));
+        return;
+    }
+    walkSelection(pending, [&](int position, const QString &line) {
+        m_log.AddMesg(QStringLiteral("删除<") + line + QStringLiteral(">"));
+        pending.removeAt(position);
+        return true;
+    });
+    m_listFile.SaveLists();
+}
+
+void ListCommands::InsertToTopCmd_Click()
+{
+    ItemList &pending = m_lists.readyDownList();
+    if (pending.selectedCount() == 0)
+        return;
+    QStringList moved;
+    walkSelection(pending, [&](int position, const QString &line) {
+        m_log.AddMesg(QStringLiteral("置顶<") + line + QStringLiteral(">"));
+        moved.append(line);
+        pending.removeAt(position);
+        return true;
+    });
+    for (qsizetype i = moved.size() - 1; i >= 0; --i)
+        pending.insert(0, moved.at(i));
     m_listFile.SaveLists();
 }

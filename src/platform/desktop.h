@@ -19,3 +19,12 @@ public:
     virtual bool openFolder(const QString &path) = 0;
     virtual bool openAddress(const QString &address) = 0;
 };
+
+// The desktop's input box, behind a seam that tests can answer.
+class TextAsker
+{
+public:
+    virtual ~TextAsker() = default;
+    // The text the user typed, or an empty string when the user cancelled.
+    virtual QString askText(const QString &prompt, const QString &title, const QString &preset) = 0;
+};
