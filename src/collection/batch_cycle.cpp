@@ -23,6 +23,8 @@ BatchCycle::BatchCycle(const Services &services, const Intervals &intervals, QOb
 {
     m_controller.setInterval(intervals.controllerMs);
     m_scroller.setInterval(intervals.scrollerMs);
+    m_controller.setObjectName(QStringLiteral("PickControlTimer"));
+    m_scroller.setObjectName(QStringLiteral("PickTimer1"));
     connect(&m_controller, &QTimer::timeout, this, &BatchCycle::PickControlTimer_Timer);
     connect(&m_scroller, &QTimer::timeout, this, &BatchCycle::PickTimer1_Timer);
     connect(&m_s.download, &ItemDownload::finished, this, &BatchCycle::itemEnded);
@@ -32,6 +34,7 @@ BatchCycle::BatchCycle(const Services &services, const Intervals &intervals, QOb
 void BatchCycle::logLine(const QString &itemNo, const QString &text, const QString &address)
 {
     m_s.log.AddMesg(itemNo + text + address);
+    emit stepLogged(itemNo, text);
 }
 
 void BatchCycle::logItem(const QString &text)

@@ -83,6 +83,9 @@ signals:
     void stopped();
     // The item under way ended (downloaded, rejected or given back).
     void itemEnded();
+    // A step of the item under way was logged: the message text without item
+    // number and address (e.g. "采集中:加载_"), for the window's progress strip.
+    void stepLogged(const QString &itemNo, const QString &step);
 
 private:
     void PickControlTimer_Timer();

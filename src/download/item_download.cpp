@@ -73,6 +73,7 @@ void ItemDownload::DownloadItemImages(int slot)
     m_desc = item.DescImgList;
     logItem(QStringLiteral("采集中:开始下载主图_"));
     m_next = 0;
+    emit picturesProgress(0, int(m_main.size() + m_desc.size()));
     fetchNextMain();
 }
 
@@ -93,6 +94,7 @@ void ItemDownload::fetchNextMain()
         if (!result.ok)
             ++m_failedMain;
         ++m_next;
+        emit picturesProgress(m_next, int(m_main.size() + m_desc.size()));
         fetchNextMain();
     });
 }
@@ -127,6 +129,7 @@ void ItemDownload::onDescFetched(const FetchResult &result, const QString &targe
         }
     }
     ++m_next;
+    emit picturesProgress(int(m_main.size()) + m_next, int(m_main.size() + m_desc.size()));
     fetchNextDesc();
 }
 
@@ -155,6 +158,7 @@ void ItemDownload::finish()
                     .arg(m_failedDesc));
     logItem(QStringLiteral("采集中:采集成功!选中已下载项，双击查看下集结果!_"));
     m_running = false;
+    emit itemSaved(m_slot);
     emit finished(m_slot);
 }
 

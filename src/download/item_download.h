@@ -46,6 +46,10 @@ signals:
     // The item could not get a folder and went back to the pending list;
     // collecting on would only fail on it again.
     void pauseRequested();
+    // Pictures of the item fetched so far (kept or not) out of all it names.
+    void picturesProgress(int done, int total);
+    // The item reached the downloaded list.
+    void itemSaved(int slot);
 
 private:
     void fetchNextMain();

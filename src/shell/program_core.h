@@ -39,6 +39,8 @@ public:
     ~ProgramCore() override;
 
     QString programFolder() const { return m_options.programFolder; }
+    const Options &options() const { return m_options; }
+    ItemDownload &download() { return m_download; }
     StatusLog &log() { return m_log; }
     Settings &settings() { return m_settings; }
     ListStore &lists() { return m_lists; }
