@@ -1,0 +1,214 @@
+#include "shell/main_form.h"
+
+#include "collection/batch_cycle.h"
+#include "platform/net_check.h"
+#include "shell/address_strip.h"
+#include "shell/batch_panel.h"
+#include "shell/browser_area.h"
+#include "shell/program_core.h"
+#include "shell/progress_strip.h"
+#include "shell/toolbar_band.h"
+
+#include "lists/list_commands.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QToolButton>
+#include <QWebEngineView>
+
+#include <algorithm>
+
+namespace {
+
+const QString ShowCaption = QStringLiteral("查看&L");
+const QString HideCaption = QStringLiteral("隐藏&C");
+
+double logicalDpi(const QWidget *widget)
+{
+    const QScreen *screen = widget->screen();
+    return screen ? screen->logicalDotsPerInchY() : 96.0;
+}
+
+} // namespace
+
+MainForm::MainForm(ProgramCore &core, const Desktop &desktop, QWidget *parent)
+    : QMainWindow(parent)
+    , m_core(core)
+    , m_desktop(desktop)
+    , m_twips(logicalDpi(this))
+    , m_client(new QWidget(this))
+{
+    setObjectName(QStringLiteral("MainForm"));
+    setWindowTitle(QStringLiteral("Zorvane产品图片下载器"));
+    setCentralWidget(m_client);
+    // Created in drawing order: the batch panel lies over the browser area.
+    m_toolbar = new ToolbarBand(core.log(), m_client);
+    m_address = new AddressStrip(core.options().marketplace.homePage, m_client);
+    m_browsers = new BrowserArea(m_client, core.collectorView().view());
+    m_panel = new BatchPanel(core, desktop.folders, desktop.opener, m_client);
+    m_panel->hide();
+    m_progress = new ProgressStrip(core, m_client);
+    m_startCheck = new NetCheck(core.options().marketplace.checkHost, this);
+
+    m_timer2.setObjectName(QStringLiteral("Timer2"));
+    m_timer2.setInterval(5000);
+    m_timer2.setSingleShot(true);
+
+    const auto px = [this](int twips) { return m_twips.toPixels(twips); };
+    m_toolbar->arrange(px(ToolbarBand::HeightTwips), px(WindowLayout::ContactButtonWidth));
+    m_address->setDesignSizes(px);
+    m_browsers->setDesignSizes(px(255), px(240));
+    m_panel->setDesignSizes(m_twips);
+    buildMenus();
+    // Browser, favourites, skin and contact commands come with the browser shell.
+    for (int position = 1; position <= 8; ++position)
+        m_toolbar->button(position)->setEnabled(false);
+    m_toolbar->contactButton()->setEnabled(false);
+
+    connect(m_address->ShowListCmd(), &QPushButton::clicked, this, &MainForm::ShowListCmd_Click);
+    connect(m_address->AddToListCmd(), &QPushButton::clicked, this, &MainForm::AddToListCmd_Click);
+    connect(m_address->AutoModeChk(), &QCheckBox::toggled, this, &MainForm::AutoModeChk_Click);
+
+    // Big enough for three readable list columns at 1280×800, not a wall at 1920×1080.
+    const QRect available = screen() ? screen()->availableGeometry() : QRect(0, 0, 1280, 800);
+    resize(std::min(int(available.width() * 0.94), 1600), std::min(int(available.height() * 0.92), 1000));
+}
+
+MainForm::~MainForm() = default;
+
+void MainForm::buildMenus()
+{
+    QMenu *file = menuBar()->addMenu(QStringLiteral("文件"));
+    file->setObjectName(QStringLiteral("file"));
+    const auto add = [this](QMenu *menu, const char *name, const QString &caption, const QKeySequence &keys) {
+        QAction *action = menu->addAction(caption);
+        action->setObjectName(QLatin1String(name));
+        action->setShortcut(keys);
+        action->setShortcutContext(Qt::WindowShortcut);
+        return action;
+    };
+    add(file, "new", QStringLiteral("新建"), QKeySequence(QStringLiteral("Ctrl+N")))->setEnabled(false);
+    QAction *exit = add(file, "exit", QStringLiteral("退出"), QKeySequence(QStringLiteral("Ctrl+E")));
+    connect(exit, &QAction::triggered, this, &QWidget::close);
+    add(file, "Ver", QStringLiteral("版本"), QKeySequence(QStringLiteral("Ctrl+B")))->setEnabled(false);
+    QMenu *help = menuBar()->addMenu(QStringLiteral("帮助"));
+    help->setObjectName(QStringLiteral("Help"));
+    add(help, "HelpDoc", QStringLiteral("帮助文档"), QKeySequence(QStringLiteral("Ctrl+H")))->setEnabled(false);
+}
+
+void MainForm::Form_Load()
+{
+    // Only the exact text "False" switches auto mode off; unticking the box
+    // stops the batch and stores the choice, as the user's untick does.
+    if (m_core.settings().LoadConfigValue(QStringLiteral("isauto")) == QLatin1String("False")) {
+        m_address->AutoModeChk()->setChecked(false);
+    } else {
+        // Unreachable at start-up: nothing is started and nothing reported.
+        m_startCheck->CheckNetOpen(this, [this](bool reachable) {
+            if (reachable)
+                m_core.batch().StartPickCmd_Click();
+        });
+    }
+    m_core.loadLists();
+    // Nothing goes out unasked: the collector's view waits on an empty page.
+    m_browsers->collectorView()->lower();
+    m_core.collectorView().Navigate(QStringLiteral("about:blank"));
+    m_browsers->openFirstTab(m_core.options().marketplace.homePage);
+    Form_Resize();
+}
+
+void MainForm::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    Form_Resize();
+}
+
+void MainForm::Form_Resize()
+{
+    const int widthPx = m_client->width(), heightPx = m_client->height();
+    // The bands the arithmetic leaves to the design: full width at fixed heights.
+    m_toolbar->setGeometry(0, 0, widthPx, m_twips.toPixels(ToolbarBand::HeightTwips));
+    m_address->setGeometry(0, m_twips.toPixels(AddressStrip::TopTwips), widthPx,
+                           m_twips.toPixels(AddressStrip::HeightTwips));
+    const int stripHeight = m_twips.toPixels(ProgressStrip::HeightTwips);
+    m_progress->setGeometry(0, heightPx - stripHeight, widthPx, stripHeight);
+
+    WindowLayout::FormInput in;
+    in.width = m_twips.fromPixels(widthPx);
+    in.height = m_twips.fromPixels(heightPx);
+    const QList<WindowLayout::Move> moves = WindowLayout::formResize(in);
+    applyMoves(moves);
+    if (moves.isEmpty() || moves.last().control != QLatin1String("batModeFrame"))
+        return;
+    WindowLayout::PanelInput panel = m_panel->layoutInput(m_twips);
+    panel.xqkfLeft = m_twips.fromPixels(m_toolbar->contactButton()->x());
+    applyMoves(WindowLayout::batModeFrameResize(panel));
+}
+
+void MainForm::applyMoves(const QList<WindowLayout::Move> &moves)
+{
+    for (const WindowLayout::Move &move : moves) {
+        const QList<QWidget *> named = m_client->findChildren<QWidget *>(move.control);
+        const auto it = std::find_if(named.cbegin(), named.cend(), [&](const QWidget *w) {
+            return move.index < 0 || w->property("index").toInt() == move.index;
+        });
+        if (it == named.cend())
+            continue;
+        QWidget *w = *it;
+        w->setGeometry(m_twips.toPixels(move.left), m_twips.toPixels(move.top),
+                       move.width ? m_twips.toPixels(*move.width) : w->width(),
+                       move.height ? m_twips.toPixels(*move.height) : w->height());
+    }
+}
+
+void MainForm::ShowListCmd_Click()
+{
+    QPushButton *button = m_address->ShowListCmd();
+    if (button->text() == ShowCaption) {
+        m_panel->show();
+        m_panel->raise();
+        button->setText(HideCaption);
+        button->setToolTip(QStringLiteral("ALT+C"));
+        m_core.log().AddMesg(QStringLiteral("显示下载列表"));
+    } else {
+        m_panel->hide();
+        button->setText(ShowCaption);
+        button->setToolTip(QStringLiteral("ALT+L"));
+        m_core.log().AddMesg(QStringLiteral("隐藏下载列表"));
+    }
+}
+
+void MainForm::AutoModeChk_Click(bool ticked)
+{
+    if (ticked) {
+        m_core.batch().StartPickCmd_Click();
+        m_core.log().AddMesg(QStringLiteral("开启自动模式,下次打开软件自动启动采集."));
+    } else {
+        m_core.batch().StopPickCmd_Click();
+        m_core.log().AddMesg(QStringLiteral("关闭自动模式,下次打开软件需手动启动采集."));
+    }
+    QString error;
+    if (!m_core.settings().SaveConfigValue(QStringLiteral("isAuto"), ticked ? QStringLiteral("True")
+                                                                             : QStringLiteral("False"), &error))
+        m_core.log().AddMesg(QStringLiteral("自动模式设置未能保存,原因:") + error);
+}
+
+void MainForm::AddToListCmd_Click()
+{
+    m_panel->listCommands().AddToListCmd_Click(m_address->urladress()->currentText(), m_desktop.texts);
+}
+
+void MainForm::closeEvent(QCloseEvent *event)
+{
+    // Closing is never refused.
+    if (!m_unloaded) {
+        m_unloaded = true;
+        m_core.shutDown();
+    }
+    event->accept();
+}

@@ -1,0 +1,87 @@
+#include "shell/progress_strip.h"
+
+#include "collection/batch_cycle.h"
+#include "download/item_download.h"
+#include "lists/item_list.h"
+#include "shell/program_core.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QProgressBar>
+
+QString ProgressStrip::stepText(const QString &logged)
+{
+    QString step = logged;
+    if (step.startsWith(QStringLiteral("采集中:")))
+        step.remove(0, 4);
+    if (step.endsWith(QLatin1Char('_')))
+        step.chop(1);
+    return step;
+}
+
+ProgressStrip::ProgressStrip(ProgramCore &core, QWidget *parent)
+    : QWidget(parent)
+    , m_core(core)
+    , m_item(new QLabel(this))
+    , m_pictures(new QProgressBar(this))
+    , m_counts(new QLabel(this))
+{
+    setObjectName(QStringLiteral("ProgressStrip"));
+    m_item->setObjectName(QStringLiteral("ProgressItem"));
+    m_pictures->setObjectName(QStringLiteral("ProgressPictures"));
+    m_counts->setObjectName(QStringLiteral("ProgressCounts"));
+    m_pictures->setFormat(QStringLiteral("图片 %v/%m"));
+    m_pictures->setTextVisible(true);
+    m_pictures->setMaximumWidth(220);
+    auto *row = new QHBoxLayout(this);
+    row->setContentsMargins(4, 0, 4, 0);
+    row->addWidget(m_item, 1);
+    row->addWidget(m_pictures);
+    row->addSpacing(12);
+    row->addWidget(m_counts);
+
+    BatchCycle &batch = core.batch();
+    connect(&batch, &BatchCycle::stepLogged, this, &ProgressStrip::showStep);
+    connect(&batch, &BatchCycle::itemEnded, this, &ProgressStrip::showIdle);
+    connect(&batch, &BatchCycle::uiStateChanged, this, [this] {
+        if (!m_core.batch().isItemUnderWay())
+            showIdle();
+    });
+    connect(&core.download(), &ItemDownload::picturesProgress, this, &ProgressStrip::showPictures);
+    connect(&core.download(), &ItemDownload::itemSaved, this, [this] {
+        ++m_collected;
+        showCounts();
+    });
+    ItemList &pending = core.lists().readyDownList();
+    for (auto signal : {&ItemList::rowsInserted, &ItemList::rowsRemoved})
+        connect(&pending, signal, this, &ProgressStrip::showCounts);
+    connect(&pending, &ItemList::modelReset, this, &ProgressStrip::showCounts);
+    showIdle();
+}
+
+void ProgressStrip::showStep(const QString &itemNo, const QString &step)
+{
+    m_item->setText(QStringLiteral("正在采集: ") + itemNo + QStringLiteral("  ") + stepText(step));
+}
+
+void ProgressStrip::showPictures(int done, int total)
+{
+    m_pictures->setRange(0, std::max(total, 1));
+    m_pictures->setValue(done);
+    m_pictures->setVisible(true);
+}
+
+void ProgressStrip::showCounts()
+{
+    m_counts->setText(QStringLiteral("本次已采集 %1 个宝贝, 待下载 %2 个")
+                          .arg(m_collected)
+                          .arg(m_core.lists().readyDownList().count()));
+}
+
+void ProgressStrip::showIdle()
+{
+    m_item->setText(m_core.batch().isControllerOn() ? QStringLiteral("等待下一个宝贝")
+                                                    : QStringLiteral("采集未启动"));
+    m_pictures->setVisible(false);
+    showCounts();
+}

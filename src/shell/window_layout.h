@@ -1,0 +1,103 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+// The window's layout arithmetic in twips (1440 to the inch), free of
+// widgets: the window converts the results to pixels once, with the screen's
+// logical DPI. A move whose size would come out negative, or whose sum leaves
+// 32 bits, ends the layout: the controls after it stay where they were (a
+// window too small for the arithmetic, e.g. a minimised one).
+namespace WindowLayout {
+
+constexpr int TwipsPerInch = 1440;
+
+// Integer division rounded to the nearest whole number, halves to the even neighbour.
+int roundHalfEven(qint64 numerator, qint64 denominator);
+
+struct Size
+{
+    int width = 0;
+    int height = 0;
+};
+
+// One control moved: its new position, and its new size where the layout sets one.
+struct Move
+{
+    QString control;
+    int index = -1; // element of a control array, -1 for a single control
+    int left = 0;
+    int top = 0;
+    std::optional<int> width;
+    std::optional<int> height;
+};
+
+// What the window layout reads besides the client size.
+struct FormInput
+{
+    int width = 0;  // W, client width
+    int height = 0; // H, client height
+    QList<int> tabList{0}; // browser index of every open tab
+};
+
+// Form_Resize: the browsers and their message lines, the tab strip and the
+// collector's view behind it, the address bar and its buttons, the close-tab
+// button, and the batch panel's rectangle (its content: batModeFrameResize).
+QList<Move> formResize(const FormInput &in);
+
+// What the panel layout reads: the sizes its moves keep.
+struct PanelInput
+{
+    int width = 0;  // PW
+    int height = 0; // PH
+    int alreadyDownedLblWidth = 0;
+    int findAdlCmdWidth = 0;
+    int findUpCmdWidth = 0;
+    int editBabyNumCmdWidth = 0;
+    int asBabyUrlAlaCmdWidth = 0;
+    int xqkfLeft = 0;
+};
+
+constexpr int ContactButtonWidth = 1575; // xqkf
+
+// batModeFrameResize: three list columns of width C = (PW - 3500) / 3 with
+// button columns between them, and the status log in the toolbar band.
+QList<Move> batModeFrameResize(const PanelInput &in);
+
+// The hover box over a list: the row under the pointer, 180 twips to a row
+// counted from the list's first entry (y in twips from the top of the first
+// entry). Nothing when the row is past the end; the count itself (an empty
+// box) when it is just past the last entry.
+constexpr int HoverRowTwips = 180;
+std::optional<int> hoverRow(int y, int count);
+
+// Where the box stands: below and right of the pointer (x, y in twips from the
+// list's top-left corner).
+struct HoverBox
+{
+    int left = 0;
+    int top = 0;
+    int width = 3600;
+    int height = 2600;
+};
+HoverBox hoverBox(int listLeft, int listTop, int x, int y);
+
+// Twips and pixels at one logical DPI.
+class Twips
+{
+public:
+    explicit Twips(double dpi) : m_dpi(dpi > 0 ? dpi : 96.0) {}
+    int toPixels(int twips) const;
+    int fromPixels(int pixels) const;
+    double dpi() const { return m_dpi; }
+
+private:
+    double m_dpi;
+};
+
+// A text box with a hint: what it holds once it has the focus.
+QString textOnFocus(const QString &text, const QString &hint);
+
+} // namespace WindowLayout

@@ -1,0 +1,104 @@
+// zorvane-picker: the program's window.
+#include "collection/batch_cycle.h"
+#include "platform/desktop_services.h"
+#include "shell/demo_marketplace.h"
+#include "shell/main_form.h"
+#include "shell/program_core.h"
+#include "shell/program_options.h"
+#include "shell/termination_signals.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace {
+
+bool hasDisplay()
+{
+    return qEnvironmentVariableIsSet("QT_QPA_PLATFORM") || !qEnvironmentVariableIsEmpty("DISPLAY")
+        || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
+// Saves a picture of the window once two demo items are done and the third is
+// being scrolled, then closes it: the README's picture.
+void screenshotDuringDemo(MainForm &form, ProgramCore &core, const QString &file)
+{
+    QObject::connect(&core.batch(), &BatchCycle::stepLogged, &form, [&form, &core, file](const QString &,
+                                                                                         const QString &step) {
+        static bool taken = false;
+        if (taken || core.lists().AlreadyDownedList().count() < 2 || !step.contains(QStringLiteral("分析中")))
+            return;
+        taken = true;
+        QTimer::singleShot(1500, &form, [&form, file] {
+            const bool saved = form.grab().save(file);
+            printLine(stderr, (saved ? QStringLiteral("窗口截图已保存: ") : QStringLiteral("窗口截图保存失败: ")) + file);
+            form.close();
+        });
+    });
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    quietQtMessages();
+    if (!hasDisplay()) {
+        printLine(stderr, QStringLiteral(
+            "没有图形显示(DISPLAY 和 WAYLAND_DISPLAY 都未设置),无法打开窗口。\n"
+            "在没有显示器的机器上请使用无窗口批量采集程序 zorvane-picker-batch:\n"
+            "  ./build/src/shell/zorvane-picker-batch --help\n"
+            "  ./build/src/shell/zorvane-picker-batch --demo     (本机演示,无需联网)\n"
+            "No display (neither DISPLAY nor WAYLAND_DISPLAY is set): the window cannot open.\n"
+            "Use the headless runner instead: ./build/src/shell/zorvane-picker-batch --help"));
+        return 1;
+    }
+    ProgramOptions start(argc, argv);
+    QApplication app(start.appArgc(), start.appArgv());
+    QApplication::setApplicationName(QStringLiteral("zorvane-picker"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Zorvane产品图片下载器: 批量下载 Zorvane 批发市场的宝贝图片。"));
+    parser.addHelpOption();
+    start.addTo(parser);
+    QCommandLineOption screenshotOption(QStringLiteral("screenshot"), QStringLiteral("演示中保存窗口截图后退出"),
+                                        QStringLiteral("FILE"));
+    screenshotOption.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOption(screenshotOption);
+    if (!parser.parse(start.arguments())) {
+        printLine(stderr, parser.errorText());
+        return 1;
+    }
+    if (parser.isSet(QStringLiteral("help")))
+        parser.showHelp(0);
+    QString error;
+    if (!start.finish(parser, &error)) {
+        printLine(stderr, error);
+        return 1;
+    }
+    printLine(stderr, QStringLiteral("程序目录: ") + start.coreOptions().programFolder);
+    if (start.isDemo())
+        printLine(stderr, QStringLiteral("演示模式: 图片保存在 ") + start.demoSaveFolder());
+
+    ProgramCore core(start.coreOptions());
+    DialogFolderPicker folders;
+    DialogTextAsker texts;
+    DesktopOpener opener;
+    MainForm form(core, {folders, texts, opener});
+    TerminationSignals termination;
+    QObject::connect(&termination, &TerminationSignals::received, &form, [&form](int signalNumber) {
+        form.close();
+        QCoreApplication::exit(128 + signalNumber);
+    });
+    form.show();
+    form.Form_Load();
+    if (start.isDemo()) {
+        form.ShowListCmd_Click();
+        core.shop().setShopUrlText(DemoMarketplace::shopAddress());
+        core.shop().AllShopBabyUrlAla();
+        if (parser.isSet(screenshotOption))
+            screenshotDuringDemo(form, core, parser.value(screenshotOption));
+    }
+    return app.exec();
+}
