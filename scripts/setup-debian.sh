@@ -7,7 +7,7 @@ packages=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev qt6-webengine-dev qt6-image-formats-plugins qt6-qpa-plugins
   libcpp-httplib-dev googletest libgtest-dev libgmock-dev libbenchmark-dev
-  curl xvfb xauth
+  curl xvfb xauth fonts-wqy-microhei
 )
 
 missing=()

@@ -1,0 +1,97 @@
+#include "log_text.h"
+#include "fixture_pages.h"
+#include "fixture_server.h"
+#include "test_app.h"
+
+#include "platform/text_file.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+namespace {
+
+struct WindowProcess
+{
+    explicit WindowProcess(const QProcessEnvironment &env, const QStringList &arguments)
+    {
+        process.setProcessEnvironment(env);
+        process.setProcessChannelMode(QProcess::MergedChannels);
+        QObject::connect(&process, &QProcess::readyRead,
+                         [this] { output += QString::fromLocal8Bit(process.readAll()); });
+        process.start(QStringLiteral(ZORVANE_WINDOW_EXE), arguments);
+    }
+    ~WindowProcess()
+    {
+        if (process.state() != QProcess::NotRunning) {
+            process.kill();
+            process.waitForFinished();
+        }
+    }
+    bool waitForExit(int timeoutMs = 60000)
+    {
+        QSignalSpy finished(&process, &QProcess::finished);
+        return process.state() == QProcess::NotRunning || finished.wait(timeoutMs);
+    }
+
+    QProcess process;
+    QString output;
+};
+
+QProcessEnvironment environment()
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("QTWEBENGINE_CHROMIUM_FLAGS"));
+    return env;
+}
+
+} // namespace
+
+TEST(WindowProgram, WithoutADisplayItSaysSoAndPointsToTheRunner)
+{
+    QProcessEnvironment env = environment();
+    for (const char *name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+        env.remove(QLatin1String(name));
+    WindowProcess window(env, {});
+    ASSERT_TRUE(window.waitForExit());
+    EXPECT_EQ(window.process.exitCode(), 1);
+    EXPECT_TRUE(window.output.startsWith(S(u"没有图形显示"))) << window.output.toStdString();
+    EXPECT_TRUE(window.output.contains(QStringLiteral("zorvane-picker-batch")));
+}
+
+TEST(WindowProgram, TerminationClosesTheWindowAndPutsTheItemBack)
+{
+    QTemporaryDir folder;
+    DetailPage item;
+    item.title = S(u"被打断的窗口宝贝");
+    item.height = 30000;
+    servePage(sharedServer(), detailPageAddress(501), detailPageHtml(item));
+    const QString listFile = QDir(folder.path()).filePath(QStringLiteral("listdata.txt"));
+    writeLocalTextFile(QDir(folder.path()).filePath(QStringLiteral("config.ini")),
+                       QStringLiteral("[config]\r\nPicOutPutPath=") + folder.path() + QStringLiteral("\r\n"));
+    writeLocalTextFile(listFile, S(u"<AddUrlText>\r\n\r\n<readyDownList>\r\nT-1|") + detailPageAddress(501)
+                                     + S(u"\r\n<AlreadyDownedList>\r\n"));
+    QProcessEnvironment env = environment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    WindowProcess window(env, {QStringLiteral("--program-folder"), folder.path(), QStringLiteral("--check-host"),
+                               QStringLiteral("127.0.0.1"), QStringLiteral("--webEngineArgs"),
+                               QStringLiteral("--host-resolver-rules=MAP *.zorvane.com 127.0.0.1:%1")
+                                   .arg(sharedServer().port())});
+    // Auto mode takes the item: it leaves the pending list in the file.
+    const QString taken = S(u"<AddUrlText>\r\n\r\n<readyDownList>\r\n<AlreadyDownedList>\r\n");
+    ASSERT_TRUE(waitUntil([&] { return readLocalTextFile(listFile).value_or(QString()) == taken; }, 60000))
+        << window.output.toStdString();
+    ::kill(pid_t(window.process.processId()), SIGTERM);
+    ASSERT_TRUE(window.waitForExit());
+    EXPECT_EQ(window.process.exitCode(), 128 + SIGTERM);
+    EXPECT_EQ(readLocalTextFile(listFile).value_or(QString()),
+              S(u"<AddUrlText>\r\n\r\n<readyDownList>\r\nT-1|") + detailPageAddress(501)
+                  + S(u"|[上次软件退出未采集完成]\r\n<AlreadyDownedList>\r\n"));
+    // The terminal shows the program's own lines only.
+    EXPECT_EQ(window.output.trimmed(), S(u"程序目录: ") + folder.path()) << window.output.toStdString();
+}

@@ -1,0 +1,111 @@
+#pragma once
+
+#include "log_text.h"
+#include "test_app.h"
+
+#include "collection/batch_cycle.h"
+#include "lists/item_list.h"
+#include "platform/desktop.h"
+#include "platform/text_file.h"
+#include "shell/main_form.h"
+#include "shell/program_core.h"
+
+#include <QDir>
+#include <QListView>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+// The desktop's dialogs answered as the user would, and what was opened.
+class AnsweringDesktop : public FolderPicker, public TextAsker, public Opener
+{
+public:
+    QString folderAnswer;
+    QString textAnswer;
+    QStringList asked;
+    QStringList opened;
+
+    QString BrowseForFolder(const QString &title, const QString &) override
+    {
+        asked << title;
+        return folderAnswer;
+    }
+    QString askText(const QString &prompt, const QString &title, const QString &preset) override
+    {
+        asked << prompt + u'|' + title + u'|' + preset;
+        return textAnswer;
+    }
+    bool openFolder(const QString &path) override
+    {
+        opened << path;
+        return true;
+    }
+    bool openAddress(const QString &address) override
+    {
+        opened << address;
+        return true;
+    }
+};
+
+// A window over a core of its own in a temporary program folder, with short
+// timer intervals and the reachability check on an address literal.
+class WindowTest : public ::testing::Test
+{
+protected:
+    WindowTest() { writeConfig(QString()); }
+
+    void writeConfig(const QString &lines)
+    {
+        writeLocalTextFile(QDir(folder.path()).filePath(QStringLiteral("config.ini")),
+                           QStringLiteral("[config]\r\n") + lines);
+    }
+    // Builds the window; start-up runs only when asked.
+    void open(bool startUp = false)
+    {
+        ProgramCore::Options options;
+        options.programFolder = folder.path();
+        options.marketplace.checkHost = QStringLiteral("127.0.0.1");
+        // The local marketplace speaks no TLS.
+        options.marketplace.homePage = QStringLiteral("http://www.zorvane.com/");
+        options.intervals = {100, 40};
+        options.pageLoadTimeoutMs = 20000;
+        core = std::make_unique<ProgramCore>(options);
+        form = std::make_unique<MainForm>(*core, MainForm::Desktop{desktop, desktop, desktop});
+        form->show();
+        if (startUp)
+            form->Form_Load();
+    }
+    ~WindowTest() override
+    {
+        form.reset();
+        core.reset();
+    }
+
+    template <typename W = QWidget>
+    W *control(const char *name) const
+    {
+        W *w = form->findChild<W *>(QLatin1String(name));
+        EXPECT_TRUE(w) << name;
+        return w;
+    }
+    void click(const char *name) const { control<QPushButton>(name)->click(); }
+    // Selects rows of a list box as the user would.
+    void select(const char *list, const QList<int> &rows) const
+    {
+        auto *view = control<QListView>(list);
+        for (int row : rows)
+            view->selectionModel()->select(view->model()->index(row, 0), QItemSelectionModel::Select);
+    }
+    ItemList &pending() const { return core->lists().readyDownList(); }
+    ItemList &downloaded() const { return core->lists().AlreadyDownedList(); }
+    QStringList log() const { return logMessages(core->log()); }
+    QString listData() const { return readLocalTextFile(core->listFile().path()).value_or(QString()); }
+
+    QTemporaryDir folder;
+    AnsweringDesktop desktop;
+    std::unique_ptr<ProgramCore> core;
+    std::unique_ptr<MainForm> form;
+};
