@@ -13,7 +13,9 @@ StatusLogView::StatusLogView(StatusLog &log, QWidget *parent)
     setObjectName(QStringLiteral("mesgText"));
     setReadOnly(true);
     setUndoRedoEnabled(false);
+    // One log line to a row: the band is only three rows high.
     setLineWrapMode(QPlainTextEdit::NoWrap);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     QStringList lines;
     for (int row = 0; row < log.lineCount(); ++row)
         lines << log.line(row);

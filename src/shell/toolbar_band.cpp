@@ -37,6 +37,8 @@ ToolbarBand::ToolbarBand(StatusLog &log, QWidget *parent)
     , m_contact(new QToolButton(this))
     , m_log(new StatusLogView(log, this))
 {
+    // The icons are linked in from a static library.
+    Q_INIT_RESOURCE(icons);
     setObjectName(QStringLiteral("ToolbarBand"));
     // The toolbar's pictures: an image list in the design, our own icons here.
     auto *imageList = new QObject(this);
