@@ -1,3 +1,4 @@
+#include "desktop_answers.h"
 #include "log_text.h"
 #include "collection/status_log.h"
 #include "download/save_folder.h"
@@ -10,36 +11,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-// Answers the folder chooser as the user would.
-class AnsweringPicker : public FolderPicker
-{
-public:
-    QString answer;
-    QString askedTitle, askedInitial;
-    QString BrowseForFolder(const QString &title, const QString &initialFolder) override
-    {
-        askedTitle = title;
-        askedInitial = initialFolder;
-        return answer;
-    }
-};
-
-class RecordingOpener : public Opener
-{
-public:
-    QStringList opened;
-    bool openFolder(const QString &path) override
-    {
-        opened << path;
-        return true;
-    }
-    bool openAddress(const QString &address) override
-    {
-        opened << address;
-        return true;
-    }
-};
 
 struct SaveFolderTest : ::testing::Test
 {

@@ -1,3 +1,4 @@
+#include "child_process.h"
 #include "log_text.h"
 #include "fixture_pages.h"
 #include "fixture_server.h"
@@ -18,38 +19,27 @@ namespace {
 
 
 // zorvane-picker-batch on a program folder of its own, its marketplace mapped to the local server.
-class Runner
+class Runner : public ChildProcess
 {
 public:
     explicit Runner(const QStringList &arguments)
+        : ChildProcess(QStringLiteral(ZORVANE_BATCH_EXE),
+                       arguments
+                           + QStringList{QStringLiteral("--webEngineArgs"),
+                                         QStringLiteral("--host-resolver-rules=MAP *.zorvane.com 127.0.0.1:%1")
+                                             .arg(sharedServer().port())},
+                       environment())
+    {
+    }
+
+private:
+    static QProcessEnvironment environment()
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         env.remove(QStringLiteral("QTWEBENGINE_CHROMIUM_FLAGS"));
-        process.setProcessEnvironment(env);
-        QObject::connect(&process, &QProcess::readyReadStandardOutput,
-                         [this] { output += QString::fromLocal8Bit(process.readAllStandardOutput()); });
-        process.start(QStringLiteral(ZORVANE_BATCH_EXE),
-                      arguments
-                          + QStringList{QStringLiteral("--webEngineArgs"),
-                                        QStringLiteral("--host-resolver-rules=MAP *.zorvane.com 127.0.0.1:%1")
-                                            .arg(sharedServer().port())});
+        return env;
     }
-    ~Runner()
-    {
-        if (process.state() != QProcess::NotRunning) {
-            process.kill();
-            process.waitForFinished();
-        }
-    }
-    bool waitForExit(int timeoutMs = 120000)
-    {
-        QSignalSpy finished(&process, &QProcess::finished);
-        return process.state() == QProcess::NotRunning || finished.wait(timeoutMs);
-    }
-
-    QProcess process;
-    QString output;
 };
 
 class RunnerTest : public ::testing::Test

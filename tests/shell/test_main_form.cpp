@@ -6,6 +6,7 @@
 #include "shell/batch_panel.h"
 #include "shell/status_log_view.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
@@ -61,6 +62,18 @@ TEST_F(WindowTest, ShowListTogglesThePanel)
     EXPECT_EQ(log(), (QStringList{S(u"显示下载列表"), S(u"隐藏下载列表")}));
 }
 
+TEST_F(WindowTest, ExitClosesTheWindowAndSavesTheLists)
+{
+    open();
+    pending().append(QStringLiteral("E-1|http://detail.zorvane.com/offer/1.html"));
+    auto *exit = form->findChild<QAction *>(QStringLiteral("exit"));
+    ASSERT_TRUE(exit);
+    EXPECT_EQ(exit->shortcut(), QKeySequence(QStringLiteral("Ctrl+E")));
+    exit->trigger();
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_TRUE(listData().contains(QStringLiteral("<readyDownList>\r\nE-1|http://detail.zorvane.com/offer/1.html\r\n")));
+}
+
 TEST_F(WindowTest, AddingTypedLinesMovesThemToThePendingList)
 {
     open();
@@ -82,18 +95,18 @@ TEST_F(WindowTest, AddingTheShownPageAsksForAName)
     open();
     auto *address = control<QComboBox>("urladress");
     address->setEditText(QStringLiteral("http://detail.zorvane.com/offer/9.html"));
-    desktop.textAnswer = QString(); // cancelled
+    desktop.texts.answer = QString(); // cancelled
     click("AddToListCmd");
-    desktop.textAnswer = S(u"连衣裙");
+    desktop.texts.answer = S(u"连衣裙");
     click("AddToListCmd");
-    EXPECT_EQ(desktop.asked, QStringList(2, S(u"给宝宝贝取个名字|宝贝名字|宝贝N")));
+    EXPECT_EQ(desktop.texts.asked, QStringList(2, S(u"给宝宝贝取个名字|宝贝名字|宝贝N")));
     EXPECT_EQ(pending().entries(), (QStringList{S(u"宝贝N|http://detail.zorvane.com/offer/9.html"),
                                                 S(u"连衣裙|http://detail.zorvane.com/offer/9.html")}));
     EXPECT_EQ(log().last(), S(u"连衣裙|http://detail.zorvane.com/offer/9.html已添加到宝贝列表!"));
     // No address: no question.
     address->setEditText(QString());
     click("AddToListCmd");
-    EXPECT_EQ(desktop.asked.size(), 2);
+    EXPECT_EQ(desktop.texts.asked.size(), 2);
     EXPECT_EQ(pending().count(), 2);
 }
 
@@ -163,7 +176,7 @@ TEST_P(OpenWebTest, OnlyWebAddressesAreOpened)
     downloaded().append(S(u"1|t|/o/1|") + GetParam().address);
     select("AlreadyDownedList", {0});
     click("OpenWebCmd");
-    EXPECT_EQ(desktop.opened, GetParam().opened ? QStringList{GetParam().address} : QStringList{});
+    EXPECT_EQ(desktop.opener.opened, GetParam().opened ? QStringList{GetParam().address} : QStringList{});
     EXPECT_EQ(log().last(), GetParam().lastLog);
     EXPECT_EQ(downloaded().count(), 1);
 }
@@ -190,7 +203,7 @@ TEST_F(WindowTest, DoubleClickOpensOnlyAFolderThatExists)
     auto *view = control<QListView>("AlreadyDownedList");
     emit view->doubleClicked(view->model()->index(0, 0));
     emit view->doubleClicked(view->model()->index(1, 0));
-    EXPECT_EQ(desktop.opened, QStringList{there});
+    EXPECT_EQ(desktop.opener.opened, QStringList{there});
     EXPECT_EQ(log(), (QStringList{S(u"打开目录:") + there, S(u"打开目录失败,原因:目录不存在:/no/such/folder")}));
 }
 
@@ -210,7 +223,7 @@ TEST_F(WindowTest, ShortDownloadedLinesAreLeftAsTheyAre)
     click("EditBabyNumCmd");
     EXPECT_EQ(downloaded().entries(), QStringList{S(u"5|只有标题")});
     EXPECT_TRUE(pending().entries().isEmpty());
-    EXPECT_TRUE(desktop.opened.isEmpty());
+    EXPECT_TRUE(desktop.opener.opened.isEmpty());
     const QStringList lines = log();
     EXPECT_TRUE(lines.contains(S(u"打开目录失败<5|只有标题>,原因:该行没有宝贝目录")));
     EXPECT_TRUE(lines.contains(S(u"重新采集<5|只有标题>失败,原因:该行没有宝贝网址")));

@@ -102,7 +102,7 @@ TEST_F(WindowTest, AddedItemsAreCollectedIntoTheirFolders)
     QDir().mkpath(output);
     writeConfig(S(u"isAuto=False\r\n"));
     open(true);
-    desktop.folderAnswer = output;
+    desktop.picker.answer = output;
     click("SetSavePathCmd");
     EXPECT_EQ(log().last(), S(u"设置采集图片保存至:") + output);
 

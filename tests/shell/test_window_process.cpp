@@ -1,3 +1,4 @@
+#include "child_process.h"
 #include "log_text.h"
 #include "fixture_pages.h"
 #include "fixture_server.h"
@@ -16,31 +17,13 @@
 
 namespace {
 
-struct WindowProcess
+// zorvane-picker, what it prints on both channels collected.
+struct WindowProcess : ChildProcess
 {
-    explicit WindowProcess(const QProcessEnvironment &env, const QStringList &arguments)
+    WindowProcess(const QProcessEnvironment &env, const QStringList &arguments)
+        : ChildProcess(QStringLiteral(ZORVANE_WINDOW_EXE), arguments, env, QProcess::MergedChannels)
     {
-        process.setProcessEnvironment(env);
-        process.setProcessChannelMode(QProcess::MergedChannels);
-        QObject::connect(&process, &QProcess::readyRead,
-                         [this] { output += QString::fromLocal8Bit(process.readAll()); });
-        process.start(QStringLiteral(ZORVANE_WINDOW_EXE), arguments);
     }
-    ~WindowProcess()
-    {
-        if (process.state() != QProcess::NotRunning) {
-            process.kill();
-            process.waitForFinished();
-        }
-    }
-    bool waitForExit(int timeoutMs = 60000)
-    {
-        QSignalSpy finished(&process, &QProcess::finished);
-        return process.state() == QProcess::NotRunning || finished.wait(timeoutMs);
-    }
-
-    QProcess process;
-    QString output;
 };
 
 QProcessEnvironment environment()

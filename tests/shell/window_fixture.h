@@ -1,5 +1,6 @@
 #pragma once
 
+#include "desktop_answers.h"
 #include "log_text.h"
 #include "test_app.h"
 
@@ -19,35 +20,12 @@
 
 #include <memory>
 
-// The desktop's dialogs answered as the user would, and what was opened.
-class AnsweringDesktop : public FolderPicker, public TextAsker, public Opener
+// The desktop's dialogs, answered as the user would.
+struct AnsweringDesktop
 {
-public:
-    QString folderAnswer;
-    QString textAnswer;
-    QStringList asked;
-    QStringList opened;
-
-    QString BrowseForFolder(const QString &title, const QString &) override
-    {
-        asked << title;
-        return folderAnswer;
-    }
-    QString askText(const QString &prompt, const QString &title, const QString &preset) override
-    {
-        asked << prompt + u'|' + title + u'|' + preset;
-        return textAnswer;
-    }
-    bool openFolder(const QString &path) override
-    {
-        opened << path;
-        return true;
-    }
-    bool openAddress(const QString &address) override
-    {
-        opened << address;
-        return true;
-    }
+    AnsweringPicker picker;
+    AnsweringTextAsker texts;
+    RecordingOpener opener;
 };
 
 // A window over a core of its own in a temporary program folder, with short
@@ -73,7 +51,7 @@ protected:
         options.intervals = {100, 40};
         options.pageLoadTimeoutMs = 20000;
         core = std::make_unique<ProgramCore>(options);
-        form = std::make_unique<MainForm>(*core, MainForm::Desktop{desktop, desktop, desktop});
+        form = std::make_unique<MainForm>(*core, MainForm::Desktop{desktop.picker, desktop.texts, desktop.opener});
         form->show();
         if (startUp)
             form->Form_Load();
