@@ -92,7 +92,11 @@ for (var i = 0; i < divs.length; ++i) {
     blocks.push({id: divs[i].id, html: serialiseChildren(divs[i])});
 }
 var titles = document.getElementsByTagName('title');
+// This world's globals live as long as the document: a new token means a new page.
+if (!window.__zorvaneDocument)
+  window.__zorvaneDocument = Date.now().toString(36) + Math.random().toString(36).slice(2);
 return {
+  token: window.__zorvaneDocument,
   url: location.href,
   hasTitle: titles.length > 0,
   title: titles.length > 0 ? titles[0].innerText : '',

@@ -7,9 +7,10 @@
 // from the page's own scripts) and read the answer in a callback.
 namespace PageScripts {
 
-// One object: {url, hasTitle, title, scrollHeight, blocks: [{id, html}]},
+// One object: {token, url, hasTitle, title, scrollHeight, blocks: [{id, html}]},
 // blocks being the divs whose id the analysis looks for, in document order,
-// with their content in the legacy serialised form (see serialiser()).
+// with their content in the legacy serialised form (see serialiser()); the
+// token is the same for every read of one document and new for the next.
 QString snapshot();
 
 // document.body.scrollHeight, 0 without a body.
