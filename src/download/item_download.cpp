@@ -15,6 +15,7 @@
 #include "shell/settings.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 
 namespace {
@@ -28,6 +29,16 @@ QString pictureExtension(const QString &address)
     extension.remove(QLatin1Char('\\'));
     extension.remove(QChar(0));
     return extension;
+}
+
+bool isPlainlyNoPicture(const QByteArray &contentType, const QByteArray &head)
+{
+    if (contentType.trimmed().toLower().startsWith("text/"))
+        return true;
+    QByteArray start = head;
+    if (start.startsWith("\xEF\xBB\xBF"))
+        start.remove(0, 3);
+    return start.trimmed().startsWith('<');
 }
 
 ItemDownload::ItemDownload(const Services &services, QObject *parent)
@@ -53,9 +64,12 @@ void ItemDownload::DownloadItemImages(int slot)
 
     const QString output = m_s.settings.LoadConfigValue(QStringLiteral("PicOutPutPath"));
     m_title = CleanName(item.PickTitle);
+    m_itemFolder.clear();
+    m_mainFolder.clear();
+    m_descFolder.clear();
     if (output.isEmpty()) {
         // Without this the folder would land under the file system's root.
-        giveBack(QStringLiteral("未设定图片保存目录,请点击\"保存目录\"选择保存目录"));
+        fail(QStringLiteral("未设定图片保存目录,请点击\"保存目录\"选择保存目录"));
         return;
     }
     QString error;
@@ -65,7 +79,7 @@ void ItemDownload::DownloadItemImages(int slot)
     if (!m_itemFolder.isEmpty() && !m_mainFolder.isEmpty())
         m_descFolder = MakeUniqueFolder(m_itemFolder + Sep + QStringLiteral("描述图"), 0, &error);
     if (m_itemFolder.isEmpty() || m_mainFolder.isEmpty() || m_descFolder.isEmpty()) {
-        giveBack(QStringLiteral("无法在保存目录") + output + QStringLiteral("中创建宝贝目录,原因:") + error);
+        fail(QStringLiteral("无法在保存目录") + output + QStringLiteral("中创建宝贝目录,原因:") + error);
         return;
     }
 
@@ -89,12 +103,30 @@ void ItemDownload::fetchNextMain()
     const QString &address = m_main.at(m_next);
     const QString target = m_mainFolder + Sep + QStringLiteral("主图") + QString::number(m_next + 1)
         + pictureExtension(address);
-    m_s.fetcher.FetchToFile(address, target, [this](const FetchResult &result) {
-        if (!result.ok)
-            ++m_failedMain;
-        ++m_next;
-        fetchNextMain();
+    m_s.fetcher.FetchToFile(address, target, [this, target](const FetchResult &result) {
+        onMainFetched(result, target);
     });
+}
+
+void ItemDownload::onMainFetched(const FetchResult &result, const QString &target)
+{
+    if (result.fileError) {
+        failOnFile(result);
+        return;
+    }
+    if (!result.ok) {
+        ++m_failedMain;
+    } else {
+        QFile file(target);
+        const QByteArray head = file.open(QIODevice::ReadOnly) ? file.read(512) : QByteArray();
+        file.close();
+        if (isPlainlyNoPicture(result.contentType, head)) {
+            QFile::remove(target);
+            ++m_failedMain;
+        }
+    }
+    ++m_next;
+    fetchNextMain();
 }
 
 void ItemDownload::fetchNextDesc()
@@ -114,6 +146,10 @@ void ItemDownload::fetchNextDesc()
 
 void ItemDownload::onDescFetched(const FetchResult &result, const QString &target)
 {
+    if (result.fileError) {
+        failOnFile(result);
+        return;
+    }
     // A picture that could not be fetched is skipped like a non-picture: the
     // pictures after it are still worth having.
     if (!result.ok) {
@@ -136,13 +172,14 @@ void ItemDownload::finish()
     logItem(QStringLiteral("采集中:描述图下载完成_"));
     ClearCollection(item.MainImgList);
     ClearCollection(item.DescImgList);
-    m_s.lists.AlreadyDownedList().append(
-        DownloadedLine{item.PickItemNo, m_title, m_itemFolder, item.PickUrl}.toString());
     QString error;
     if (!writeLocalTextFile(m_itemFolder + Sep + InfoFileName,
-                            infoFileText(item, m_title, QDateTime::currentDateTime()), &error))
-        logItem(QStringLiteral("采集中:") + InfoFileName + QStringLiteral("写入失败,原因:") + error
-                + QStringLiteral("_"));
+                            infoFileText(item, m_title, QDateTime::currentDateTime()), &error)) {
+        fail(InfoFileName + QStringLiteral("写入失败,原因:") + error);
+        return;
+    }
+    m_s.lists.AlreadyDownedList().append(
+        DownloadedLine{item.PickItemNo, m_title, m_itemFolder, item.PickUrl}.toString());
     m_s.records.setPickBusy(m_slot, false);
     ClearCollection(item.AttrList);
     m_s.listFile.SaveLists();
@@ -158,17 +195,21 @@ void ItemDownload::finish()
     emit finished(m_slot);
 }
 
-void ItemDownload::giveBack(const QString &reason)
+void ItemDownload::failOnFile(const FetchResult &result)
 {
+    fail(QStringLiteral("保存目录无法写入(磁盘空间不足或没有写入权限),原因:") + result.error);
+}
+
+void ItemDownload::fail(const QString &reason)
+{
+    // Half an item is no use: what this call made goes, so that the next
+    // attempt is not mistaken for a second copy.
+    if (!m_itemFolder.isEmpty())
+        QDir(m_itemFolder).removeRecursively();
     ItemRecord &item = m_s.records.record(m_slot);
-    logItem(QStringLiteral("采集中:") + reason + QStringLiteral(",宝贝已放回待下载列表顶部,采集暂停_"));
-    m_s.lists.readyDownList().insert(0, PendingLine{item.PickItemNo, item.PickUrl, QString()}.toString());
     ClearCollection(item.MainImgList);
     ClearCollection(item.DescImgList);
     ClearCollection(item.AttrList);
-    m_s.records.setPickBusy(m_slot, false);
-    m_s.listFile.SaveLists();
     m_running = false;
-    emit pauseRequested();
-    emit finished(m_slot);
+    emit failed(m_slot, reason);
 }

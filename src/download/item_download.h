@@ -16,7 +16,10 @@ struct FetchResult;
 
 // Saves one collected item: its folder under the output folder, the main and
 // description pictures one after another, the info file, and its line in the
-// downloaded list. Runs asynchronously; `finished` ends every call.
+// downloaded list. Runs asynchronously; `finished` or `failed` ends every call.
+// When the save folder cannot take the item (no folder set, none can be made,
+// the disk is full) nothing of it is kept and `failed` says why: what to do
+// with the item is the caller's business.
 class ItemDownload : public QObject
 {
     Q_OBJECT
@@ -42,17 +45,20 @@ public:
     bool isRunning() const { return m_running; }
 
 signals:
+    // Saved and listed as downloaded.
     void finished(int slot);
-    // The item could not get a folder and went back to the pending list;
-    // collecting on would only fail on it again.
-    void pauseRequested();
+    // Not saved: the reason, in Chinese. The slot's lists are emptied; its
+    // busy flag is left to the caller.
+    void failed(int slot, const QString &reason);
 
 private:
     void fetchNextMain();
     void fetchNextDesc();
+    void onMainFetched(const FetchResult &result, const QString &target);
     void onDescFetched(const FetchResult &result, const QString &target);
     void finish();
-    void giveBack(const QString &reason);
+    void fail(const QString &reason);
+    void failOnFile(const FetchResult &result);
     void logItem(const QString &text);
 
     Services m_s;
@@ -73,3 +79,7 @@ private:
 // E: the address's last four characters, with any folder separator dropped so
 // that the file stays inside its folder.
 QString pictureExtension(const QString &address);
+
+// A body that is plainly no picture: declared as text, or starting as markup
+// (an error page sent with status 200).
+bool isPlainlyNoPicture(const QByteArray &contentType, const QByteArray &head);

@@ -15,6 +15,16 @@ FixtureServer::FixtureServer()
         response.status = r.status;
         if (!r.location.isEmpty())
             response.set_header("Location", r.location.toStdString());
+        if (r.trickleMs > 0) {
+            const std::string body(r.body.constData(), size_t(r.body.size()));
+            const int pause = r.trickleMs;
+            response.set_content_provider(body.size(), r.contentType.toStdString(),
+                                          [body, pause](size_t offset, size_t, httplib::DataSink &sink) {
+                                              std::this_thread::sleep_for(std::chrono::milliseconds(pause));
+                                              return sink.write(body.data() + offset, 1);
+                                          });
+            return;
+        }
         response.set_content(std::string(r.body.constData(), size_t(r.body.size())),
                              r.contentType.toStdString());
     });
@@ -27,6 +37,10 @@ FixtureServer::FixtureServer()
 
 FixtureServer::~FixtureServer()
 {
+    {
+        std::lock_guard lock(m_mutex);
+        m_stopping = true;
+    }
     releaseStalls();
     m_server->stop();
     m_thread.join();
@@ -66,7 +80,7 @@ void FixtureServer::releaseStalls()
 {
     {
         std::lock_guard lock(m_mutex);
-        m_stallsReleased = true;
+        ++m_releases;
     }
     m_stallReleased.notify_all();
 }
@@ -88,7 +102,9 @@ FixtureServer::Response FixtureServer::answer(const std::string &host, const std
     if (r.stall) {
         // Held until the test releases it; bounded so a forgotten release cannot hang the run.
         std::unique_lock lock(m_mutex);
-        m_stallReleased.wait_for(lock, std::chrono::seconds(60), [this] { return m_stallsReleased; });
+        const unsigned held = m_releases;
+        m_stallReleased.wait_for(lock, std::chrono::seconds(60),
+                                 [this, held] { return m_stopping || m_releases != held; });
     }
     return r;
 }
