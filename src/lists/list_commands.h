@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 class ListFile;
 class ListStore;
 class StatusLog;
@@ -14,7 +16,14 @@ public:
     // pending line "item number|address"; the box is emptied and the lists saved.
     void addUrlCmd_Click();
 
+    // The same for lines given otherwise (the runner's --add): the box is left
+    // as it is; the lists are saved.
+    void queueUrlLines(const QString &lines);
+
 private:
+    // Each line "address|item number" becomes the pending line "item number|address".
+    void queueLines(const QString &text);
+
     ListStore &m_lists;
     ListFile &m_listFile;
     StatusLog &m_log;
