@@ -1,12 +1,15 @@
 #pragma once
 
+#include "lists/item_lines.h"
+
+#include <QDeadlineTimer>
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <QTimer>
 
-#include <QList>
-
 #include <functional>
+#include <optional>
 
 class ItemDownload;
 class ItemRecordTable;
@@ -16,6 +19,7 @@ class NetCheck;
 class PageAnalyser;
 class PageDocument;
 class StatusLog;
+struct PageLoad;
 struct PageSnapshot;
 
 // Works the pending list off one item at a time: a controller timer takes the
@@ -42,6 +46,9 @@ public:
     {
         int controllerMs = 2000;  // PickControlTimer
         int scrollerMs = 1000;    // PickTimer1
+        // A page that keeps growing is scrolled no longer than this; the item
+        // goes on with what the page holds by then.
+        int maxScrollMs = 10 * 60 * 1000;
     };
     static constexpr int Slot = 0;
     static constexpr int MaxPickStep = 16384; // doubling once more would overflow 16 bits
@@ -69,8 +76,11 @@ public:
     void setViewLent(bool lent) { m_viewLent = lent; }
 
     // Shutdown: an item under way goes back to the top of the pending list
-    // with the interrupted-item marker. The caller saves the lists.
+    // as it was taken, with the interrupted-item marker. The caller saves.
     void requeueInterruptedItem();
+    // The pending line of the item under way with the interrupted-item
+    // marker, as listdata.txt keeps it until the item ends; empty when none.
+    QString underWayLine() const;
 
     // Exposed for tests of the tick rules.
     int PickStep() const { return m_pickStep; }
@@ -85,15 +95,23 @@ signals:
     void itemEnded();
 
 private:
+    enum class Rejection { NotDetailPage, NotLoaded, NotResponding };
+
     void PickControlTimer_Timer();
     void PickTimer1_Timer();
     void PickNextItem();
-    void LoadPickPage(const QString &itemNo, const QString &address, std::function<void(bool)> done);
-    void onPageRead(const QString &itemNo, const QString &address, const PageSnapshot &page,
-                    const std::function<void(bool)> &done);
-    void onScrollHeight(double height);
+    // done(nothing) for a detail page, otherwise why the line is rejected.
+    using PageVerdict = std::function<void(std::optional<Rejection>)>;
+    void LoadPickPage(const QString &itemNo, const QString &address, PageVerdict done);
+    void onPageLoaded(const QString &itemNo, const QString &address, const PageLoad &load, const PageVerdict &done);
+    void onScrollHeight(std::optional<double> height);
     void finishScrolling();
-    void rejectLine(const QString &line, const QString &itemNo, const QString &address);
+    void onDownloadFailed(const QString &reason);
+    void readFailed();
+    void giveBack();
+    void endItem();
+    // Back into the address box as the user would type it, and logged.
+    void rejectLine(const QString &line, const QString &itemNo, const QString &address, Rejection why);
     void removeTakenLine(const QString &line);
     void logLine(const QString &itemNo, const QString &text, const QString &address);
     void logItem(const QString &text);
@@ -101,6 +119,7 @@ private:
     void setStopCaption(const QString &caption);
 
     Services m_s;
+    Intervals m_intervals;
     QTimer m_controller;
     QTimer m_scroller;
     QList<std::function<void(bool)>> m_startWaiters; // starts waiting for the reachability check
@@ -112,6 +131,14 @@ private:
     QString m_stopCaption;
     QString m_indicator;
     bool m_denVisible = true;
+
+    // The item under way as its pending line was taken: what goes back when
+    // it cannot be finished.
+    PendingLine m_taken;
+    // The item whose page last failed to be read: failing twice in a row, it
+    // goes back to the address box instead of being tried for ever.
+    QString m_lastFailed;
+    QDeadlineTimer m_scrollDeadline;
 
     int m_pickStep = 10;
     double m_pickPos = 0;

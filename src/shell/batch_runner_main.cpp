@@ -50,7 +50,7 @@ QStringList ownArguments(int argc, char **argv)
     return arguments;
 }
 
-enum ExitCode { Done = 0, Usage = 1, StartRefused = 2, Paused = 3 };
+enum ExitCode { Done = 0, Usage = 1, StartRefused = 2, Paused = 3, ListsNotSaved = 4 };
 
 } // namespace
 
@@ -123,33 +123,26 @@ int main(int argc, char **argv)
         SaveFolder(core.settings(), core.log(), picker, opener).ChooseSaveFolder();
     }
     const QStringList added = parser.values(addOption);
-    if (!added.isEmpty()) {
-        core.lists().setAddUrlText(added.join(QStringLiteral("\r\n")));
-        ListCommands(core.lists(), core.listFile(), core.log()).addUrlCmd_Click();
-    }
+    if (!added.isEmpty())
+        ListCommands(core.lists(), core.listFile(), core.log()).queueUrlLines(added.join(QStringLiteral("\r\n")));
+    // The lists must reach the file: a run whose last save failed says so in its exit code.
+    const auto exitAfterSaving = [&core](int code) {
+        QCoreApplication::exit(core.shutDown() ? code : ListsNotSaved);
+    };
 
     TerminationSignals termination;
-    QObject::connect(&termination, &TerminationSignals::received, &app, [&](int signalNumber) {
-        core.shutDown();
-        QCoreApplication::exit(128 + signalNumber);
-    });
+    QObject::connect(&termination, &TerminationSignals::received, &app,
+                     [&](int signalNumber) { exitAfterSaving(128 + signalNumber); });
     BatchCycle &batch = core.batch();
-    QObject::connect(&batch, &BatchCycle::idle, &app, [&] {
-        core.shutDown();
-        QCoreApplication::exit(Done);
-    });
+    QObject::connect(&batch, &BatchCycle::idle, &app, [&] { exitAfterSaving(Done); });
     QObject::connect(&batch, &BatchCycle::stopped, &app, [&] {
-        if (core.shop().isRunning())
-            return;
-        core.shutDown();
-        QCoreApplication::exit(Paused);
+        if (!core.shop().isRunning())
+            exitAfterSaving(Paused);
     });
     const auto start = [&] {
         batch.StartPickCmd_Click([&](bool started) {
-            if (!started) {
-                core.shutDown();
-                QCoreApplication::exit(StartRefused);
-            }
+            if (!started)
+                exitAfterSaving(StartRefused);
         });
     };
     if (parser.isSet(shopOption)) {

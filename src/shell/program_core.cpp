@@ -18,6 +18,7 @@ ProgramCore::ProgramCore(const Options &options, QObject *parent)
 {
     // Nobody sits in front of the collector's view to answer a page's alert.
     m_view.setSilent(true);
+    m_view.setQueryTimeout(options.pageQueryTimeoutMs);
 }
 
 ProgramCore::~ProgramCore() = default;
@@ -27,8 +28,8 @@ void ProgramCore::loadLists()
     m_listFile.LoadLists();
 }
 
-void ProgramCore::shutDown()
+bool ProgramCore::shutDown()
 {
     m_batch.requeueInterruptedItem();
-    m_listFile.SaveLists();
+    return m_listFile.SaveLists();
 }

@@ -32,6 +32,8 @@ public:
         Marketplace marketplace;
         BatchCycle::Intervals intervals;
         int pageLoadTimeoutMs = 60000;
+        // A page that does not answer a query for this long is taken for hung.
+        int pageQueryTimeoutMs = 20000;
         HttpFetcher::Limits fetchLimits;
     };
 
@@ -54,7 +56,8 @@ public:
     // at the end an item under way goes back to the top of the pending list
     // and the lists are saved.
     void loadLists();
-    void shutDown();
+    // False when the lists could not be saved (the log says why).
+    bool shutDown();
 
 private:
     Options m_options;
