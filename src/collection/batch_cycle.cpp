@@ -15,16 +15,45 @@
 
 #include <algorithm>
 
+namespace {
+
+FastScroller::Timing fastTiming(const BatchCycle::Intervals &intervals)
+{
+    FastScroller::Timing timing;
+    timing.maxScrollMs = intervals.fastMaxScrollMs;
+    return timing;
+}
+
+} // namespace
+
 BatchCycle::BatchCycle(const Services &services, const Intervals &intervals, QObject *parent)
     : QObject(parent)
     , m_s(services)
     , m_intervals(intervals)
+    , m_standard(services.view, intervals.scrollerMs, intervals.maxScrollMs)
+    , m_fast(services.view, fastTiming(intervals))
     , m_stopCaption(QStringLiteral("暂停"))
 {
     m_controller.setInterval(intervals.controllerMs);
-    m_scroller.setInterval(intervals.scrollerMs);
     connect(&m_controller, &QTimer::timeout, this, &BatchCycle::PickControlTimer_Timer);
-    connect(&m_scroller, &QTimer::timeout, this, &BatchCycle::PickTimer1_Timer);
+    for (PageScroller *scroller : {static_cast<PageScroller *>(&m_standard), static_cast<PageScroller *>(&m_fast)}) {
+        connect(scroller, &PageScroller::progressed, this,
+                [this] { logItem(QStringLiteral("采集中:图片地址分析中..._")); });
+        connect(scroller, &PageScroller::arrived, this, &BatchCycle::finishScrolling);
+        connect(scroller, &PageScroller::timedOut, this, [this] {
+            logItem(QStringLiteral("采集中:页面在限定时间内未能稳定,按页面现有内容继续采集_"));
+            finishScrolling();
+        });
+        connect(scroller, &PageScroller::pageLost, this, &BatchCycle::readFailed);
+    }
+    // At the fast pace the next item does not wait for the controller's tick.
+    connect(this, &BatchCycle::itemEnded, this, [this] {
+        if (m_pace == Pace::Fast && m_controller.isActive())
+            QTimer::singleShot(0, this, [this] {
+                if (m_controller.isActive())
+                    PickControlTimer_Timer();
+            });
+    });
     connect(&m_s.download, &ItemDownload::finished, this, &BatchCycle::endItem);
     connect(&m_s.download, &ItemDownload::failed, this,
             [this](int, const QString &reason) { onDownloadFailed(reason); });
@@ -74,6 +103,11 @@ void BatchCycle::StartPickCmd_Click(std::function<void(bool)> then)
         } else {
             self->m_pauseFlag = false;
             self->m_controller.start();
+            if (self->m_pace == Pace::Fast)
+                QTimer::singleShot(0, self, [self] {
+                    if (self && self->m_controller.isActive())
+                        self->PickControlTimer_Timer();
+                });
             self->setStartEnabled(false);
             self->m_s.log.AddMesg(QStringLiteral(
                 "启动采集,一旦检测到待下载列表有宝贝,将自行采集下载并启动列表旁的状态闪烁指示灯."));
@@ -83,6 +117,13 @@ void BatchCycle::StartPickCmd_Click(std::function<void(bool)> then)
                 waiter(reachable);
         }
     });
+}
+
+void BatchCycle::setPace(Pace pace)
+{
+    m_pace = pace;
+    if (!isItemUnderWay())
+        m_s.download.setConnections(pace == Pace::Fast ? ItemDownload::MaxConnections : 1);
 }
 
 void BatchCycle::StopPickCmd_Click()
@@ -147,12 +188,13 @@ void BatchCycle::PickNextItem()
             return;
         }
         self->m_taken = PendingLine{taken.itemNo, taken.address, QString()};
-        self->m_pickStep = 10;
-        self->m_scrollDeadline.setRemainingTime(self->m_intervals.maxScrollMs);
-        self->m_scroller.start();
         self->m_s.records.setPickBusy(Slot, true);
         self->logLine(taken.itemNo, QStringLiteral("采集中:开始图片URL分析_"), taken.address);
         self->m_s.listFile.SaveLists();
+        const bool fast = self->m_pace == Pace::Fast;
+        self->m_s.download.setConnections(fast ? ItemDownload::MaxConnections : 1);
+        self->m_scroller = fast ? static_cast<PageScroller *>(&self->m_fast) : &self->m_standard;
+        self->m_scroller->start(self->m_lastHeight);
     });
 }
 
@@ -248,64 +290,8 @@ void BatchCycle::onPageLoaded(const QString &itemNo, const QString &address, con
         done(Rejection::NotDetailPage);
 }
 
-void BatchCycle::PickTimer1_Timer()
-{
-    if (m_scrollQuery)
-        return;
-    if (m_scrollDeadline.hasExpired()) {
-        logItem(QStringLiteral("采集中:页面一直在变长,滚动时间已到,按页面现有内容继续采集_"));
-        finishScrolling();
-        return;
-    }
-    ++m_pickTick;
-    m_pickPos += m_pickStep;
-    m_scrollQuery = true;
-    QPointer<BatchCycle> self(this);
-    m_s.view.readScrollHeight([self](std::optional<double> height) {
-        if (self)
-            self->onScrollHeight(height);
-    });
-}
-
-void BatchCycle::onScrollHeight(std::optional<double> height)
-{
-    if (!height) {
-        readFailed();
-        return;
-    }
-    if (m_pickPos >= *height) {
-        finishScrolling();
-        return;
-    }
-    m_s.view.scrollBy(0, int(m_pickPos));
-    if (m_pickTick % 5 != 0) {
-        m_scrollQuery = false;
-        logItem(QStringLiteral("采集中:图片地址分析中..._"));
-        return;
-    }
-    QPointer<BatchCycle> self(this);
-    m_s.view.readScrollHeight([self](std::optional<double> newHeight) {
-        if (!self)
-            return;
-        if (!newHeight) {
-            self->readFailed();
-            return;
-        }
-        self->m_newHeight = *newHeight;
-        if (*newHeight != self->m_lastHeight)
-            self->m_lastHeight = *newHeight;
-        else
-            self->m_pickStep = std::min(self->m_pickStep * 2, MaxPickStep);
-        self->m_scrollQuery = false;
-        self->logItem(QStringLiteral("采集中:图片地址分析中..._"));
-    });
-}
-
 void BatchCycle::finishScrolling()
 {
-    m_scroller.stop();
-    m_pickPos = 0;
-    m_scrollQuery = true;
     QPointer<BatchCycle> self(this);
     m_s.view.readSnapshot([self](const PageSnapshot &page) {
         if (!self)
@@ -317,7 +303,6 @@ void BatchCycle::finishScrolling()
         self->m_s.analyser.AnalysePage(page, 1, Slot, false);
         self->logItem(QStringLiteral("采集中:图片地址分析完成_"));
         self->logItem(QStringLiteral("采集中:开始下载图片_"));
-        self->m_scrollQuery = false;
         self->m_s.download.DownloadItemImages(Slot);
     });
 }
@@ -326,9 +311,7 @@ void BatchCycle::finishScrolling()
 // be trusted, so the item goes back as it was taken and the view starts afresh.
 void BatchCycle::readFailed()
 {
-    m_scroller.stop();
-    m_pickPos = 0;
-    m_scrollQuery = false;
+    m_scroller->stop();
     m_s.view.renew();
     ItemRecord &item = m_s.records.record(Slot);
     ClearCollection(item.MainImgList);

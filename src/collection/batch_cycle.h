@@ -1,8 +1,8 @@
 #pragma once
 
+#include "collection/page_scroller.h"
 #include "lists/item_lines.h"
 
-#include <QDeadlineTimer>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -49,9 +49,14 @@ public:
         // A page that keeps growing is scrolled no longer than this; the item
         // goes on with what the page holds by then.
         int maxScrollMs = 10 * 60 * 1000;
+        // The same at the fast pace.
+        int fastMaxScrollMs = 60 * 1000;
     };
+    // Standard: the gentle timers. Fast: as quickly as the page and the
+    // network allow, the next item at once, pictures over several connections.
+    enum class Pace { Standard, Fast };
     static constexpr int Slot = 0;
-    static constexpr int MaxPickStep = 16384; // doubling once more would overflow 16 bits
+    static constexpr int MaxPickStep = StandardScroller::MaxPickStep;
 
     BatchCycle(const Services &services, const Intervals &intervals, QObject *parent = nullptr);
 
@@ -82,8 +87,12 @@ public:
     // marker, as listdata.txt keeps it until the item ends; empty when none.
     QString underWayLine() const;
 
+    Pace pace() const { return m_pace; }
+    // Takes effect with the next item.
+    void setPace(Pace pace);
+
     // Exposed for tests of the tick rules.
-    int PickStep() const { return m_pickStep; }
+    int PickStep() const { return m_standard.PickStep(); }
 
 signals:
     void uiStateChanged();
@@ -98,13 +107,11 @@ private:
     enum class Rejection { NotDetailPage, NotLoaded, NotResponding };
 
     void PickControlTimer_Timer();
-    void PickTimer1_Timer();
     void PickNextItem();
     // done(nothing) for a detail page, otherwise why the line is rejected.
     using PageVerdict = std::function<void(std::optional<Rejection>)>;
     void LoadPickPage(const QString &itemNo, const QString &address, PageVerdict done);
     void onPageLoaded(const QString &itemNo, const QString &address, const PageLoad &load, const PageVerdict &done);
-    void onScrollHeight(std::optional<double> height);
     void finishScrolling();
     void onDownloadFailed(const QString &reason);
     void readFailed();
@@ -121,10 +128,12 @@ private:
     Services m_s;
     Intervals m_intervals;
     QTimer m_controller;
-    QTimer m_scroller;
+    StandardScroller m_standard;
+    FastScroller m_fast;
+    PageScroller *m_scroller = &m_standard; // of the item under way
+    Pace m_pace = Pace::Standard;
     QList<std::function<void(bool)>> m_startWaiters; // starts waiting for the reachability check
     bool m_loading = false;      // LoadPickPage is under way
-    bool m_scrollQuery = false;  // a scroller tick waits for the page
     bool m_pauseFlag = false;
     bool m_viewLent = false;
     bool m_startEnabled = true;
@@ -138,11 +147,5 @@ private:
     // The item whose page last failed to be read: failing twice in a row, it
     // goes back to the address box instead of being tried for ever.
     QString m_lastFailed;
-    QDeadlineTimer m_scrollDeadline;
-
-    int m_pickStep = 10;
-    double m_pickPos = 0;
-    quint32 m_pickTick = 0;
-    double m_lastHeight = 0;
-    double m_newHeight = 0;
+    double m_lastHeight = 0; // the body's height when the page was read
 };

@@ -39,6 +39,17 @@ inline const QStringList &analysedBlockIds()
     return ids;
 }
 
+// Where the page stands while it is scrolled through.
+struct ScrollState
+{
+    double y = 0;          // scrolled this far
+    double viewport = 0;   // the view's height
+    double height = 0;     // the body's scroll height
+    qint64 frames = 0;     // frames the page has drawn since it was first asked
+    int loading = 0;       // description pictures started and not yet loaded or failed
+    int unstartedInView = 0; // description pictures in view that have no address yet
+};
+
 // What a navigation and the read after it came to.
 struct PageLoad
 {
@@ -75,6 +86,8 @@ public:
     void readSnapshot(std::function<void(const PageSnapshot &)> done);
     // Nothing when the page did not answer.
     virtual void readScrollHeight(std::function<void(std::optional<double>)> done) = 0;
+    // Nothing when the page did not answer.
+    virtual void readScrollState(std::function<void(std::optional<ScrollState>)> done) = 0;
     // parentWindow.scrollBy(x, y)
     virtual void scrollBy(int x, int y) = 0;
     // Gives up a page that stopped answering: its renderer is ended, and the

@@ -18,6 +18,8 @@
 #include <QDir>
 #include <QFile>
 
+#include <algorithm>
+
 namespace {
 const QString Sep = QStringLiteral("/");
 }
@@ -45,6 +47,22 @@ ItemDownload::ItemDownload(const Services &services, QObject *parent)
     : QObject(parent)
     , m_s(services)
 {
+    m_fetchers.append(&m_s.fetcher);
+}
+
+ItemDownload::~ItemDownload()
+{
+    cancelFetches();
+}
+
+void ItemDownload::setConnections(int connections)
+{
+    connections = std::clamp(connections, 1, MaxConnections);
+    while (m_fetchers.size() < connections)
+        m_fetchers.append(new HttpFetcher(m_s.fetcher.limits(), this));
+    // Connections beyond the number go once they are idle; the services' own stays.
+    while (m_fetchers.size() > connections && !m_fetchers.last()->isBusy())
+        m_fetchers.takeLast()->deleteLater();
 }
 
 void ItemDownload::logItem(const QString &text)
@@ -83,87 +101,119 @@ void ItemDownload::DownloadItemImages(int slot)
         return;
     }
 
-    m_main = item.MainImgList;
-    m_desc = item.DescImgList;
+    m_done = 0;
+    m_total = int(item.MainImgList.size() + item.DescImgList.size());
+    emit picturesProgressed(m_done, m_total);
     logItem(QStringLiteral("采集中:开始下载主图_"));
-    m_next = 0;
-    fetchNextMain();
+    startMain();
 }
 
-void ItemDownload::fetchNextMain()
+void ItemDownload::startMain()
 {
-    if (m_next >= m_main.size()) {
-        logItem(QStringLiteral("采集中:主图下载完成_"));
-        m_kept = 0;
-        logItem(QStringLiteral("采集中:开始下载描述图_"));
-        m_next = 0;
-        fetchNextDesc();
-        return;
-    }
-    const QString &address = m_main.at(m_next);
-    const QString target = m_mainFolder + Sep + QStringLiteral("主图") + QString::number(m_next + 1)
-        + pictureExtension(address);
-    m_s.fetcher.FetchToFile(address, target, [this, target](const FetchResult &result) {
-        onMainFetched(result, target);
-    });
+    m_inDesc = false;
+    m_jobs.clear();
+    const QStringList &main = m_s.records.record(m_slot).MainImgList;
+    for (qsizetype i = 0; i < main.size(); ++i)
+        m_jobs.append({main.at(i),
+                       m_mainFolder + Sep + QStringLiteral("主图") + QString::number(i + 1) + pictureExtension(main.at(i)),
+                       std::nullopt});
+    m_nextJob = m_nextSettle = 0;
+    fetchMore();
 }
 
-void ItemDownload::onMainFetched(const FetchResult &result, const QString &target)
+void ItemDownload::startDesc()
 {
-    if (result.fileError) {
-        failOnFile(result);
-        return;
-    }
-    if (!result.ok) {
-        ++m_failedMain;
-    } else {
-        QFile file(target);
-        const QByteArray head = file.open(QIODevice::ReadOnly) ? file.read(512) : QByteArray();
-        file.close();
-        if (isPlainlyNoPicture(result.contentType, head)) {
-            QFile::remove(target);
-            ++m_failedMain;
+    m_inDesc = true;
+    m_kept = 0;
+    m_jobs.clear();
+    // A description picture's number depends on the pictures kept before it:
+    // each arrives under a name of its own and is named once its turn comes.
+    const QStringList &desc = m_s.records.record(m_slot).DescImgList;
+    for (qsizetype j = 0; j < desc.size(); ++j)
+        m_jobs.append({desc.at(j), m_descFolder + Sep + QStringLiteral(".下载中") + QString::number(j + 1),
+                       std::nullopt});
+    m_nextJob = m_nextSettle = 0;
+    fetchMore();
+}
+
+void ItemDownload::fetchMore()
+{
+    if (m_nextSettle >= m_jobs.size()) {
+        if (m_inDesc) {
+            finish();
+            return;
         }
-    }
-    ++m_next;
-    fetchNextMain();
-}
-
-void ItemDownload::fetchNextDesc()
-{
-    if (m_next >= m_desc.size()) {
-        finish();
+        logItem(QStringLiteral("采集中:主图下载完成_"));
+        logItem(QStringLiteral("采集中:开始下载描述图_"));
+        startDesc();
         return;
     }
-    const QString &address = m_desc.at(m_next);
-    ++m_kept;
-    const QString target = m_descFolder + Sep + QStringLiteral("描述图") + QString::number(m_kept)
-        + pictureExtension(address);
-    m_s.fetcher.FetchToFile(address, target, [this, target](const FetchResult &result) {
-        onDescFetched(result, target);
-    });
+    for (HttpFetcher *fetcher : std::as_const(m_fetchers)) {
+        if (m_nextJob >= m_jobs.size())
+            break;
+        if (fetcher->isBusy())
+            continue;
+        const int job = m_nextJob++;
+        fetcher->FetchToFile(m_jobs.at(job).address, m_jobs.at(job).file,
+                             [this, job](const FetchResult &result) { onFetched(job, result); });
+    }
 }
 
-void ItemDownload::onDescFetched(const FetchResult &result, const QString &target)
+void ItemDownload::onFetched(int job, const FetchResult &result)
 {
-    if (result.fileError) {
-        failOnFile(result);
-        return;
+    m_jobs[job].result = result;
+    emit picturesProgressed(++m_done, m_total);
+    // Pictures are taken in list order, whichever arrives first.
+    while (m_nextSettle < m_jobs.size() && m_jobs.at(m_nextSettle).result) {
+        Job &next = m_jobs[m_nextSettle];
+        if (next.result->fileError) {
+            fail(QStringLiteral("保存目录无法写入(磁盘空间不足或没有写入权限),原因:") + next.result->error);
+            return;
+        }
+        if (!(m_inDesc ? settleDesc(next) : settleMain(next)))
+            return;
+        ++m_nextSettle;
     }
+    fetchMore();
+}
+
+bool ItemDownload::settleMain(Job &job)
+{
+    if (!job.result->ok) {
+        ++m_failedMain;
+        return true;
+    }
+    QFile file(job.file);
+    const QByteArray head = file.open(QIODevice::ReadOnly) ? file.read(512) : QByteArray();
+    file.close();
+    if (isPlainlyNoPicture(job.result->contentType, head)) {
+        QFile::remove(job.file);
+        ++m_failedMain;
+    }
+    return true;
+}
+
+bool ItemDownload::settleDesc(Job &job)
+{
     // A picture that could not be fetched is skipped like a non-picture: the
     // pictures after it are still worth having.
-    if (!result.ok) {
+    if (!job.result->ok) {
         ++m_failedDesc;
-        --m_kept;
-    } else {
-        const std::optional<int> width = m_s.probe.pictureWidth(target);
-        if (!width || *width < MinDescWidth) {
-            QFile::remove(target);
-            --m_kept; // the next kept picture takes the freed number
-        }
+        return true;
     }
-    ++m_next;
-    fetchNextDesc();
+    const std::optional<int> width = m_s.probe.pictureWidth(job.file);
+    if (!width || *width < MinDescWidth) {
+        QFile::remove(job.file); // its number goes to the next kept picture
+        return true;
+    }
+    const QString target =
+        m_descFolder + Sep + QStringLiteral("描述图") + QString::number(m_kept + 1) + pictureExtension(job.address);
+    if (!QFile::rename(job.file, target)) {
+        fail(QStringLiteral("保存目录无法写入,原因:") + target + QStringLiteral("无法创建"));
+        return false;
+    }
+    ++m_kept;
+    return true;
 }
 
 void ItemDownload::finish()
@@ -195,13 +245,15 @@ void ItemDownload::finish()
     emit finished(m_slot);
 }
 
-void ItemDownload::failOnFile(const FetchResult &result)
+void ItemDownload::cancelFetches()
 {
-    fail(QStringLiteral("保存目录无法写入(磁盘空间不足或没有写入权限),原因:") + result.error);
+    for (HttpFetcher *fetcher : std::as_const(m_fetchers))
+        fetcher->cancel();
 }
 
 void ItemDownload::fail(const QString &reason)
 {
+    cancelFetches();
     // Half an item is no use: what this call made goes, so that the next
     // attempt is not mistaken for a second copy.
     if (!m_itemFolder.isEmpty())
@@ -210,6 +262,7 @@ void ItemDownload::fail(const QString &reason)
     ClearCollection(item.MainImgList);
     ClearCollection(item.DescImgList);
     ClearCollection(item.AttrList);
+    m_jobs.clear();
     m_running = false;
     emit failed(m_slot, reason);
 }

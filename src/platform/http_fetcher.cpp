@@ -76,6 +76,20 @@ void HttpFetcher::FetchToFile(const QString &address, const QString &filePath,
     connect(m_reply, &QNetworkReply::finished, this, &HttpFetcher::onFinished);
 }
 
+void HttpFetcher::cancel()
+{
+    if (!m_reply)
+        return;
+    m_reply->disconnect(this);
+    m_reply->abort();
+    m_reply->deleteLater();
+    m_reply = nullptr;
+    m_file->cancelWriting();
+    m_file.reset();
+    m_done = nullptr;
+    m_deadline.stop();
+}
+
 void HttpFetcher::onReadyRead()
 {
     const int status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();

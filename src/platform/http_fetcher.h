@@ -48,7 +48,10 @@ public:
     // escaped); only http and https are fetched.
     void FetchToFile(const QString &address, const QString &filePath,
                      std::function<void(const FetchResult &)> done);
+    const Limits &limits() const { return m_limits; }
     bool isBusy() const { return m_reply != nullptr; }
+    // Ends the transfer under way without calling back; its file is not kept.
+    void cancel();
 
 private:
     void onReadyRead();

@@ -111,6 +111,40 @@ QString scrollHeight()
     return QStringLiteral("document.body ? document.body.scrollHeight : 0");
 }
 
+QString scrollState()
+{
+    return QStringLiteral(R"JS((function () {
+var w = window;
+if (!w.__zorvaneFrames) {
+  w.__zorvaneFrames = 1;
+  var tick = function () { w.__zorvaneFrames++; w.requestAnimationFrame(tick); };
+  w.requestAnimationFrame(tick);
+}
+var loading = 0, unstarted = 0;
+var box = document.getElementById('desc-lazyload-container');
+var pictures = box ? box.getElementsByTagName('img') : [];
+for (var i = 0; i < pictures.length; ++i) {
+  var p = pictures[i];
+  if (p.getAttribute('src')) {
+    if (!p.complete)
+      ++loading;
+    continue;
+  }
+  var r = p.getBoundingClientRect();
+  if (r.bottom > 0 && r.top < w.innerHeight && r.width > 0)
+    ++unstarted;
+}
+return {
+  y: w.scrollY,
+  viewport: w.innerHeight,
+  height: document.body ? document.body.scrollHeight : 0,
+  frames: w.__zorvaneFrames,
+  loading: loading,
+  unstarted: unstarted
+};
+})())JS");
+}
+
 QString scrollBy(int x, int y)
 {
     return QStringLiteral("window.scrollBy(%1, %2); undefined").arg(x).arg(y);

@@ -16,6 +16,12 @@ QString snapshot();
 // document.body.scrollHeight, 0 without a body.
 QString scrollHeight();
 
+// {y, viewport, height, frames, loading, unstarted}: the scroll position, the
+// view's and the body's heights, frames drawn (counted from the first call
+// in a document), and the description block's pictures still loading and
+// those in view without an address yet.
+QString scrollState();
+
 // Scrolls the window by x, y pixels; answers nothing.
 QString scrollBy(int x, int y);
 

@@ -205,6 +205,26 @@ void WebEnginePageDocument::readScrollHeight(std::function<void(std::optional<do
     });
 }
 
+void WebEnginePageDocument::readScrollState(std::function<void(std::optional<ScrollState>)> done)
+{
+    static const QString script = PageScripts::scrollState();
+    runQuery(script, [done = std::move(done)](const QVariant &result) {
+        if (result.typeId() != QMetaType::QVariantMap) {
+            done(std::nullopt);
+            return;
+        }
+        const QVariantMap map = result.toMap();
+        ScrollState state;
+        state.y = map.value(QStringLiteral("y")).toDouble();
+        state.viewport = map.value(QStringLiteral("viewport")).toDouble();
+        state.height = map.value(QStringLiteral("height")).toDouble();
+        state.frames = map.value(QStringLiteral("frames")).toLongLong();
+        state.loading = map.value(QStringLiteral("loading")).toInt();
+        state.unstartedInView = map.value(QStringLiteral("unstarted")).toInt();
+        done(state);
+    });
+}
+
 void WebEnginePageDocument::scrollBy(int x, int y)
 {
     if (m_page && !m_rendererGone && !m_renewing)

@@ -36,6 +36,7 @@ public:
     void setSilent(bool silent) override;
 
     void readScrollHeight(std::function<void(std::optional<double>)> done) override;
+    void readScrollState(std::function<void(std::optional<ScrollState>)> done) override;
     void scrollBy(int x, int y) override;
     void renew() override;
 

@@ -86,7 +86,9 @@ int main(int argc, char **argv)
         QStringLiteral("设置图片保存目录(与\"保存目录\"按钮相同,记入 config.ini)"), QStringLiteral("DIR"));
     const QCommandLineOption addOption(QStringLiteral("add"),
         QStringLiteral("把一行\"宝贝URL|货号\"加入待下载列表(可多次使用)"), QStringLiteral("LINE"));
-    parser.addOptions({folderOption, hostOption, shopOption, saveOption, addOption});
+    const QCommandLineOption fastOption(QStringLiteral("fast"),
+        QStringLiteral("本次以快速采集(不改变设置):页面滚动和图片下载尽可能快,下一个宝贝立即开始"));
+    parser.addOptions({folderOption, hostOption, shopOption, saveOption, addOption, fastOption});
     if (!parser.parse(arguments)) {
         std::fprintf(stderr, "%s\n", parser.errorText().toLocal8Bit().constData());
         return Usage;
@@ -106,6 +108,8 @@ int main(int argc, char **argv)
     std::fprintf(stderr, "程序目录: %s\n", options.programFolder.toLocal8Bit().constData());
 
     ProgramCore core(options);
+    if (parser.isSet(fastOption))
+        core.setPace(BatchCycle::Pace::Fast, false);
     QObject::connect(&core.log(), &StatusLog::lineAdded, &printLine);
     core.collectorView().view()->resize(1280, 900);
     core.collectorView().view()->show();

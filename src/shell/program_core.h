@@ -52,6 +52,12 @@ public:
     BatchCycle &batch() { return m_batch; }
     ShopDiscovery &shop() { return m_shop; }
 
+    // The collection pace, kept in config.ini under "PickPace" ("标准" or "快速").
+    BatchCycle::Pace storedPace() const;
+    // Applies the pace; `store` also keeps it for the next start. False when
+    // it could not be stored (the log says why).
+    bool setPace(BatchCycle::Pace pace, bool store);
+
     // The list-keeping steps of start-up and shutdown: the lists are loaded;
     // at the end an item under way goes back to the top of the pending list
     // and the lists are saved.

@@ -340,8 +340,9 @@ TEST(WebEnginePage, AReadIsAlwaysOfWhatTheNavigationProduced)
         const std::optional<PageLoad> load = navigateAndRead(*doc, step.address);
         ASSERT_TRUE(load);
         EXPECT_EQ(load->outcome, step.outcome);
-        if (step.outcome == PageLoad::Read)
+        if (step.outcome == PageLoad::Read) {
             EXPECT_EQ(load->page.title, step.title);
+        }
         if (load->outcome == PageLoad::NotResponding)
             doc->renew();
     }

@@ -174,7 +174,7 @@ TEST_F(BatchTest, AGrowingPageEndsAtTheScrollCapAndTheItemUnderWayIsInTheFileMea
     ASSERT_TRUE(idle.wait(120000));
 
     EXPECT_EQ(downloaded().count(), 2);
-    EXPECT_TRUE(logMessages(core->log()).contains(S(u"G-1采集中:页面一直在变长,滚动时间已到,按页面现有内容继续采集_") + growing));
+    EXPECT_TRUE(logMessages(core->log()).contains(S(u"G-1采集中:页面在限定时间内未能稳定,按页面现有内容继续采集_") + growing));
     EXPECT_FALSE(listDataOf(*core).contains(S(u"[上次软件退出未采集完成]")));
 }
 
