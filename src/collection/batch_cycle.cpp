@@ -45,6 +45,7 @@ BatchCycle::BatchCycle(const Services &services, const Intervals &intervals, QOb
             finishScrolling();
         });
         connect(scroller, &PageScroller::pageLost, this, &BatchCycle::readFailed);
+        connect(scroller, &PageScroller::picturesSeen, &m_s.download, &ItemDownload::prefetch);
     }
     // At the fast pace the next item does not wait for the controller's tick.
     connect(this, &BatchCycle::itemEnded, this, [this] {
@@ -284,10 +285,20 @@ void BatchCycle::onPageLoaded(const QString &itemNo, const QString &address, con
     logLine(itemNo, QStringLiteral("采集中:基本信息获取完成_"), address);
     m_lastHeight = page.scrollHeight;
     logLine(itemNo, QStringLiteral("采集中:判断地址合法性_"), address);
-    if (m_s.analyser.AnalysePage(page, 1, Slot, true))
-        done(std::nullopt);
-    else
+    if (!m_s.analyser.AnalysePage(page, 1, Slot, true)) {
         done(Rejection::NotDetailPage);
+        return;
+    }
+    if (m_pace == Pace::Fast) {
+        // The pictures the page names already can be on their way while it is scrolled.
+        m_s.download.setConnections(ItemDownload::MaxConnections);
+        ItemRecord &scratch = m_s.records.record(ScratchSlot);
+        m_s.analyser.AnalysePage(page, 1, ScratchSlot, false);
+        m_s.download.prefetch(scratch.MainImgList + scratch.DescImgList);
+        ClearCollection(scratch.MainImgList);
+        ClearCollection(scratch.DescImgList);
+    }
+    done(std::nullopt);
 }
 
 void BatchCycle::finishScrolling()
@@ -312,6 +323,7 @@ void BatchCycle::finishScrolling()
 void BatchCycle::readFailed()
 {
     m_scroller->stop();
+    m_s.download.dropPrefetched();
     m_s.view.renew();
     ItemRecord &item = m_s.records.record(Slot);
     ClearCollection(item.MainImgList);

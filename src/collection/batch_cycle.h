@@ -56,6 +56,8 @@ public:
     // network allow, the next item at once, pictures over several connections.
     enum class Pace { Standard, Fast };
     static constexpr int Slot = 0;
+    // A record the fast pace reads a page into ahead of time.
+    static constexpr int ScratchSlot = 1;
     static constexpr int MaxPickStep = StandardScroller::MaxPickStep;
 
     BatchCycle(const Services &services, const Intervals &intervals, QObject *parent = nullptr);

@@ -48,6 +48,7 @@ struct ScrollState
     qint64 frames = 0;     // frames the page has drawn since it was first asked
     int loading = 0;       // description pictures started and not yet loaded or failed
     int unstartedInView = 0; // description pictures in view that have no address yet
+    QStringList pictures;  // the addresses of the description pictures that have one
 };
 
 // What a navigation and the read after it came to.

@@ -104,7 +104,8 @@ void FastScroller::start(double)
     m_deadline.setRemainingTime(m_timing.maxScrollMs);
     m_sinceStep.start();
     m_sinceProgress.invalidate();
-    m_stableFor.invalidate();
+    m_quietFor.invalidate();
+    m_seenPictures = 0;
     m_framesAtStep = 0;
     m_lastHeight = -1;
     m_atEnd = false;
@@ -144,6 +145,10 @@ void FastScroller::onState(const std::optional<ScrollState> &state)
         emit timedOut();
         return;
     }
+    if (state->pictures.size() > m_seenPictures) {
+        m_seenPictures = int(state->pictures.size());
+        emit picturesSeen(state->pictures);
+    }
     // Lazy loaders react to what was drawn: each view must reach the screen,
     // and the pictures it shows must have started, before the next one.
     const bool drawn = state->frames >= m_framesAtStep + 2;
@@ -158,18 +163,18 @@ void FastScroller::onState(const std::optional<ScrollState> &state)
     }
     const bool atEnd = state->y + state->viewport >= state->height - 1;
     if (!atEnd) {
-        m_stableFor.invalidate();
+        m_quietFor.invalidate();
         m_view.scrollBy(0, int(std::max(1.0, state->viewport)));
         m_framesAtStep = state->frames;
         m_sinceStep.start();
         pollLater();
         return;
     }
-    if (state->height != m_lastHeight || !m_stableFor.isValid()) {
+    if (state->height != m_lastHeight || state->loading > 0 || !m_quietFor.isValid()) {
         m_lastHeight = state->height;
-        m_stableFor.start();
+        m_quietFor.start();
     }
-    if (m_stableFor.elapsed() < m_timing.settleMs || state->loading > 0) {
+    if (m_quietFor.elapsed() < m_timing.settleMs) {
         pollLater();
         return;
     }

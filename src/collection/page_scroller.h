@@ -33,6 +33,8 @@ signals:
     void timedOut();
     // The page stopped answering.
     void pageLost();
+    // Description pictures that have their address by now (fast pace only).
+    void picturesSeen(const QStringList &addresses);
 };
 
 // The gentle pace: one step a second, starting at 10 pixels and doubling
@@ -75,8 +77,8 @@ class FastScroller : public PageScroller
 public:
     struct Timing
     {
-        int pollMs = 20;
-        int settleMs = 400;        // the height unchanged this long at the end
+        int pollMs = 10;
+        int settleMs = 250;        // at the end, this long without growth or a picture loading
         int stepLimitMs = 2000;    // the longest wait for one view's pictures to start
         int maxScrollMs = 60000;   // the whole page
         int progressMs = 1000;     // the least time between two progress signals
@@ -99,8 +101,9 @@ private:
     QDeadlineTimer m_deadline;
     QElapsedTimer m_sinceStep;     // since the last scroll
     QElapsedTimer m_sinceProgress; // since the last progress signal
-    QElapsedTimer m_stableFor;     // the height unchanged at the end
+    QElapsedTimer m_quietFor;      // at the end, no growth and no picture loading
     qint64 m_framesAtStep = 0;
+    int m_seenPictures = 0;
     double m_lastHeight = -1;
     bool m_atEnd = false;
 };

@@ -17,6 +17,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -65,6 +66,48 @@ void ItemDownload::setConnections(int connections)
         m_fetchers.takeLast()->deleteLater();
 }
 
+void ItemDownload::prefetch(const QStringList &addresses)
+{
+    if (m_fetchers.size() < 2 || m_running)
+        return;
+    m_prefetch.want(addresses);
+    pumpPrefetch();
+}
+
+void ItemDownload::dropPrefetched()
+{
+    if (m_running)
+        return;
+    cancelFetches();
+    m_prefetch.clear();
+}
+
+HttpFetcher *ItemDownload::idleFetcher() const
+{
+    for (HttpFetcher *fetcher : m_fetchers) {
+        if (!fetcher->isBusy())
+            return fetcher;
+    }
+    return nullptr;
+}
+
+void ItemDownload::pumpPrefetch()
+{
+    while (HttpFetcher *fetcher = idleFetcher()) {
+        const auto next = m_prefetch.next();
+        if (!next)
+            return;
+        const QString address = next->first;
+        fetcher->FetchToFile(address, next->second, [this, address](const FetchResult &result) {
+            m_prefetch.arrived(address, result);
+            if (m_running)
+                fetchMore();
+            else
+                pumpPrefetch();
+        });
+    }
+}
+
 void ItemDownload::logItem(const QString &text)
 {
     const ItemRecord &item = m_s.records.record(m_slot);
@@ -111,13 +154,22 @@ void ItemDownload::DownloadItemImages(int slot)
 void ItemDownload::startMain()
 {
     m_inDesc = false;
-    m_jobs.clear();
+    QList<Job> jobs;
     const QStringList &main = m_s.records.record(m_slot).MainImgList;
     for (qsizetype i = 0; i < main.size(); ++i)
-        m_jobs.append({main.at(i),
-                       m_mainFolder + Sep + QStringLiteral("主图") + QString::number(i + 1) + pictureExtension(main.at(i)),
-                       std::nullopt});
-    m_nextJob = m_nextSettle = 0;
+        jobs.append({main.at(i),
+                     m_mainFolder + Sep + QStringLiteral("主图") + QString::number(i + 1) + pictureExtension(main.at(i)),
+                     std::nullopt});
+    startJobs(jobs);
+}
+
+void ItemDownload::startJobs(const QList<Job> &jobs)
+{
+    m_jobs = jobs;
+    m_toStart.clear();
+    for (int job = 0; job < m_jobs.size(); ++job)
+        m_toStart.append(job);
+    m_nextSettle = 0;
     fetchMore();
 }
 
@@ -125,15 +177,13 @@ void ItemDownload::startDesc()
 {
     m_inDesc = true;
     m_kept = 0;
-    m_jobs.clear();
     // A description picture's number depends on the pictures kept before it:
     // each arrives under a name of its own and is named once its turn comes.
+    QList<Job> jobs;
     const QStringList &desc = m_s.records.record(m_slot).DescImgList;
     for (qsizetype j = 0; j < desc.size(); ++j)
-        m_jobs.append({desc.at(j), m_descFolder + Sep + QStringLiteral(".下载中") + QString::number(j + 1),
-                       std::nullopt});
-    m_nextJob = m_nextSettle = 0;
-    fetchMore();
+        jobs.append({desc.at(j), m_descFolder + Sep + QStringLiteral(".下载中") + QString::number(j + 1), std::nullopt});
+    startJobs(jobs);
 }
 
 void ItemDownload::fetchMore()
@@ -148,13 +198,32 @@ void ItemDownload::fetchMore()
         startDesc();
         return;
     }
-    for (HttpFetcher *fetcher : std::as_const(m_fetchers)) {
-        if (m_nextJob >= m_jobs.size())
-            break;
-        if (fetcher->isBusy())
+    while (!m_toStart.isEmpty()) {
+        const int job = m_toStart.first();
+        const QString address = m_jobs.at(job).address;
+        if (m_prefetch.isOnItsWay(address)) {
+            // Fetched ahead and not here yet: it comes back when it is.
+            m_toStart.removeFirst();
+            m_prefetch.whenArrived(address, [this, job] {
+                m_toStart.prepend(job);
+                fetchMore();
+            });
             continue;
-        const int job = m_nextJob++;
-        fetcher->FetchToFile(m_jobs.at(job).address, m_jobs.at(job).file,
+        }
+        if (const std::optional<FetchResult> ready = m_prefetch.take(address, m_jobs.at(job).file)) {
+            m_toStart.removeFirst();
+            const FetchResult result = *ready;
+            QTimer::singleShot(0, this, [this, job, result] {
+                if (m_running)
+                    onFetched(job, result);
+            });
+            continue;
+        }
+        HttpFetcher *fetcher = idleFetcher();
+        if (!fetcher)
+            return;
+        m_toStart.removeFirst();
+        fetcher->FetchToFile(address, m_jobs.at(job).file,
                              [this, job](const FetchResult &result) { onFetched(job, result); });
     }
 }
@@ -218,6 +287,8 @@ bool ItemDownload::settleDesc(Job &job)
 
 void ItemDownload::finish()
 {
+    cancelFetches(); // only fetches ahead can still run: nobody needs them now
+    m_prefetch.clear();
     ItemRecord &item = m_s.records.record(m_slot);
     logItem(QStringLiteral("采集中:描述图下载完成_"));
     ClearCollection(item.MainImgList);
@@ -254,6 +325,7 @@ void ItemDownload::cancelFetches()
 void ItemDownload::fail(const QString &reason)
 {
     cancelFetches();
+    m_prefetch.clear();
     // Half an item is no use: what this call made goes, so that the next
     // attempt is not mistaken for a second copy.
     if (!m_itemFolder.isEmpty())

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include "download/picture_prefetch.h"
 #include "platform/http_fetcher.h"
 
 #include <optional>
@@ -56,6 +57,13 @@ public:
     void setConnections(int connections);
     int connections() const { return int(m_fetchers.size()); }
 
+    // With more than one connection: pictures of the item about to be saved
+    // are fetched ahead over the idle connections, and its download takes
+    // them from there. Names, numbers, checks and the log stay as they are.
+    void prefetch(const QStringList &addresses);
+    // The item ended without its download: what was fetched ahead goes.
+    void dropPrefetched();
+
 signals:
     // Saved and listed as downloaded.
     void finished(int slot);
@@ -76,7 +84,10 @@ private:
 
     void startMain();
     void startDesc();
+    void startJobs(const QList<Job> &jobs);
     void fetchMore();
+    void pumpPrefetch();
+    HttpFetcher *idleFetcher() const;
     void onFetched(int job, const FetchResult &result);
     bool settleMain(Job &job);
     bool settleDesc(Job &job);
@@ -87,6 +98,7 @@ private:
 
     Services m_s;
     QList<HttpFetcher *> m_fetchers; // the first is the services' own
+    PicturePrefetch m_prefetch;
     bool m_running = false;
     bool m_inDesc = false;
     int m_slot = 0;
@@ -95,7 +107,7 @@ private:
     QString m_mainFolder;   // M
     QString m_descFolder;   // G
     QList<Job> m_jobs;      // of the list being fetched, in list order
-    int m_nextJob = 0;      // the next to start
+    QList<int> m_toStart;   // jobs not started yet, the next first
     int m_nextSettle = 0;   // the next to settle, in list order
     int m_done = 0;         // pictures tried, both lists
     int m_total = 0;

@@ -120,12 +120,13 @@ if (!w.__zorvaneFrames) {
   var tick = function () { w.__zorvaneFrames++; w.requestAnimationFrame(tick); };
   w.requestAnimationFrame(tick);
 }
-var loading = 0, unstarted = 0;
+var loading = 0, unstarted = 0, started = [];
 var box = document.getElementById('desc-lazyload-container');
 var pictures = box ? box.getElementsByTagName('img') : [];
 for (var i = 0; i < pictures.length; ++i) {
   var p = pictures[i];
   if (p.getAttribute('src')) {
+    started.push(p.getAttribute('src'));
     if (!p.complete)
       ++loading;
     continue;
@@ -140,7 +141,8 @@ return {
   height: document.body ? document.body.scrollHeight : 0,
   frames: w.__zorvaneFrames,
   loading: loading,
-  unstarted: unstarted
+  unstarted: unstarted,
+  pictures: started
 };
 })())JS");
 }

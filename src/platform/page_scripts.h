@@ -16,10 +16,10 @@ QString snapshot();
 // document.body.scrollHeight, 0 without a body.
 QString scrollHeight();
 
-// {y, viewport, height, frames, loading, unstarted}: the scroll position, the
-// view's and the body's heights, frames drawn (counted from the first call
-// in a document), and the description block's pictures still loading and
-// those in view without an address yet.
+// {y, viewport, height, frames, loading, unstarted, pictures}: the scroll
+// position, the view's and the body's heights, frames drawn (counted from the
+// first call in a document), the description block's pictures still loading,
+// those in view without an address yet, and the addresses of those with one.
 QString scrollState();
 
 // Scrolls the window by x, y pixels; answers nothing.

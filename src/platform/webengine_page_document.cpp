@@ -221,6 +221,7 @@ void WebEnginePageDocument::readScrollState(std::function<void(std::optional<Scr
         state.frames = map.value(QStringLiteral("frames")).toLongLong();
         state.loading = map.value(QStringLiteral("loading")).toInt();
         state.unstartedInView = map.value(QStringLiteral("unstarted")).toInt();
+        state.pictures = map.value(QStringLiteral("pictures")).toStringList();
         done(state);
     });
 }

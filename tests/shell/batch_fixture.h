@@ -39,6 +39,24 @@ inline DetailPage servedItem(int id, const QString &title, const QList<QPair<QSt
     return item;
 }
 
+// A detail page with extra <head> markup (the page's own scripts).
+inline QString servedScriptedItem(int id, const QString &title, const QString &headHtml,
+                                  const QList<QPair<QString, QString>> &attributes = {})
+{
+    DetailPage item = servedItem(id, title, attributes);
+    item.headHtml = headHtml;
+    servePage(sharedServer(), detailPageAddress(id), detailPageHtml(item));
+    return detailPageAddress(id);
+}
+
+// A page that never stops growing: 5000 pixels more every 300 ms.
+inline QString servedGrowingItem(int id)
+{
+    return servedScriptedItem(id, QStringLiteral("无限增长"),
+                              QStringLiteral("<script>setInterval(function () { var d = document.createElement('div');"
+                                             "d.style.height = '5000px'; document.body.appendChild(d); }, 300);</script>"));
+}
+
 // A program core on a folder of its own, with fast timers, collecting into out/.
 class BatchTest : public ::testing::Test
 {

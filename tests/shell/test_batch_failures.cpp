@@ -17,16 +17,6 @@ void quickTimeOuts(ProgramCore::Options &options)
     options.pageQueryTimeoutMs = 1500;
 }
 
-// A detail page with the given extra <head> markup and no pictures to speak of.
-QString servedScriptedItem(int id, const QString &title, const QString &headHtml,
-                           const QList<QPair<QString, QString>> &attributes = {})
-{
-    DetailPage item = servedItem(id, title, attributes);
-    item.headHtml = headHtml;
-    servePage(sharedServer(), detailPageAddress(id), detailPageHtml(item));
-    return detailPageAddress(id);
-}
-
 QString listDataOf(const ProgramCore &core)
 {
     return readLocalTextFile(const_cast<ProgramCore &>(core).listFile().path()).value_or(QString());
@@ -157,10 +147,7 @@ TEST_F(BatchTest, PageTextNeverCorruptsTheLists)
 TEST_F(BatchTest, AGrowingPageEndsAtTheScrollCapAndTheItemUnderWayIsInTheFileMeanwhile)
 {
     build([](ProgramCore::Options &options) { options.intervals.maxScrollMs = 3000; });
-    const QString growing = servedScriptedItem(
-        341, S(u"无限增长"),
-        S(u"<script>setInterval(function () { var d = document.createElement('div');"
-          u"d.style.height = '5000px'; document.body.appendChild(d); }, 300);</script>"));
+    const QString growing = servedGrowingItem(341);
     servedItem(342, S(u"下一件"), {});
     pending().append(S(u"G-1|") + growing);
     pending().append(S(u"G-2|") + detailPageAddress(342));

@@ -7,6 +7,9 @@
 FixtureServer::FixtureServer()
     : m_server(std::make_unique<httplib::Server>())
 {
+    // Every kept-alive connection holds a thread: a browser and several
+    // fetchers at once need more than the default eight.
+    m_server->new_task_queue = [] { return new httplib::ThreadPool(64); };
     m_server->Get(".*", [this](const httplib::Request &request, httplib::Response &response) {
         std::string host = request.get_header_value("Host");
         if (const auto colon = host.find(':'); colon != std::string::npos)
@@ -99,6 +102,8 @@ FixtureServer::Response FixtureServer::answer(const std::string &host, const std
         handler = it->second;
     }
     Response r = handler(host, target);
+    if (r.delayMs > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(r.delayMs));
     if (r.stall) {
         // Held until the test releases it; bounded so a forgotten release cannot hang the run.
         std::unique_lock lock(m_mutex);

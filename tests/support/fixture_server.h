@@ -27,6 +27,7 @@ public:
         QByteArray location;   // for redirects
         bool stall = false;    // hold the answer until releaseStalls() or shutdown
         int trickleMs = 0;     // send the body one byte at a time, this far apart
+        int delayMs = 0;       // answer this much later
     };
     using Handler = std::function<Response(const std::string &host, const std::string &target)>;
 
