@@ -7,7 +7,6 @@
 #include "collection/status_log.h"
 #include "collection/text_helpers.h"
 #include "download/item_download.h"
-#include "lists/item_lines.h"
 #include "lists/list_file.h"
 #include "lists/list_store.h"
 #include "platform/net_check.h"
@@ -16,19 +15,51 @@
 
 #include <algorithm>
 
+namespace {
+
+FastScroller::Timing fastTiming(const BatchCycle::Intervals &intervals)
+{
+    FastScroller::Timing timing;
+    timing.maxScrollMs = intervals.fastMaxScrollMs;
+    return timing;
+}
+
+} // namespace
+
 BatchCycle::BatchCycle(const Services &services, const Intervals &intervals, QObject *parent)
     : QObject(parent)
     , m_s(services)
+    , m_intervals(intervals)
+    , m_standard(services.view, intervals.scrollerMs, intervals.maxScrollMs)
+    , m_fast(services.view, fastTiming(intervals))
     , m_stopCaption(QStringLiteral("暂停"))
 {
     m_controller.setInterval(intervals.controllerMs);
-    m_scroller.setInterval(intervals.scrollerMs);
     m_controller.setObjectName(QStringLiteral("PickControlTimer"));
-    m_scroller.setObjectName(QStringLiteral("PickTimer1"));
     connect(&m_controller, &QTimer::timeout, this, &BatchCycle::PickControlTimer_Timer);
-    connect(&m_scroller, &QTimer::timeout, this, &BatchCycle::PickTimer1_Timer);
-    connect(&m_s.download, &ItemDownload::finished, this, &BatchCycle::itemEnded);
-    connect(&m_s.download, &ItemDownload::pauseRequested, this, &BatchCycle::StopPickCmd_Click);
+    for (PageScroller *scroller : {static_cast<PageScroller *>(&m_standard), static_cast<PageScroller *>(&m_fast)}) {
+        connect(scroller, &PageScroller::progressed, this,
+                [this] { logItem(QStringLiteral("采集中:图片地址分析中..._")); });
+        connect(scroller, &PageScroller::arrived, this, &BatchCycle::finishScrolling);
+        connect(scroller, &PageScroller::timedOut, this, [this] {
+            logItem(QStringLiteral("采集中:页面在限定时间内未能稳定,按页面现有内容继续采集_"));
+            finishScrolling();
+        });
+        connect(scroller, &PageScroller::pageLost, this, &BatchCycle::readFailed);
+        connect(scroller, &PageScroller::picturesSeen, &m_s.download, &ItemDownload::prefetch);
+    }
+    // At the fast pace the next item does not wait for the controller's tick.
+    connect(this, &BatchCycle::itemEnded, this, [this] {
+        if (m_pace == Pace::Fast && m_controller.isActive())
+            QTimer::singleShot(0, this, [this] {
+                if (m_controller.isActive())
+                    PickControlTimer_Timer();
+            });
+    });
+    connect(&m_s.download, &ItemDownload::finished, this, &BatchCycle::endItem);
+    connect(&m_s.download, &ItemDownload::failed, this,
+            [this](int, const QString &reason) { onDownloadFailed(reason); });
+    m_s.listFile.setUnderWayLine([this] { return underWayLine(); });
 }
 
 void BatchCycle::logLine(const QString &itemNo, const QString &text, const QString &address)
@@ -75,6 +106,11 @@ void BatchCycle::StartPickCmd_Click(std::function<void(bool)> then)
         } else {
             self->m_pauseFlag = false;
             self->m_controller.start();
+            if (self->m_pace == Pace::Fast)
+                QTimer::singleShot(0, self, [self] {
+                    if (self && self->m_controller.isActive())
+                        self->PickControlTimer_Timer();
+                });
             self->setStartEnabled(false);
             self->m_s.log.AddMesg(QStringLiteral(
                 "启动采集,一旦检测到待下载列表有宝贝,将自行采集下载并启动列表旁的状态闪烁指示灯."));
@@ -84,6 +120,13 @@ void BatchCycle::StartPickCmd_Click(std::function<void(bool)> then)
                 waiter(reachable);
         }
     });
+}
+
+void BatchCycle::setPace(Pace pace)
+{
+    m_pace = pace;
+    if (!isItemUnderWay())
+        m_s.download.setConnections(pace == Pace::Fast ? ItemDownload::MaxConnections : 1);
 }
 
 void BatchCycle::StopPickCmd_Click()
@@ -132,25 +175,29 @@ void BatchCycle::PickNextItem()
     const PendingLine taken = PendingLine::parse(line);
     if (!taken.hasAddress) {
         // Only an edited list file can hold such a line: there is nothing to load.
-        rejectLine(line, taken.itemNo, QString());
+        removeTakenLine(line);
+        rejectLine(line, taken.itemNo, QString(), Rejection::NotDetailPage);
         return;
     }
     m_loading = true;
     QPointer<BatchCycle> self(this);
-    LoadPickPage(taken.itemNo, taken.address, [self, line, taken](bool detailPage) {
+    LoadPickPage(taken.itemNo, taken.address, [self, line, taken](std::optional<Rejection> rejected) {
         if (!self)
             return;
         self->m_loading = false;
-        if (!detailPage) {
-            self->rejectLine(line, taken.itemNo, taken.address);
+        self->removeTakenLine(line);
+        if (rejected) {
+            self->rejectLine(line, taken.itemNo, taken.address, *rejected);
             return;
         }
-        self->m_pickStep = 10;
-        self->m_scroller.start();
-        self->removeTakenLine(line);
+        self->m_taken = PendingLine{taken.itemNo, taken.address, QString()};
         self->m_s.records.setPickBusy(Slot, true);
         self->logLine(taken.itemNo, QStringLiteral("采集中:开始图片URL分析_"), taken.address);
         self->m_s.listFile.SaveLists();
+        const bool fast = self->m_pace == Pace::Fast;
+        self->m_s.download.setConnections(fast ? ItemDownload::MaxConnections : 1);
+        self->m_scroller = fast ? static_cast<PageScroller *>(&self->m_fast) : &self->m_standard;
+        self->m_scroller->start(self->m_lastHeight);
     });
 }
 
@@ -168,110 +215,170 @@ void BatchCycle::removeTakenLine(const QString &line)
         pending.removeAt(int(position));
 }
 
-void BatchCycle::rejectLine(const QString &line, const QString &itemNo, const QString &address)
+void BatchCycle::rejectLine(const QString &line, const QString &itemNo, const QString &address, Rejection why)
 {
-    removeTakenLine(line);
     const QString back = address.isEmpty() ? line : UrlInputLine{address, itemNo}.toString();
     m_s.lists.setAddUrlText(m_s.lists.AddUrlText() + QStringLiteral("\r\n") + back);
-    logLine(itemNo, QStringLiteral("采集中:采集地址非法,不是Zorvane宝贝下载地址_"), address);
+    switch (why) {
+    case Rejection::NotDetailPage:
+        logLine(itemNo, QStringLiteral("采集中:采集地址非法,不是Zorvane宝贝下载地址_"), address);
+        break;
+    case Rejection::NotLoaded:
+        logLine(itemNo, QStringLiteral("采集中:页面加载失败(无法连接或超时)_"), address);
+        break;
+    case Rejection::NotResponding:
+        logLine(itemNo, QStringLiteral("采集中:页面无响应,已放弃该页面_"), address);
+        break;
+    }
     logLine(itemNo, QStringLiteral("采集中:本次采集结束_"), address);
     emit itemEnded();
 }
 
-void BatchCycle::LoadPickPage(const QString &itemNo, const QString &address, std::function<void(bool)> done)
+void BatchCycle::LoadPickPage(const QString &itemNo, const QString &address, PageVerdict done)
 {
     logLine(itemNo, QStringLiteral("采集中:加载_"), address);
-    // What an earlier, rejected page left in the record must not reach this item.
+    // Nothing an earlier page left in the record may reach this item, the
+    // title included: a page without one must not take the previous one's.
     ItemRecord &item = m_s.records.record(Slot);
+    item.PickTitle.clear();
     ClearCollection(item.MainImgList);
     ClearCollection(item.DescImgList);
     ClearCollection(item.AttrList);
 
-    m_s.view.NavigateAndRead(address, this, [this, itemNo, address, done](const PageSnapshot &page) {
-        logLine(itemNo, QStringLiteral("采集中:加载完成_"), address);
-        onPageRead(itemNo, address, page, done);
+    m_s.view.NavigateAndRead(address, this, [this, itemNo, address, done](const PageLoad &load) {
+        onPageLoaded(itemNo, address, load, done);
     });
 }
 
-void BatchCycle::onPageRead(const QString &itemNo, const QString &address, const PageSnapshot &page,
-                            const std::function<void(bool)> &done)
+void BatchCycle::onPageLoaded(const QString &itemNo, const QString &address, const PageLoad &load,
+                              const PageVerdict &done)
 {
+    switch (load.outcome) {
+    case PageLoad::Read:
+        break;
+    case PageLoad::NotAnAddress:
+        done(Rejection::NotDetailPage);
+        return;
+    case PageLoad::NotLoaded:
+        done(Rejection::NotLoaded);
+        return;
+    case PageLoad::NotResponding:
+        m_s.view.renew();
+        done(Rejection::NotResponding);
+        return;
+    }
+    logLine(itemNo, QStringLiteral("采集中:加载完成_"), address);
+    const PageSnapshot &page = load.page;
     ItemRecord &item = m_s.records.record(Slot);
     if (const std::optional<QString> title = GetPageTitle(page))
-        item.PickTitle = CleanName(*title);
-    item.PickUrl = page.valid ? page.url : m_s.view.LocationURL();
+        item.PickTitle = CleanName(PlainPageText(*title));
+    item.PickUrl = PlainPageAddress(page.url);
     item.PickItemNo = itemNo;
     PickAttributes(page, item);
+    for (AttributePair &attribute : item.AttrList) {
+        attribute.first = PlainPageText(attribute.first);
+        attribute.second = PlainPageText(attribute.second);
+    }
     if (item.PickItemNo != itemNo) {
-        item.PickTitle = item.PickItemNo + item.PickTitle;
-        item.PickItemNo = itemNo + QStringLiteral("->") + item.PickItemNo;
+        const QString pageItemNo = PlainPageText(item.PickItemNo);
+        item.PickTitle = pageItemNo + item.PickTitle;
+        item.PickItemNo = itemNo + QStringLiteral("->") + pageItemNo;
     }
     logLine(itemNo, QStringLiteral("采集中:基本信息获取完成_"), address);
     m_lastHeight = page.scrollHeight;
     logLine(itemNo, QStringLiteral("采集中:判断地址合法性_"), address);
-    done(m_s.analyser.AnalysePage(page, 1, Slot, true));
-}
-
-void BatchCycle::PickTimer1_Timer()
-{
-    if (m_scrollQuery)
-        return;
-    ++m_pickTick;
-    m_pickPos += m_pickStep;
-    m_scrollQuery = true;
-    QPointer<BatchCycle> self(this);
-    m_s.view.readScrollHeight([self](double height) {
-        if (self)
-            self->onScrollHeight(height);
-    });
-}
-
-void BatchCycle::onScrollHeight(double height)
-{
-    if (m_pickPos >= height) {
-        finishScrolling();
+    if (!m_s.analyser.AnalysePage(page, 1, Slot, true)) {
+        done(Rejection::NotDetailPage);
         return;
     }
-    m_s.view.scrollBy(0, int(m_pickPos));
-    if (m_pickTick % 5 != 0) {
-        m_scrollQuery = false;
-        logItem(QStringLiteral("采集中:图片地址分析中..._"));
-        return;
+    if (m_pace == Pace::Fast) {
+        // The pictures the page names already can be on their way while it is scrolled.
+        m_s.download.setConnections(ItemDownload::MaxConnections);
+        ItemRecord &scratch = m_s.records.record(ScratchSlot);
+        m_s.analyser.AnalysePage(page, 1, ScratchSlot, false);
+        m_s.download.prefetch(scratch.MainImgList + scratch.DescImgList);
+        ClearCollection(scratch.MainImgList);
+        ClearCollection(scratch.DescImgList);
     }
-    QPointer<BatchCycle> self(this);
-    m_s.view.readScrollHeight([self](double newHeight) {
-        if (!self)
-            return;
-        self->m_newHeight = newHeight;
-        if (newHeight != self->m_lastHeight)
-            self->m_lastHeight = newHeight;
-        else
-            self->m_pickStep = std::min(self->m_pickStep * 2, MaxPickStep);
-        self->m_scrollQuery = false;
-        self->logItem(QStringLiteral("采集中:图片地址分析中..._"));
-    });
+    done(std::nullopt);
 }
 
 void BatchCycle::finishScrolling()
 {
-    m_scroller.stop();
-    m_pickPos = 0;
     QPointer<BatchCycle> self(this);
     m_s.view.readSnapshot([self](const PageSnapshot &page) {
         if (!self)
             return;
+        if (!page.valid) {
+            self->readFailed();
+            return;
+        }
         self->m_s.analyser.AnalysePage(page, 1, Slot, false);
         self->logItem(QStringLiteral("采集中:图片地址分析完成_"));
         self->logItem(QStringLiteral("采集中:开始下载图片_"));
-        self->m_scrollQuery = false;
         self->m_s.download.DownloadItemImages(Slot);
     });
+}
+
+// The page stopped answering while it was scrolled or read: nothing of it can
+// be trusted, so the item goes back as it was taken and the view starts afresh.
+void BatchCycle::readFailed()
+{
+    m_scroller->stop();
+    m_s.download.dropPrefetched();
+    m_s.view.renew();
+    ItemRecord &item = m_s.records.record(Slot);
+    ClearCollection(item.MainImgList);
+    ClearCollection(item.DescImgList);
+    ClearCollection(item.AttrList);
+    const QString line = m_taken.toString();
+    if (m_lastFailed == line) {
+        m_lastFailed.clear();
+        m_s.records.setPickBusy(Slot, false);
+        rejectLine(line, m_taken.itemNo, m_taken.address, Rejection::NotResponding);
+        m_s.listFile.SaveLists();
+        return;
+    }
+    m_lastFailed = line;
+    logItem(QStringLiteral("采集中:页面无响应,读取失败,宝贝已放回待下载列表顶部_"));
+    giveBack();
+    emit itemEnded();
+}
+
+void BatchCycle::onDownloadFailed(const QString &reason)
+{
+    logItem(QStringLiteral("采集中:") + reason + QStringLiteral(",宝贝已放回待下载列表顶部,采集暂停_"));
+    giveBack();
+    // Collecting on would only fail on the next item too.
+    StopPickCmd_Click();
+    emit itemEnded();
+}
+
+void BatchCycle::giveBack()
+{
+    m_s.lists.readyDownList().insert(0, m_taken.toString());
+    m_s.records.setPickBusy(Slot, false);
+    m_s.listFile.SaveLists();
+}
+
+void BatchCycle::endItem()
+{
+    m_lastFailed.clear();
+    emit itemEnded();
+}
+
+QString BatchCycle::underWayLine() const
+{
+    if (!m_s.records.PickBusy(Slot))
+        return QString();
+    return PendingLine{m_taken.itemNo, m_taken.address, InterruptedMarker}.toString();
 }
 
 void BatchCycle::requeueInterruptedItem()
 {
     if (!m_s.records.PickBusy(Slot))
         return;
-    const ItemRecord &item = m_s.records.record(Slot);
-    m_s.lists.readyDownList().insert(0, PendingLine{item.PickItemNo, item.PickUrl, InterruptedMarker}.toString());
+    m_s.lists.readyDownList().insert(0, underWayLine());
+    // From here the pending list holds it: the file must not list it twice.
+    m_s.records.setPickBusy(Slot, false);
 }

@@ -1,12 +1,15 @@
 #pragma once
 
+#include "collection/page_scroller.h"
+#include "lists/item_lines.h"
+
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <QTimer>
 
-#include <QList>
-
 #include <functional>
+#include <optional>
 
 class ItemDownload;
 class ItemRecordTable;
@@ -16,6 +19,7 @@ class NetCheck;
 class PageAnalyser;
 class PageDocument;
 class StatusLog;
+struct PageLoad;
 struct PageSnapshot;
 
 // Works the pending list off one item at a time: a controller timer takes the
@@ -42,9 +46,19 @@ public:
     {
         int controllerMs = 2000;  // PickControlTimer
         int scrollerMs = 1000;    // PickTimer1
+        // A page that keeps growing is scrolled no longer than this; the item
+        // goes on with what the page holds by then.
+        int maxScrollMs = 10 * 60 * 1000;
+        // The same at the fast pace.
+        int fastMaxScrollMs = 60 * 1000;
     };
+    // Standard: the gentle timers. Fast: as quickly as the page and the
+    // network allow, the next item at once, pictures over several connections.
+    enum class Pace { Standard, Fast };
     static constexpr int Slot = 0;
-    static constexpr int MaxPickStep = 16384; // doubling once more would overflow 16 bits
+    // A record the fast pace reads a page into ahead of time.
+    static constexpr int ScratchSlot = 1;
+    static constexpr int MaxPickStep = StandardScroller::MaxPickStep;
 
     BatchCycle(const Services &services, const Intervals &intervals, QObject *parent = nullptr);
 
@@ -69,11 +83,18 @@ public:
     void setViewLent(bool lent) { m_viewLent = lent; }
 
     // Shutdown: an item under way goes back to the top of the pending list
-    // with the interrupted-item marker. The caller saves the lists.
+    // as it was taken, with the interrupted-item marker. The caller saves.
     void requeueInterruptedItem();
+    // The pending line of the item under way with the interrupted-item
+    // marker, as listdata.txt keeps it until the item ends; empty when none.
+    QString underWayLine() const;
+
+    Pace pace() const { return m_pace; }
+    // Takes effect with the next item.
+    void setPace(Pace pace);
 
     // Exposed for tests of the tick rules.
-    int PickStep() const { return m_pickStep; }
+    int PickStep() const { return m_standard.PickStep(); }
 
 signals:
     void uiStateChanged();
@@ -88,15 +109,21 @@ signals:
     void stepLogged(const QString &itemNo, const QString &step);
 
 private:
+    enum class Rejection { NotDetailPage, NotLoaded, NotResponding };
+
     void PickControlTimer_Timer();
-    void PickTimer1_Timer();
     void PickNextItem();
-    void LoadPickPage(const QString &itemNo, const QString &address, std::function<void(bool)> done);
-    void onPageRead(const QString &itemNo, const QString &address, const PageSnapshot &page,
-                    const std::function<void(bool)> &done);
-    void onScrollHeight(double height);
+    // done(nothing) for a detail page, otherwise why the line is rejected.
+    using PageVerdict = std::function<void(std::optional<Rejection>)>;
+    void LoadPickPage(const QString &itemNo, const QString &address, PageVerdict done);
+    void onPageLoaded(const QString &itemNo, const QString &address, const PageLoad &load, const PageVerdict &done);
     void finishScrolling();
-    void rejectLine(const QString &line, const QString &itemNo, const QString &address);
+    void onDownloadFailed(const QString &reason);
+    void readFailed();
+    void giveBack();
+    void endItem();
+    // Back into the address box as the user would type it, and logged.
+    void rejectLine(const QString &line, const QString &itemNo, const QString &address, Rejection why);
     void removeTakenLine(const QString &line);
     void logLine(const QString &itemNo, const QString &text, const QString &address);
     void logItem(const QString &text);
@@ -104,11 +131,14 @@ private:
     void setStopCaption(const QString &caption);
 
     Services m_s;
+    Intervals m_intervals;
     QTimer m_controller;
-    QTimer m_scroller;
+    StandardScroller m_standard;
+    FastScroller m_fast;
+    PageScroller *m_scroller = &m_standard; // of the item under way
+    Pace m_pace = Pace::Standard;
     QList<std::function<void(bool)>> m_startWaiters; // starts waiting for the reachability check
     bool m_loading = false;      // LoadPickPage is under way
-    bool m_scrollQuery = false;  // a scroller tick waits for the page
     bool m_pauseFlag = false;
     bool m_viewLent = false;
     bool m_startEnabled = true;
@@ -116,9 +146,11 @@ private:
     QString m_indicator;
     bool m_denVisible = true;
 
-    int m_pickStep = 10;
-    double m_pickPos = 0;
-    quint32 m_pickTick = 0;
-    double m_lastHeight = 0;
-    double m_newHeight = 0;
+    // The item under way as its pending line was taken: what goes back when
+    // it cannot be finished.
+    PendingLine m_taken;
+    // The item whose page last failed to be read: failing twice in a row, it
+    // goes back to the address box instead of being tried for ever.
+    QString m_lastFailed;
+    double m_lastHeight = 0; // the body's height when the page was read
 };

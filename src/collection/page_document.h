@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 // A div of the page whose id is one the analysis looks for, with its content
 // serialised in the form the extraction patterns expect: upper-case tag names,
@@ -25,6 +26,9 @@ struct PageSnapshot
     QString title;            // innerText of the first <title>
     double scrollHeight = 0;  // document.body.scrollHeight
     QList<PageBlock> blocks;  // in document order
+    // Differs from one document to the next: tells a page that a navigation
+    // produced from the one that was there before.
+    QString documentToken;
 };
 
 // The ids of the divs that PageSnapshot::blocks holds.
@@ -34,6 +38,31 @@ inline const QStringList &analysedBlockIds()
                                  QStringLiteral("wp-all-offer-tab"), QStringLiteral("mod-detail-attributes")};
     return ids;
 }
+
+// Where the page stands while it is scrolled through.
+struct ScrollState
+{
+    double y = 0;          // scrolled this far
+    double viewport = 0;   // the view's height
+    double height = 0;     // the body's scroll height
+    qint64 frames = 0;     // frames the page has drawn since it was first asked
+    int loading = 0;       // description pictures started and not yet loaded or failed
+    int unstartedInView = 0; // description pictures in view that have no address yet
+    QStringList pictures;  // the addresses of the description pictures that have one
+};
+
+// What a navigation and the read after it came to.
+struct PageLoad
+{
+    enum Outcome {
+        Read,          // `page` is what this navigation produced
+        NotAnAddress,  // nothing a browser could load; nothing was navigated
+        NotLoaded,     // failed, or timed out before the new page arrived
+        NotResponding, // the page did not answer: its renderer hangs or is gone
+    };
+    Outcome outcome = NotLoaded;
+    PageSnapshot page;
+};
 
 // One browser view holding a page that has been loaded and whose scripts ran.
 // Everything is asynchronous: queries answer through their callback, which is
@@ -54,18 +83,34 @@ public:
     // Silent: the page's own alert, confirm and prompt dialogs are suppressed.
     virtual void setSilent(bool silent) = 0;
 
-    virtual void readSnapshot(std::function<void(const PageSnapshot &)> done) = 0;
-    virtual void readScrollHeight(std::function<void(double)> done) = 0;
+    // An invalid snapshot when the page did not answer.
+    void readSnapshot(std::function<void(const PageSnapshot &)> done);
+    // Nothing when the page did not answer.
+    virtual void readScrollHeight(std::function<void(std::optional<double>)> done) = 0;
+    // Nothing when the page did not answer.
+    virtual void readScrollState(std::function<void(std::optional<ScrollState>)> done) = 0;
     // parentWindow.scrollBy(x, y)
     virtual void scrollBy(int x, int y) = 0;
+    // Gives up a page that stopped answering: its renderer is ended, and the
+    // next navigation starts on a fresh one.
+    virtual void renew() = 0;
+
+    // The collector loads web pages only: http and https.
+    static bool isLoadableAddress(const QString &address);
 
     // Navigates, waits for the load to end and reads the page; `done` runs in
     // `context` and not at all once `context` is gone.
     void NavigateAndRead(const QString &address, const QObject *context,
-                         std::function<void(const PageSnapshot &)> done);
+                         std::function<void(const PageLoad &)> done);
 
 signals:
     // The navigation started by Navigate ended: finished (ok), failed, or
     // timed out (timedOut; the page holds whatever had loaded by then).
     void loadEnded(bool ok, bool timedOut);
+
+protected:
+    virtual void querySnapshot(std::function<void(const PageSnapshot &)> done) = 0;
+
+private:
+    QString m_lastToken; // of the last document read
 };

@@ -16,6 +16,48 @@ QString CleanName(const QString &text)
     return result;
 }
 
+namespace {
+
+bool isControl(QChar c)
+{
+    const QChar::Category category = c.category();
+    return category == QChar::Other_Control || category == QChar::Separator_Line
+        || category == QChar::Separator_Paragraph;
+}
+
+} // namespace
+
+QString PlainPageText(const QString &text)
+{
+    QString plain;
+    plain.reserve(text.size());
+    bool inRun = false;
+    for (const QChar c : text) {
+        if (isControl(c)) {
+            if (!inRun)
+                plain.append(QLatin1Char(' '));
+            inRun = true;
+            continue;
+        }
+        inRun = false;
+        plain.append(c == u'|' ? QChar(0xFF5C) : c);
+    }
+    return plain;
+}
+
+QString PlainPageAddress(const QString &address)
+{
+    QString plain;
+    plain.reserve(address.size());
+    for (const QChar c : address) {
+        if (c == u'|' || isControl(c))
+            plain += QString::fromLatin1(QByteArray(QString(c).toUtf8()).toPercentEncoding());
+        else
+            plain.append(c);
+    }
+    return plain;
+}
+
 int FindTabPos(const QList<qint16> &tabList, qint16 browserIndex)
 {
     int found = 0;

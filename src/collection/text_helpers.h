@@ -7,6 +7,16 @@
 // caption, in a fixed order (a removal can join text into a later pattern).
 QString CleanName(const QString &text);
 
+// Text a page supplies (title, item number, attributes), made fit for a list
+// line, a file name, the info file and the log: every run of control
+// characters becomes one blank, and "|", which separates the fields of list
+// lines, becomes the full-width "｜".
+QString PlainPageText(const QString &text);
+
+// An address a page reports, made fit for a list line: "|" and control
+// characters percent-encoded, which leaves the address the same to a browser.
+QString PlainPageAddress(const QString &address);
+
 // Empties a list from its end.
 template <typename List>
 void ClearCollection(List &list)

@@ -15,7 +15,11 @@
 #include "shell/settings.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
+#include <QTimer>
+
+#include <algorithm>
 
 namespace {
 const QString Sep = QStringLiteral("/");
@@ -30,10 +34,78 @@ QString pictureExtension(const QString &address)
     return extension;
 }
 
+bool isPlainlyNoPicture(const QByteArray &contentType, const QByteArray &head)
+{
+    if (contentType.trimmed().toLower().startsWith("text/"))
+        return true;
+    QByteArray start = head;
+    if (start.startsWith("\xEF\xBB\xBF"))
+        start.remove(0, 3);
+    return start.trimmed().startsWith('<');
+}
+
 ItemDownload::ItemDownload(const Services &services, QObject *parent)
     : QObject(parent)
     , m_s(services)
 {
+    m_fetchers.append(&m_s.fetcher);
+}
+
+ItemDownload::~ItemDownload()
+{
+    cancelFetches();
+}
+
+void ItemDownload::setConnections(int connections)
+{
+    connections = std::clamp(connections, 1, MaxConnections);
+    while (m_fetchers.size() < connections)
+        m_fetchers.append(new HttpFetcher(m_s.fetcher.limits(), this));
+    // Connections beyond the number go once they are idle; the services' own stays.
+    while (m_fetchers.size() > connections && !m_fetchers.last()->isBusy())
+        m_fetchers.takeLast()->deleteLater();
+}
+
+void ItemDownload::prefetch(const QStringList &addresses)
+{
+    if (m_fetchers.size() < 2 || m_running)
+        return;
+    m_prefetch.want(addresses);
+    pumpPrefetch();
+}
+
+void ItemDownload::dropPrefetched()
+{
+    if (m_running)
+        return;
+    cancelFetches();
+    m_prefetch.clear();
+}
+
+HttpFetcher *ItemDownload::idleFetcher() const
+{
+    for (HttpFetcher *fetcher : m_fetchers) {
+        if (!fetcher->isBusy())
+            return fetcher;
+    }
+    return nullptr;
+}
+
+void ItemDownload::pumpPrefetch()
+{
+    while (HttpFetcher *fetcher = idleFetcher()) {
+        const auto next = m_prefetch.next();
+        if (!next)
+            return;
+        const QString address = next->first;
+        fetcher->FetchToFile(address, next->second, [this, address](const FetchResult &result) {
+            m_prefetch.arrived(address, result);
+            if (m_running)
+                fetchMore();
+            else
+                pumpPrefetch();
+        });
+    }
 }
 
 void ItemDownload::logItem(const QString &text)
@@ -53,9 +125,12 @@ void ItemDownload::DownloadItemImages(int slot)
 
     const QString output = m_s.settings.LoadConfigValue(QStringLiteral("PicOutPutPath"));
     m_title = CleanName(item.PickTitle);
+    m_itemFolder.clear();
+    m_mainFolder.clear();
+    m_descFolder.clear();
     if (output.isEmpty()) {
         // Without this the folder would land under the file system's root.
-        giveBack(QStringLiteral("未设定图片保存目录,请点击\"保存目录\"选择保存目录"));
+        fail(QStringLiteral("未设定图片保存目录,请点击\"保存目录\"选择保存目录"));
         return;
     }
     QString error;
@@ -65,87 +140,167 @@ void ItemDownload::DownloadItemImages(int slot)
     if (!m_itemFolder.isEmpty() && !m_mainFolder.isEmpty())
         m_descFolder = MakeUniqueFolder(m_itemFolder + Sep + QStringLiteral("描述图"), 0, &error);
     if (m_itemFolder.isEmpty() || m_mainFolder.isEmpty() || m_descFolder.isEmpty()) {
-        giveBack(QStringLiteral("无法在保存目录") + output + QStringLiteral("中创建宝贝目录,原因:") + error);
+        fail(QStringLiteral("无法在保存目录") + output + QStringLiteral("中创建宝贝目录,原因:") + error);
         return;
     }
 
-    m_main = item.MainImgList;
-    m_desc = item.DescImgList;
+    m_done = 0;
+    m_total = int(item.MainImgList.size() + item.DescImgList.size());
+    emit picturesProgressed(m_done, m_total);
     logItem(QStringLiteral("采集中:开始下载主图_"));
-    m_next = 0;
-    emit picturesProgress(0, int(m_main.size() + m_desc.size()));
-    fetchNextMain();
+    startMain();
 }
 
-void ItemDownload::fetchNextMain()
+void ItemDownload::startMain()
 {
-    if (m_next >= m_main.size()) {
+    m_inDesc = false;
+    QList<Job> jobs;
+    const QStringList &main = m_s.records.record(m_slot).MainImgList;
+    for (qsizetype i = 0; i < main.size(); ++i)
+        jobs.append({main.at(i),
+                     m_mainFolder + Sep + QStringLiteral("主图") + QString::number(i + 1) + pictureExtension(main.at(i)),
+                     std::nullopt});
+    startJobs(jobs);
+}
+
+void ItemDownload::startJobs(const QList<Job> &jobs)
+{
+    m_jobs = jobs;
+    m_toStart.clear();
+    for (int job = 0; job < m_jobs.size(); ++job)
+        m_toStart.append(job);
+    m_nextSettle = 0;
+    fetchMore();
+}
+
+void ItemDownload::startDesc()
+{
+    m_inDesc = true;
+    m_kept = 0;
+    // A description picture's number depends on the pictures kept before it:
+    // each arrives under a name of its own and is named once its turn comes.
+    QList<Job> jobs;
+    const QStringList &desc = m_s.records.record(m_slot).DescImgList;
+    for (qsizetype j = 0; j < desc.size(); ++j)
+        jobs.append({desc.at(j), m_descFolder + Sep + QStringLiteral(".下载中") + QString::number(j + 1), std::nullopt});
+    startJobs(jobs);
+}
+
+void ItemDownload::fetchMore()
+{
+    if (m_nextSettle >= m_jobs.size()) {
+        if (m_inDesc) {
+            finish();
+            return;
+        }
         logItem(QStringLiteral("采集中:主图下载完成_"));
-        m_kept = 0;
         logItem(QStringLiteral("采集中:开始下载描述图_"));
-        m_next = 0;
-        fetchNextDesc();
+        startDesc();
         return;
     }
-    const QString &address = m_main.at(m_next);
-    const QString target = m_mainFolder + Sep + QStringLiteral("主图") + QString::number(m_next + 1)
-        + pictureExtension(address);
-    m_s.fetcher.FetchToFile(address, target, [this](const FetchResult &result) {
-        if (!result.ok)
-            ++m_failedMain;
-        ++m_next;
-        emit picturesProgress(m_next, int(m_main.size() + m_desc.size()));
-        fetchNextMain();
-    });
+    while (!m_toStart.isEmpty()) {
+        const int job = m_toStart.first();
+        const QString address = m_jobs.at(job).address;
+        if (m_prefetch.isOnItsWay(address)) {
+            // Fetched ahead and not here yet: it comes back when it is.
+            m_toStart.removeFirst();
+            m_prefetch.whenArrived(address, [this, job] {
+                m_toStart.prepend(job);
+                fetchMore();
+            });
+            continue;
+        }
+        if (const std::optional<FetchResult> ready = m_prefetch.take(address, m_jobs.at(job).file)) {
+            m_toStart.removeFirst();
+            const FetchResult result = *ready;
+            QTimer::singleShot(0, this, [this, job, result] {
+                if (m_running)
+                    onFetched(job, result);
+            });
+            continue;
+        }
+        HttpFetcher *fetcher = idleFetcher();
+        if (!fetcher)
+            return;
+        m_toStart.removeFirst();
+        fetcher->FetchToFile(address, m_jobs.at(job).file,
+                             [this, job](const FetchResult &result) { onFetched(job, result); });
+    }
 }
 
-void ItemDownload::fetchNextDesc()
+void ItemDownload::onFetched(int job, const FetchResult &result)
 {
-    if (m_next >= m_desc.size()) {
-        finish();
-        return;
+    m_jobs[job].result = result;
+    emit picturesProgressed(++m_done, m_total);
+    // Pictures are taken in list order, whichever arrives first.
+    while (m_nextSettle < m_jobs.size() && m_jobs.at(m_nextSettle).result) {
+        Job &next = m_jobs[m_nextSettle];
+        if (next.result->fileError) {
+            fail(QStringLiteral("保存目录无法写入(磁盘空间不足或没有写入权限),原因:") + next.result->error);
+            return;
+        }
+        if (!(m_inDesc ? settleDesc(next) : settleMain(next)))
+            return;
+        ++m_nextSettle;
     }
-    const QString &address = m_desc.at(m_next);
-    ++m_kept;
-    const QString target = m_descFolder + Sep + QStringLiteral("描述图") + QString::number(m_kept)
-        + pictureExtension(address);
-    m_s.fetcher.FetchToFile(address, target, [this, target](const FetchResult &result) {
-        onDescFetched(result, target);
-    });
+    fetchMore();
 }
 
-void ItemDownload::onDescFetched(const FetchResult &result, const QString &target)
+bool ItemDownload::settleMain(Job &job)
+{
+    if (!job.result->ok) {
+        ++m_failedMain;
+        return true;
+    }
+    QFile file(job.file);
+    const QByteArray head = file.open(QIODevice::ReadOnly) ? file.read(512) : QByteArray();
+    file.close();
+    if (isPlainlyNoPicture(job.result->contentType, head)) {
+        QFile::remove(job.file);
+        ++m_failedMain;
+    }
+    return true;
+}
+
+bool ItemDownload::settleDesc(Job &job)
 {
     // A picture that could not be fetched is skipped like a non-picture: the
     // pictures after it are still worth having.
-    if (!result.ok) {
+    if (!job.result->ok) {
         ++m_failedDesc;
-        --m_kept;
-    } else {
-        const std::optional<int> width = m_s.probe.pictureWidth(target);
-        if (!width || *width < MinDescWidth) {
-            QFile::remove(target);
-            --m_kept; // the next kept picture takes the freed number
-        }
+        return true;
     }
-    ++m_next;
-    emit picturesProgress(int(m_main.size()) + m_next, int(m_main.size() + m_desc.size()));
-    fetchNextDesc();
+    const std::optional<int> width = m_s.probe.pictureWidth(job.file);
+    if (!width || *width < MinDescWidth) {
+        QFile::remove(job.file); // its number goes to the next kept picture
+        return true;
+    }
+    const QString target =
+        m_descFolder + Sep + QStringLiteral("描述图") + QString::number(m_kept + 1) + pictureExtension(job.address);
+    if (!QFile::rename(job.file, target)) {
+        fail(QStringLiteral("保存目录无法写入,原因:") + target + QStringLiteral("无法创建"));
+        return false;
+    }
+    ++m_kept;
+    return true;
 }
 
 void ItemDownload::finish()
 {
+    cancelFetches(); // only fetches ahead can still run: nobody needs them now
+    m_prefetch.clear();
     ItemRecord &item = m_s.records.record(m_slot);
     logItem(QStringLiteral("采集中:描述图下载完成_"));
     ClearCollection(item.MainImgList);
     ClearCollection(item.DescImgList);
-    m_s.lists.AlreadyDownedList().append(
-        DownloadedLine{item.PickItemNo, m_title, m_itemFolder, item.PickUrl}.toString());
     QString error;
     if (!writeLocalTextFile(m_itemFolder + Sep + InfoFileName,
-                            infoFileText(item, m_title, QDateTime::currentDateTime()), &error))
-        logItem(QStringLiteral("采集中:") + InfoFileName + QStringLiteral("写入失败,原因:") + error
-                + QStringLiteral("_"));
+                            infoFileText(item, m_title, QDateTime::currentDateTime()), &error)) {
+        fail(InfoFileName + QStringLiteral("写入失败,原因:") + error);
+        return;
+    }
+    m_s.lists.AlreadyDownedList().append(
+        DownloadedLine{item.PickItemNo, m_title, m_itemFolder, item.PickUrl}.toString());
     m_s.records.setPickBusy(m_slot, false);
     ClearCollection(item.AttrList);
     m_s.listFile.SaveLists();
@@ -158,21 +313,28 @@ void ItemDownload::finish()
                     .arg(m_failedDesc));
     logItem(QStringLiteral("采集中:采集成功!选中已下载项，双击查看下集结果!_"));
     m_running = false;
-    emit itemSaved(m_slot);
     emit finished(m_slot);
 }
 
-void ItemDownload::giveBack(const QString &reason)
+void ItemDownload::cancelFetches()
 {
+    for (HttpFetcher *fetcher : std::as_const(m_fetchers))
+        fetcher->cancel();
+}
+
+void ItemDownload::fail(const QString &reason)
+{
+    cancelFetches();
+    m_prefetch.clear();
+    // Half an item is no use: what this call made goes, so that the next
+    // attempt is not mistaken for a second copy.
+    if (!m_itemFolder.isEmpty())
+        QDir(m_itemFolder).removeRecursively();
     ItemRecord &item = m_s.records.record(m_slot);
-    logItem(QStringLiteral("采集中:") + reason + QStringLiteral(",宝贝已放回待下载列表顶部,采集暂停_"));
-    m_s.lists.readyDownList().insert(0, PendingLine{item.PickItemNo, item.PickUrl, QString()}.toString());
     ClearCollection(item.MainImgList);
     ClearCollection(item.DescImgList);
     ClearCollection(item.AttrList);
-    m_s.records.setPickBusy(m_slot, false);
-    m_s.listFile.SaveLists();
+    m_jobs.clear();
     m_running = false;
-    emit pauseRequested();
-    emit finished(m_slot);
+    emit failed(m_slot, reason);
 }

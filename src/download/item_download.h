@@ -1,8 +1,14 @@
 #pragma once
 
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <QStringList>
+
+#include "download/picture_prefetch.h"
+#include "platform/http_fetcher.h"
+
+#include <optional>
 
 class DownloadedSearch;
 class HttpFetcher;
@@ -15,8 +21,11 @@ class StatusLog;
 struct FetchResult;
 
 // Saves one collected item: its folder under the output folder, the main and
-// description pictures one after another, the info file, and its line in the
-// downloaded list. Runs asynchronously; `finished` ends every call.
+// description pictures, the info file, and its line in the downloaded list.
+// Runs asynchronously; `finished` or `failed` ends every call. When the save
+// folder cannot take the item (no folder set, none can be made, the disk is
+// full) nothing of it is kept and `failed` says why: what to do with the item
+// is the caller's business.
 class ItemDownload : public QObject
 {
     Q_OBJECT
@@ -35,40 +44,73 @@ public:
 
     // Description pictures narrower than this are thrown away.
     static constexpr int MinDescWidth = 450;
+    static constexpr int MaxConnections = 4;
 
     explicit ItemDownload(const Services &services, QObject *parent = nullptr);
+    ~ItemDownload() override;
 
     void DownloadItemImages(int slot);
     bool isRunning() const { return m_running; }
 
+    // Pictures fetched at once, 1 to MaxConnections. Names, numbers and the
+    // log are the same whatever the number.
+    void setConnections(int connections);
+    int connections() const { return int(m_fetchers.size()); }
+
+    // With more than one connection: pictures of the item about to be saved
+    // are fetched ahead over the idle connections, and its download takes
+    // them from there. Names, numbers, checks and the log stay as they are.
+    void prefetch(const QStringList &addresses);
+    // The item ended without its download: what was fetched ahead goes.
+    void dropPrefetched();
+
 signals:
+    // Saved and listed as downloaded.
     void finished(int slot);
-    // The item could not get a folder and went back to the pending list;
-    // collecting on would only fail on it again.
-    void pauseRequested();
-    // Pictures of the item fetched so far (kept or not) out of all it names.
-    void picturesProgress(int done, int total);
-    // The item reached the downloaded list.
-    void itemSaved(int slot);
+    // Not saved: the reason, in Chinese. The slot's lists are emptied; its
+    // busy flag is left to the caller.
+    void failed(int slot, const QString &reason);
+    // Pictures of the item fetched so far (tried, whatever came of it).
+    void picturesProgressed(int done, int total);
 
 private:
-    void fetchNextMain();
-    void fetchNextDesc();
-    void onDescFetched(const FetchResult &result, const QString &target);
+    // One picture of the list being fetched.
+    struct Job
+    {
+        QString address;
+        QString file;                      // where the body goes
+        std::optional<FetchResult> result; // once fetched
+    };
+
+    void startMain();
+    void startDesc();
+    void startJobs(const QList<Job> &jobs);
+    void fetchMore();
+    void pumpPrefetch();
+    HttpFetcher *idleFetcher() const;
+    void onFetched(int job, const FetchResult &result);
+    bool settleMain(Job &job);
+    bool settleDesc(Job &job);
     void finish();
-    void giveBack(const QString &reason);
+    void fail(const QString &reason);
+    void cancelFetches();
     void logItem(const QString &text);
 
     Services m_s;
+    QList<HttpFetcher *> m_fetchers; // the first is the services' own
+    PicturePrefetch m_prefetch;
     bool m_running = false;
+    bool m_inDesc = false;
     int m_slot = 0;
     QString m_title;        // F: the cleaned title, without an appended number
     QString m_itemFolder;   // D
     QString m_mainFolder;   // M
     QString m_descFolder;   // G
-    QStringList m_main;
-    QStringList m_desc;
-    int m_next = 0;         // index into the list being fetched
+    QList<Job> m_jobs;      // of the list being fetched, in list order
+    QList<int> m_toStart;   // jobs not started yet, the next first
+    int m_nextSettle = 0;   // the next to settle, in list order
+    int m_done = 0;         // pictures tried, both lists
+    int m_total = 0;
     int m_kept = 0;         // k: description pictures kept so far
     int m_failedMain = 0;
     int m_failedDesc = 0;
@@ -77,3 +119,7 @@ private:
 // E: the address's last four characters, with any folder separator dropped so
 // that the file stays inside its folder.
 QString pictureExtension(const QString &address);
+
+// A body that is plainly no picture: declared as text, or starting as markup
+// (an error page sent with status 200).
+bool isPlainlyNoPicture(const QByteArray &contentType, const QByteArray &head);

@@ -30,7 +30,19 @@ ListCommands::ListCommands(ListStore &lists, ListFile &listFile, StatusLog &log)
 
 void ListCommands::addUrlCmd_Click()
 {
-    const QString text = m_lists.AddUrlText();
+    queueLines(m_lists.AddUrlText());
+    m_lists.setAddUrlText(QString());
+    m_listFile.SaveLists();
+}
+
+void ListCommands::queueUrlLines(const QString &lines)
+{
+    queueLines(lines);
+    m_listFile.SaveLists();
+}
+
+void ListCommands::queueLines(const QString &text)
+{
     const QStringList pieces = text.split(QLatin1Char('\r'));
     for (QString piece : pieces) {
         piece.remove(QLatin1Char('\n'));
@@ -42,8 +54,6 @@ void ListCommands::addUrlCmd_Click()
         m_lists.readyDownList().append(line);
         m_log.AddMesg(QStringLiteral("添加<") + line + QStringLiteral(">到待下载列表"));
     }
-    m_lists.setAddUrlText(QString());
-    m_listFile.SaveLists();
 }
 
 void ListCommands::AddToListCmd_Click(const QString &address, TextAsker &asker)

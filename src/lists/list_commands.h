@@ -39,7 +39,14 @@ public:
     // "置顶": the selected lines move to the top in their order.
     void InsertToTopCmd_Click();
 
+    // The same for lines given otherwise (the runner's --add): the box is left
+    // as it is; the lists are saved.
+    void queueUrlLines(const QString &lines);
+
 private:
+    // Each line "address|item number" becomes the pending line "item number|address".
+    void queueLines(const QString &text);
+
     ListStore &m_lists;
     ListFile &m_listFile;
     StatusLog &m_log;

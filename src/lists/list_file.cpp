@@ -4,6 +4,11 @@
 #include "lists/list_store.h"
 #include "platform/text_file.h"
 
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStringDecoder>
 #include <QStringList>
 
 namespace {
@@ -58,12 +63,19 @@ bool ListFile::SaveLists()
 {
     QString text = AddUrlTextTag + LineEnd + withCrLf(m_lists.AddUrlText()) + LineEnd;
     text += ReadyDownListTag + LineEnd;
+    if (m_underWay) {
+        const QString underWay = m_underWay();
+        if (!underWay.isEmpty())
+            text += underWay + LineEnd;
+    }
     for (const QString &line : m_lists.readyDownList().entries())
         text += line + LineEnd;
     text += AlreadyDownedListTag + LineEnd;
     for (const QString &line : m_lists.AlreadyDownedList().entries())
         text += line + LineEnd;
 
+    if (m_keepCopy && !keepCopyOfUnreadFile())
+        return false;
     QString error;
     if (writeLocalTextFile(m_path, text, &error))
         return true;
@@ -71,14 +83,43 @@ bool ListFile::SaveLists()
     return false;
 }
 
+bool ListFile::keepCopyOfUnreadFile()
+{
+    const QFileInfo info(m_path);
+    const QString copy = info.dir().filePath(info.completeBaseName() + QLatin1Char('-')
+                                             + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"))
+                                             + QLatin1Char('.') + info.suffix());
+    if (!QFile::exists(m_path) || QFile::copy(m_path, copy)) {
+        m_keepCopy = false;
+        if (QFile::exists(copy))
+            m_log.AddMesg(QStringLiteral("列表文件") + info.fileName() + QStringLiteral("未能完整读取,保存前已备份为:")
+                          + copy);
+        return true;
+    }
+    m_log.AddMesg(QStringLiteral("保存列表失败,原因:列表文件") + info.fileName()
+                  + QStringLiteral("未能完整读取,且无法备份为") + copy + QStringLiteral(",原文件未被覆盖"));
+    return false;
+}
+
 bool ListFile::LoadLists()
 {
-    const std::optional<QString> contents = readLocalTextFile(m_path);
-    if (!contents)
+    QFile file(m_path);
+    if (!file.open(QIODevice::ReadOnly))
         return false;
-    LineReader reader(splitLines(*contents));
-    if (reader.atEnd())
+    QByteArray bytes = file.readAll();
+    file.close();
+    const bool utf8 = bytes.startsWith("\xEF\xBB\xBF");
+    if (utf8)
+        bytes.remove(0, 3);
+    QStringDecoder decoder(utf8 ? "UTF-8" : "GB18030");
+    const QString contents = decoder.decode(bytes);
+    // Saving over a file that did not read back whole would lose what it held.
+    m_keepCopy = true;
+    LineReader reader(splitLines(contents));
+    if (reader.atEnd()) {
+        m_keepCopy = !bytes.isEmpty();
         return true;
+    }
 
     QString last = reader.read();
     if (last == AddUrlTextTag) {
@@ -107,6 +148,7 @@ bool ListFile::LoadLists()
     if (last == AlreadyDownedListTag) {
         while (!reader.atEnd())
             m_lists.AlreadyDownedList().append(reader.read());
+        m_keepCopy = decoder.hasError();
     }
     return true;
 }

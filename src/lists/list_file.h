@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <functional>
+
 class ListStore;
 class StatusLog;
 
@@ -14,15 +16,26 @@ public:
     QString path() const;
 
     // Writes the lists as they are now, through a temporary file: a failed save
-    // is logged with its reason and leaves the previous file as it was.
+    // is logged with its reason and leaves the previous file as it was. A file
+    // that did not load cleanly is first copied aside under a dated name.
     bool SaveLists();
 
     // Adds the file's entries to the lists (meant for start-up, when they are
-    // empty); false when the file cannot be opened.
+    // empty); false when the file cannot be opened. GB18030, or UTF-8 when the
+    // file starts with its byte-order mark.
     bool LoadLists();
 
+    // A line written at the top of the pending section although the list no
+    // longer holds it: the item under way, so that a crash does not lose it.
+    // An empty answer writes nothing.
+    void setUnderWayLine(std::function<QString()> line) { m_underWay = std::move(line); }
+
 private:
+    bool keepCopyOfUnreadFile();
+
     ListStore &m_lists;
     StatusLog &m_log;
     QString m_path;
+    std::function<QString()> m_underWay;
+    bool m_keepCopy = false; // the file on disk holds what the lists could not take in
 };

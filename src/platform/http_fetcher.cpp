@@ -16,6 +16,13 @@ HttpFetcher::HttpFetcher(const Limits &limits, QObject *parent)
     , m_limits(limits)
 {
     m_network.setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
+    m_deadline.setSingleShot(true);
+    connect(&m_deadline, &QTimer::timeout, this, [this] {
+        if (!m_reply)
+            return;
+        m_timedOut = true;
+        m_reply->abort();
+    });
 }
 
 HttpFetcher::~HttpFetcher()
@@ -31,24 +38,26 @@ HttpFetcher::~HttpFetcher()
 void HttpFetcher::FetchToFile(const QString &address, const QString &filePath,
                               std::function<void(const FetchResult &)> done)
 {
-    const auto failLater = [this, &done](const QString &error) {
+    const auto failLater = [this, &done](const QString &error, bool fileError = false) {
         FetchResult result;
         result.error = error;
+        result.fileError = fileError;
         QTimer::singleShot(0, this, [done = std::move(done), result] { done(result); });
     };
     if (m_reply) {
         failLater(QStringLiteral("another transfer is running"));
         return;
     }
-    const QUrl url(address, QUrl::StrictMode);
-    if (!url.isValid() || url.isRelative()) {
-        failLater(QStringLiteral("not an address: ") + address);
+    const QUrl url(address.trimmed(), QUrl::TolerantMode);
+    const QString scheme = url.scheme().toLower();
+    if (!url.isValid() || (scheme != u"http" && scheme != u"https") || url.host().isEmpty()) {
+        failLater(QStringLiteral("not a web address: ") + address);
         return;
     }
     auto file = std::make_unique<QSaveFile>(filePath);
     // Unbuffered: a short write on a full disk must show in write()'s result.
     if (!file->open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        failLater(file->errorString());
+        failLater(file->errorString(), true);
         return;
     }
 
@@ -59,9 +68,26 @@ void HttpFetcher::FetchToFile(const QString &address, const QString &filePath,
     m_done = std::move(done);
     m_written = 0;
     m_writeError.clear();
+    m_fileError = false;
+    m_timedOut = false;
+    m_deadline.start(m_limits.wholeTransferTimeoutMs);
     m_reply = m_network.get(request);
     connect(m_reply, &QNetworkReply::readyRead, this, &HttpFetcher::onReadyRead);
     connect(m_reply, &QNetworkReply::finished, this, &HttpFetcher::onFinished);
+}
+
+void HttpFetcher::cancel()
+{
+    if (!m_reply)
+        return;
+    m_reply->disconnect(this);
+    m_reply->abort();
+    m_reply->deleteLater();
+    m_reply = nullptr;
+    m_file->cancelWriting();
+    m_file.reset();
+    m_done = nullptr;
+    m_deadline.stop();
 }
 
 void HttpFetcher::onReadyRead()
@@ -80,6 +106,7 @@ void HttpFetcher::onReadyRead()
     }
     if (m_file->write(chunk) != chunk.size()) {
         m_writeError = m_file->errorString();
+        m_fileError = true;
         m_reply->abort();
     }
 }
@@ -93,17 +120,23 @@ void HttpFetcher::onFinished()
 
     FetchResult result;
     result.httpStatus = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    result.contentType = reply->header(QNetworkRequest::ContentTypeHeader).toByteArray();
     result.bytes = m_written;
     if (!m_writeError.isEmpty())
         result.error = m_writeError;
+    else if (m_timedOut)
+        result.error = QStringLiteral("not complete after %1 ms").arg(m_limits.wholeTransferTimeoutMs);
     else if (reply->error() != QNetworkReply::NoError)
         result.error = reply->errorString();
     else if (result.httpStatus < 200 || result.httpStatus > 299)
         result.error = QStringLiteral("HTTP status %1").arg(result.httpStatus);
-    else if (!m_file->commit())
+    else if (!m_file->commit()) {
         result.error = m_file->errorString();
-    else
+        m_fileError = true;
+    } else {
         result.ok = true;
+    }
+    result.fileError = m_fileError;
     if (!result.ok) {
         m_file->cancelWriting();
         result.bytes = 0;
@@ -113,6 +146,7 @@ void HttpFetcher::onFinished()
 
 void HttpFetcher::complete(const FetchResult &result)
 {
+    m_deadline.stop();
     m_reply = nullptr;
     m_file.reset();
     auto done = std::move(m_done);

@@ -9,13 +9,16 @@
 #include <memory>
 
 #include <QNetworkReply>
+#include <QTimer>
 class QSaveFile;
 
 struct FetchResult
 {
     bool ok = false;         // the file now holds the whole body of a 2xx answer
+    bool fileError = false;  // the body could not be written: the folder is full or unwritable
     int httpStatus = 0;      // 0 when no answer came
     qint64 bytes = 0;
+    QByteArray contentType;  // as the server declared it
     QString error;           // why it failed, for diagnostics
 };
 
@@ -32,6 +35,7 @@ public:
         int transferTimeoutMs = 30000;       // without a byte for this long, the transfer ends
         qint64 maxBytes = 64 * 1024 * 1024;  // no single picture is bigger
         int maxRedirects = 10;
+        int wholeTransferTimeoutMs = 120000; // however it trickles, a transfer ends after this
     };
 
     explicit HttpFetcher(QObject *parent = nullptr);
@@ -40,9 +44,14 @@ public:
 
     // done is called once, from the event loop, unless the fetcher is destroyed first.
     // A call while a transfer runs fails at once: callers fetch one after another.
+    // Addresses are read as a browser reads them (blanks and the like are
+    // escaped); only http and https are fetched.
     void FetchToFile(const QString &address, const QString &filePath,
                      std::function<void(const FetchResult &)> done);
+    const Limits &limits() const { return m_limits; }
     bool isBusy() const { return m_reply != nullptr; }
+    // Ends the transfer under way without calling back; its file is not kept.
+    void cancel();
 
 private:
     void onReadyRead();
@@ -54,6 +63,9 @@ private:
     QPointer<QNetworkReply> m_reply;
     std::unique_ptr<QSaveFile> m_file;
     std::function<void(const FetchResult &)> m_done;
+    QTimer m_deadline;
     qint64 m_written = 0;
     QString m_writeError;
+    bool m_fileError = false;
+    bool m_timedOut = false;
 };

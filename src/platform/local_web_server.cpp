@@ -7,6 +7,9 @@
 LocalWebServer::LocalWebServer()
     : m_server(std::make_unique<httplib::Server>())
 {
+    // Every kept-alive connection holds a thread: a browser and several
+    // fetchers at once need more than the default eight.
+    m_server->new_task_queue = [] { return new httplib::ThreadPool(64); };
     m_server->Get(".*", [this](const httplib::Request &request, httplib::Response &response) {
         std::string host = request.get_header_value("Host");
         if (const auto colon = host.find(':'); colon != std::string::npos)
@@ -15,6 +18,16 @@ LocalWebServer::LocalWebServer()
         response.status = r.status;
         if (!r.location.isEmpty())
             response.set_header("Location", r.location.toStdString());
+        if (r.trickleMs > 0) {
+            const std::string body(r.body.constData(), size_t(r.body.size()));
+            const int pause = r.trickleMs;
+            response.set_content_provider(body.size(), r.contentType.toStdString(),
+                                          [body, pause](size_t offset, size_t, httplib::DataSink &sink) {
+                                              std::this_thread::sleep_for(std::chrono::milliseconds(pause));
+                                              return sink.write(body.data() + offset, 1);
+                                          });
+            return;
+        }
         response.set_content(std::string(r.body.constData(), size_t(r.body.size())),
                              r.contentType.toStdString());
     });
@@ -27,6 +40,10 @@ LocalWebServer::LocalWebServer()
 
 LocalWebServer::~LocalWebServer()
 {
+    {
+        std::lock_guard lock(m_mutex);
+        m_stopping = true;
+    }
     releaseStalls();
     m_server->stop();
     m_thread.join();
@@ -66,7 +83,7 @@ void LocalWebServer::releaseStalls()
 {
     {
         std::lock_guard lock(m_mutex);
-        m_stallsReleased = true;
+        ++m_releases;
     }
     m_stallReleased.notify_all();
 }
@@ -85,10 +102,14 @@ LocalWebServer::Response LocalWebServer::answer(const std::string &host, const s
         handler = it->second;
     }
     Response r = handler(host, target);
+    if (r.delayMs > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(r.delayMs));
     if (r.stall) {
         // Held until released; bounded so a forgotten release cannot hang the server.
         std::unique_lock lock(m_mutex);
-        m_stallReleased.wait_for(lock, std::chrono::seconds(60), [this] { return m_stallsReleased; });
+        const unsigned held = m_releases;
+        m_stallReleased.wait_for(lock, std::chrono::seconds(60),
+                                 [this, held] { return m_stopping || m_releases != held; });
     }
     return r;
 }

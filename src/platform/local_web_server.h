@@ -28,6 +28,8 @@ public:
         QByteArray body;
         QByteArray location;   // for redirects
         bool stall = false;    // hold the answer until releaseStalls() or shutdown
+        int trickleMs = 0;     // send the body one byte at a time, this far apart
+        int delayMs = 0;       // answer this much later
     };
     using Handler = std::function<Response(const std::string &host, const std::string &target)>;
 
@@ -49,7 +51,7 @@ public:
 
     // Number of requests seen for a target (any host).
     int hits(const QString &target) const;
-    // Answers every held request; later stalled routes no longer stall.
+    // Answers every request held so far; later ones stall again.
     void releaseStalls();
 
     static Response page(const QString &html);
@@ -64,7 +66,8 @@ private:
     int m_port = 0;
     mutable std::mutex m_mutex;
     std::condition_variable m_stallReleased;
-    bool m_stallsReleased = false;
+    unsigned m_releases = 0;
+    bool m_stopping = false;
     std::map<std::string, Handler> m_routes;
     std::map<std::string, int> m_hits;
 };

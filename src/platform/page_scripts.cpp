@@ -92,7 +92,11 @@ for (var i = 0; i < divs.length; ++i) {
     blocks.push({id: divs[i].id, html: serialiseChildren(divs[i])});
 }
 var titles = document.getElementsByTagName('title');
+// This world's globals live as long as the document: a new token means a new page.
+if (!window.__zorvaneDocument)
+  window.__zorvaneDocument = Date.now().toString(36) + Math.random().toString(36).slice(2);
 return {
+  token: window.__zorvaneDocument,
   url: location.href,
   hasTitle: titles.length > 0,
   title: titles.length > 0 ? titles[0].innerText : '',
@@ -105,6 +109,42 @@ return {
 QString scrollHeight()
 {
     return QStringLiteral("document.body ? document.body.scrollHeight : 0");
+}
+
+QString scrollState()
+{
+    return QStringLiteral(R"JS((function () {
+var w = window;
+if (!w.__zorvaneFrames) {
+  w.__zorvaneFrames = 1;
+  var tick = function () { w.__zorvaneFrames++; w.requestAnimationFrame(tick); };
+  w.requestAnimationFrame(tick);
+}
+var loading = 0, unstarted = 0, started = [];
+var box = document.getElementById('desc-lazyload-container');
+var pictures = box ? box.getElementsByTagName('img') : [];
+for (var i = 0; i < pictures.length; ++i) {
+  var p = pictures[i];
+  if (p.getAttribute('src')) {
+    started.push(p.getAttribute('src'));
+    if (!p.complete)
+      ++loading;
+    continue;
+  }
+  var r = p.getBoundingClientRect();
+  if (r.bottom > 0 && r.top < w.innerHeight && r.width > 0)
+    ++unstarted;
+}
+return {
+  y: w.scrollY,
+  viewport: w.innerHeight,
+  height: document.body ? document.body.scrollHeight : 0,
+  frames: w.__zorvaneFrames,
+  loading: loading,
+  unstarted: unstarted,
+  pictures: started
+};
+})())JS");
 }
 
 QString scrollBy(int x, int y)

@@ -7,13 +7,20 @@
 // from the page's own scripts) and read the answer in a callback.
 namespace PageScripts {
 
-// One object: {url, hasTitle, title, scrollHeight, blocks: [{id, html}]},
+// One object: {token, url, hasTitle, title, scrollHeight, blocks: [{id, html}]},
 // blocks being the divs whose id the analysis looks for, in document order,
-// with their content in the legacy serialised form (see serialiser()).
+// with their content in the legacy serialised form (see serialiser()); the
+// token is the same for every read of one document and new for the next.
 QString snapshot();
 
 // document.body.scrollHeight, 0 without a body.
 QString scrollHeight();
+
+// {y, viewport, height, frames, loading, unstarted, pictures}: the scroll
+// position, the view's and the body's heights, frames drawn (counted from the
+// first call in a document), the description block's pictures still loading,
+// those in view without an address yet, and the addresses of those with one.
+QString scrollState();
 
 // Scrolls the window by x, y pixels; answers nothing.
 QString scrollBy(int x, int y);

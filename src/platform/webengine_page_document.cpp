@@ -7,6 +7,8 @@
 #include <QWebEngineScript>
 #include <QWebEngineView>
 
+#include <csignal>
+
 namespace {
 
 PageSnapshot snapshotFrom(const QVariant &result)
@@ -16,6 +18,7 @@ PageSnapshot snapshotFrom(const QVariant &result)
         return snapshot;
     const QVariantMap map = result.toMap();
     snapshot.valid = true;
+    snapshot.documentToken = map.value(QStringLiteral("token")).toString();
     snapshot.url = map.value(QStringLiteral("url")).toString();
     snapshot.hasTitle = map.value(QStringLiteral("hasTitle")).toBool();
     snapshot.title = map.value(QStringLiteral("title")).toString();
@@ -27,6 +30,9 @@ PageSnapshot snapshotFrom(const QVariant &result)
     }
     return snapshot;
 }
+
+// An ended renderer that never reports its end must not hold navigations back for ever.
+constexpr int RenewLimitMs = 5000;
 
 } // namespace
 
@@ -41,9 +47,13 @@ WebEnginePageDocument::WebEnginePageDocument(int loadTimeoutMs, QWebEngineView *
     m_page = new CollectorPage(m_view);
     m_view->setPage(m_page);
     connect(m_page, &QWebEnginePage::loadingChanged, this, &WebEnginePageDocument::onLoadingChanged);
+    connect(m_page, &QWebEnginePage::renderProcessTerminated, this, &WebEnginePageDocument::onRendererGone);
     m_loadTimer.setSingleShot(true);
     m_loadTimer.setInterval(loadTimeoutMs);
     connect(&m_loadTimer, &QTimer::timeout, this, &WebEnginePageDocument::onLoadTimeout);
+    m_renewTimer.setSingleShot(true);
+    m_renewTimer.setInterval(RenewLimitMs);
+    connect(&m_renewTimer, &QTimer::timeout, this, &WebEnginePageDocument::endRenewing);
 }
 
 WebEnginePageDocument::~WebEnginePageDocument()
@@ -63,18 +73,34 @@ QWebEngineView *WebEnginePageDocument::view() const
 
 void WebEnginePageDocument::Navigate(const QString &address)
 {
+    m_navigating = true;
+    m_loadTimer.start();
+    if (m_renewing) {
+        m_deferred = address;
+        return;
+    }
+    load(address);
+}
+
+void WebEnginePageDocument::load(const QString &address)
+{
     // A load still running merges with the new one, which then reports no
     // start of its own. After an idle page, the end of the previous load may
     // still be queued: only an end after the new load's start counts.
     m_awaitingStart = !m_page || !m_page->isLoading();
-    m_navigating = true;
-    m_loadTimer.start();
+    m_rendererGone = false;
     if (m_page)
         m_page->load(QUrl::fromUserInput(address));
 }
 
 void WebEnginePageDocument::onLoadingChanged(const QWebEngineLoadingInfo &info)
 {
+    if (m_renewing) {
+        // The end of a load the ended renderer left behind.
+        if (m_rendererGone && info.status() != QWebEngineLoadingInfo::LoadStartedStatus)
+            endRenewing();
+        return;
+    }
     if (!m_navigating)
         return;
     if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus) {
@@ -88,16 +114,59 @@ void WebEnginePageDocument::onLoadingChanged(const QWebEngineLoadingInfo &info)
 
 void WebEnginePageDocument::onLoadTimeout()
 {
-    if (m_navigating)
-        finishNavigation(false, true);
+    if (!m_navigating)
+        return;
+    // Whatever arrives later must not change the page under a reader.
+    if (m_page && !m_renewing)
+        m_page->triggerAction(QWebEnginePage::Stop);
+    finishNavigation(false, true);
 }
 
 void WebEnginePageDocument::finishNavigation(bool ok, bool timedOut)
 {
     m_navigating = false;
     m_awaitingStart = false;
+    m_deferred.clear();
     m_loadTimer.stop();
     emit loadEnded(ok, timedOut);
+}
+
+void WebEnginePageDocument::onRendererGone()
+{
+    m_rendererGone = true;
+    answerAllQueries();
+    if (m_renewing) {
+        if (!m_page || !m_page->isLoading())
+            endRenewing();
+        return;
+    }
+    if (m_navigating)
+        finishNavigation(false, false);
+}
+
+void WebEnginePageDocument::renew()
+{
+    if (!m_page || m_renewing)
+        return;
+    answerAllQueries();
+    const qint64 pid = m_page->renderProcessPid();
+    if (m_rendererGone || pid <= 0)
+        return; // a new renderer starts with the next load
+    // A renderer caught in a script never gives its page back: end its process.
+    m_renewing = true;
+    m_renewTimer.start();
+    ::kill(pid_t(pid), SIGKILL);
+}
+
+void WebEnginePageDocument::endRenewing()
+{
+    if (!m_renewing)
+        return;
+    m_renewing = false;
+    m_renewTimer.stop();
+    const QString deferred = std::exchange(m_deferred, QString());
+    if (m_navigating && !deferred.isEmpty())
+        load(deferred);
 }
 
 bool WebEnginePageDocument::isLoaded() const
@@ -121,20 +190,45 @@ void WebEnginePageDocument::setSilent(bool silent)
         m_page->setSilent(silent);
 }
 
-void WebEnginePageDocument::readSnapshot(std::function<void(const PageSnapshot &)> done)
+void WebEnginePageDocument::querySnapshot(std::function<void(const PageSnapshot &)> done)
 {
     static const QString script = PageScripts::snapshot();
     runQuery(script, [done = std::move(done)](const QVariant &result) { done(snapshotFrom(result)); });
 }
 
-void WebEnginePageDocument::readScrollHeight(std::function<void(double)> done)
+void WebEnginePageDocument::readScrollHeight(std::function<void(std::optional<double>)> done)
 {
-    runQuery(PageScripts::scrollHeight(), [done = std::move(done)](const QVariant &result) { done(result.toDouble()); });
+    runQuery(PageScripts::scrollHeight(), [done = std::move(done)](const QVariant &result) {
+        bool number = false;
+        const double height = result.toDouble(&number);
+        done(result.isValid() && number ? std::optional<double>(height) : std::nullopt);
+    });
+}
+
+void WebEnginePageDocument::readScrollState(std::function<void(std::optional<ScrollState>)> done)
+{
+    static const QString script = PageScripts::scrollState();
+    runQuery(script, [done = std::move(done)](const QVariant &result) {
+        if (result.typeId() != QMetaType::QVariantMap) {
+            done(std::nullopt);
+            return;
+        }
+        const QVariantMap map = result.toMap();
+        ScrollState state;
+        state.y = map.value(QStringLiteral("y")).toDouble();
+        state.viewport = map.value(QStringLiteral("viewport")).toDouble();
+        state.height = map.value(QStringLiteral("height")).toDouble();
+        state.frames = map.value(QStringLiteral("frames")).toLongLong();
+        state.loading = map.value(QStringLiteral("loading")).toInt();
+        state.unstartedInView = map.value(QStringLiteral("unstarted")).toInt();
+        state.pictures = map.value(QStringLiteral("pictures")).toStringList();
+        done(state);
+    });
 }
 
 void WebEnginePageDocument::scrollBy(int x, int y)
 {
-    if (m_page)
+    if (m_page && !m_rendererGone && !m_renewing)
         m_page->runJavaScript(PageScripts::scrollBy(x, y), QWebEngineScript::ApplicationWorld);
 }
 
@@ -142,8 +236,10 @@ void WebEnginePageDocument::runQuery(const QString &script, Answer answer)
 {
     const quint64 id = m_nextQuery++;
     m_queries.insert(id, std::move(answer));
-    QTimer::singleShot(m_page ? m_queryTimeoutMs : 0, this, [this, id] { answerQuery(id, QVariant()); });
-    if (!m_page)
+    // A gone renderer answers nothing: fail at once rather than after the time-out.
+    const bool answerable = m_page && !m_rendererGone && !m_renewing;
+    QTimer::singleShot(answerable ? m_queryTimeoutMs : 0, this, [this, id] { answerQuery(id, QVariant()); });
+    if (!answerable)
         return;
     QPointer<WebEnginePageDocument> self(this);
     m_page->runJavaScript(script, QWebEngineScript::ApplicationWorld, [self, id](const QVariant &result) {
@@ -157,4 +253,11 @@ void WebEnginePageDocument::answerQuery(quint64 id, const QVariant &result)
     const Answer answer = m_queries.take(id);
     if (answer)
         answer(result);
+}
+
+void WebEnginePageDocument::answerAllQueries()
+{
+    const QList<quint64> ids = m_queries.keys();
+    for (quint64 id : ids)
+        answerQuery(id, QVariant());
 }

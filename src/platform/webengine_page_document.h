@@ -35,20 +35,28 @@ public:
     QString LocationName() const override;
     void setSilent(bool silent) override;
 
-    void readSnapshot(std::function<void(const PageSnapshot &)> done) override;
-    void readScrollHeight(std::function<void(double)> done) override;
+    void readScrollHeight(std::function<void(std::optional<double>)> done) override;
+    void readScrollState(std::function<void(std::optional<ScrollState>)> done) override;
     void scrollBy(int x, int y) override;
+    void renew() override;
+
+protected:
+    void querySnapshot(std::function<void(const PageSnapshot &)> done) override;
 
 private:
     // Called once: with the script's result, or an invalid value when the
     // page could not answer.
     using Answer = std::function<void(const QVariant &result)>;
 
+    void load(const QString &address);
     void onLoadingChanged(const QWebEngineLoadingInfo &info);
+    void onRendererGone();
+    void endRenewing();
     void onLoadTimeout();
     void finishNavigation(bool ok, bool timedOut);
     void runQuery(const QString &script, Answer answer);
     void answerQuery(quint64 id, const QVariant &result);
+    void answerAllQueries();
 
     QPointer<QWebEngineView> m_view;
     bool m_ownsView = false;
@@ -58,6 +66,10 @@ private:
 
     bool m_navigating = false;   // a Navigate has not ended yet
     bool m_awaitingStart = false; // its start has not been reported yet
+    bool m_rendererGone = false;  // crashed or ended: nothing answers until the next load
+    bool m_renewing = false;      // waiting for an ended renderer to be gone
+    QString m_deferred;           // a navigation asked for while renewing
+    QTimer m_renewTimer;
     quint64 m_nextQuery = 1;
     QHash<quint64, Answer> m_queries;
 };

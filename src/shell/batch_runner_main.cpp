@@ -34,7 +34,7 @@ public:
     bool openAddress(const QString &) override { return false; }
 };
 
-enum ExitCode { Done = 0, Usage = 1, StartRefused = 2, Paused = 3 };
+enum ExitCode { Done = 0, Usage = 1, StartRefused = 2, Paused = 3, ListsNotSaved = 4 };
 
 } // namespace
 
@@ -59,8 +59,10 @@ int main(int argc, char **argv)
         QStringLiteral("设置图片保存目录(与\"保存目录\"按钮相同,记入 config.ini)"), QStringLiteral("DIR"));
     const QCommandLineOption addOption(QStringLiteral("add"),
         QStringLiteral("把一行\"宝贝URL|货号\"加入待下载列表(可多次使用)"), QStringLiteral("LINE"));
+    const QCommandLineOption fastOption(QStringLiteral("fast"),
+        QStringLiteral("本次以快速采集(不改变设置):页面滚动和图片下载尽可能快,下一个宝贝立即开始"));
     program.addTo(parser);
-    parser.addOptions({shopOption, saveOption, addOption});
+    parser.addOptions({shopOption, saveOption, addOption, fastOption});
     if (!parser.parse(program.arguments())) {
         std::fprintf(stderr, "%s\n", parser.errorText().toLocal8Bit().constData());
         return Usage;
@@ -79,6 +81,8 @@ int main(int argc, char **argv)
         printLine(stderr, QStringLiteral("演示模式: 图片保存在 ") + program.demoSaveFolder());
 
     ProgramCore core(options);
+    if (parser.isSet(fastOption))
+        core.setPace(BatchCycle::Pace::Fast, false);
     QObject::connect(&core.log(), &StatusLog::lineAdded, [](const QString &line) { printLine(stdout, line); });
     core.collectorView().view()->resize(1280, 900);
     core.collectorView().view()->show();
@@ -96,33 +100,26 @@ int main(int argc, char **argv)
         SaveFolder(core.settings(), core.log(), picker, opener).ChooseSaveFolder();
     }
     const QStringList added = parser.values(addOption);
-    if (!added.isEmpty()) {
-        core.lists().setAddUrlText(added.join(QStringLiteral("\r\n")));
-        ListCommands(core.lists(), core.listFile(), core.log()).addUrlCmd_Click();
-    }
+    if (!added.isEmpty())
+        ListCommands(core.lists(), core.listFile(), core.log()).queueUrlLines(added.join(QStringLiteral("\r\n")));
+    // The lists must reach the file: a run whose last save failed says so in its exit code.
+    const auto exitAfterSaving = [&core](int code) {
+        QCoreApplication::exit(core.shutDown() ? code : ListsNotSaved);
+    };
 
     TerminationSignals termination;
-    QObject::connect(&termination, &TerminationSignals::received, &app, [&](int signalNumber) {
-        core.shutDown();
-        QCoreApplication::exit(128 + signalNumber);
-    });
+    QObject::connect(&termination, &TerminationSignals::received, &app,
+                     [&](int signalNumber) { exitAfterSaving(128 + signalNumber); });
     BatchCycle &batch = core.batch();
-    QObject::connect(&batch, &BatchCycle::idle, &app, [&] {
-        core.shutDown();
-        QCoreApplication::exit(Done);
-    });
+    QObject::connect(&batch, &BatchCycle::idle, &app, [&] { exitAfterSaving(Done); });
     QObject::connect(&batch, &BatchCycle::stopped, &app, [&] {
-        if (core.shop().isRunning())
-            return;
-        core.shutDown();
-        QCoreApplication::exit(Paused);
+        if (!core.shop().isRunning())
+            exitAfterSaving(Paused);
     });
     const auto start = [&] {
         batch.StartPickCmd_Click([&](bool started) {
-            if (!started) {
-                core.shutDown();
-                QCoreApplication::exit(StartRefused);
-            }
+            if (!started)
+                exitAfterSaving(StartRefused);
         });
     };
     const QString shop = program.isDemo() && !parser.isSet(shopOption) ? DemoMarketplace::shopAddress()

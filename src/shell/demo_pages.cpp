@@ -80,7 +80,7 @@ QString detailPageHtml(const DetailPage &page)
   var container = document.getElementById('desc-lazyload-container');
   var done = false;
   function arrive() {
-    if (done || window.scrollY + window.innerHeight < container.offsetTop)
+    if (done || !images.length || window.scrollY + window.innerHeight < container.offsetTop)
       return;
     done = true;
     var html = '';

@@ -18,6 +18,31 @@ ProgramCore::ProgramCore(const Options &options, QObject *parent)
 {
     // Nobody sits in front of the collector's view to answer a page's alert.
     m_view.setSilent(true);
+    m_view.setQueryTimeout(options.pageQueryTimeoutMs);
+    m_batch.setPace(storedPace());
+}
+
+namespace {
+const QString PaceKey = QStringLiteral("PickPace");
+const QString FastPace = QStringLiteral("快速");
+const QString StandardPace = QStringLiteral("标准");
+} // namespace
+
+BatchCycle::Pace ProgramCore::storedPace() const
+{
+    return m_settings.LoadConfigValue(PaceKey) == FastPace ? BatchCycle::Pace::Fast : BatchCycle::Pace::Standard;
+}
+
+bool ProgramCore::setPace(BatchCycle::Pace pace, bool store)
+{
+    m_batch.setPace(pace);
+    if (!store)
+        return true;
+    QString error;
+    if (m_settings.SaveConfigValue(PaceKey, pace == BatchCycle::Pace::Fast ? FastPace : StandardPace, &error))
+        return true;
+    m_log.AddMesg(QStringLiteral("采集速度设置失败,原因:配置文件无法写入,") + error);
+    return false;
 }
 
 ProgramCore::~ProgramCore() = default;
@@ -27,8 +52,8 @@ void ProgramCore::loadLists()
     m_listFile.LoadLists();
 }
 
-void ProgramCore::shutDown()
+bool ProgramCore::shutDown()
 {
     m_batch.requeueInterruptedItem();
-    m_listFile.SaveLists();
+    return m_listFile.SaveLists();
 }

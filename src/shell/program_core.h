@@ -32,6 +32,8 @@ public:
         Marketplace marketplace;
         BatchCycle::Intervals intervals;
         int pageLoadTimeoutMs = 60000;
+        // A page that does not answer a query for this long is taken for hung.
+        int pageQueryTimeoutMs = 20000;
         HttpFetcher::Limits fetchLimits;
     };
 
@@ -52,11 +54,18 @@ public:
     BatchCycle &batch() { return m_batch; }
     ShopDiscovery &shop() { return m_shop; }
 
+    // The collection pace, kept in config.ini under "PickPace" ("标准" or "快速").
+    BatchCycle::Pace storedPace() const;
+    // Applies the pace; `store` also keeps it for the next start. False when
+    // it could not be stored (the log says why).
+    bool setPace(BatchCycle::Pace pace, bool store);
+
     // The list-keeping steps of start-up and shutdown: the lists are loaded;
     // at the end an item under way goes back to the top of the pending list
     // and the lists are saved.
     void loadLists();
-    void shutDown();
+    // False when the lists could not be saved (the log says why).
+    bool shutDown();
 
 private:
     Options m_options;

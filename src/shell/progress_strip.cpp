@@ -47,8 +47,9 @@ ProgressStrip::ProgressStrip(ProgramCore &core, QWidget *parent)
         if (!m_core.batch().isItemUnderWay())
             showIdle();
     });
-    connect(&core.download(), &ItemDownload::picturesProgress, this, &ProgressStrip::showPictures);
-    connect(&core.download(), &ItemDownload::itemSaved, this, [this] {
+    connect(&core.download(), &ItemDownload::picturesProgressed, this, &ProgressStrip::showPictures);
+    // finished: the item was saved and listed as downloaded.
+    connect(&core.download(), &ItemDownload::finished, this, [this] {
         ++m_collected;
         showCounts();
     });

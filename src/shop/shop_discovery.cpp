@@ -68,14 +68,17 @@ void ShopDiscovery::ShopUrlText_KeyPress(int keyCode)
 void ShopDiscovery::AllShopBabyUrlAla()
 {
     const QString address = m_text;
+    if (m_running && !address.isEmpty() && address != hintText()) {
+        // One walk at a time; the typed address stays for when this one ends.
+        m_s.log.AddMesg(QStringLiteral("正在分析店铺") + m_address + QStringLiteral("的宝贝,请待本次整店采集分析完成后再开始"));
+        return;
+    }
     setShopUrlText(hintText());
     // The hint is what the box shows when nothing was typed.
     if (address.isEmpty() || address == hintText()) {
         m_s.log.AddMesg(QStringLiteral("请输入店铺URL,回车开始采集"));
         return;
     }
-    if (m_running)
-        return;
     m_running = true;
     m_address = address;
     m_name = shopName(address);
@@ -105,12 +108,23 @@ void ShopDiscovery::loadPage()
         queueLinks();
         return;
     }
-    m_s.view.NavigateAndRead(pageAddress(m_address, m_page), this,
-                             [this](const PageSnapshot &page) { onPageRead(page); });
+    m_s.view.NavigateAndRead(pageAddress(m_address, m_page), this, [this](const PageLoad &load) { onPageRead(load); });
 }
 
-void ShopDiscovery::onPageRead(const PageSnapshot &page)
+void ShopDiscovery::onPageRead(const PageLoad &load)
 {
+    if (load.outcome != PageLoad::Read) {
+        if (load.outcome == PageLoad::NotResponding)
+            m_s.view.renew();
+        // What the view shows is not this page: reading it would end the walk
+        // on a wrong page, or take an earlier page's links for this one's.
+        m_s.log.AddMesg(QStringLiteral("店铺第") + QString::number(m_page)
+                        + QStringLiteral("页加载失败,整店宝贝地址分析到此结束"));
+        m_s.shop.ShopPageEnd = true;
+        loadPage();
+        return;
+    }
+    const PageSnapshot &page = load.page;
     QStringList &links = m_s.shop.ShopItemLinks;
     const qsizetype before = links.size();
     const QSet<QString> known(links.cbegin(), links.cend());

@@ -8,7 +8,7 @@ class ListStore;
 class PageAnalyser;
 class PageDocument;
 class StatusLog;
-struct PageSnapshot;
+struct PageLoad;
 struct ShopLinks;
 
 // Queues every item of a shop: walks the shop's offer-list pages in the
@@ -53,7 +53,7 @@ signals:
 private:
     void takeOverView();
     void loadPage();
-    void onPageRead(const PageSnapshot &page);
+    void onPageRead(const PageLoad &load);
     void queueLinks();
     void end();
     void setVisible(bool visible);

@@ -35,6 +35,31 @@ INSTANTIATE_TEST_SUITE_P(
         CleanCase{"full_width_kept", QStringLiteral("女装：连衣裙，红色"), QStringLiteral("女装：连衣裙，红色")}),
     [](const auto &info) { return std::string(info.param.name); });
 
+TEST(PlainPageText, ControlRunsBecomeOneBlankAndBarsTheFullWidthBar)
+{
+    const struct
+    {
+        const char *name;
+        QString page;
+        QString plain;
+    } cases[] = {
+        {"title on lines of its own", QStringLiteral("\n 春季新款\r\n\t"), QStringLiteral("  春季新款 ")},
+        {"carriage return before a tag", QStringLiteral("H\r<AlreadyDownedList>"), QStringLiteral("H <AlreadyDownedList>")},
+        {"field separators", QStringLiteral("H|1|2"), QStringLiteral("H｜1｜2")},
+        {"NUL, DEL and C1 controls", QStringLiteral("a") + QChar(0) + QChar(0x7F) + QStringLiteral("b") + QChar(0x85),
+         QStringLiteral("a b ")},
+        {"line and paragraph separators", QStringLiteral("a") + QChar(0x2028) + QChar(0x2029) + QStringLiteral("b"),
+         QStringLiteral("a b")},
+        {"plain text stays", QStringLiteral("货号：A-1 (红)"), QStringLiteral("货号：A-1 (红)")},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(PlainPageText(c.page), c.plain);
+    }
+    EXPECT_EQ(CleanName(PlainPageText(QStringLiteral("\n 春季新款\n"))), QStringLiteral("春季新款"));
+    EXPECT_EQ(PlainPageAddress(QStringLiteral("http://d/x?a=1|2\n")), QStringLiteral("http://d/x?a=1%7C2%0A"));
+}
+
 TEST(ClearCollection, EmptiesAnyList)
 {
     QStringList empty;

@@ -100,13 +100,60 @@ TEST_F(FetchTest, FailedTransfersLeaveNoFile)
     server.releaseStalls();
 }
 
-TEST_F(FetchTest, FullDiskLeavesNoFile)
+TEST_F(FetchTest, FullDiskLeavesNoFileAndIsToldApart)
 {
     server.route(QStringLiteral("/big.bmp"), FixtureServer::bytes(makePicture(300, 300, "BMP"), "image/bmp"));
-    FileSizeLimit full(1000);
-    const auto r = fetch(server.base() + QStringLiteral("/big.bmp"));
-    EXPECT_FALSE(r->ok);
+    {
+        FileSizeLimit full(1000);
+        const auto r = fetch(server.base() + QStringLiteral("/big.bmp"));
+        EXPECT_FALSE(r->ok);
+        EXPECT_TRUE(r->fileError);
+        EXPECT_TRUE(files().isEmpty());
+    }
+    const auto missing = fetch(server.base() + QStringLiteral("/missing.bmp"));
+    EXPECT_FALSE(missing->fileError) << "a failed transfer is not the folder's fault";
+}
+
+TEST_F(FetchTest, ATrickleEndsAtTheWholeTransferDeadline)
+{
+    HttpFetcher patient{HttpFetcher::Limits{5000, 1024 * 1024, 10, 400}};
+    FixtureServer::Response trickle = FixtureServer::bytes(QByteArray(200, 'x'), "image/jpeg");
+    trickle.trickleMs = 20; // a byte every 20 ms: never idle long enough for the idle time-out
+    server.route(QStringLiteral("/trickle.jpg"), trickle);
+    std::optional<FetchResult> result;
+    patient.FetchToFile(server.base() + QStringLiteral("/trickle.jpg"), dir.filePath(QStringLiteral("t.jpg")),
+                        [&](const FetchResult &r) { result = r; });
+    ASSERT_TRUE(waitUntil([&] { return result.has_value(); }));
+    EXPECT_FALSE(result->ok);
+    EXPECT_FALSE(result->fileError);
     EXPECT_TRUE(files().isEmpty());
+}
+
+TEST_F(FetchTest, AddressesAreReadAsABrowserReadsThemButOnlyWebAddressesAreFetched)
+{
+    const QByteArray picture = makePicture(40, 40);
+    server.route(QStringLiteral("/a%20b%22%3C%3E%7B%7D%7C%5E.jpg"), FixtureServer::bytes(picture, "image/jpeg"));
+    server.route(QStringLiteral("/plain.jpg"), FixtureServer::bytes(picture, "image/jpeg"));
+    const QString base = server.base();
+    const struct
+    {
+        const char *name;
+        QString address;
+        bool fetched;
+    } cases[] = {
+        {"blanks and \"<>{}|^", base + QStringLiteral("/a b\"<>{}|^.jpg"), true},
+        {"scheme in capitals", QStringLiteral("HTTP://127.0.0.1:%1/plain.jpg").arg(server.port()), true},
+        {"file address", QStringLiteral("file:///etc/hostname"), false},
+        {"ftp address", QStringLiteral("ftp://127.0.0.1/plain.jpg"), false},
+        {"no host", QStringLiteral("http:///plain.jpg"), false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto r = fetch(c.address);
+        EXPECT_EQ(r->ok, c.fetched) << r->error.toStdString();
+        EXPECT_EQ(readBytes(dir.filePath(QStringLiteral("p.jpg"))).isEmpty(), !c.fetched);
+        QFile::remove(dir.filePath(QStringLiteral("p.jpg")));
+    }
 }
 
 TEST_F(FetchTest, OneTransferAtATime)
@@ -122,6 +169,7 @@ TEST_F(FetchTest, OneTransferAtATime)
     ASSERT_TRUE(waitUntil([&] { return second.has_value(); }));
     EXPECT_FALSE(second->ok);
     EXPECT_FALSE(first.has_value());
+    ASSERT_TRUE(waitUntil([&] { return server.hits(QStringLiteral("/slow.jpg")) == 1; })); // held, not on its way
     server.releaseStalls();
     ASSERT_TRUE(waitUntil([&] { return first.has_value(); }));
     EXPECT_TRUE(first->ok);

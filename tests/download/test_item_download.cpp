@@ -1,7 +1,9 @@
 #include "log_text.h"
+#include "file_faults.h"
 #include "fixture_server.h"
 #include "pictures.h"
 #include "test_app.h"
+#include "test_files.h"
 
 #include "collection/item_record.h"
 #include "collection/status_log.h"
@@ -19,6 +21,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QMap>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -219,36 +222,129 @@ TEST_F(ItemDownloadTest, RefreshesTheDownloadedSearch)
     EXPECT_EQ(search.ucolFindIndex(), (QStringList{QStringLiteral("0"), QStringLiteral("1")}));
 }
 
-TEST_F(ItemDownloadTest, AnItemWithoutAFolderGoesBackAndPausesTheCycle)
+TEST_F(ItemDownloadTest, MainPicturesThatArePlainlyNotPicturesAreNotSaved)
+{
+    const QByteArray html = "\xEF\xBB\xBF  <!DOCTYPE html><html><body>出错了</body></html>";
+    server.route(QStringLiteral("/html-as-jpeg.jpg"), FixtureServer::bytes(html, "image/jpeg"));
+    server.route(QStringLiteral("/text.jpg"), FixtureServer::bytes("GIF89a? no, plain text", "text/plain"));
+    // Not decodable here, but nothing says it is not a picture: kept as before.
+    server.route(QStringLiteral("/odd.jpg"), FixtureServer::bytes(QByteArray("\x00\x01\x02odd", 6), "image/x-odd"));
+    fill(QStringLiteral("H"), QStringLiteral("H"),
+         {url("/error.jpg"), url("/html-as-jpeg.jpg"), url("/text.jpg"), url("/odd.jpg"), url("/w800.jpg")}, {});
+    run();
+    const QString folder = QDir(output).filePath(QStringLiteral("H"));
+    EXPECT_EQ(filesIn(folder + q("/主图")), (QStringList{q("主图4.jpg"), q("主图5.jpg")}));
+    EXPECT_TRUE(logMessages(log).contains(QStringLiteral("H") + q("采集中:有3张图片未能下载(主图3张,描述图0张)_") + item().PickUrl));
+}
+
+TEST_F(ItemDownloadTest, AnItemTheSaveFolderCannotTakeFailsAndLeavesNothing)
 {
     const struct
     {
         const char *name;
         QString outputFolder;
+        rlim_t fileSizeLimit;
         QString reason;
     } cases[] = {
-        {"no save folder set", QString(), q("保存目录")},
-        {"save folder missing", QDir(output).filePath(QStringLiteral("gone")), q("上级目录不存在")},
+        {"no save folder set", QString(), RLIM_INFINITY, q("未设定图片保存目录")},
+        {"save folder missing", QDir(output).filePath(QStringLiteral("gone")), RLIM_INFINITY, q("上级目录不存在")},
+        {"disk full for a picture", output, 1000, q("保存目录无法写入")},
+        {"disk full for the info file only", output, 100, q("宝贝基本信息.txt写入失败")},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
+        settings.SaveConfigValue(QStringLiteral("PicOutPutPath"), c.outputFolder);
         lists.readyDownList().clear();
         lists.readyDownList().append(QStringLiteral("next|http://detail.zorvane.com/offer/2.html"));
-        settings.SaveConfigValue(QStringLiteral("PicOutPutPath"), c.outputFolder);
         const QString title = QStringLiteral("zorvane-test-item-%1").arg(QCoreApplication::applicationPid());
-        fill(QStringLiteral("G-7"), title, {url("/w800.jpg")}, {url("/w800.jpg")}, {{q("颜色"), q("红")}});
-        QSignalSpy pause(&download, &ItemDownload::pauseRequested);
-        run();
-        EXPECT_EQ(pause.count(), 1);
-        EXPECT_EQ(lists.readyDownList().entries(),
-                  (QStringList{QStringLiteral("G-7|http://detail.zorvane.com/offer/1.html"),
-                               QStringLiteral("next|http://detail.zorvane.com/offer/2.html")}));
+        const bool pictures = c.fileSizeLimit != 100;
+        fill(QStringLiteral("G-7"), title, pictures ? QStringList{url("/w800.jpg")} : QStringList{},
+             pictures ? QStringList{url("/w800.jpg")} : QStringList{}, {{q("颜色"), QString(200, u'红')}});
+        QSignalSpy failed(&download, &ItemDownload::failed);
+        QSignalSpy finished(&download, &ItemDownload::finished);
+        {
+            FileSizeLimit limit(c.fileSizeLimit);
+            download.DownloadItemImages(0);
+            ASSERT_TRUE(failed.count() == 1 || failed.wait(30000));
+        }
+        EXPECT_TRUE(failed.first().at(1).toString().contains(c.reason)) << failed.first().at(1).toString().toStdString();
+        EXPECT_EQ(finished.count(), 0);
+        // What happens to the item is the caller's business: the lists are as they were.
+        EXPECT_EQ(lists.readyDownList().entries(), QStringList{QStringLiteral("next|http://detail.zorvane.com/offer/2.html")});
         EXPECT_EQ(lists.AlreadyDownedList().count(), 0);
-        EXPECT_FALSE(records.PickBusy(0));
-        EXPECT_TRUE(item().AttrList.isEmpty());
-        EXPECT_TRUE(logMessages(log).last().contains(c.reason)) << logMessages(log).last().toStdString();
-        EXPECT_TRUE(logMessages(log).last().startsWith(QStringLiteral("G-7")));
+        EXPECT_TRUE(item().MainImgList.isEmpty() && item().DescImgList.isEmpty() && item().AttrList.isEmpty());
         EXPECT_FALSE(QFileInfo::exists(QStringLiteral("/") + title));
-        EXPECT_TRUE(readLocalTextFile(listPath()).value().contains(QStringLiteral("G-7|")));
+        EXPECT_FALSE(QFileInfo::exists(QDir(output).filePath(title))) << "no half item is left behind";
+        EXPECT_FALSE(logMessages(log).join(u'\n').contains(q("采集成功")));
     }
+}
+
+TEST_F(ItemDownloadTest, PicturesFetchedAtOnceKeepTheirNumbersAndTheLog)
+{
+    // The first pictures answer last, and one in the middle fails.
+    const auto slow = [&](const char *path, const QByteArray &body, int delayMs) {
+        FixtureServer::Response r = FixtureServer::bytes(body, "image/jpeg");
+        r.delayMs = delayMs;
+        server.route(QString::fromLatin1(path), r);
+    };
+    slow("/slow800.jpg", makePicture(800, 40), 300);
+    slow("/slow300.jpg", makePicture(300, 40), 200);
+    slow("/slow790.jpg", makePicture(790, 40), 100);
+    const QStringList main{url("/slow800.jpg"), url("/missing.jpg"), url("/w450.jpg")};
+    const QStringList desc{url("/slow800.jpg"), url("/slow300.jpg"), url("/missing.jpg"), url("/slow790.jpg"),
+                           url("/w450.jpg")};
+    QMap<QString, QByteArray> folders[2];
+    QStringList logs[2];
+    for (const int connections : {1, 4}) {
+        SCOPED_TRACE(connections);
+        const int i = connections > 1;
+        log.setText(QString());
+        download.setConnections(connections);
+        EXPECT_EQ(download.connections(), connections);
+        fill(QStringLiteral("P"), QStringLiteral("P%1").arg(connections), main, desc);
+        QList<int> progress;
+        QObject::connect(&download, &ItemDownload::picturesProgressed, &download,
+                         [&](int done, int total) { progress << done << total; });
+        run();
+        const QString folder = QDir(output).filePath(QStringLiteral("P%1").arg(connections));
+        for (const QString &sub : {q("主图"), q("描述图")})
+            for (const QString &file : filesIn(folder + u'/' + sub))
+                folders[i].insert(sub + u'/' + file, readBytes(folder + u'/' + sub + u'/' + file));
+        logs[i] = logMessages(log);
+        EXPECT_EQ(progress.mid(progress.size() - 2), (QList<int>{8, 8}));
+        download.disconnect(&download);
+    }
+    EXPECT_EQ(folders[0].keys(), (QStringList{q("主图/主图1.jpg"), q("主图/主图3.jpg"), q("描述图/描述图1.jpg"),
+                                              q("描述图/描述图2.jpg"), q("描述图/描述图3.jpg")}));
+    EXPECT_EQ(widthOf(QDir(output).filePath(q("P4/描述图/描述图2.jpg"))), 790);
+    EXPECT_EQ(folders[1], folders[0]);
+    EXPECT_EQ(logs[1], logs[0]);
+    EXPECT_TRUE(logs[1].contains(QStringLiteral("P") + q("采集中:有2张图片未能下载(主图1张,描述图1张)_") + item().PickUrl));
+}
+
+TEST_F(ItemDownloadTest, PicturesFetchedAheadAreTakenNotFetchedAgain)
+{
+    FixtureServer::Response late = FixtureServer::bytes(makePicture(800, 40), "image/jpeg");
+    late.delayMs = 300;
+    server.route(QStringLiteral("/late800.jpg"), late);
+    download.setConnections(4);
+    download.prefetch({url("/w800.jpg"), url("/late800.jpg"), url("/missing.jpg")});
+    ASSERT_TRUE(waitUntil([&] { return server.hits(QStringLiteral("/w800.jpg")) == 1; }));
+    // Started before the slow one arrived: it waits for it rather than asking twice.
+    fill(QStringLiteral("A"), QStringLiteral("Ahead"), {url("/w800.jpg"), url("/missing.jpg"), url("/w790.png")},
+         {url("/late800.jpg"), url("/w300.jpg")});
+    run();
+    const QString folder = QDir(output).filePath(QStringLiteral("Ahead"));
+    EXPECT_EQ(filesIn(folder + q("/主图")), (QStringList{q("主图1.jpg"), q("主图3.png")}));
+    EXPECT_EQ(filesIn(folder + q("/描述图")), QStringList{q("描述图1.jpg")});
+    EXPECT_EQ(server.hits(QStringLiteral("/w800.jpg")), 1);
+    EXPECT_EQ(server.hits(QStringLiteral("/late800.jpg")), 1);
+    EXPECT_EQ(server.hits(QStringLiteral("/missing.jpg")), 2) << "a failed fetch ahead is tried once more";
+
+    // One connection fetches nothing ahead.
+    download.setConnections(1);
+    download.prefetch({url("/w450.jpg")});
+    fill(QStringLiteral("B"), QStringLiteral("Behind"), {}, {});
+    run();
+    EXPECT_EQ(server.hits(QStringLiteral("/w450.jpg")), 0);
 }

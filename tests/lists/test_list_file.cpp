@@ -170,7 +170,12 @@ INSTANTIATE_TEST_SUITE_P(
                  "<readyDownList>\r\n\xC5\xAE\xD7\xB0|\xBB\xF5\xBA\xC5\r\n"
                  "<AlreadyDownedList>\r\nA1|\xC1\xAC\xD2\xC2\xC8\xB9|D:\\out\\\xC1\xAC\xD2\xC2\xC8\xB9|http://d/1.html\r\n",
                  true, QStringLiteral("http://d/1.html|宝贝"), {QStringLiteral("女装|货号")},
-                 {QStringLiteral("A1|连衣裙|D:\\out\\连衣裙|http://d/1.html")}}),
+                 {QStringLiteral("A1|连衣裙|D:\\out\\连衣裙|http://d/1.html")}},
+        // The same saved by a text editor as UTF-8 with a byte-order mark.
+        LoadCase{"utf8_with_bom",
+                 "\xEF\xBB\xBF<AddUrlText>\r\nhttp://d/1.html|\xE5\xAE\x9D\xE8\xB4\x9D\r\n<readyDownList>\r\n"
+                 "\xE5\xA5\xB3\xE8\xA3\x85|u\r\n<AlreadyDownedList>\r\n",
+                 true, QStringLiteral("http://d/1.html|宝贝"), {QStringLiteral("女装|u")}, {}}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(ListFile, GbkFileIsWrittenBackByteForByte)
@@ -224,4 +229,52 @@ TEST(ListFile, FailedSaveIsLoggedAndKeepsTheOldFile)
     EXPECT_EQ(logged.count(), 2);
     EXPECT_TRUE(logged.at(1).at(0).toString().contains(prefix));
     EXPECT_EQ(readBytes(lists.path()), before);
+}
+
+TEST(ListFile, AFileThatDidNotLoadWholeIsCopiedAsideBeforeItIsOverwritten)
+{
+    const struct
+    {
+        const char *name;
+        QByteArray file;
+        bool copied;
+    } cases[] = {
+        {"first line not a tag", "junk\r\n<AddUrlText>\r\na\r\n", true},
+        {"invalid GB18030 bytes", "<AddUrlText>\r\n\x81\x20|x\r\n<readyDownList>\r\n<AlreadyDownedList>\r\n", true},
+        {"ends before the downloaded list", "<AddUrlText>\r\na\r\n<readyDownList>\r\np\r\n", true},
+        {"whole GBK file", "<AddUrlText>\r\n\xB1\xA6\r\n<readyDownList>\r\n<AlreadyDownedList>\r\nd\r\n", false},
+        {"whole UTF-8 file", "\xEF\xBB\xBF<AddUrlText>\r\n<readyDownList>\r\n<AlreadyDownedList>\r\n", false},
+        {"empty file", "", false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        Lists lists;
+        writeBytes(lists.path(), c.file);
+        ASSERT_TRUE(lists.file.LoadLists());
+        ASSERT_TRUE(lists.file.SaveLists());
+        ASSERT_TRUE(lists.file.SaveLists());
+        const QStringList copies = QDir(lists.dir.path()).entryList({QStringLiteral("listdata-*.txt")}, QDir::Files);
+        ASSERT_EQ(copies.size(), c.copied ? 1 : 0) << "one copy, before the first save only";
+        if (!c.copied)
+            continue;
+        EXPECT_EQ(readBytes(QDir(lists.dir.path()).filePath(copies.first())), c.file);
+        EXPECT_TRUE(lists.log.text().contains(QStringLiteral("未能完整读取,保存前已备份为:")));
+    }
+}
+
+TEST(ListFile, TheItemUnderWayIsWrittenFirstInThePendingSection)
+{
+    Lists lists;
+    lists.store.setAddUrlText(QString());
+    lists.store.readyDownList().append(QStringLiteral("B|b"));
+    QString underWay = QStringLiteral("A|a|[上次软件退出未采集完成]");
+    lists.file.setUnderWayLine([&] { return underWay; });
+    ASSERT_TRUE(lists.file.SaveLists());
+    EXPECT_EQ(readLocalTextFile(lists.path()).value(),
+              QStringLiteral("<AddUrlText>\r\n\r\n<readyDownList>\r\nA|a|[上次软件退出未采集完成]\r\nB|b\r\n<AlreadyDownedList>\r\n"));
+    EXPECT_EQ(lists.store.readyDownList().entries(), QStringList{QStringLiteral("B|b")});
+    underWay.clear();
+    ASSERT_TRUE(lists.file.SaveLists());
+    EXPECT_EQ(readLocalTextFile(lists.path()).value(),
+              QStringLiteral("<AddUrlText>\r\n\r\n<readyDownList>\r\nB|b\r\n<AlreadyDownedList>\r\n"));
 }

@@ -16,6 +16,8 @@
 
 #include <memory>
 
+#include <csignal>
+
 namespace {
 
 
@@ -224,10 +226,10 @@ QString stalledPage(int item, const QString &title)
 
 TEST(WebEnginePage, PageThatNeverFinishesTimesOutWithWhatLoaded)
 {
-    auto doc = shownDocument(2000);
+    // Long enough for the document itself to arrive on a busy machine.
+    auto doc = shownDocument(6000);
     QSignalSpy ended(doc.get(), &PageDocument::loadEnded);
     doc->Navigate(stalledPage(105, S(u"半载")));
-    // The document arrives whether or not the time-out came first.
     ASSERT_TRUE(waitUntil([&] { return doc->LocationName() == u"半载"; }));
     ASSERT_TRUE(waitForSignal(ended));
     EXPECT_EQ(ended.first(), (QVariantList{false, true}));
@@ -291,4 +293,67 @@ TEST(WebEnginePage, QueryAnswersOnceWhenThePageIsTooBusyToAnswerInTime)
     const std::optional<PageSnapshot> later = snapshotOf(*doc); // answered after the late one
     ASSERT_TRUE(later && later->valid);
     EXPECT_EQ(answers.size(), 1u);
+}
+
+namespace {
+std::optional<PageLoad> navigateAndRead(PageDocument &doc, const QString &address)
+{
+    QObject context;
+    return waitForAnswer<PageLoad>([&](auto done) { doc.NavigateAndRead(address, &context, done); }, 60000);
+}
+} // namespace
+
+TEST(WebEnginePage, AReadIsAlwaysOfWhatTheNavigationProduced)
+{
+    const QString one = detailPageAddress(121), two = detailPageAddress(122), never = detailPageAddress(123),
+                  hung = detailPageAddress(124);
+    servePage(sharedServer(), one, plainPageHtml(S(u"一"), S(u"<div id=\"mod-detail\">1</div>")));
+    servePage(sharedServer(), two, plainPageHtml(S(u"二"), S(u"<p>2</p>")));
+    FixtureServer::Response stalled = FixtureServer::page(plainPageHtml(S(u"迟到"), S(u"<p>late</p>")));
+    stalled.stall = true;
+    sharedServer().route(S(u"detail.zorvane.com/offer/123.html"), stalled);
+    servePage(sharedServer(), hung, plainPageHtml(S(u"卡死"), S(u"<p>x</p>"), S(u"<script>while (true) {}</script>")));
+    int refusedPort = 0;
+    {
+        FixtureServer closed;
+        refusedPort = closed.port();
+    }
+    auto doc = shownDocument(3000);
+    doc->setQueryTimeout(1500);
+    const struct
+    {
+        const char *name;
+        QString address;
+        PageLoad::Outcome outcome;
+        QString title;
+    } steps[] = {
+        {"a page", one, PageLoad::Read, S(u"一")},
+        {"no address at all", S(u"http://"), PageLoad::NotAnAddress, {}},
+        {"not a web address", S(u"file:///etc/hostname"), PageLoad::NotAnAddress, {}},
+        {"the document never comes: the view still shows the last page", never, PageLoad::NotLoaded, {}},
+        {"connection refused", S(u"http://127.0.0.1:%1/x.html").arg(refusedPort), PageLoad::NotLoaded, {}},
+        {"a renderer caught in a script", hung, PageLoad::NotResponding, {}},
+        {"after the view was renewed", two, PageLoad::Read, S(u"二")},
+    };
+    for (const auto &step : steps) {
+        SCOPED_TRACE(step.name);
+        const std::optional<PageLoad> load = navigateAndRead(*doc, step.address);
+        ASSERT_TRUE(load);
+        EXPECT_EQ(load->outcome, step.outcome);
+        if (step.outcome == PageLoad::Read) {
+            EXPECT_EQ(load->page.title, step.title);
+        }
+        if (load->outcome == PageLoad::NotResponding)
+            doc->renew();
+    }
+    sharedServer().releaseStalls();
+
+    // A renderer that goes away answers at once, and the next page loads on a new one.
+    ::kill(pid_t(doc->view()->page()->renderProcessPid()), SIGKILL);
+    const std::optional<PageSnapshot> gone = snapshotOf(*doc, 60000);
+    ASSERT_TRUE(gone);
+    EXPECT_FALSE(gone->valid);
+    const std::optional<PageLoad> again = navigateAndRead(*doc, one);
+    ASSERT_TRUE(again);
+    EXPECT_EQ(again->outcome, PageLoad::Read);
 }

@@ -2,6 +2,7 @@
 #include "log_text.h"
 #include "fixture_pages.h"
 #include "fixture_server.h"
+#include "qt_printers.h"
 #include "test_app.h"
 
 #include "platform/text_file.h"
@@ -90,6 +91,26 @@ TEST_F(RunnerTest, TerminationPutsTheItemUnderWayBackWithTheMarker)
     EXPECT_TRUE(lines.at(1).endsWith(S(u"R-1采集中:加载_") + detailPageAddress(201)));
 }
 
+TEST_F(RunnerTest, AKilledRunLeavesTheItemUnderWayOnTopWithTheMarker)
+{
+    DetailPage item;
+    item.title = S(u"断电的宝贝");
+    item.height = 30000;
+    servePage(sharedServer(), detailPageAddress(203), detailPageHtml(item));
+    writeLocalTextFile(QDir(folder.path()).filePath(QStringLiteral("listdata.txt")),
+                       S(u"<AddUrlText>\r\n\r\n<readyDownList>\r\nK-1|") + detailPageAddress(203)
+                           + S(u"\r\nK-2|") + detailPageAddress(204) + S(u"\r\n<AlreadyDownedList>\r\n"));
+    Runner runner(common());
+    // The first scroll comes after the item was taken and the lists saved.
+    ASSERT_TRUE(waitUntil([&] { return runner.output.contains(S(u"K-1采集中:图片地址分析中..._")); }, 60000))
+        << runner.output.toStdString();
+    ::kill(pid_t(runner.process.processId()), SIGKILL);
+    ASSERT_TRUE(runner.waitForExit());
+    EXPECT_EQ(listData(), S(u"<AddUrlText>\r\n\r\n<readyDownList>\r\nK-1|") + detailPageAddress(203)
+                              + S(u"|[上次软件退出未采集完成]\r\nK-2|") + detailPageAddress(204)
+                              + S(u"\r\n<AlreadyDownedList>\r\n"));
+}
+
 TEST_F(RunnerTest, ExitsWhenThereIsNothingLeftOrTheStartIsRefused)
 {
     {
@@ -105,12 +126,24 @@ TEST_F(RunnerTest, ExitsWhenThereIsNothingLeftOrTheStartIsRefused)
         EXPECT_EQ(runner.process.exitCode(), 2);
         EXPECT_TRUE(runner.output.trimmed().endsWith(S(u"启动采集失败,请检测网络是否连通!")));
     }
+    {
+        // Lists that cannot be saved at the end are no success.
+        QFile::remove(QDir(folder.path()).filePath(QStringLiteral("listdata.txt")));
+        ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("listdata.txt")));
+        Runner runner(common());
+        ASSERT_TRUE(runner.waitForExit());
+        EXPECT_EQ(runner.process.exitCode(), 4);
+        EXPECT_TRUE(runner.output.contains(S(u"保存列表失败,原因:")));
+    }
 }
 
 TEST_F(RunnerTest, AddsLinesAndStoresTheSaveFolderLikeTheButtons)
 {
     const QString out = QDir(folder.path()).filePath(QStringLiteral("pictures"));
     QDir().mkpath(out);
+    // A line an earlier run gave back into the address box stays there.
+    writeLocalTextFile(QDir(folder.path()).filePath(QStringLiteral("listdata.txt")),
+                       S(u"<AddUrlText>\r\nhttp://earlier|E-1\r\n<readyDownList>\r\n<AlreadyDownedList>\r\n"));
     Runner runner(common()
                   + QStringList{QStringLiteral("--save-folder"), out, QStringLiteral("--add"),
                                 QStringLiteral("http://www.zorvane.com/nothing.html|N-1")});
@@ -119,6 +152,8 @@ TEST_F(RunnerTest, AddsLinesAndStoresTheSaveFolderLikeTheButtons)
     EXPECT_TRUE(runner.output.contains(S(u"设置采集图片保存至:") + out));
     EXPECT_TRUE(runner.output.contains(S(u"添加<N-1|http://www.zorvane.com/nothing.html>到待下载列表")));
     // Not a detail page: it went back to the input box, and the folder setting stayed.
-    EXPECT_TRUE(listData().startsWith(S(u"<AddUrlText>\r\n\r\nhttp://www.zorvane.com/nothing.html|N-1\r\n")));
+    EXPECT_TRUE(listData().startsWith(
+        S(u"<AddUrlText>\r\nhttp://earlier|E-1\r\nhttp://www.zorvane.com/nothing.html|N-1\r\n<readyDownList>\r\n")))
+        << listData().toStdString();
     EXPECT_TRUE(readLocalTextFile(QDir(folder.path()).filePath(QStringLiteral("config.ini")))->contains(out));
 }

@@ -72,9 +72,12 @@ inline std::optional<PageSnapshot> snapshotOf(PageDocument &doc, int timeoutMs =
     return waitForAnswer<PageSnapshot>([&doc](auto done) { doc.readSnapshot(done); }, timeoutMs);
 }
 
+// Nothing when the page did not answer.
 inline std::optional<double> scrollHeightOf(PageDocument &doc, int timeoutMs = 30000)
 {
-    return waitForAnswer<double>([&doc](auto done) { doc.readScrollHeight(done); }, timeoutMs);
+    const auto answer = waitForAnswer<std::optional<double>>([&doc](auto done) { doc.readScrollHeight(done); },
+                                                             timeoutMs);
+    return answer ? *answer : std::nullopt;
 }
 
 // Asks for the body's scroll height until it exceeds `height`.

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "platform/http_fetcher.h"
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+// Pictures fetched ahead of an item's download, while its page is still
+// being scrolled, so that the download finds them already here. Bodies wait
+// in a temporary folder; each is taken once, by moving it into place.
+class PicturePrefetch
+{
+public:
+    // Addresses not asked for before join the queue.
+    void want(const QStringList &addresses);
+    // The next address to fetch ahead, with the file its body goes to;
+    // nothing when the queue is empty or no folder can be had.
+    std::optional<std::pair<QString, QString>> next();
+    void arrived(const QString &address, const FetchResult &result);
+
+    // A picture on its way: who asks for it now is told when it arrived.
+    bool isOnItsWay(const QString &address) const;
+    void whenArrived(const QString &address, std::function<void()> then);
+
+    // Moves an arrived body to `file`: its result, or nothing when it is not
+    // here (never asked for, failed, or taken already).
+    std::optional<FetchResult> take(const QString &address, const QString &file);
+
+    // Forgets everything; bodies not taken are deleted.
+    void clear();
+
+private:
+    struct Entry
+    {
+        QString file;
+        bool started = false;
+        std::optional<FetchResult> result;
+        QList<std::function<void()>> waiting;
+    };
+
+    std::unique_ptr<QTemporaryDir> m_folder;
+    QHash<QString, Entry> m_entries;
+    QStringList m_queue;
+    int m_files = 0;
+};
