@@ -143,9 +143,11 @@ TEST_F(WindowTest, ClosingMidItemPutsItBackWithTheMarker)
     ASSERT_TRUE(waitUntil([&] { return core->records().PickBusy(0); }, 60000));
     // The indicator blinks beside the pending list.
     ASSERT_TRUE(waitUntil([&] { return !control<QLabel>("ProDenLbl")->text().isEmpty(); }, 10000));
+    // A change not saved yet: the close saves it with the rest.
+    pending().append(QStringLiteral("A-3|x"));
     form->close();
     EXPECT_TRUE(listData().endsWith(S(u"<readyDownList>\r\nA-1|") + detailPageAddress(411)
                               + S(u"|[上次软件退出未采集完成]\r\nA-2|") + detailPageAddress(412)
-                              + S(u"\r\n<AlreadyDownedList>\r\n")))
+                              + S(u"\r\nA-3|x\r\n<AlreadyDownedList>\r\n")))
         << listData().toStdString();
 }

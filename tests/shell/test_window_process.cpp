@@ -65,16 +65,16 @@ TEST(WindowProgram, TerminationClosesTheWindowAndPutsTheItemBack)
                                QStringLiteral("127.0.0.1"), QStringLiteral("--webEngineArgs"),
                                QStringLiteral("--host-resolver-rules=MAP *.zorvane.com 127.0.0.1:%1")
                                    .arg(sharedServer().port())});
-    // Auto mode takes the item: it leaves the pending list in the file.
-    const QString taken = S(u"<AddUrlText>\r\n\r\n<readyDownList>\r\n<AlreadyDownedList>\r\n");
-    ASSERT_TRUE(waitUntil([&] { return readLocalTextFile(listFile).value_or(QString()) == taken; }, 60000))
+    // Auto mode takes the item: while it is under way the file holds it with the marker.
+    const QString underWay = S(u"<AddUrlText>\r\n\r\n<readyDownList>\r\nT-1|") + detailPageAddress(501)
+        + S(u"|[上次软件退出未采集完成]\r\n<AlreadyDownedList>\r\n");
+    ASSERT_TRUE(waitUntil([&] { return readLocalTextFile(listFile).value_or(QString()) == underWay; }, 60000))
         << window.output.toStdString();
     ::kill(pid_t(window.process.processId()), SIGTERM);
     ASSERT_TRUE(window.waitForExit());
+    EXPECT_EQ(window.process.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(window.process.exitCode(), 128 + SIGTERM);
-    EXPECT_EQ(readLocalTextFile(listFile).value_or(QString()),
-              S(u"<AddUrlText>\r\n\r\n<readyDownList>\r\nT-1|") + detailPageAddress(501)
-                  + S(u"|[上次软件退出未采集完成]\r\n<AlreadyDownedList>\r\n"));
+    EXPECT_EQ(readLocalTextFile(listFile).value_or(QString()), underWay);
     // The terminal shows the program's own lines only.
     EXPECT_EQ(window.output.trimmed(), S(u"程序目录: ") + folder.path()) << window.output.toStdString();
 }
