@@ -35,16 +35,9 @@ bool DownloadedCommands::isWebAddress(const QString &address)
 
 void DownloadedCommands::DelCmd_Click()
 {
-    ItemList &downloaded = m_lists.AlreadyDownedList();
-    if (downloaded.selectedCount() == 0) {
-        m_log.AddMesg(QStringLiteral("删除已下载列表失败,原因:未选择"));
+    if (!removeSelected(m_lists.AlreadyDownedList(), m_log, QStringLiteral("删除已下载列表失败,原因:未选择"),
+                        QStringLiteral("删除已下载信息")))
         return;
-    }
-    walkSelection(downloaded, [&](int position, const QString &line) {
-        m_log.AddMesg(QStringLiteral("删除已下载信息<") + line + QStringLiteral(">"));
-        downloaded.removeAt(position);
-        return true;
-    });
     m_search.FindADLSub();
     m_listFile.SaveLists();
 }

@@ -16,6 +16,20 @@ void walkSelection(ItemList &list, const std::function<bool(int, const QString &
     }
 }
 
+bool removeSelected(ItemList &list, StatusLog &log, const QString &none, const QString &prefix)
+{
+    if (list.selectedCount() == 0) {
+        log.AddMesg(none);
+        return false;
+    }
+    walkSelection(list, [&](int position, const QString &line) {
+        log.AddMesg(prefix + QStringLiteral("<") + line + QStringLiteral(">"));
+        list.removeAt(position);
+        return true;
+    });
+    return true;
+}
+
 bool hasFields(const QString &line, int needed)
 {
     return line.count(QLatin1Char('|')) + 1 >= needed;
@@ -71,17 +85,9 @@ void ListCommands::AddToListCmd_Click(const QString &address, TextAsker &asker)
 
 void ListCommands::DelUrlCmd_Click()
 {
-    ItemList &pending = m_lists.readyDownList();
-    if (pending.selectedCount() == 0) {
-        m_log.AddMesg(QStringLiteral("删除待下载信息失败,原因:未选择"));
-        return;
-    }
-    walkSelection(pending, [&](int position, const QString &line) {
-        m_log.AddMesg(QStringLiteral("删除<") + line + QStringLiteral(">"));
-        pending.removeAt(position);
-        return true;
-    });
-    m_listFile.SaveLists();
+    if (removeSelected(m_lists.readyDownList(), m_log, QStringLiteral("删除待下载信息失败,原因:未选择"),
+                       QStringLiteral("删除")))
+        m_listFile.SaveLists();
 }
 
 void ListCommands::InsertToTopCmd_Click()

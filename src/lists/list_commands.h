@@ -15,6 +15,10 @@ class TextAsker;
 // same position; otherwise the walk moves on. The count is read on every step.
 void walkSelection(ItemList &list, const std::function<bool(int position, const QString &line)> &act);
 
+// Removes the selected entries, logging prefix + "<" + line + ">" for each;
+// with nothing selected it logs `none` instead and returns false.
+bool removeSelected(ItemList &list, StatusLog &log, const QString &none, const QString &prefix);
+
 // Whether the line has at least `needed` fields separated by "|". A command
 // that reads a field the line lacks leaves the line as it is and logs why.
 bool hasFields(const QString &line, int needed);
