@@ -27,8 +27,6 @@ constexpr int BoxHeight = 330;
 BatchPanel::BatchPanel(ProgramCore &core, FolderPicker &folders, Opener &opener, QWidget *parent)
     : QGroupBox(QStringLiteral("批量模式"), parent)
     , m_core(core)
-    , m_folders(folders)
-    , m_opener(opener)
 {
     setObjectName(QStringLiteral("batModeFrame"));
     // The panel covers the browsers behind it.

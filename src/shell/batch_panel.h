@@ -37,7 +37,6 @@ public:
     // Gives every control its design size.
     void setDesignSizes(const WindowLayout::Twips &twips);
 
-    ItemNumberEdit &itemNumbers() { return *m_itemNumbers; }
     ListCommands &listCommands() { return *m_listCommands; }
 
 protected:
@@ -57,8 +56,6 @@ private:
     QLabel *addLabel(const QString &name, const QString &caption);
 
     ProgramCore &m_core;
-    FolderPicker &m_folders;
-    Opener &m_opener;
     std::unique_ptr<ListCommands> m_listCommands;
     std::unique_ptr<DownloadedCommands> m_downloadedCommands;
     std::unique_ptr<SaveFolder> m_saveFolder;

@@ -1,6 +1,7 @@
 #include "shell/main_form.h"
 
 #include "collection/batch_cycle.h"
+#include "lists/list_commands.h"
 #include "platform/net_check.h"
 #include "shell/address_strip.h"
 #include "shell/batch_panel.h"
@@ -8,8 +9,6 @@
 #include "shell/program_core.h"
 #include "shell/progress_strip.h"
 #include "shell/toolbar_band.h"
-
-#include "lists/list_commands.h"
 
 #include <QAction>
 #include <QCheckBox>
