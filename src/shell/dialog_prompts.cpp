@@ -19,7 +19,8 @@ void DialogPrompts::showMessage(Icon icon, const QString &title, const QString &
                                       : icon == Icon::Critical    ? QMessageBox::Critical
                                                                   : QMessageBox::NoIcon;
     auto *box = new QMessageBox(shownIcon, title, displayText(text), QMessageBox::Ok, m_owner);
-    box->setAttribute(Qt::WA_DeleteOnClose);
+    // Accepting only hides a dialog; it goes once it has been answered.
+    QObject::connect(box, &QDialog::finished, box, &QObject::deleteLater);
     box->open();
 }
 
@@ -27,7 +28,6 @@ void DialogPrompts::askText(const QString &prompt, const QString &title, const Q
                             std::function<void(std::optional<QString>)> answer)
 {
     auto *dialog = new QInputDialog(m_owner);
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setWindowTitle(title);
     dialog->setLabelText(prompt);
     dialog->setTextValue(preset);
@@ -36,5 +36,6 @@ void DialogPrompts::askText(const QString &prompt, const QString &title, const Q
     QObject::connect(dialog, &QInputDialog::textValueSelected, dialog,
                      [callback](const QString &text) { (*callback)(text); });
     QObject::connect(dialog, &QDialog::rejected, dialog, [callback] { (*callback)(std::nullopt); });
+    QObject::connect(dialog, &QDialog::finished, dialog, &QObject::deleteLater);
     dialog->open();
 }
