@@ -2,7 +2,6 @@
 set(here ${CMAKE_CURRENT_LIST_DIR})
 
 zorvane_add_test(test_browser_shell APP core LABELS unit SOURCES
-    ${here}/recording_prompts.h
     ${here}/test_tab_book.cpp
     ${here}/test_address_rules.cpp
     ${here}/test_favourites.cpp
@@ -19,7 +18,6 @@ add_dependencies(test_lists_lock zorvane-lists-lock-holder)
 
 # Widgets need a QApplication: the web application class, which starts no page.
 zorvane_add_test(test_browser_shell_windows APP web LABELS gui SOURCES
-    ${here}/recording_prompts.h
     ${here}/test_favourites_window.cpp
     ${here}/test_skins_and_tray.cpp
     LIBS zorvane_browser_shell)

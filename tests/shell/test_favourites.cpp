@@ -1,5 +1,5 @@
 #include "qt_printers.h"
-#include "recording_prompts.h"
+#include "recording_desktop.h"
 #include "shell/favourites.h"
 #include "test_files.h"
 

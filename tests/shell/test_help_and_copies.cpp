@@ -1,31 +1,13 @@
 #include "qt_printers.h"
-#include "recording_prompts.h"
+#include "recording_desktop.h"
 #include "shell/another_copy.h"
 #include "shell/help_commands.h"
-
-#include "platform/desktop.h"
 
 #include <QCoreApplication>
 
 #include <gtest/gtest.h>
 
 namespace {
-
-class RecordingOpener : public Opener
-{
-public:
-    QStringList opened;
-    bool openFolder(const QString &path) override
-    {
-        opened << path;
-        return true;
-    }
-    bool openAddress(const QString &address) override
-    {
-        opened << address;
-        return true;
-    }
-};
 
 class RecordingStarter : public ProcessStarter
 {
@@ -40,13 +22,17 @@ public:
     }
 };
 
-} // namespace
-
-TEST(Help, UsageHelpText)
+struct HelpTest : ::testing::Test
 {
     RecordingPrompts prompts;
     RecordingOpener opener;
-    HelpCommands help(QStringLiteral("https://www.zorvane.com/"), prompts, opener);
+    HelpCommands help{QStringLiteral("https://www.zorvane.com/"), prompts, opener};
+};
+
+} // namespace
+
+TEST_F(HelpTest, UsageHelpText)
+{
     help.HelpDoc_Click();
     ASSERT_EQ(prompts.messages.size(), 1);
     const RecordingPrompts::Message &shown = prompts.messages.first();
@@ -70,11 +56,8 @@ TEST(Help, HomeAddressWithoutItsScheme)
                     .contains(QStringLiteral("输入127.0.0.1:8080/home网址回车")));
 }
 
-TEST(Help, VersionTextHasALoneCarriageReturn)
+TEST_F(HelpTest, VersionTextHasALoneCarriageReturn)
 {
-    RecordingPrompts prompts;
-    RecordingOpener opener;
-    HelpCommands help(QStringLiteral("https://www.zorvane.com/"), prompts, opener);
     help.Ver_Click();
     ASSERT_EQ(prompts.messages.size(), 1);
     EXPECT_EQ(prompts.messages.first().icon, Prompts::Icon::Information);
@@ -82,11 +65,8 @@ TEST(Help, VersionTextHasALoneCarriageReturn)
     EXPECT_EQ(prompts.messages.first().text, QStringLiteral("软件名称：Zorvane图片下载器\r软件版本:Ver3.3.1"));
 }
 
-TEST(Help, ContactButtonOpensTheSupportPageOnly)
+TEST_F(HelpTest, ContactButtonOpensTheSupportPageOnly)
 {
-    RecordingPrompts prompts;
-    RecordingOpener opener;
-    HelpCommands help(QStringLiteral("https://www.zorvane.com/"), prompts, opener);
     help.xqkf_Click();
     EXPECT_EQ(opener.opened, QStringList{HelpCommands::supportLink()});
     EXPECT_TRUE(HelpCommands::supportLink().startsWith(QStringLiteral("https://")));

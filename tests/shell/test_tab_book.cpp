@@ -1,5 +1,5 @@
 #include "qt_printers.h"
-#include "recording_prompts.h"
+#include "recording_desktop.h"
 #include "shell/tab_book.h"
 
 #include <QList>

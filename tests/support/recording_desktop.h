@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/desktop.h"
 #include "platform/prompts.h"
 
 #include <QList>
@@ -7,6 +8,23 @@
 #include <QStringList>
 
 #include <optional>
+
+// Keeps what the program asked the desktop to open.
+class RecordingOpener : public Opener
+{
+public:
+    QStringList opened;
+    bool openFolder(const QString &path) override
+    {
+        opened << path;
+        return true;
+    }
+    bool openAddress(const QString &address) override
+    {
+        opened << address;
+        return true;
+    }
+};
 
 // Answers the program's dialogs as a user would, and keeps what they showed.
 class RecordingPrompts : public Prompts
