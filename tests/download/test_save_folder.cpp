@@ -1,4 +1,5 @@
 #include "log_text.h"
+#include "recording_desktop.h"
 #include "collection/status_log.h"
 #include "download/save_folder.h"
 #include "platform/desktop.h"
@@ -22,22 +23,6 @@ public:
         askedTitle = title;
         askedInitial = initialFolder;
         return answer;
-    }
-};
-
-class RecordingOpener : public Opener
-{
-public:
-    QStringList opened;
-    bool openFolder(const QString &path) override
-    {
-        opened << path;
-        return true;
-    }
-    bool openAddress(const QString &address) override
-    {
-        opened << address;
-        return true;
     }
 };
 
