@@ -16,6 +16,7 @@
 #include "collection/status_log.h"
 #include "platform/desktop_services.h"
 #include "shell/demo_marketplace.h"
+#include "shell/dialog_prompts.h"
 #include "shell/main_form.h"
 #include "shell/program_core.h"
 #include "shell/program_options.h"
@@ -129,9 +130,9 @@ int runWindow(const char *argv0, int items, const BatchCycle::Intervals &interva
     options.intervals = intervals;
     ProgramCore core(options);
     DialogFolderPicker folders;
-    DialogTextAsker texts;
+    DialogPrompts prompts;
     DesktopOpener opener;
-    MainForm form(core, {folders, texts, opener});
+    MainForm form(core, {folders, prompts, opener});
     form.resize(1200, 760);
     form.show();
     form.Form_Load();

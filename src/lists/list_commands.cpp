@@ -4,7 +4,7 @@
 #include "lists/item_list.h"
 #include "lists/list_file.h"
 #include "lists/list_store.h"
-#include "platform/desktop.h"
+#include "platform/prompts.h"
 
 void walkSelection(ItemList &list, const std::function<bool(int, const QString &)> &act)
 {
@@ -70,17 +70,18 @@ void ListCommands::queueLines(const QString &text)
     }
 }
 
-void ListCommands::AddToListCmd_Click(const QString &address, TextAsker &asker)
+void ListCommands::AddToListCmd_Click(const QString &address, Prompts &prompts)
 {
     if (address.isEmpty())
         return;
-    QString name = asker.askText(namePrompt(), nameTitle(), namePreset());
-    if (name.isEmpty())
-        name = namePreset();
-    const QString line = name + QLatin1Char('|') + address;
-    m_lists.readyDownList().append(line);
-    m_listFile.SaveLists();
-    m_log.AddMesg(line + QStringLiteral("已添加到宝贝列表!"));
+    prompts.askText(namePrompt(), nameTitle(), namePreset(), [this, address](std::optional<QString> answer) {
+        // Cancelled or left empty: the preset name.
+        const QString name = answer && !answer->isEmpty() ? *answer : namePreset();
+        const QString line = name + QLatin1Char('|') + address;
+        m_lists.readyDownList().append(line);
+        m_listFile.SaveLists();
+        m_log.AddMesg(line + QStringLiteral("已添加到宝贝列表!"));
+    });
 }
 
 void ListCommands::DelUrlCmd_Click()

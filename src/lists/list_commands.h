@@ -8,7 +8,7 @@ class ItemList;
 class ListFile;
 class ListStore;
 class StatusLog;
-class TextAsker;
+class Prompts;
 
 // Walks a list from the top and hands every selected entry to `act`, which
 // says whether it removed the entry: then the next entry has moved into the
@@ -36,8 +36,9 @@ public:
     // "加入>>": every line "address|item number" of the input box becomes a
     // pending line "item number|address"; the box is emptied and the lists saved.
     void addUrlCmd_Click();
-    // "添加&A": the address shown in the address bar, under a name the user gives.
-    void AddToListCmd_Click(const QString &address, TextAsker &asker);
+    // "添加&A": the address shown in the address bar, under a name the user
+    // gives; the line is added when the input box has been answered.
+    void AddToListCmd_Click(const QString &address, Prompts &prompts);
     // "删除X" beside the pending list.
     void DelUrlCmd_Click();
     // "置顶": the selected lines move to the top in their order.

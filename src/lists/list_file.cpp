@@ -61,6 +61,8 @@ QString ListFile::path() const
 
 bool ListFile::SaveLists()
 {
+    if (m_readOnly)
+        return true;
     QString text = AddUrlTextTag + LineEnd + withCrLf(m_lists.AddUrlText()) + LineEnd;
     text += ReadyDownListTag + LineEnd;
     if (m_underWay) {

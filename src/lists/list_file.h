@@ -20,6 +20,11 @@ public:
     // that did not load cleanly is first copied aside under a dated name.
     bool SaveLists();
 
+    // A copy of the program that does not own the lists (another copy keeps
+    // them) never writes the file: SaveLists then leaves it as it is.
+    void setReadOnly(bool readOnly) { m_readOnly = readOnly; }
+    bool isReadOnly() const { return m_readOnly; }
+
     // Adds the file's entries to the lists (meant for start-up, when they are
     // empty); false when the file cannot be opened. GB18030, or UTF-8 when the
     // file starts with its byte-order mark.
@@ -38,4 +43,5 @@ private:
     QString m_path;
     std::function<QString()> m_underWay;
     bool m_keepCopy = false; // the file on disk holds what the lists could not take in
+    bool m_readOnly = false;
 };

@@ -20,11 +20,3 @@ public:
     virtual bool openAddress(const QString &address) = 0;
 };
 
-// The desktop's input box, behind a seam that tests can answer.
-class TextAsker
-{
-public:
-    virtual ~TextAsker() = default;
-    // The text the user typed, or an empty string when the user cancelled.
-    virtual QString askText(const QString &prompt, const QString &title, const QString &preset) = 0;
-};

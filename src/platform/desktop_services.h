@@ -15,17 +15,6 @@ private:
     QWidget *m_owner;
 };
 
-// QInputDialog, modal over the owner window.
-class DialogTextAsker : public TextAsker
-{
-public:
-    explicit DialogTextAsker(QWidget *owner = nullptr) : m_owner(owner) {}
-    QString askText(const QString &prompt, const QString &title, const QString &preset) override;
-
-private:
-    QWidget *m_owner;
-};
-
 // QDesktopServices: the user's file manager and web browser, never a shell command line.
 class DesktopOpener : public Opener
 {

@@ -199,7 +199,7 @@ void MainForm::AutoModeChk_Click(bool ticked)
 
 void MainForm::AddToListCmd_Click()
 {
-    m_panel->listCommands().AddToListCmd_Click(m_address->urladress()->currentText(), m_desktop.texts);
+    m_panel->listCommands().AddToListCmd_Click(m_address->urladress()->currentText(), m_desktop.prompts);
 }
 
 void MainForm::closeEvent(QCloseEvent *event)

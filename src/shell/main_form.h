@@ -11,9 +11,9 @@ class BrowserArea;
 class FolderPicker;
 class NetCheck;
 class Opener;
+class Prompts;
 class ProgramCore;
 class ProgressStrip;
-class TextAsker;
 class ToolbarBand;
 
 // MainForm, the program's window over a ProgramCore: the toolbar band with
@@ -28,7 +28,7 @@ public:
     struct Desktop
     {
         FolderPicker &folders;
-        TextAsker &texts;
+        Prompts &prompts;
         Opener &opener;
     };
 

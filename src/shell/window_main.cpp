@@ -2,6 +2,7 @@
 #include "collection/batch_cycle.h"
 #include "platform/desktop_services.h"
 #include "shell/demo_marketplace.h"
+#include "shell/dialog_prompts.h"
 #include "shell/main_form.h"
 #include "shell/program_core.h"
 #include "shell/program_options.h"
@@ -83,9 +84,12 @@ int main(int argc, char **argv)
 
     ProgramCore core(start.coreOptions());
     DialogFolderPicker folders;
-    DialogTextAsker texts;
+    DialogPrompts prompts;
     DesktopOpener opener;
-    MainForm form(core, {folders, texts, opener});
+    MainForm form(core, {folders, prompts, opener});
+    // The dialogs belong over the window.
+    folders = DialogFolderPicker(&form);
+    prompts = DialogPrompts(&form);
     TerminationSignals termination;
     QObject::connect(&termination, &TerminationSignals::received, &form, [&form](int signalNumber) {
         form.close();

@@ -1,5 +1,5 @@
-#include "desktop_answers.h"
 #include "log_text.h"
+#include "recording_desktop.h"
 #include "collection/status_log.h"
 #include "download/save_folder.h"
 #include "platform/desktop.h"

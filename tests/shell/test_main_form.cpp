@@ -95,19 +95,22 @@ TEST_F(WindowTest, AddingTheShownPageAsksForAName)
     open();
     auto *address = control<QComboBox>("urladress");
     address->setEditText(QStringLiteral("http://detail.zorvane.com/offer/9.html"));
-    desktop.texts.answer = QString(); // cancelled
-    click("AddToListCmd");
-    desktop.texts.answer = S(u"连衣裙");
-    click("AddToListCmd");
-    EXPECT_EQ(desktop.texts.asked, QStringList(2, S(u"给宝宝贝取个名字|宝贝名字|宝贝N")));
+    desktop.prompts.answers = {std::nullopt, S(u""), S(u"连衣裙")}; // cancelled, left empty, a name
+    for (int press = 0; press < 3; ++press)
+        click("AddToListCmd");
+    ASSERT_EQ(desktop.prompts.questions.size(), 3);
+    EXPECT_EQ(desktop.prompts.questions.first().prompt, S(u"给宝宝贝取个名字"));
+    EXPECT_EQ(desktop.prompts.questions.first().title, S(u"宝贝名字"));
+    EXPECT_EQ(desktop.prompts.questions.first().preset, S(u"宝贝N"));
     EXPECT_EQ(pending().entries(), (QStringList{S(u"宝贝N|http://detail.zorvane.com/offer/9.html"),
+                                                S(u"宝贝N|http://detail.zorvane.com/offer/9.html"),
                                                 S(u"连衣裙|http://detail.zorvane.com/offer/9.html")}));
     EXPECT_EQ(log().last(), S(u"连衣裙|http://detail.zorvane.com/offer/9.html已添加到宝贝列表!"));
     // No address: no question.
     address->setEditText(QString());
     click("AddToListCmd");
-    EXPECT_EQ(desktop.texts.asked.size(), 2);
-    EXPECT_EQ(pending().count(), 2);
+    EXPECT_EQ(desktop.prompts.questions.size(), 3);
+    EXPECT_EQ(pending().count(), 3);
 }
 
 TEST_F(WindowTest, PendingListCommandsWalkTheSelection)

@@ -185,10 +185,17 @@ TEST(ProgramFolder, ExecutableFolderWhenWritableElseUserData)
     QTemporaryDir dir;
     EXPECT_EQ(programFolderFor(dir.path()), dir.path());
 
+    // The window and the runner have different application names and share one folder.
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
+        + QStringLiteral("/zorvane-picker");
     const QString missing = dir.filePath(QStringLiteral("gone"));
-    const QString data = programFolderFor(missing);
-    EXPECT_EQ(data, QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+    EXPECT_EQ(programFolderFor(missing), data);
     EXPECT_TRUE(QDir(data).exists());
     EXPECT_FALSE(QDir(missing).exists());
+
+    // Installed: bin/ beside share/zorvane-picker, writable or not.
+    ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("prefix/bin")));
+    ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("prefix/share/zorvane-picker")));
+    EXPECT_EQ(programFolderFor(dir.filePath(QStringLiteral("prefix/bin"))), data);
     QDir(data).removeRecursively();
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "desktop_answers.h"
+#include "recording_desktop.h"
 #include "log_text.h"
 #include "test_app.h"
 
@@ -24,7 +24,7 @@
 struct AnsweringDesktop
 {
     AnsweringPicker picker;
-    AnsweringTextAsker texts;
+    RecordingPrompts prompts;
     RecordingOpener opener;
 };
 
@@ -51,7 +51,7 @@ protected:
         options.intervals = {100, 40};
         options.pageLoadTimeoutMs = 20000;
         core = std::make_unique<ProgramCore>(options);
-        form = std::make_unique<MainForm>(*core, MainForm::Desktop{desktop.picker, desktop.texts, desktop.opener});
+        form = std::make_unique<MainForm>(*core, MainForm::Desktop{desktop.picker, desktop.prompts, desktop.opener});
         form->show();
         if (startUp)
             form->Form_Load();

@@ -1,0 +1,25 @@
+# cmake --install: the programs, the skins, the desktop entry and the icon in
+# their usual places under the prefix. Installed, the program keeps its lists
+# and settings in the per-user data folder (~/.local/share/zorvane-picker); it
+# finds the shipped skins in share/zorvane-picker/皮肤 and copies them into
+# the user's 皮肤/ when it makes that folder.
+include(GNUInstallDirs)
+
+foreach(program zorvane-picker zorvane-picker-batch)
+  if(TARGET ${program})
+    install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  endif()
+endforeach()
+
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/data/skins/
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/zorvane-picker/皮肤
+        FILES_MATCHING PATTERN "*.qss")
+install(FILES ${PROJECT_SOURCE_DIR}/data/zorvane-picker.desktop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${PROJECT_SOURCE_DIR}/data/icons/zorvane-picker.svg
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+foreach(size 32 48 64 128 256)
+  install(FILES ${PROJECT_SOURCE_DIR}/data/icons/zorvane-picker-${size}.png
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
+          RENAME zorvane-picker.png)
+endforeach()

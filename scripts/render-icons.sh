@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Renders the program's icon (data/icons/zorvane-picker.svg) into the PNG sizes
+# that are committed beside it. Needs rsvg-convert (Debian: librsvg2-bin).
+set -euo pipefail
+cd "$(dirname "$0")/../data/icons"
+for size in 32 48 64 128 256; do
+  rsvg-convert -w "$size" -h "$size" zorvane-picker.svg -o "zorvane-picker-$size.png"
+done

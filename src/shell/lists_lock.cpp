@@ -1,0 +1,32 @@
+#include "shell/lists_lock.h"
+
+#include <QDir>
+
+ListsLock::ListsLock(const QString &programFolder)
+    : m_lock(QDir(programFolder).filePath(QStringLiteral("listdata.txt.lock")))
+{
+    // A lock is stale only when its process is gone, however long it was held.
+    m_lock.setStaleLockTime(0);
+}
+
+ListsLock::State ListsLock::acquire()
+{
+    if (m_state == State::Owner)
+        return m_state;
+    if (m_lock.tryLock(0))
+        m_state = State::Owner;
+    else
+        m_state = m_lock.error() == QLockFile::LockFailedError ? State::HeldElsewhere : State::Unavailable;
+    return m_state;
+}
+
+QString ListsLock::readOnlyNotice()
+{
+    return QStringLiteral("另一个已打开的本程序窗口正在使用同一程序目录的下载列表:本窗口只用于浏览网页,"
+                          "列表只读,对列表的改动不会保存到listdata.txt。");
+}
+
+QString ListsLock::captionSuffix()
+{
+    return QStringLiteral(" (列表只读)");
+}

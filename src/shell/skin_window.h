@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QWidget>
+
+class QListWidget;
+class Skins;
+
+// skin, the skin window "换肤": the list SkinFile of the skin folder's files.
+// Picking an entry applies it at once and stores it; the window stays open so
+// that one skin after another can be tried.
+class SkinWindow : public QWidget
+{
+    Q_OBJECT
+public:
+    SkinWindow(Skins &skins, QWidget *parent = nullptr);
+
+    // skin_Form_Load and show: the folder is made when missing and the stored
+    // entry selected again, which re-applies it.
+    void skin_Form_Load();
+
+    QListWidget *SkinFile() const { return m_list; }
+
+    void SkinFile_Click(int row);
+
+private:
+    Skins &m_skins;
+    QListWidget *m_list;
+};
