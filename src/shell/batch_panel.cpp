@@ -8,6 +8,7 @@
 #include "shell/item_list_view.h"
 #include "shell/program_core.h"
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
@@ -73,6 +74,9 @@ void BatchPanel::build()
     addButton(QStringLiteral("StartPickCmd"), QStringLiteral("启动"));
     addButton(QStringLiteral("StopPickCmd"), QStringLiteral("暂停"));
     addButton(QStringLiteral("InsertToTopCmd"), QStringLiteral("置顶"));
+    m_fastPick = new QCheckBox(QStringLiteral("快速采集"), this);
+    m_fastPick->setObjectName(QStringLiteral("FastPickChk"));
+    m_fastPick->setToolTip(QStringLiteral("勾选:页面滚动和图片下载尽可能快;不勾选:标准速度,对市场网站更温和"));
     // Two labels that take turns: a blinking light beside the pending list.
     m_proNum = addLabel(QStringLiteral("ProNumLbl"), QString());
     m_proDen = addLabel(QStringLiteral("ProDenLbl"), QString());
@@ -126,6 +130,7 @@ void BatchPanel::setDesignSizes(const WindowLayout::Twips &twips)
     size(QStringLiteral("FindUpCmd"), 800, SmallButtonHeight);
     size(QStringLiteral("FindNextCmd"), 800, SmallButtonHeight);
     size(QStringLiteral("NewBabyNumText"), 1400, ButtonHeight);
+    size(QStringLiteral("FastPickChk"), 1250, BoxHeight);
     for (QWidget *box : {static_cast<QWidget *>(m_shopUrl), static_cast<QWidget *>(m_findStr)})
         box->resize(box->width(), twips.toPixels(BoxHeight));
     for (QLabel *label : findChildren<QLabel *>(Qt::FindDirectChildrenOnly)) {

@@ -15,6 +15,7 @@ class ItemNumberEdit;
 class ListCommands;
 class Opener;
 class ProgramCore;
+class QCheckBox;
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
@@ -69,6 +70,7 @@ private:
     HintLineEdit *m_shopUrl = nullptr;
     HintLineEdit *m_findStr = nullptr;
     HintLineEdit *m_newBabyNum = nullptr;
+    QCheckBox *m_fastPick = nullptr;
     QLabel *m_proNum = nullptr;
     QLabel *m_proDen = nullptr;
 };

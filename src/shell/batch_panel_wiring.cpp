@@ -11,6 +11,7 @@
 #include "shell/item_list_view.h"
 #include "shell/program_core.h"
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -74,6 +75,13 @@ void BatchPanel::wireBatch()
     click("StopPickCmd", [&batch] { batch.StopPickCmd_Click(); });
     connect(&batch, &BatchCycle::uiStateChanged, this, &BatchPanel::showBatchState);
     showBatchState();
+
+    m_fastPick->setChecked(m_core.storedPace() == BatchCycle::Pace::Fast);
+    connect(m_fastPick, &QCheckBox::toggled, this, [this](bool fast) {
+        m_core.setPace(fast ? BatchCycle::Pace::Fast : BatchCycle::Pace::Standard, true);
+        m_core.log().AddMesg(fast ? QStringLiteral("开启快速采集,从下一个宝贝起生效.")
+                                  : QStringLiteral("关闭快速采集,恢复标准速度,从下一个宝贝起生效."));
+    });
 }
 
 void BatchPanel::showBatchState()

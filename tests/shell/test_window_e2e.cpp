@@ -151,3 +151,19 @@ TEST_F(WindowTest, ClosingMidItemPutsItBackWithTheMarker)
                               + S(u"\r\nA-3|x\r\n<AlreadyDownedList>\r\n")))
         << listData().toStdString();
 }
+
+TEST_F(WindowTest, TheFastPaceBoxShowsAndStoresThePace)
+{
+    writeConfig(S(u"PickPace=快速\r\n"));
+    open();
+    auto *box = control<QCheckBox>("FastPickChk");
+    EXPECT_TRUE(box->isChecked());
+    EXPECT_EQ(core->batch().pace(), BatchCycle::Pace::Fast);
+    box->click();
+    EXPECT_EQ(core->batch().pace(), BatchCycle::Pace::Standard);
+    EXPECT_EQ(core->settings().LoadConfigValue(QStringLiteral("PickPace")), S(u"标准"));
+    EXPECT_EQ(log().last(), S(u"关闭快速采集,恢复标准速度,从下一个宝贝起生效."));
+    box->click();
+    EXPECT_EQ(core->settings().LoadConfigValue(QStringLiteral("PickPace")), S(u"快速"));
+    EXPECT_EQ(core->batch().pace(), BatchCycle::Pace::Fast);
+}
