@@ -1,15 +1,19 @@
 // zorvane-picker: the program's window.
 #include "collection/batch_cycle.h"
 #include "platform/desktop_services.h"
+#include "shell/another_copy.h"
+#include "shell/app_icon.h"
 #include "shell/demo_marketplace.h"
 #include "shell/dialog_prompts.h"
 #include "shell/main_form.h"
 #include "shell/program_core.h"
+#include "shell/lists_lock.h"
 #include "shell/program_options.h"
 #include "shell/termination_signals.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QStandardPaths>
 #include <QTimer>
 
 #include <cstdio>
@@ -58,6 +62,9 @@ int main(int argc, char **argv)
     ProgramOptions start(argc, argv);
     QApplication app(start.appArgc(), start.appArgv());
     QApplication::setApplicationName(QStringLiteral("zorvane-picker"));
+    // The installed desktop entry's name: the desktop shows its icon for the windows.
+    QGuiApplication::setDesktopFileName(QStringLiteral("zorvane-picker"));
+    QApplication::setWindowIcon(programIcon());
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Zorvane产品图片下载器: 批量下载 Zorvane 批发市场的宝贝图片。"));
@@ -86,7 +93,11 @@ int main(int argc, char **argv)
     DialogFolderPicker folders;
     DialogPrompts prompts;
     DesktopOpener opener;
-    MainForm form(core, {folders, prompts, opener});
+    DetachedProcessStarter starter;
+    MainForm form(core, {folders, prompts, opener, starter,
+                         QStandardPaths::writableLocation(QStandardPaths::DownloadLocation)});
+    if (form.listsReadOnly())
+        printLine(stderr, ListsLock::readOnlyNotice());
     // The dialogs belong over the window.
     folders = DialogFolderPicker(&form);
     prompts = DialogPrompts(&form);

@@ -26,6 +26,7 @@ struct AnsweringDesktop
     AnsweringPicker picker;
     RecordingPrompts prompts;
     RecordingOpener opener;
+    RecordingStarter starter;
 };
 
 // A window over a core of its own in a temporary program folder, with short
@@ -51,7 +52,8 @@ protected:
         options.intervals = {100, 40};
         options.pageLoadTimeoutMs = 20000;
         core = std::make_unique<ProgramCore>(options);
-        form = std::make_unique<MainForm>(*core, MainForm::Desktop{desktop.picker, desktop.prompts, desktop.opener});
+        form = std::make_unique<MainForm>(*core, MainForm::Desktop{desktop.picker, desktop.prompts, desktop.opener,
+                                                                   desktop.starter, downloads()});
         form->show();
         if (startUp)
             form->Form_Load();
@@ -81,6 +83,8 @@ protected:
     ItemList &downloaded() const { return core->lists().AlreadyDownedList(); }
     QStringList log() const { return logMessages(core->log()); }
     QString listData() const { return readLocalTextFile(core->listFile().path()).value_or(QString()); }
+    // Where files downloaded from a page go: made by the first download.
+    QString downloads() const { return QDir(folder.path()).filePath(QStringLiteral("下载")); }
 
     QTemporaryDir folder;
     AnsweringDesktop desktop;
