@@ -69,7 +69,7 @@ MainForm::MainForm(ProgramCore &core, const Desktop &desktop, QWidget *parent)
     m_startCheck = new NetCheck(core.options().marketplace.checkHost, this);
 
     const auto px = [this](int twips) { return m_twips.toPixels(twips); };
-    m_toolbar->arrange(px(ToolbarBand::HeightTwips), px(WindowLayout::ContactButtonWidth));
+    arrangeToolbar();
     m_address->setDesignSizes(px);
     m_browsers->setDesignSizes(px(255), px(240));
     m_panel->setDesignSizes(m_twips);
@@ -136,6 +136,11 @@ void MainForm::Form_Load()
     m_browsers->openFirstTab();
     Form_Resize();
     m_tray->add();
+}
+
+void MainForm::arrangeToolbar()
+{
+    m_toolbar->arrange(m_twips.toPixels(ToolbarBand::HeightTwips), m_twips.toPixels(WindowLayout::ContactButtonWidth));
 }
 
 void MainForm::resizeEvent(QResizeEvent *event)

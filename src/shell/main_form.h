@@ -83,7 +83,7 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
-    // The minimise-to-hide step of the resize rule.
+    // The minimise-to-hide step of the resize rule; a new skin lays the window out again.
     void changeEvent(QEvent *event) override;
     // Form_Unload: the item under way goes back with the marker, the lists
     // are saved, the tray icon goes.
@@ -92,6 +92,8 @@ protected:
 private:
     void buildMenus();
     void wireBrowser();
+    // The toolbar takes the width its buttons need in the present look.
+    void arrangeToolbar();
     void applyMoves(const QList<WindowLayout::Move> &moves);
     // The caption follows the current page's title; a read-only copy says so after it.
     void showCaption(const QString &pageTitle);

@@ -138,6 +138,13 @@ void MainForm::showCaption(const QString &pageTitle)
 void MainForm::changeEvent(QEvent *event)
 {
     QMainWindow::changeEvent(event);
+    // A skin changes the buttons' sizes; the controls may be polished after the window.
+    if (event->type() == QEvent::StyleChange) {
+        QTimer::singleShot(0, this, [this] {
+            arrangeToolbar();
+            Form_Resize();
+        });
+    }
     // Out of the task bar only while the tray icon can bring the window back;
     // hidden once the state change is done.
     if (event->type() == QEvent::WindowStateChange && m_tray

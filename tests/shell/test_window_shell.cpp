@@ -122,6 +122,10 @@ TEST_F(ShellTest, ASkinPickedInTheSkinWindowIsAppliedAndStored)
     EXPECT_EQ(qApp->styleSheet(), shippedSkin());
     EXPECT_EQ(core->settings().LoadConfigValue(QStringLiteral("skin")), Skin);
     EXPECT_EQ(core->settings().LoadConfigValue(QStringLiteral("skinid")), QStringLiteral("0"));
+    // The skin's wider buttons all stay in sight, the contact button beside them.
+    auto *bar = control<QToolBar>("Toolbar1");
+    ASSERT_TRUE(waitUntil([&] { return bar->width() == bar->sizeHint().width(); }));
+    EXPECT_EQ(control<QToolButton>("xqkf")->x(), bar->width());
 }
 
 TEST_F(ShellTest, StartUpAppliesTheStoredSkin)
@@ -214,3 +218,4 @@ TEST_F(ShellTest, AWindowBesideTheListsOwnerKeepsItsListsReadOnly)
     form->close();
     EXPECT_EQ(listData(), lists);
 }
+
