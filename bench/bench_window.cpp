@@ -15,6 +15,7 @@
 #include "collection/batch_cycle.h"
 #include "collection/status_log.h"
 #include "platform/desktop_services.h"
+#include "shell/another_copy.h"
 #include "shell/demo_marketplace.h"
 #include "shell/dialog_prompts.h"
 #include "shell/main_form.h"
@@ -132,7 +133,8 @@ int runWindow(const char *argv0, int items, const BatchCycle::Intervals &interva
     DialogFolderPicker folders;
     DialogPrompts prompts;
     DesktopOpener opener;
-    MainForm form(core, {folders, prompts, opener});
+    DetachedProcessStarter starter;
+    MainForm form(core, {folders, prompts, opener, starter, QDir::tempPath()});
     form.resize(1200, 760);
     form.show();
     form.Form_Load();

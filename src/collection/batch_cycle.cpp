@@ -76,7 +76,7 @@ void BatchCycle::logItem(const QString &text)
 
 void BatchCycle::setStartEnabled(bool enabled)
 {
-    m_startEnabled = enabled;
+    m_startEnabled = enabled && m_startRefusal.isEmpty();
     emit uiStateChanged();
 }
 
@@ -91,8 +91,20 @@ bool BatchCycle::isItemUnderWay() const
     return m_loading || m_s.records.PickBusy(Slot);
 }
 
+void BatchCycle::refuseStarts(const QString &logLine)
+{
+    m_startRefusal = logLine;
+    setStartEnabled(false);
+}
+
 void BatchCycle::StartPickCmd_Click(std::function<void(bool)> then)
 {
+    if (!m_startRefusal.isEmpty()) {
+        m_s.log.AddMesg(m_startRefusal);
+        if (then)
+            then(false);
+        return;
+    }
     m_startWaiters.append(std::move(then));
     if (m_startWaiters.size() > 1)
         return; // the check already under way answers this press too

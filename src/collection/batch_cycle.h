@@ -67,6 +67,10 @@ public:
     void StartPickCmd_Click(std::function<void(bool started)> then = {});
     // "暂停": the item under way is finished first.
     void StopPickCmd_Click();
+    // A copy of the program that does not own the lists never collects (two
+    // copies would take the same items): every start is refused with this
+    // log line, and "启动" stays disabled.
+    void refuseStarts(const QString &logLine);
 
     // What the window shows.
     bool isStartEnabled() const { return m_startEnabled; }
@@ -142,6 +146,7 @@ private:
     bool m_pauseFlag = false;
     bool m_viewLent = false;
     bool m_startEnabled = true;
+    QString m_startRefusal; // why starts are refused; empty when they are not
     QString m_stopCaption;
     QString m_indicator;
     bool m_denVisible = true;

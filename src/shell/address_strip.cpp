@@ -2,6 +2,8 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCompleter>
+#include <QLineEdit>
 #include <QPushButton>
 
 namespace {
@@ -33,9 +35,19 @@ AddressStrip::AddressStrip(const QString &homePage, QWidget *parent)
     m_address->setToolTip(QStringLiteral("可直接输入产品详情页的网址进行采集"));
     m_auto->setObjectName(QStringLiteral("AutoModeChk"));
     m_auto->setChecked(true);
-    // Tab stepping comes with the browser tabs.
-    m_back->setEnabled(false);
-    m_forward->setEnabled(false);
+    // The history is exact: Enter must not turn the text into an entry that
+    // differs from it in letter case.
+    m_address->completer()->setCaseSensitivity(Qt::CaseSensitive);
+    connect(m_address->lineEdit(), &QLineEdit::returnPressed, this,
+            [this] { emit urladressEntered(m_address->currentText()); });
+}
+
+void AddressStrip::showHistory(const QStringList &history)
+{
+    const QString text = m_address->currentText();
+    m_address->clear();
+    m_address->addItems(history);
+    m_address->setEditText(text);
 }
 
 void AddressStrip::setDesignSizes(const std::function<int(int)> &twips)

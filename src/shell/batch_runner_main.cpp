@@ -3,6 +3,7 @@
 #include "lists/list_commands.h"
 #include "platform/desktop.h"
 #include "shell/demo_marketplace.h"
+#include "shell/lists_lock.h"
 #include "shell/program_core.h"
 #include "shell/program_options.h"
 #include "shell/termination_signals.h"
@@ -34,7 +35,7 @@ public:
     bool openAddress(const QString &) override { return false; }
 };
 
-enum ExitCode { Done = 0, Usage = 1, StartRefused = 2, Paused = 3, ListsNotSaved = 4 };
+enum ExitCode { Done = 0, Usage = 1, StartRefused = 2, Paused = 3, ListsNotSaved = 4, ListsHeldElsewhere = 5 };
 
 } // namespace
 
@@ -80,6 +81,14 @@ int main(int argc, char **argv)
     if (program.isDemo())
         printLine(stderr, QStringLiteral("演示模式: 图片保存在 ") + program.demoSaveFolder());
 
+    // Two programs collecting one list would take the same items, and the
+    // later save would drop the other's changes: the runner leaves the lists
+    // (and config.ini) alone while another copy keeps them.
+    ListsLock lock(options.programFolder);
+    if (lock.acquire() == ListsLock::State::HeldElsewhere) {
+        printLine(stderr, ListsLock::runnerRefusedNotice(options.programFolder));
+        return ListsHeldElsewhere;
+    }
     ProgramCore core(options);
     if (parser.isSet(fastOption))
         core.setPace(BatchCycle::Pace::Fast, false);

@@ -1,20 +1,48 @@
 #include "shell/browser_area.h"
 
 #include "platform/collector_page.h"
+#include "shell/tab_book.h"
 
+#include <QEvent>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTabBar>
-#include <QUrl>
 #include <QWebEngineView>
 
-BrowserArea::BrowserArea(QWidget *client, QWebEngineView *collectorView)
+#include <functional>
+
+namespace {
+
+// A tab's page: silent like the collector's, and a request for a new window
+// is answered with the page of a new tab. The file chooser would be a modal
+// dialog with an event loop of its own; pages here have no dialogs.
+class TabPage : public CollectorPage
+{
+public:
+    TabPage(QObject *parent, std::function<QWebEnginePage *()> newWindow)
+        : CollectorPage(parent)
+        , m_newWindow(std::move(newWindow))
+    {
+        setSilent(true);
+    }
+
+protected:
+    QWebEnginePage *createWindow(WebWindowType) override { return m_newWindow(); }
+    QStringList chooseFiles(FileSelectionMode, const QStringList &, const QStringList &) override { return {}; }
+
+private:
+    std::function<QWebEnginePage *()> m_newWindow;
+};
+
+} // namespace
+
+BrowserArea::BrowserArea(QWidget *client, QWebEngineView *collectorView, TabBook &book, const QString &homePage)
     : QObject(client)
+    , m_book(book)
+    , m_homePage(homePage)
     , m_tabStrip(new QTabBar(client))
     , m_close(new QPushButton(QStringLiteral("×"), client))
-    , m_browser(new QWebEngineView(client))
-    , m_page(new CollectorPage(m_browser))
-    , m_message(new QListWidget(client))
     , m_collector(collectorView)
 {
     // Laid behind the tab strip, in the same rectangle.
@@ -30,6 +58,7 @@ BrowserArea::BrowserArea(QWidget *client, QWebEngineView *collectorView)
     m_tabStrip->setExpanding(false);
     // The strip covers its whole rectangle, the collector's view included.
     m_tabStrip->setAutoFillBackground(true);
+    m_tabStrip->installEventFilter(this);
 
     // A second tab strip stands in the design without a use.
     auto *unused = new QTabBar(client);
@@ -37,26 +66,160 @@ BrowserArea::BrowserArea(QWidget *client, QWebEngineView *collectorView)
     unused->hide();
 
     m_close->setObjectName(QStringLiteral("Close_B"));
-    m_close->setEnabled(false);
 
-    m_browser->setObjectName(QStringLiteral("WebBrowser1"));
-    m_browser->setProperty("index", 0);
-    m_browser->setPage(m_page);
-    m_message->setObjectName(QStringLiteral("mesg"));
-    m_message->setProperty("index", 0);
+    for (const TabBook::Tab &tab : book.tabs())
+        addTab(int(m_tabs.size()) + 1, tab.index, tab.key);
+    m_tabStrip->setTabText(0, QStringLiteral("主页"));
+    select(book.currentPosition(), book.CurBrowserIndex());
+
+    connect(&book, &TabBook::tabOpened, this, &BrowserArea::addTab);
+    connect(&book, &TabBook::tabClosed, this, &BrowserArea::removeTab);
+    connect(&book, &TabBook::currentChanged, this, &BrowserArea::select);
+    connect(&book, &TabBook::tabCaptionChanged, this,
+            [this](int position, const QString &caption) { m_tabStrip->setTabText(position - 1, caption); });
+    connect(&book, &TabBook::sendHome, this, [this](qint16 index) {
+        if (QWebEngineView *v = view(index))
+            v->load(QUrl(m_homePage));
+    });
+    // Selections the program makes are made with the strip's signals blocked.
+    connect(m_tabStrip, &QTabBar::currentChanged, this, [this](int i) {
+        if (i >= 0)
+            m_book.TabStrip1_Click(i + 1);
+    });
+    connect(m_close, &QPushButton::clicked, &book, &TabBook::Close_B_Click);
+}
+
+QWebEngineView *BrowserArea::view(qint16 index) const
+{
+    return m_tabs.value(index).view;
+}
+
+QWebEngineView *BrowserArea::currentView() const
+{
+    return view(m_book.CurBrowserIndex());
+}
+
+QListWidget *BrowserArea::message(qint16 index) const
+{
+    return m_tabs.value(index).message;
+}
+
+bool BrowserArea::isTabPage(const QWebEnginePage *page) const
+{
+    for (const Tab &tab : m_tabs) {
+        if (page && tab.view->page() == page)
+            return true;
+    }
+    return false;
 }
 
 void BrowserArea::setDesignSizes(int closeButtonPixels, int messageLinePixels)
 {
     m_close->resize(closeButtonPixels, closeButtonPixels);
-    m_message->resize(m_message->width(), messageLinePixels);
+    m_messageHeight = messageLinePixels;
+    for (const Tab &tab : std::as_const(m_tabs))
+        tab.message->resize(tab.message->width(), messageLinePixels);
 }
 
-void BrowserArea::openFirstTab(const QString &homePage)
+void BrowserArea::openFirstTab()
 {
-    m_page->setSilent(true);
-    const int tab = m_tabStrip->addTab(QStringLiteral("主页"));
-    m_tabStrip->setTabData(tab, QStringLiteral("t0"));
-    m_browser->load(QUrl(homePage));
-    m_message->raise();
+    if (QWebEngineView *first = view(0))
+        first->load(QUrl(m_homePage));
+}
+
+QString BrowserArea::addressText(const QUrl &url)
+{
+    return url.isEmpty() ? QStringLiteral("about:blank") : url.toString();
+}
+
+void BrowserArea::createView(qint16 index)
+{
+    auto *client = static_cast<QWidget *>(parent());
+    auto *browser = new QWebEngineView(client);
+    browser->setObjectName(QStringLiteral("WebBrowser1"));
+    browser->setProperty("index", index);
+    browser->setPage(new TabPage(browser, [this] { return openNewWindow(); }));
+    browser->hide();
+    auto *line = new QListWidget(client);
+    line->setObjectName(QStringLiteral("mesg"));
+    line->setProperty("index", index);
+    line->resize(line->width(), m_messageHeight);
+    line->hide();
+    // Under the tab strip, which lies under the batch panel: a tab opened
+    // later must not cover the panel.
+    browser->stackUnder(m_tabStrip);
+    line->stackUnder(m_tabStrip);
+    m_tabs.insert(index, Tab{browser, line});
+
+    connect(browser, &QWebEngineView::titleChanged, this,
+            [this, index](const QString &title) { m_book.WebBrowser1_TitleChange(index, title); });
+    // Only the current tab's page moves the address bar.
+    connect(browser, &QWebEngineView::urlChanged, this, [this, index](const QUrl &url) {
+        if (m_book.isCurrent(index))
+            emit currentAddressChanged(addressText(url));
+    });
+}
+
+void BrowserArea::addTab(int position, qint16 index, const QString &key)
+{
+    createView(index);
+    const QSignalBlocker quiet(m_tabStrip);
+    m_tabStrip->insertTab(position - 1, QString());
+    m_tabStrip->setTabData(position - 1, key);
+}
+
+void BrowserArea::removeTab(int position, qint16 index)
+{
+    {
+        const QSignalBlocker quiet(m_tabStrip);
+        m_tabStrip->removeTab(position - 1);
+    }
+    const Tab tab = m_tabs.take(index);
+    // Gone from the layout's sight at once; deleted once its events are done.
+    for (QWidget *w : {static_cast<QWidget *>(tab.view), static_cast<QWidget *>(tab.message)}) {
+        if (!w)
+            continue;
+        w->hide();
+        w->setObjectName(QString());
+        w->deleteLater();
+    }
+}
+
+void BrowserArea::select(int position, qint16 index)
+{
+    {
+        const QSignalBlocker quiet(m_tabStrip);
+        m_tabStrip->setCurrentIndex(position - 1);
+    }
+    // The other tabs' pages are hidden, as a browser's background tabs are.
+    for (auto it = m_tabs.cbegin(); it != m_tabs.cend(); ++it) {
+        if (it.key() != index)
+            it->view->hide();
+    }
+    const Tab tab = m_tabs.value(index);
+    if (!tab.view)
+        return;
+    tab.view->stackUnder(m_tabStrip);
+    tab.message->stackUnder(m_tabStrip);
+    tab.view->show();
+    tab.view->setFocus();
+    emit currentAddressChanged(addressText(tab.view->url()));
+    emit currentTitleShown(tab.view->title());
+}
+
+bool BrowserArea::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_tabStrip && event->type() == QEvent::MouseButtonRelease) {
+        // After the strip has handled the release: closing a tab removes it from the strip.
+        QMetaObject::invokeMethod(
+            this, [this] { m_book.TabStrip1_MouseUp(m_tabStrip->currentIndex() + 1); }, Qt::QueuedConnection);
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+QWebEnginePage *BrowserArea::openNewWindow()
+{
+    const std::optional<qint16> index = m_book.NewP();
+    QWebEngineView *opened = index ? view(*index) : nullptr;
+    return opened ? opened->page() : nullptr;
 }

@@ -38,6 +38,9 @@ void DemoMarketplace::serve(int items)
         item.descImages << imageAddress(m_server, n + QStringLiteral("-spacer.gif"));
         item.height = 4000;
         servePictures(m_server, item.mainImages, 800, 800);
+        // What a seller browsing the demo sees of them.
+        for (const QString &main : std::as_const(item.mainImages))
+            servePictures(m_server, {galleryThumbnail(main)}, 60, 60);
         servePictures(m_server, item.descImages.mid(0, 6), 750, 900);
         servePictures(m_server, {item.descImages.last()}, 750, 10);
         servePage(m_server, detailPageAddress(id), detailPageHtml(item));

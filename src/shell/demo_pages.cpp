@@ -26,8 +26,7 @@ QString galleryEntry(const QString &original, const QString &title)
     return QStringLiteral("<li class=\"tab-trigger\" data-imgs='{\"preview\":\"%1\",\"original\":\"%2\"}'>"
                           "<div class=\"vertical-img\"><a class=\"box-img\" href=\"javascript:void(0);\">"
                           "<img src=\"%3\" alt=\"%4\"></a></div></li>\n")
-        .arg(scaled(original, QStringLiteral("400x400")), original, scaled(original, QStringLiteral("60x60")),
-             esc(title));
+        .arg(scaled(original, QStringLiteral("400x400")), original, galleryThumbnail(original), esc(title));
 }
 
 QString attributeRows(const QList<QPair<QString, QString>> &attributes)
@@ -55,6 +54,11 @@ QString plainPageHtml(const QString &title, const QString &bodyHtml, const QStri
     const QString titleElement = title.isNull() ? QString() : QStringLiteral("<title>%1</title>").arg(esc(title));
     return QStringLiteral("<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\">") + titleElement + headHtml
         + QStringLiteral("</head>\n<body style=\"margin:0\">\n") + bodyHtml + QStringLiteral("\n</body></html>\n");
+}
+
+QString galleryThumbnail(const QString &original)
+{
+    return scaled(original, QStringLiteral("60x60"));
 }
 
 QString detailPageHtml(const DetailPage &page)

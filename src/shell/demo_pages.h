@@ -40,6 +40,9 @@ QString shopOfferListHtml(const ShopOfferList &page);
 // A page with the given body; a null title leaves out the <title> element.
 QString plainPageHtml(const QString &title, const QString &bodyHtml, const QString &headHtml = QString());
 
+// The small copy of a full-size picture that a detail page's gallery shows.
+QString galleryThumbnail(const QString &original);
+
 // "http://detail.zorvane.com/offer/<id>.html"
 QString detailPageAddress(int itemId);
 // "http://<shop>.zorvane.com/page/offerlist.htm?sortType=tradenumdown&pageNum=<n>"

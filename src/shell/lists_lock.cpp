@@ -30,3 +30,14 @@ QString ListsLock::captionSuffix()
 {
     return QStringLiteral(" (列表只读)");
 }
+
+QString ListsLock::startRefusedNotice()
+{
+    return QStringLiteral("列表只读,本窗口不能启动采集:另一个已打开的本程序窗口正在采集同一程序目录的下载列表。");
+}
+
+QString ListsLock::runnerRefusedNotice(const QString &programFolder)
+{
+    return QStringLiteral("另一个本程序的窗口或批量采集程序正在使用程序目录 ") + programFolder
+        + QStringLiteral(" 的下载列表,两个程序不能同时采集同一列表。请先关闭它,或用 --program-folder 指定另一个程序目录。");
+}

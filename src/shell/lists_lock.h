@@ -31,6 +31,10 @@ public:
     // What a read-only copy tells the user: in the log and after the window's caption.
     static QString readOnlyNotice();
     static QString captionSuffix();
+    // Why a read-only copy does not collect: it would take the owner's items.
+    static QString startRefusedNotice();
+    // The headless runner, when a window or another runner keeps the lists.
+    static QString runnerRefusedNotice(const QString &programFolder);
 
 private:
     QLockFile m_lock;

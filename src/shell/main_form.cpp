@@ -9,6 +9,7 @@
 #include "shell/program_core.h"
 #include "shell/progress_strip.h"
 #include "shell/toolbar_band.h"
+#include "shell/tray_icon.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -39,35 +40,41 @@ MainForm::MainForm(ProgramCore &core, const Desktop &desktop, QWidget *parent)
     : QMainWindow(parent)
     , m_core(core)
     , m_desktop(desktop)
+    , m_lock(core.programFolder())
     , m_twips(logicalDpi(this))
+    , m_book([&core](qint16 index) { return index == 0 && core.batch().isItemUnderWay(); }, desktop.prompts)
+    , m_addressRules(core.log())
+    , m_favourites(core.programFolder())
+    , m_skins(core.programFolder(), core.settings())
+    , m_help(core.options().marketplace.homePage, desktop.prompts, desktop.opener)
     , m_client(new QWidget(this))
 {
+    // Before anything loads: a copy that does not own the lists never writes
+    // them and never collects (it would take the owner's items).
+    m_lock.acquire();
+    if (!m_lock.mayWriteLists()) {
+        core.listFile().setReadOnly(true);
+        core.batch().refuseStarts(ListsLock::startRefusedNotice());
+    }
     setObjectName(QStringLiteral("MainForm"));
-    setWindowTitle(QStringLiteral("Zorvane产品图片下载器"));
+    showCaption(QString());
     setCentralWidget(m_client);
     // Created in drawing order: the batch panel lies over the browser area.
     m_toolbar = new ToolbarBand(core.log(), m_client);
     m_address = new AddressStrip(core.options().marketplace.homePage, m_client);
-    m_browsers = new BrowserArea(m_client, core.collectorView().view());
+    m_browsers = new BrowserArea(m_client, core.collectorView().view(), m_book, core.options().marketplace.homePage);
     m_panel = new BatchPanel(core, desktop.folders, desktop.opener, m_client);
     m_panel->hide();
     m_progress = new ProgressStrip(core, m_client);
     m_startCheck = new NetCheck(core.options().marketplace.checkHost, this);
 
-    m_timer2.setObjectName(QStringLiteral("Timer2"));
-    m_timer2.setInterval(5000);
-    m_timer2.setSingleShot(true);
-
     const auto px = [this](int twips) { return m_twips.toPixels(twips); };
-    m_toolbar->arrange(px(ToolbarBand::HeightTwips), px(WindowLayout::ContactButtonWidth));
+    arrangeToolbar();
     m_address->setDesignSizes(px);
     m_browsers->setDesignSizes(px(255), px(240));
     m_panel->setDesignSizes(m_twips);
     buildMenus();
-    // Browser, favourites, skin and contact commands come with the browser shell.
-    for (int position = 1; position <= 8; ++position)
-        m_toolbar->button(position)->setEnabled(false);
-    m_toolbar->contactButton()->setEnabled(false);
+    wireBrowser();
 
     connect(m_address->ShowListCmd(), &QPushButton::clicked, this, &MainForm::ShowListCmd_Click);
     connect(m_address->AddToListCmd(), &QPushButton::clicked, this, &MainForm::AddToListCmd_Click);
@@ -91,22 +98,31 @@ void MainForm::buildMenus()
         action->setShortcutContext(Qt::WindowShortcut);
         return action;
     };
-    add(file, "new", QStringLiteral("新建"), QKeySequence(QStringLiteral("Ctrl+N")))->setEnabled(false);
+    connect(add(file, "new", QStringLiteral("新建"), QKeySequence(QStringLiteral("Ctrl+N"))), &QAction::triggered,
+            this, &MainForm::new_Click);
     QAction *exit = add(file, "exit", QStringLiteral("退出"), QKeySequence(QStringLiteral("Ctrl+E")));
     connect(exit, &QAction::triggered, this, &QWidget::close);
-    add(file, "Ver", QStringLiteral("版本"), QKeySequence(QStringLiteral("Ctrl+B")))->setEnabled(false);
+    connect(add(file, "Ver", QStringLiteral("版本"), QKeySequence(QStringLiteral("Ctrl+B"))), &QAction::triggered,
+            this, [this] { m_help.Ver_Click(); });
     QMenu *help = menuBar()->addMenu(QStringLiteral("帮助"));
     help->setObjectName(QStringLiteral("Help"));
-    add(help, "HelpDoc", QStringLiteral("帮助文档"), QKeySequence(QStringLiteral("Ctrl+H")))->setEnabled(false);
+    connect(add(help, "HelpDoc", QStringLiteral("帮助文档"), QKeySequence(QStringLiteral("Ctrl+H"))),
+            &QAction::triggered, this, [this] { m_help.HelpDoc_Click(); });
+    // Also the tray icon's menu.
+    m_fileMenu = file;
 }
 
 void MainForm::Form_Load()
 {
+    // Every step passes over its own failures: a missing skin, a page that does not load.
+    m_skins.applyStored();
+    if (m_core.listFile().isReadOnly())
+        m_core.log().AddMesg(ListsLock::readOnlyNotice());
     // Only the exact text "False" switches auto mode off; unticking the box
     // stops the batch and stores the choice, as the user's untick does.
     if (m_core.settings().LoadConfigValue(QStringLiteral("isauto")) == QLatin1String("False")) {
         m_address->AutoModeChk()->setChecked(false);
-    } else {
+    } else if (!m_core.listFile().isReadOnly()) {
         // Unreachable at start-up: nothing is started and nothing reported.
         m_startCheck->CheckNetOpen(this, [this](bool reachable) {
             if (reachable)
@@ -117,8 +133,14 @@ void MainForm::Form_Load()
     // Nothing goes out unasked: the collector's view waits on an empty page.
     m_browsers->collectorView()->lower();
     m_core.collectorView().Navigate(QStringLiteral("about:blank"));
-    m_browsers->openFirstTab(m_core.options().marketplace.homePage);
+    m_browsers->openFirstTab();
     Form_Resize();
+    m_tray->add();
+}
+
+void MainForm::arrangeToolbar()
+{
+    m_toolbar->arrange(m_twips.toPixels(ToolbarBand::HeightTwips), m_twips.toPixels(WindowLayout::ContactButtonWidth));
 }
 
 void MainForm::resizeEvent(QResizeEvent *event)
@@ -140,6 +162,8 @@ void MainForm::Form_Resize()
     WindowLayout::FormInput in;
     in.width = m_twips.fromPixels(widthPx);
     in.height = m_twips.fromPixels(heightPx);
+    const QList<qint16> tabs = m_book.TabList();
+    in.tabList = QList<int>(tabs.cbegin(), tabs.cend());
     const QList<WindowLayout::Move> moves = WindowLayout::formResize(in);
     applyMoves(moves);
     if (moves.isEmpty() || moves.last().control != QLatin1String("batModeFrame"))
@@ -208,6 +232,7 @@ void MainForm::closeEvent(QCloseEvent *event)
     if (!m_unloaded) {
         m_unloaded = true;
         m_core.shutDown();
+        m_tray->remove();
     }
     event->accept();
 }

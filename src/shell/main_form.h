@@ -1,41 +1,61 @@
 #pragma once
 
+#include "shell/address_rules.h"
+#include "shell/favourites.h"
+#include "shell/help_commands.h"
+#include "shell/lists_lock.h"
+#include "shell/skins.h"
+#include "shell/tab_book.h"
 #include "shell/window_layout.h"
 
 #include <QMainWindow>
-#include <QTimer>
 
 class AddressStrip;
 class BatchPanel;
 class BrowserArea;
+class FavouritesWindow;
 class FolderPicker;
 class NetCheck;
 class Opener;
+class ProcessStarter;
 class Prompts;
 class ProgramCore;
 class ProgressStrip;
+class QMenu;
+class SkinWindow;
 class ToolbarBand;
+class TrayIcon;
+class UserDownloads;
 
 // MainForm, the program's window over a ProgramCore: the toolbar band with
-// the status log, the address strip, the browser area, the batch panel laid
-// over it, the progress strip at the bottom and the menu bar. Start-up and
-// shutdown run here; the work is done by the core's commands and models.
+// the status log, the address strip, the browser area with its tabs, the
+// batch panel laid over it, the progress strip at the bottom and the menu
+// bar, with the favourites and skin windows and the tray icon. Start-up and
+// shutdown run here; the work is done by the core's commands and models and
+// by the browser side's components.
+//
+// The window holds the lists lock of its program folder from construction to
+// destruction, that is from before the lists load until after the last save:
+// a window opened while another copy keeps the lists works on them read-only.
 class MainForm : public QMainWindow
 {
     Q_OBJECT
 public:
-    // The desktop's dialogs and openers, behind seams that tests answer.
+    // The desktop's dialogs, openers and folders, behind seams that tests answer.
     struct Desktop
     {
         FolderPicker &folders;
         Prompts &prompts;
         Opener &opener;
+        ProcessStarter &starter;
+        QString downloadFolder; // where files the user downloads from a page go
     };
 
     MainForm(ProgramCore &core, const Desktop &desktop, QWidget *parent = nullptr);
     ~MainForm() override;
 
-    // The start-up sequence: auto mode, the lists, the start pages, the layout.
+    // The start-up sequence: the skin, auto mode, the lists, the start pages,
+    // the layout, the tray icon.
     void Form_Load();
 
     void ShowListCmd_Click();
@@ -44,21 +64,50 @@ public:
     // Lays the window out for its client area's present size.
     void Form_Resize();
 
+    // Enter in the address bar.
+    void urladress_KeyPress(const QString &text);
+    // The toolbar's button at a position, 1 to 8.
+    void Toolbar1_ButtonClick(int position);
+    // Opens a favourite (or any file) in the current tab or a new one.
+    void openfile(const QString &path, bool stayInTab);
+    // "新建": another copy of the program on the same program folder.
+    void new_Click();
+
+    // Another copy keeps the lists: this window neither saves nor collects them.
+    bool listsReadOnly() const { return !m_lock.mayWriteLists(); }
+
     BatchPanel &batchPanel() const { return *m_panel; }
+    BrowserArea &browsers() const { return *m_browsers; }
+    TabBook &tabBook() { return m_book; }
     const WindowLayout::Twips &twips() const { return m_twips; }
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
-    // Form_Unload: the item under way goes back with the marker, the lists are saved.
+    // The minimise-to-hide step of the resize rule; a new skin lays the window out again.
+    void changeEvent(QEvent *event) override;
+    // Form_Unload: the item under way goes back with the marker, the lists
+    // are saved, the tray icon goes.
     void closeEvent(QCloseEvent *event) override;
 
 private:
     void buildMenus();
+    void wireBrowser();
+    // The toolbar takes the width its buttons need in the present look.
+    void arrangeToolbar();
     void applyMoves(const QList<WindowLayout::Move> &moves);
+    // The caption follows the current page's title; a read-only copy says so after it.
+    void showCaption(const QString &pageTitle);
 
     ProgramCore &m_core;
     Desktop m_desktop;
+    ListsLock m_lock;
     WindowLayout::Twips m_twips;
+    TabBook m_book;
+    AddressBarRules m_addressRules;
+    Favourites m_favourites;
+    Skins m_skins;
+    HelpCommands m_help;
+    QString m_pageCaption; // the caption without the read-only suffix: favourites are named after it
     QWidget *m_client;
     ToolbarBand *m_toolbar;
     AddressStrip *m_address;
@@ -66,6 +115,10 @@ private:
     BatchPanel *m_panel;
     ProgressStrip *m_progress;
     NetCheck *m_startCheck;
-    QTimer m_timer2; // the tab strip's double-click window
+    QMenu *m_fileMenu = nullptr;
+    TrayIcon *m_tray = nullptr;
+    FavouritesWindow *m_favouritesWindow = nullptr;
+    SkinWindow *m_skinWindow = nullptr;
+    UserDownloads *m_downloads = nullptr;
     bool m_unloaded = false;
 };

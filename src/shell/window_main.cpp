@@ -1,16 +1,19 @@
 // zorvane-picker: the program's window.
-#include "collection/batch_cycle.h"
 #include "platform/desktop_services.h"
+#include "shell/another_copy.h"
+#include "shell/app_icon.h"
 #include "shell/demo_marketplace.h"
 #include "shell/dialog_prompts.h"
+#include "shell/lists_lock.h"
 #include "shell/main_form.h"
 #include "shell/program_core.h"
 #include "shell/program_options.h"
+#include "shell/screenshot_scenes.h"
 #include "shell/termination_signals.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QTimer>
+#include <QStandardPaths>
 
 #include <cstdio>
 
@@ -20,24 +23,6 @@ bool hasDisplay()
 {
     return qEnvironmentVariableIsSet("QT_QPA_PLATFORM") || !qEnvironmentVariableIsEmpty("DISPLAY")
         || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
-}
-
-// Saves a picture of the window once two demo items are done and the third is
-// being scrolled, then closes it: the README's picture.
-void screenshotDuringDemo(MainForm &form, ProgramCore &core, const QString &file)
-{
-    QObject::connect(&core.batch(), &BatchCycle::stepLogged, &form, [&form, &core, file](const QString &,
-                                                                                         const QString &step) {
-        static bool taken = false;
-        if (taken || core.lists().AlreadyDownedList().count() < 2 || !step.contains(QStringLiteral("分析中")))
-            return;
-        taken = true;
-        QTimer::singleShot(1500, &form, [&form, file] {
-            const bool saved = form.grab().save(file);
-            printLine(stderr, (saved ? QStringLiteral("窗口截图已保存: ") : QStringLiteral("窗口截图保存失败: ")) + file);
-            form.close();
-        });
-    });
 }
 
 } // namespace
@@ -58,6 +43,9 @@ int main(int argc, char **argv)
     ProgramOptions start(argc, argv);
     QApplication app(start.appArgc(), start.appArgv());
     QApplication::setApplicationName(QStringLiteral("zorvane-picker"));
+    // The installed desktop entry's name: the desktop shows its icon for the windows.
+    QGuiApplication::setDesktopFileName(QStringLiteral("zorvane-picker"));
+    QApplication::setWindowIcon(programIcon());
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Zorvane产品图片下载器: 批量下载 Zorvane 批发市场的宝贝图片。"));
@@ -67,12 +55,21 @@ int main(int argc, char **argv)
                                         QStringLiteral("FILE"));
     screenshotOption.setFlags(QCommandLineOption::HiddenFromHelp);
     parser.addOption(screenshotOption);
+    QCommandLineOption sceneOption(QStringLiteral("screenshot-scene"), QStringLiteral("截图内容: batch、tabs 或 skin"),
+                                   QStringLiteral("NAME"));
+    sceneOption.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOption(sceneOption);
     if (!parser.parse(start.arguments())) {
         printLine(stderr, parser.errorText());
         return 1;
     }
     if (parser.isSet(QStringLiteral("help")))
         parser.showHelp(0);
+    const std::optional<ScreenshotScenes::Scene> scene = ScreenshotScenes::sceneNamed(parser.value(sceneOption));
+    if (!scene) {
+        printLine(stderr, QStringLiteral("未知的截图内容: ") + parser.value(sceneOption));
+        return 1;
+    }
     QString error;
     if (!start.finish(parser, &error)) {
         printLine(stderr, error);
@@ -86,7 +83,11 @@ int main(int argc, char **argv)
     DialogFolderPicker folders;
     DialogPrompts prompts;
     DesktopOpener opener;
-    MainForm form(core, {folders, prompts, opener});
+    DetachedProcessStarter starter;
+    MainForm form(core, {folders, prompts, opener, starter,
+                         QStandardPaths::writableLocation(QStandardPaths::DownloadLocation)});
+    if (form.listsReadOnly())
+        printLine(stderr, ListsLock::readOnlyNotice());
     // The dialogs belong over the window.
     folders = DialogFolderPicker(&form);
     prompts = DialogPrompts(&form);
@@ -98,11 +99,13 @@ int main(int argc, char **argv)
     form.show();
     form.Form_Load();
     if (start.isDemo()) {
-        form.ShowListCmd_Click();
+        const bool screenshot = parser.isSet(screenshotOption);
+        if (!screenshot || ScreenshotScenes::showsBatchPanel(*scene))
+            form.ShowListCmd_Click();
         core.shop().setShopUrlText(DemoMarketplace::shopAddress());
         core.shop().AllShopBabyUrlAla();
-        if (parser.isSet(screenshotOption))
-            screenshotDuringDemo(form, core, parser.value(screenshotOption));
+        if (screenshot)
+            ScreenshotScenes::take(*scene, form, core, start.demo()->itemAddresses(), parser.value(screenshotOption));
     }
     return app.exec();
 }

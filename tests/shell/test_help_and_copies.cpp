@@ -9,19 +9,6 @@
 
 namespace {
 
-class RecordingStarter : public ProcessStarter
-{
-public:
-    QString program;
-    QStringList arguments;
-    bool startDetached(const QString &p, const QStringList &a) override
-    {
-        program = p;
-        arguments = a;
-        return true;
-    }
-};
-
 struct HelpTest : ::testing::Test
 {
     RecordingPrompts prompts;

@@ -5,6 +5,8 @@
 #include "test_app.h"
 
 #include "platform/text_file.h"
+#include "shell/lists_lock.h"
+#include "test_files.h"
 
 #include <QDir>
 #include <QProcess>
@@ -31,6 +33,48 @@ QProcessEnvironment environment()
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove(QStringLiteral("QTWEBENGINE_CHROMIUM_FLAGS"));
     return env;
+}
+
+QProcessEnvironment offscreen()
+{
+    QProcessEnvironment env = environment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    return env;
+}
+
+// A program folder with lists and auto mode off, for copies of the program started on it.
+struct SharedFolder
+{
+    QTemporaryDir dir;
+    const QString lists = S(u"<AddUrlText>\r\n\r\n<readyDownList>\r\nW-1|") + detailPageAddress(701)
+        + S(u"\r\n<AlreadyDownedList>\r\n");
+
+    SharedFolder()
+    {
+        writeLocalTextFile(dir.filePath(QStringLiteral("config.ini")), QStringLiteral("[config]\r\nisAuto=False\r\n"));
+        writeLocalTextFile(listFile(), lists);
+    }
+    QString path() const { return dir.path(); }
+    QString listFile() const { return dir.filePath(QStringLiteral("listdata.txt")); }
+    QString listData() const { return readLocalTextFile(listFile()).value_or(QString()); }
+    QStringList windowArguments() const
+    {
+        return {QStringLiteral("--program-folder"), path(), QStringLiteral("--check-host"), QStringLiteral("127.0.0.1"),
+                QStringLiteral("--webEngineArgs"),
+                QStringLiteral("--host-resolver-rules=MAP *.zorvane.com 127.0.0.1:%1").arg(sharedServer().port())};
+    }
+    // The lock file names its holder once it is taken.
+    bool waitForListsOwner() const
+    {
+        return waitUntil([this] { return readBytes(dir.filePath(QStringLiteral("listdata.txt.lock"))).contains('\n'); },
+                         60000);
+    }
+};
+
+bool terminate(ChildProcess &program)
+{
+    ::kill(pid_t(program.process.processId()), SIGTERM);
+    return program.waitForExit();
 }
 
 } // namespace
@@ -77,4 +121,36 @@ TEST(WindowProgram, TerminationClosesTheWindowAndPutsTheItemBack)
     EXPECT_EQ(readLocalTextFile(listFile).value_or(QString()), underWay);
     // The terminal shows the program's own lines only.
     EXPECT_EQ(window.output.trimmed(), S(u"程序目录: ") + folder.path()) << window.output.toStdString();
+}
+
+TEST(WindowProgram, ASecondWindowOnTheSameFolderNeverWritesTheLists)
+{
+    SharedFolder folder;
+    WindowProcess first(offscreen(), folder.windowArguments());
+    ASSERT_TRUE(folder.waitForListsOwner()) << first.output.toStdString();
+    WindowProcess second(offscreen(), folder.windowArguments());
+    ASSERT_TRUE(waitUntil([&] { return second.output.contains(ListsLock::readOnlyNotice()); }, 60000))
+        << second.output.toStdString();
+    // The first window saves its lists meanwhile; the second's view of them is stale.
+    const QString saved = folder.lists + S(u"W-2|") + detailPageAddress(702) + S(u"\r\n");
+    writeLocalTextFile(folder.listFile(), saved);
+    ASSERT_TRUE(terminate(second));
+    EXPECT_EQ(second.process.exitCode(), 128 + SIGTERM);
+    EXPECT_EQ(folder.listData(), saved);
+    EXPECT_FALSE(first.output.contains(ListsLock::readOnlyNotice())) << first.output.toStdString();
+}
+
+TEST(WindowProgram, TheRunnerDoesNotRunBesideAWindow)
+{
+    SharedFolder folder;
+    WindowProcess window(offscreen(), folder.windowArguments());
+    ASSERT_TRUE(folder.waitForListsOwner()) << window.output.toStdString();
+    ChildProcess runner(QStringLiteral(ZORVANE_BATCH_EXE),
+                        {QStringLiteral("--program-folder"), folder.path(), QStringLiteral("--check-host"),
+                         QStringLiteral("127.0.0.1"), QStringLiteral("--add"), S(u"X-1|") + detailPageAddress(703)},
+                        environment(), QProcess::MergedChannels);
+    ASSERT_TRUE(runner.waitForExit());
+    EXPECT_EQ(runner.process.exitCode(), 5);
+    EXPECT_TRUE(runner.output.contains(ListsLock::runnerRefusedNotice(folder.path()))) << runner.output.toStdString();
+    EXPECT_EQ(folder.listData(), folder.lists);
 }

@@ -8,13 +8,18 @@
 #include "lists/item_list.h"
 #include "platform/desktop.h"
 #include "platform/text_file.h"
+#include "shell/browser_area.h"
 #include "shell/main_form.h"
 #include "shell/program_core.h"
 
+#include <QComboBox>
 #include <QDir>
 #include <QListView>
 #include <QPushButton>
+#include <QSignalSpy>
+#include <QTabBar>
 #include <QTemporaryDir>
+#include <QWebEngineView>
 
 #include <gtest/gtest.h>
 
@@ -26,6 +31,7 @@ struct AnsweringDesktop
     AnsweringPicker picker;
     RecordingPrompts prompts;
     RecordingOpener opener;
+    RecordingStarter starter;
 };
 
 // A window over a core of its own in a temporary program folder, with short
@@ -51,7 +57,8 @@ protected:
         options.intervals = {100, 40};
         options.pageLoadTimeoutMs = 20000;
         core = std::make_unique<ProgramCore>(options);
-        form = std::make_unique<MainForm>(*core, MainForm::Desktop{desktop.picker, desktop.prompts, desktop.opener});
+        form = std::make_unique<MainForm>(*core, MainForm::Desktop{desktop.picker, desktop.prompts, desktop.opener,
+                                                                   desktop.starter, downloads()});
         form->show();
         if (startUp)
             form->Form_Load();
@@ -77,10 +84,32 @@ protected:
         for (int row : rows)
             view->selectionModel()->select(view->model()->index(row, 0), QItemSelectionModel::Select);
     }
+    // The browser side: the tab strip, a tab's browser, the address bar.
+    QTabBar *strip() const { return control<QTabBar>("TabStrip1"); }
+    QWebEngineView *browser(qint16 index) const { return form->browsers().view(index); }
+    QWebEngineView *current() const { return form->browsers().currentView(); }
+    QComboBox *addressBar() const { return control<QComboBox>("urladress"); }
+    QStringList tabKeys() const
+    {
+        QStringList keys;
+        for (int i = 0; i < strip()->count(); ++i)
+            keys << strip()->tabData(i).toString();
+        return keys;
+    }
+    // Loads the address in the view and waits until the page is there.
+    static bool loadIn(QWebEngineView *view, const QString &address)
+    {
+        QSignalSpy finished(view, &QWebEngineView::loadFinished);
+        view->load(QUrl(address));
+        return finished.wait(30000) && finished.last().at(0).toBool();
+    }
+
     ItemList &pending() const { return core->lists().readyDownList(); }
     ItemList &downloaded() const { return core->lists().AlreadyDownedList(); }
     QStringList log() const { return logMessages(core->log()); }
     QString listData() const { return readLocalTextFile(core->listFile().path()).value_or(QString()); }
+    // Where files downloaded from a page go: made by the first download.
+    QString downloads() const { return QDir(folder.path()).filePath(QStringLiteral("下载")); }
 
     QTemporaryDir folder;
     AnsweringDesktop desktop;

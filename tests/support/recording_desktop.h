@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/desktop.h"
+#include "platform/process_starter.h"
 #include "platform/prompts.h"
 
 #include <QList>
@@ -36,6 +37,20 @@ public:
     bool openAddress(const QString &address) override
     {
         opened << address;
+        return true;
+    }
+};
+
+// Keeps the programs the program asked to start, and starts none.
+class RecordingStarter : public ProcessStarter
+{
+public:
+    QString program;
+    QStringList arguments;
+    bool startDetached(const QString &p, const QStringList &a) override
+    {
+        program = p;
+        arguments = a;
         return true;
     }
 };

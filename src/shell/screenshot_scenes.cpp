@@ -1,0 +1,105 @@
+#include "shell/screenshot_scenes.h"
+
+#include "collection/batch_cycle.h"
+#include "shell/browser_area.h"
+#include "shell/main_form.h"
+#include "shell/program_core.h"
+#include "shell/program_options.h"
+
+#include <QListWidget>
+#include <QTimer>
+#include <QWebEngineView>
+
+#include <memory>
+
+namespace ScreenshotScenes {
+
+namespace {
+
+const QString ShownSkin = QStringLiteral("墨夜.qss");
+
+enum Button { NewPage = 3, ChangeSkin = 8 };
+
+// Saves the picture once the pages have been painted, then closes the window.
+void grabSoon(MainForm &form, const QString &file)
+{
+    QTimer::singleShot(1500, &form, [&form, file] {
+        const bool saved = form.grab().save(file);
+        printLine(stderr, (saved ? QStringLiteral("窗口截图已保存: ") : QStringLiteral("窗口截图保存失败: ")) + file);
+        form.close();
+    });
+}
+
+// Once `collected` items are done and the next one is being analysed.
+void duringBatch(MainForm &form, ProgramCore &core, int collected, const QString &file)
+{
+    auto taken = std::make_shared<bool>(false);
+    QObject::connect(&core.batch(), &BatchCycle::stepLogged, &form,
+                     [&form, &core, collected, file, taken](const QString &, const QString &step) {
+                         if (*taken || core.lists().AlreadyDownedList().count() < collected
+                             || !step.contains(QStringLiteral("分析中")))
+                             return;
+                         *taken = true;
+                         grabSoon(form, file);
+                     });
+}
+
+void pickSkin(MainForm &form)
+{
+    form.Toolbar1_ButtonClick(ChangeSkin);
+    auto *skinWindow = form.findChild<QWidget *>(QStringLiteral("skin"));
+    auto *list = form.findChild<QListWidget *>(QStringLiteral("SkinFile"));
+    if (!skinWindow || !list)
+        return;
+    const QList<QListWidgetItem *> found = list->findItems(ShownSkin, Qt::MatchExactly);
+    if (!found.isEmpty())
+        list->setCurrentItem(found.first());
+    skinWindow->close();
+}
+
+void inTwoTabs(MainForm &form, const QStringList &itemAddresses, const QString &file)
+{
+    form.Toolbar1_ButtonClick(NewPage);
+    QWebEngineView *second = form.browsers().currentView();
+    if (!second || itemAddresses.isEmpty())
+        return;
+    QObject::connect(second, &QWebEngineView::loadFinished, &form, [&form, file] { grabSoon(form, file); },
+                     Qt::SingleShotConnection);
+    form.urladress_KeyPress(itemAddresses.first());
+}
+
+} // namespace
+
+std::optional<Scene> sceneNamed(const QString &name)
+{
+    if (name.isEmpty() || name == u"batch")
+        return Scene::Batch;
+    if (name == u"tabs")
+        return Scene::Tabs;
+    if (name == u"skin")
+        return Scene::Skin;
+    return std::nullopt;
+}
+
+bool showsBatchPanel(Scene scene)
+{
+    return scene != Scene::Tabs;
+}
+
+void take(Scene scene, MainForm &form, ProgramCore &core, const QStringList &itemAddresses, const QString &file)
+{
+    switch (scene) {
+    case Scene::Batch:
+        duringBatch(form, core, 2, file);
+        break;
+    case Scene::Tabs:
+        inTwoTabs(form, itemAddresses, file);
+        break;
+    case Scene::Skin:
+        pickSkin(form);
+        duringBatch(form, core, 1, file);
+        break;
+    }
+}
+
+} // namespace ScreenshotScenes

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+class MainForm;
+class ProgramCore;
+
+// The README's pictures of the window, taken during a demo run (the hidden
+// option --screenshot FILE, with --screenshot-scene NAME).
+namespace ScreenshotScenes {
+
+enum class Scene
+{
+    Batch, // the batch panel open, two items collected, the third under way
+    Tabs,  // the marketplace's home page and an item's page in two tabs
+    Skin,  // a shipped skin, the batch panel open, the second item under way
+};
+
+std::optional<Scene> sceneNamed(const QString &name);
+// Whether the demo opens the batch panel for the scene.
+bool showsBatchPanel(Scene scene);
+
+// Sets the scene up on the started demo window, then saves the picture to
+// `file` and closes the window.
+void take(Scene scene, MainForm &form, ProgramCore &core, const QStringList &itemAddresses, const QString &file);
+
+} // namespace ScreenshotScenes
