@@ -72,6 +72,8 @@ public:
     void openfile(const QString &path, bool stayInTab);
     // "新建": another copy of the program on the same program folder.
     void new_Click();
+    // "新建" only logs why it starts nothing (the demo's marketplace lives in this process).
+    void refuseAnotherCopy(const QString &reason) { m_anotherCopyRefused = reason; }
 
     // Another copy keeps the lists: this window neither saves nor collects them.
     bool listsReadOnly() const { return !m_lock.mayWriteLists(); }
@@ -101,6 +103,7 @@ private:
     ProgramCore &m_core;
     Desktop m_desktop;
     ListsLock m_lock;
+    QString m_anotherCopyRefused;
     WindowLayout::Twips m_twips;
     TabBook m_book;
     AddressBarRules m_addressRules;

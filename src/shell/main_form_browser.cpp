@@ -125,6 +125,10 @@ void MainForm::openfile(const QString &path, bool stayInTab)
 
 void MainForm::new_Click()
 {
+    if (!m_anotherCopyRefused.isEmpty()) {
+        m_core.log().AddMesg(m_anotherCopyRefused);
+        return;
+    }
     ::new_Click(m_desktop.starter, QCoreApplication::arguments(), m_core.programFolder());
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/webengine_setup.h"
 #include "shell/demo_marketplace.h"
+#include "shell/lists_lock.h"
 #include "shell/program_folder.h"
 #include "shell/settings.h"
 
@@ -116,9 +117,15 @@ bool ProgramOptions::finish(const QCommandLineParser &parser, QString *error)
         *error = QStringLiteral("--demo 使用自己的程序目录,不能与 --program-folder 同时使用");
         return false;
     }
-    // Every demo starts from the same empty lists, never the user's.
-    m_core.programFolder = QDir(QStandardPaths::writableLocation(QStandardPaths::TempLocation))
-                               .filePath(QStringLiteral("zorvane-picker-demo"));
+    // Every demo starts from empty lists, never the user's, and never empties
+    // the folder of a demo that is still running.
+    const QDir temp(QStandardPaths::writableLocation(QStandardPaths::TempLocation));
+    for (int n = 1;; ++n) {
+        m_core.programFolder =
+            temp.filePath(QStringLiteral("zorvane-picker-demo") + (n > 1 ? QStringLiteral("-%1").arg(n) : QString()));
+        if (ListsLock(m_core.programFolder).acquire() != ListsLock::State::HeldElsewhere)
+            break;
+    }
     QDir(m_core.programFolder).removeRecursively();
     if (!QDir().mkpath(demoSaveFolder())) {
         *error = QStringLiteral("无法创建演示目录: ") + m_core.programFolder;

@@ -88,6 +88,8 @@ int main(int argc, char **argv)
                          QStandardPaths::writableLocation(QStandardPaths::DownloadLocation)});
     if (form.listsReadOnly())
         printLine(stderr, ListsLock::readOnlyNotice());
+    if (start.isDemo())
+        form.refuseAnotherCopy(QStringLiteral("演示模式下不能新建窗口:演示用的本机市场只在本窗口内运行"));
     // The dialogs belong over the window.
     folders = DialogFolderPicker(&form);
     prompts = DialogPrompts(&form);

@@ -8,11 +8,13 @@
 #include "shell/favourites.h"
 #include "shell/help_commands.h"
 #include "shell/lists_lock.h"
+#include "shell/program_options.h"
 #include "shell/tray_icon.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QCommandLineParser>
 #include <QListWidget>
 #include <QMenu>
 #include <QToolBar>
@@ -188,6 +190,13 @@ TEST_F(ShellTest, NewStartsAnotherCopyOnTheSameProgramFolder)
     trigger("new");
     EXPECT_EQ(desktop.starter.program, QCoreApplication::applicationFilePath());
     EXPECT_EQ(desktop.starter.arguments.mid(0, 2), (QStringList{QStringLiteral("--program-folder"), folder.path()}));
+
+    // In a demo the marketplace lives in this process: a copy could not reach it.
+    desktop.starter.program.clear();
+    form->refuseAnotherCopy(S(u"演示模式下不能新建窗口"));
+    trigger("new");
+    EXPECT_TRUE(desktop.starter.program.isEmpty());
+    EXPECT_EQ(log().last(), S(u"演示模式下不能新建窗口"));
 }
 
 TEST_F(ShellTest, AWindowBesideTheListsOwnerKeepsItsListsReadOnly)
@@ -219,3 +228,27 @@ TEST_F(ShellTest, AWindowBesideTheListsOwnerKeepsItsListsReadOnly)
     EXPECT_EQ(listData(), lists);
 }
 
+
+TEST(DemoFolder, ADemoNeverEmptiesTheFolderOfOneStillRunning)
+{
+    QTemporaryDir temp;
+    const QByteArray savedTemp = qgetenv("TMPDIR");
+    qputenv("TMPDIR", temp.path().toLocal8Bit());
+    const QString running = QDir(temp.path()).filePath(QStringLiteral("zorvane-picker-demo"));
+    QDir().mkpath(running);
+    writeLocalTextFile(running + QStringLiteral("/listdata.txt"), S(u"<AddUrlText>\r\n运行中的演示\r\n"));
+    ListsLock owner(running);
+    ASSERT_EQ(owner.acquire(), ListsLock::State::Owner);
+
+    char program[] = "zorvane-picker", demo[] = "--demo";
+    char *argv[] = {program, demo};
+    ProgramOptions start(2, argv);
+    QCommandLineParser parser;
+    start.addTo(parser);
+    ASSERT_TRUE(parser.parse(start.arguments()));
+    QString error;
+    EXPECT_TRUE(start.finish(parser, &error)) << error.toStdString();
+    EXPECT_EQ(start.coreOptions().programFolder, running + QStringLiteral("-2"));
+    EXPECT_EQ(readLocalTextFile(running + QStringLiteral("/listdata.txt")), S(u"<AddUrlText>\r\n运行中的演示\r\n"));
+    qputenv("TMPDIR", savedTemp);
+}
