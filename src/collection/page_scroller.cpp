@@ -11,6 +11,7 @@ StandardScroller::StandardScroller(PageDocument &view, int tickMs, int maxScroll
     , m_view(view)
     , m_maxScrollMs(maxScrollMs)
 {
+    m_timer.setObjectName(QStringLiteral("PickTimer1"));
     m_timer.setInterval(tickMs);
     connect(&m_timer, &QTimer::timeout, this, &StandardScroller::PickTimer1_Timer);
 }

@@ -10,6 +10,7 @@ TabBook::TabBook(std::function<bool(qint16)> pickBusy, Prompts &prompts, int tim
     , m_tabs{Tab{0, tabKey(0)}}
 {
     m_timer2.setInterval(timer2Ms);
+    m_timer2.setObjectName(QStringLiteral("Timer2"));
     connect(&m_timer2, &QTimer::timeout, this, &TabBook::Timer2_Timer);
 }
 
