@@ -52,6 +52,7 @@ TEST_F(TabsTest, ALinkForANewWindowOpensInANewCurrentTab)
 {
     open();
     ASSERT_TRUE(loadIn(browser(0), Links));
+    ASSERT_TRUE(waitUntilDrawn(browser(0)));
     QSignalSpy opened(&form->tabBook(), &TabBook::tabOpened);
     // A user's click: a page's own script may not open windows.
     QWidget *page = browser(0)->focusProxy();

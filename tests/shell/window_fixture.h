@@ -104,6 +104,20 @@ protected:
         return finished.wait(30000) && finished.last().at(0).toBool();
     }
 
+    // Input reaches a page only once it has drawn: waits for a few frames.
+    static bool waitUntilDrawn(QWebEngineView *view)
+    {
+        auto frames = std::make_shared<int>(0); // answers may come after the wait
+        return waitUntil([&] {
+            view->page()->runJavaScript(
+                QStringLiteral("if (!window.__drawn) { window.__drawn = 1;"
+                               " (function t() { ++window.__drawn; requestAnimationFrame(t); })(); }"
+                               " window.__drawn"),
+                [frames](const QVariant &count) { *frames = count.toInt(); });
+            return *frames >= 4;
+        });
+    }
+
     ItemList &pending() const { return core->lists().readyDownList(); }
     ItemList &downloaded() const { return core->lists().AlreadyDownedList(); }
     QStringList log() const { return logMessages(core->log()); }
