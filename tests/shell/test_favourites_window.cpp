@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QDir>
+#include <QLayout>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QSignalSpy>
@@ -74,7 +75,7 @@ TEST_F(FavouritesWindowTest, OpeningMakesTheFolderAndSelectsTheFirstEntry)
     EXPECT_EQ(window.SelectedFavouritePath(), inFolder(QStringLiteral("a.link")));
     // The list fills the window.
     window.resize(500, 400);
-    QTest::qWait(0);
+    window.layout()->activate();
     EXPECT_EQ(list()->width(), window.width());
 }
 
