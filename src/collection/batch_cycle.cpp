@@ -48,14 +48,7 @@ BatchCycle::BatchCycle(const Services &services, const Intervals &intervals, QOb
         connect(scroller, &PageScroller::pageLost, this, &BatchCycle::readFailed);
         connect(scroller, &PageScroller::picturesSeen, &m_s.download, &ItemDownload::prefetch);
     }
-    // At the fast pace the next item does not wait for the controller's tick.
-    connect(this, &BatchCycle::itemEnded, this, [this] {
-        if (m_pace == Pace::Fast && m_controller.isActive())
-            QTimer::singleShot(0, this, [this] {
-                if (m_controller.isActive())
-                    PickControlTimer_Timer();
-            });
-    });
+    connect(this, &BatchCycle::itemEnded, this, &BatchCycle::tickAtOnceWhenFast);
     connect(&m_s.download, &ItemDownload::finished, this, &BatchCycle::endItem);
     connect(&m_s.download, &ItemDownload::failed, this,
             [this](int, const QString &reason) { onDownloadFailed(reason); });
@@ -118,11 +111,7 @@ void BatchCycle::StartPickCmd_Click(std::function<void(bool)> then)
         } else {
             self->m_pauseFlag = false;
             self->m_controller.start();
-            if (self->m_pace == Pace::Fast)
-                QTimer::singleShot(0, self, [self] {
-                    if (self && self->m_controller.isActive())
-                        self->PickControlTimer_Timer();
-                });
+            self->tickAtOnceWhenFast();
             self->setStartEnabled(false);
             self->m_s.log.AddMesg(QStringLiteral(
                 "启动采集,一旦检测到待下载列表有宝贝,将自行采集下载并启动列表旁的状态闪烁指示灯."));
@@ -134,11 +123,15 @@ void BatchCycle::StartPickCmd_Click(std::function<void(bool)> then)
     });
 }
 
-void BatchCycle::setPace(Pace pace)
+void BatchCycle::tickAtOnceWhenFast()
 {
-    m_pace = pace;
-    if (!isItemUnderWay())
-        m_s.download.setConnections(pace == Pace::Fast ? ItemDownload::MaxConnections : 1);
+    // At the fast pace nothing waits for the controller's next tick.
+    if (m_pace != Pace::Fast || !m_controller.isActive())
+        return;
+    QTimer::singleShot(0, this, [this] {
+        if (m_controller.isActive())
+            PickControlTimer_Timer();
+    });
 }
 
 void BatchCycle::StopPickCmd_Click()
@@ -206,9 +199,6 @@ void BatchCycle::PickNextItem()
         self->m_s.records.setPickBusy(Slot, true);
         self->logLine(taken.itemNo, QStringLiteral("采集中:开始图片URL分析_"), taken.address);
         self->m_s.listFile.SaveLists();
-        const bool fast = self->m_pace == Pace::Fast;
-        self->m_s.download.setConnections(fast ? ItemDownload::MaxConnections : 1);
-        self->m_scroller = fast ? static_cast<PageScroller *>(&self->m_fast) : &self->m_standard;
         self->m_scroller->start(self->m_lastHeight);
     });
 }
@@ -303,9 +293,12 @@ void BatchCycle::onPageLoaded(const QString &itemNo, const QString &address, con
         done(Rejection::NotDetailPage);
         return;
     }
-    if (m_pace == Pace::Fast) {
+    // The pace is taken up by each item as it passes the check.
+    const bool fast = m_pace == Pace::Fast;
+    m_scroller = fast ? static_cast<PageScroller *>(&m_fast) : &m_standard;
+    m_s.download.setConnections(fast ? ItemDownload::MaxConnections : 1);
+    if (fast) {
         // The pictures the page names already can be on their way while it is scrolled.
-        m_s.download.setConnections(ItemDownload::MaxConnections);
         ItemRecord &scratch = m_s.records.record(ScratchSlot);
         m_s.analyser.AnalysePage(page, 1, ScratchSlot, false);
         m_s.download.prefetch(scratch.MainImgList + scratch.DescImgList);

@@ -95,7 +95,7 @@ public:
 
     Pace pace() const { return m_pace; }
     // Takes effect with the next item.
-    void setPace(Pace pace);
+    void setPace(Pace pace) { m_pace = pace; }
 
     // Exposed for tests of the tick rules.
     int PickStep() const { return m_standard.PickStep(); }
@@ -117,6 +117,7 @@ private:
 
     void PickControlTimer_Timer();
     void PickNextItem();
+    void tickAtOnceWhenFast();
     // done(nothing) for a detail page, otherwise why the line is rejected.
     using PageVerdict = std::function<void(std::optional<Rejection>)>;
     void LoadPickPage(const QString &itemNo, const QString &address, PageVerdict done);

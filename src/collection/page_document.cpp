@@ -1,15 +1,10 @@
 #include "collection/page_document.h"
 
+#include "platform/web_address.h"
+
 #include <QPointer>
 #include <QTimer>
 #include <QUrl>
-
-bool PageDocument::isLoadableAddress(const QString &address)
-{
-    const QUrl url = QUrl::fromUserInput(address);
-    const QString scheme = url.scheme();
-    return url.isValid() && (scheme == u"http" || scheme == u"https") && !url.host().isEmpty();
-}
 
 void PageDocument::readSnapshot(std::function<void(const PageSnapshot &)> done)
 {
@@ -24,7 +19,8 @@ void PageDocument::readSnapshot(std::function<void(const PageSnapshot &)> done)
 void PageDocument::NavigateAndRead(const QString &address, const QObject *context,
                                    std::function<void(const PageLoad &)> done)
 {
-    if (!isLoadableAddress(address)) {
+    // The collector loads web pages only.
+    if (!isWebAddress(QUrl::fromUserInput(address))) {
         QTimer::singleShot(0, context, [done = std::move(done)] { done(PageLoad{PageLoad::NotAnAddress, {}}); });
         return;
     }

@@ -95,9 +95,6 @@ public:
     // next navigation starts on a fresh one.
     virtual void renew() = 0;
 
-    // The collector loads web pages only: http and https.
-    static bool isLoadableAddress(const QString &address);
-
     // Navigates, waits for the load to end and reads the page; `done` runs in
     // `context` and not at all once `context` is gone.
     void NavigateAndRead(const QString &address, const QObject *context,

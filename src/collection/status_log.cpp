@@ -38,11 +38,3 @@ QString StatusLog::text() const
         text += *it + QStringLiteral("\r\n");
     return text;
 }
-
-void StatusLog::setText(const QString &text)
-{
-    m_lines.clear();
-    const QStringList lines = text.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts).mid(0, m_maxLines);
-    for (auto it = lines.crbegin(); it != lines.crend(); ++it)
-        m_lines.push_back(*it);
-}

@@ -31,9 +31,6 @@ public:
     QString line(int row) const;
     // The whole log as the box shows it, newest line first. Built on each call.
     QString text() const;
-    // Replaces the log with the lines of `text` (newest first, each ending in
-    // CR LF); a view follows only the lines added afterwards.
-    void setText(const QString &text);
 
 signals:
     // One line as it was added, without its line end.

@@ -7,6 +7,7 @@
 #include "lists/list_file.h"
 #include "lists/list_store.h"
 #include "platform/desktop.h"
+#include "platform/web_address.h"
 
 #include <QFileInfo>
 #include <QUrl>
@@ -24,13 +25,6 @@ DownloadedCommands::DownloadedCommands(ListStore &lists, ListFile &listFile, Dow
     , m_log(log)
     , m_opener(opener)
 {
-}
-
-bool DownloadedCommands::isWebAddress(const QString &address)
-{
-    const QUrl url(address, QUrl::StrictMode);
-    return url.isValid() && (url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https"))
-        && !url.host().isEmpty();
 }
 
 void DownloadedCommands::DelCmd_Click()
@@ -79,7 +73,7 @@ void DownloadedCommands::OpenWebCmd_Click()
             return false;
         }
         const QString address = DownloadedLine::parse(line).address;
-        if (!isWebAddress(address)) {
+        if (!isWebAddress(QUrl(address, QUrl::StrictMode))) {
             m_log.AddMesg(QStringLiteral("拒绝打开宝贝网址<") + address
                           + QStringLiteral(">,原因:只能打开http或https开头的网址"));
             return false;

@@ -28,9 +28,6 @@ public:
     // A double-click opens the entry's folder, when it exists.
     void AlreadyDownedList_DblClick(int current);
 
-    // Whether the address is one the desktop may open as a web page.
-    static bool isWebAddress(const QString &address);
-
 private:
     ListStore &m_lists;
     ListFile &m_listFile;

@@ -1,5 +1,7 @@
 #include "platform/http_fetcher.h"
 
+#include "platform/web_address.h"
+
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QSaveFile>
@@ -49,8 +51,7 @@ void HttpFetcher::FetchToFile(const QString &address, const QString &filePath,
         return;
     }
     const QUrl url(address.trimmed(), QUrl::TolerantMode);
-    const QString scheme = url.scheme().toLower();
-    if (!url.isValid() || (scheme != u"http" && scheme != u"https") || url.host().isEmpty()) {
+    if (!isWebAddress(url)) {
         failLater(QStringLiteral("not a web address: ") + address);
         return;
     }

@@ -1,14 +1,14 @@
 #include "shell/address_rules.h"
 
 #include "collection/status_log.h"
+#include "platform/web_address.h"
 
 std::optional<QUrl> AddressBarRules::typedAddress(const QString &text)
 {
     if (isBlank(text.trimmed()))
         return QUrl(QStringLiteral("about:blank"));
     const QUrl url = QUrl::fromUserInput(text);
-    const QString scheme = url.scheme();
-    if (!url.isValid() || url.host().isEmpty() || (scheme != u"http" && scheme != u"https"))
+    if (!isWebAddress(url))
         return std::nullopt;
     return url;
 }

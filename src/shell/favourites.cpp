@@ -1,6 +1,7 @@
 #include "shell/favourites.h"
 
 #include "collection/text_helpers.h"
+#include "shell/address_rules.h"
 #include "platform/prompts.h"
 #include "platform/text_file.h"
 
@@ -82,7 +83,7 @@ std::optional<Favourites::OpenRequest> Favourites::openfile(const QString &path,
     if (!file)
         return std::nullopt;
     OpenRequest request;
-    request.newTabFirst = addressBarText.compare(u"about:blank", Qt::CaseInsensitive) != 0 && !stayInTab;
+    request.newTabFirst = !AddressBarRules::isBlank(addressBarText) && !stayInTab;
     if (!isLinkFile(*file)) {
         request.url = QUrl::fromLocalFile(QFileInfo(*file).absoluteFilePath());
         return request;

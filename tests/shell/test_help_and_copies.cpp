@@ -3,7 +3,6 @@
 #include "shell/another_copy.h"
 #include "shell/help_commands.h"
 
-#include <QCoreApplication>
 
 #include <gtest/gtest.h>
 
@@ -52,14 +51,6 @@ TEST_F(HelpTest, VersionTextHasALoneCarriageReturn)
     EXPECT_EQ(prompts.messages.first().text, QStringLiteral("软件名称：Zorvane图片下载器\r软件版本:Ver3.3.1"));
 }
 
-TEST_F(HelpTest, ContactButtonOpensTheSupportPageOnly)
-{
-    help.xqkf_Click();
-    EXPECT_EQ(opener.opened, QStringList{HelpCommands::supportLink()});
-    EXPECT_TRUE(HelpCommands::supportLink().startsWith(QStringLiteral("https://")));
-    EXPECT_TRUE(prompts.messages.isEmpty());
-}
-
 TEST(AnotherCopy, SameProgramFolderCheckHostAndChromiumFlagsNeverDemo)
 {
     const QString folder = QStringLiteral("/data/程序目录");
@@ -89,12 +80,4 @@ TEST(AnotherCopy, SameProgramFolderCheckHostAndChromiumFlagsNeverDemo)
     };
     for (const auto &c : cases)
         EXPECT_EQ(anotherCopyArguments(c.own, folder), c.copy) << c.name;
-}
-
-TEST(AnotherCopy, NewStartsThisExecutable)
-{
-    RecordingStarter starter;
-    ASSERT_TRUE(new_Click(starter, {QStringLiteral("zorvane-picker"), QStringLiteral("--demo")}, QStringLiteral("/p")));
-    EXPECT_EQ(starter.program, QCoreApplication::applicationFilePath());
-    EXPECT_EQ(starter.arguments, (QStringList{QStringLiteral("--program-folder"), QStringLiteral("/p")}));
 }
