@@ -21,6 +21,7 @@ FastScroller::Timing fastTiming(const BatchCycle::Intervals &intervals)
 {
     FastScroller::Timing timing;
     timing.maxScrollMs = intervals.fastMaxScrollMs;
+    timing.requestLimitMs = intervals.requestLimitMs;
     return timing;
 }
 
@@ -185,6 +186,7 @@ void BatchCycle::PickNextItem()
         return;
     }
     m_loading = true;
+    takeUpPace();
     QPointer<BatchCycle> self(this);
     LoadPickPage(taken.itemNo, taken.address, [self, line, taken](std::optional<Rejection> rejected) {
         if (!self)
@@ -201,6 +203,14 @@ void BatchCycle::PickNextItem()
         self->m_s.listFile.SaveLists();
         self->m_scroller->start(self->m_lastHeight);
     });
+}
+
+void BatchCycle::takeUpPace()
+{
+    m_itemFast = m_pace == Pace::Fast;
+    m_scroller = m_itemFast ? static_cast<PageScroller *>(&m_fast) : &m_standard;
+    m_s.download.setConnections(m_itemFast ? ItemDownload::MaxConnections : 1);
+    m_s.view.setPatience(m_itemFast ? m_intervals.fastPatience : m_intervals.standardPatience);
 }
 
 void BatchCycle::removeTakenLine(const QString &line)
@@ -293,11 +303,7 @@ void BatchCycle::onPageLoaded(const QString &itemNo, const QString &address, con
         done(Rejection::NotDetailPage);
         return;
     }
-    // The pace is taken up by each item as it passes the check.
-    const bool fast = m_pace == Pace::Fast;
-    m_scroller = fast ? static_cast<PageScroller *>(&m_fast) : &m_standard;
-    m_s.download.setConnections(fast ? ItemDownload::MaxConnections : 1);
-    if (fast) {
+    if (m_itemFast) {
         // The pictures the page names already can be on their way while it is scrolled.
         ItemRecord &scratch = m_s.records.record(ScratchSlot);
         m_s.analyser.AnalysePage(page, 1, ScratchSlot, false);

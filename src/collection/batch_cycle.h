@@ -1,5 +1,6 @@
 #pragma once
 
+#include "collection/page_document.h"
 #include "collection/page_scroller.h"
 #include "lists/item_lines.h"
 
@@ -51,6 +52,13 @@ public:
         int maxScrollMs = 10 * 60 * 1000;
         // The same at the fast pace.
         int fastMaxScrollMs = 60 * 1000;
+        // How long the collector's page may take at each pace. At the fast
+        // pace a page that sends nothing, or hangs, costs seconds, not minutes.
+        PagePatience standardPatience{};
+        PagePatience fastPatience{60000, 15000, 5000};
+        // At the fast pace, a request of the page's own older than this (a
+        // long poll, a beacon) no longer keeps the item waiting.
+        int requestLimitMs = 10000;
     };
     // Standard: the gentle timers. Fast: as quickly as the page and the
     // network allow, the next item at once, pictures over several connections.
@@ -118,6 +126,9 @@ private:
     void PickControlTimer_Timer();
     void PickNextItem();
     void tickAtOnceWhenFast();
+    // The pace is taken up by each item as it is taken: its scroller, its
+    // connections and how long its page may take.
+    void takeUpPace();
     // done(nothing) for a detail page, otherwise why the line is rejected.
     using PageVerdict = std::function<void(std::optional<Rejection>)>;
     void LoadPickPage(const QString &itemNo, const QString &address, PageVerdict done);
@@ -141,6 +152,7 @@ private:
     StandardScroller m_standard;
     FastScroller m_fast;
     PageScroller *m_scroller = &m_standard; // of the item under way
+    bool m_itemFast = false;                // the item under way is collected at the fast pace
     Pace m_pace = Pace::Standard;
     QList<std::function<void(bool)>> m_startWaiters; // starts waiting for the reachability check
     bool m_loading = false;      // LoadPickPage is under way

@@ -49,6 +49,15 @@ struct ScrollState
     int loading = 0;       // description pictures started and not yet loaded or failed
     int unstartedInView = 0; // description pictures in view that have no address yet
     QStringList pictures;  // the addresses of the description pictures that have one
+    QList<qint64> requestAgesMs; // the page's own requests in flight, by age in ms, oldest first
+};
+
+// How long the page may take before it counts as lost.
+struct PagePatience
+{
+    int loadMs = 60000;    // the whole load
+    int firstAnswerMs = 0; // nothing of the new page by then: not loaded (0: only loadMs counts)
+    int queryMs = 20000;   // a query unanswered this long: the page is not responding
 };
 
 // What a navigation and the read after it came to.
@@ -82,6 +91,8 @@ public:
     virtual QString LocationName() const = 0;
     // Silent: the page's own alert, confirm and prompt dialogs are suppressed.
     virtual void setSilent(bool silent) = 0;
+    // From the next navigation on.
+    virtual void setPatience(const PagePatience &patience) = 0;
 
     // An invalid snapshot when the page did not answer.
     void readSnapshot(std::function<void(const PageSnapshot &)> done);

@@ -171,7 +171,11 @@ void FastScroller::onState(const std::optional<ScrollState> &state)
         pollLater();
         return;
     }
-    if (state->height != m_lastHeight || state->loading > 0 || !m_quietFor.isValid()) {
+    // The page's own requests: a description chunk asked for as the end came
+    // into view arrives only after the answer's delay.
+    const auto requests = std::count_if(state->requestAgesMs.cbegin(), state->requestAgesMs.cend(),
+                                        [this](qint64 age) { return age < m_timing.requestLimitMs; });
+    if (state->height != m_lastHeight || state->loading > 0 || requests > 0 || !m_quietFor.isValid()) {
         m_lastHeight = state->height;
         m_quietFor.start();
     }

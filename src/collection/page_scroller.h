@@ -69,8 +69,8 @@ private:
 
 // As fast as the page takes it: a viewport at a time, moving on once the
 // page has drawn the new view and the pictures in it have started, until the
-// end is reached, the height has stopped growing and the description's
-// pictures have arrived (loaded or failed).
+// end is reached and the page has settled: no growth, no description picture
+// loading and no request of the page's own in flight, for the settle time.
 class FastScroller : public PageScroller
 {
     Q_OBJECT
@@ -78,7 +78,8 @@ public:
     struct Timing
     {
         int pollMs = 10;
-        int settleMs = 250;        // at the end, this long without growth or a picture loading
+        int settleMs = 250;        // at the end, this long without growth, a picture loading or a request
+        int requestLimitMs = 10000; // a request older than this (a long poll, a beacon) no longer counts
         int stepLimitMs = 2000;    // the longest wait for one view's pictures to start
         int maxScrollMs = 60000;   // the whole page
         int progressMs = 1000;     // the least time between two progress signals

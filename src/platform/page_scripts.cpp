@@ -142,9 +142,29 @@ return {
   frames: w.__zorvaneFrames,
   loading: loading,
   unstarted: unstarted,
-  pictures: started
+  pictures: started,
+  finished: w.__zorvaneFinished ? w.__zorvaneFinished.splice(0) : []
 };
 })())JS");
+}
+
+QString documentWatch()
+{
+    return QStringLiteral(R"JS((function () {
+var w = window;
+w.__zorvaneBorn = Date.now();
+w.__zorvaneFinished = [];
+try {
+  new PerformanceObserver(function (list) {
+    list.getEntries().forEach(function (e) { w.__zorvaneFinished.push(e.name); });
+  }).observe({type: 'resource', buffered: true});
+} catch (e) {}
+})();)JS");
+}
+
+QString documentBirth()
+{
+    return QStringLiteral("window.__zorvaneBorn || 0");
 }
 
 QString scrollBy(int x, int y)

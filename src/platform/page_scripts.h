@@ -16,11 +16,21 @@ QString snapshot();
 // document.body.scrollHeight, 0 without a body.
 QString scrollHeight();
 
-// {y, viewport, height, frames, loading, unstarted, pictures}: the scroll
-// position, the view's and the body's heights, frames drawn (counted from the
-// first call in a document), the description block's pictures still loading,
-// those in view without an address yet, and the addresses of those with one.
+// {y, viewport, height, frames, loading, unstarted, pictures, finished}: the
+// scroll position, the view's and the body's heights, frames drawn (counted
+// from the first call in a document), the description block's pictures still
+// loading, those in view without an address yet, the addresses of those with
+// one, and the addresses of the requests finished since the last call.
 QString scrollState();
+
+// Runs as each document of the collector's page is made, before the page's
+// own scripts: notes when the document was made and lists the addresses of
+// the page's requests as they finish (its resource timeline, read through an
+// observer, which no buffer limit cuts short).
+QString documentWatch();
+
+// When the document now in the view was made (epoch ms), 0 when unknown.
+QString documentBirth();
 
 // Scrolls the window by x, y pixels; answers nothing.
 QString scrollBy(int x, int y);

@@ -1,10 +1,12 @@
 #include "platform/webengine_page_document.h"
 
 #include "platform/collector_page.h"
+#include "platform/page_requests.h"
 #include "platform/page_scripts.h"
 
 #include <QWebEngineLoadingInfo>
 #include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
 #include <QWebEngineView>
 
 #include <csignal>
@@ -40,12 +42,24 @@ WebEnginePageDocument::WebEnginePageDocument(int loadTimeoutMs, QWebEngineView *
     : PageDocument(parent)
     , m_view(view)
     , m_ownsView(view == nullptr)
+    , m_requests(new PageRequests(this))
+    , m_watch([this](auto done) { askBirth(std::move(done)); })
 {
     if (!m_view)
         m_view = new QWebEngineView;
     // The view's child, so that it goes with the view whoever deletes it.
     m_page = new CollectorPage(m_view);
     m_view->setPage(m_page);
+    m_page->setUrlRequestInterceptor(m_requests);
+    QWebEngineScript watch;
+    watch.setName(QStringLiteral("zorvane-document-watch"));
+    watch.setInjectionPoint(QWebEngineScript::DocumentCreation);
+    watch.setWorldId(QWebEngineScript::ApplicationWorld);
+    watch.setRunsOnSubFrames(false);
+    watch.setSourceCode(PageScripts::documentWatch());
+    m_page->scripts().insert(watch);
+    connect(&m_watch, &AnswerWatch::noAnswer, this, &WebEnginePageDocument::onNoAnswer);
+    connect(&m_watch, &AnswerWatch::hung, this, &WebEnginePageDocument::onHung);
     connect(m_page, &QWebEnginePage::loadingChanged, this, &WebEnginePageDocument::onLoadingChanged);
     connect(m_page, &QWebEnginePage::renderProcessTerminated, this, &WebEnginePageDocument::onRendererGone);
     m_loadTimer.setSingleShot(true);
@@ -59,8 +73,10 @@ WebEnginePageDocument::WebEnginePageDocument(int loadTimeoutMs, QWebEngineView *
 WebEnginePageDocument::~WebEnginePageDocument()
 {
     // Nothing the view says while it goes down reaches the caller.
-    if (m_page)
+    if (m_page) {
         disconnect(m_page, nullptr, this, nullptr);
+        m_page->setUrlRequestInterceptor(nullptr);
+    }
     m_queries.clear();
     if (m_ownsView)
         delete m_view.data();
@@ -89,6 +105,10 @@ void WebEnginePageDocument::load(const QString &address)
     // still be queued: only an end after the new load's start counts.
     m_awaitingStart = !m_page || !m_page->isLoading();
     m_rendererGone = false;
+    m_hung = false;
+    m_requests->clear();
+    if (m_firstAnswerMs > 0)
+        m_watch.start(m_firstAnswerMs);
     if (m_page)
         m_page->load(QUrl::fromUserInput(address));
 }
@@ -122,8 +142,38 @@ void WebEnginePageDocument::onLoadTimeout()
     finishNavigation(false, true);
 }
 
+void WebEnginePageDocument::onNoAnswer()
+{
+    if (!m_navigating)
+        return;
+    if (m_page)
+        m_page->triggerAction(QWebEnginePage::Stop);
+    finishNavigation(false, false);
+}
+
+void WebEnginePageDocument::onHung()
+{
+    if (!m_navigating)
+        return;
+    m_hung = true;
+    answerAllQueries();
+    if (m_page)
+        m_page->triggerAction(QWebEnginePage::Stop);
+    finishNavigation(false, true);
+}
+
+void WebEnginePageDocument::askBirth(std::function<void(std::optional<qint64>)> done)
+{
+    runQuery(PageScripts::documentBirth(), [done = std::move(done)](const QVariant &result) {
+        bool number = false;
+        const double born = result.toDouble(&number);
+        done(result.isValid() && number ? std::optional<qint64>(qint64(born)) : std::nullopt);
+    });
+}
+
 void WebEnginePageDocument::finishNavigation(bool ok, bool timedOut)
 {
+    m_watch.stop();
     m_navigating = false;
     m_awaitingStart = false;
     m_deferred.clear();
@@ -184,6 +234,13 @@ QString WebEnginePageDocument::LocationName() const
     return m_page ? m_page->title() : QString();
 }
 
+void WebEnginePageDocument::setPatience(const PagePatience &patience)
+{
+    m_loadTimer.setInterval(patience.loadMs);
+    m_firstAnswerMs = patience.firstAnswerMs;
+    m_queryTimeoutMs = patience.queryMs;
+}
+
 void WebEnginePageDocument::setSilent(bool silent)
 {
     if (m_page)
@@ -208,13 +265,15 @@ void WebEnginePageDocument::readScrollHeight(std::function<void(std::optional<do
 void WebEnginePageDocument::readScrollState(std::function<void(std::optional<ScrollState>)> done)
 {
     static const QString script = PageScripts::scrollState();
-    runQuery(script, [done = std::move(done)](const QVariant &result) {
+    runQuery(script, [this, done = std::move(done)](const QVariant &result) {
         if (result.typeId() != QMetaType::QVariantMap) {
             done(std::nullopt);
             return;
         }
         const QVariantMap map = result.toMap();
+        m_requests->finished(map.value(QStringLiteral("finished")).toStringList());
         ScrollState state;
+        state.requestAgesMs = m_requests->openAges();
         state.y = map.value(QStringLiteral("y")).toDouble();
         state.viewport = map.value(QStringLiteral("viewport")).toDouble();
         state.height = map.value(QStringLiteral("height")).toDouble();
@@ -228,7 +287,7 @@ void WebEnginePageDocument::readScrollState(std::function<void(std::optional<Scr
 
 void WebEnginePageDocument::scrollBy(int x, int y)
 {
-    if (m_page && !m_rendererGone && !m_renewing)
+    if (m_page && !m_rendererGone && !m_renewing && !m_hung)
         m_page->runJavaScript(PageScripts::scrollBy(x, y), QWebEngineScript::ApplicationWorld);
 }
 
@@ -237,7 +296,7 @@ void WebEnginePageDocument::runQuery(const QString &script, Answer answer)
     const quint64 id = m_nextQuery++;
     m_queries.insert(id, std::move(answer));
     // A gone renderer answers nothing: fail at once rather than after the time-out.
-    const bool answerable = m_page && !m_rendererGone && !m_renewing;
+    const bool answerable = m_page && !m_rendererGone && !m_renewing && !m_hung;
     QTimer::singleShot(answerable ? m_queryTimeoutMs : 0, this, [this, id] { answerQuery(id, QVariant()); });
     if (!answerable)
         return;

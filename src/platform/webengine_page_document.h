@@ -1,6 +1,7 @@
 #pragma once
 
 #include "collection/page_document.h"
+#include "platform/answer_watch.h"
 
 #include <QHash>
 #include <QPointer>
@@ -10,6 +11,7 @@
 class QWebEngineLoadingInfo;
 class QWebEngineView;
 class CollectorPage;
+class PageRequests;
 
 // The page document over a Qt WebEngine view. Every query runs in the
 // application world, so the page's own scripts cannot change what is read.
@@ -34,6 +36,7 @@ public:
     QString LocationURL() const override;
     QString LocationName() const override;
     void setSilent(bool silent) override;
+    void setPatience(const PagePatience &patience) override;
 
     void readScrollHeight(std::function<void(std::optional<double>)> done) override;
     void readScrollState(std::function<void(std::optional<ScrollState>)> done) override;
@@ -53,6 +56,9 @@ private:
     void onRendererGone();
     void endRenewing();
     void onLoadTimeout();
+    void onNoAnswer();
+    void onHung();
+    void askBirth(std::function<void(std::optional<qint64>)> done);
     void finishNavigation(bool ok, bool timedOut);
     void runQuery(const QString &script, Answer answer);
     void answerQuery(quint64 id, const QVariant &result);
@@ -63,10 +69,14 @@ private:
     QPointer<CollectorPage> m_page;
     QTimer m_loadTimer;
     int m_queryTimeoutMs = 20000;
+    int m_firstAnswerMs = 0;
+    PageRequests *m_requests;
+    AnswerWatch m_watch;
 
     bool m_navigating = false;   // a Navigate has not ended yet
     bool m_awaitingStart = false; // its start has not been reported yet
     bool m_rendererGone = false;  // crashed or ended: nothing answers until the next load
+    bool m_hung = false;          // found hanging: nothing is asked until the next load
     bool m_renewing = false;      // waiting for an ended renderer to be gone
     QString m_deferred;           // a navigation asked for while renewing
     QTimer m_renewTimer;

@@ -2,6 +2,19 @@
 
 #include <QDir>
 
+namespace {
+
+// The batch's intervals with the page's patience at each pace.
+BatchCycle::Intervals batchIntervals(const ProgramCore::Options &options)
+{
+    BatchCycle::Intervals intervals = options.intervals;
+    intervals.standardPatience = {options.pageLoadTimeoutMs, 0, options.pageQueryTimeoutMs};
+    intervals.fastPatience = {options.pageLoadTimeoutMs, options.fastFirstAnswerMs, options.fastQueryTimeoutMs};
+    return intervals;
+}
+
+} // namespace
+
 ProgramCore::ProgramCore(const Options &options, QObject *parent)
     : QObject(parent)
     , m_options(options)
@@ -13,7 +26,7 @@ ProgramCore::ProgramCore(const Options &options, QObject *parent)
     , m_fetcher(options.fetchLimits)
     , m_download({m_records, m_lists, m_listFile, m_search, m_settings, m_log, m_fetcher, m_probe})
     , m_net(options.marketplace.checkHost)
-    , m_batch({m_view, m_analyser, m_records, m_lists, m_listFile, m_download, m_net, m_log}, options.intervals)
+    , m_batch({m_view, m_analyser, m_records, m_lists, m_listFile, m_download, m_net, m_log}, batchIntervals(options))
     , m_shop({m_view, m_analyser, m_shopLinks, m_lists, m_batch, m_log})
 {
     // Nobody sits in front of the collector's view to answer a page's alert.

@@ -34,6 +34,10 @@ public:
         int pageLoadTimeoutMs = 60000;
         // A page that does not answer a query for this long is taken for hung.
         int pageQueryTimeoutMs = 20000;
+        // The same two at the fast pace, where a page that has sent nothing
+        // at all by fastFirstAnswerMs counts as not loaded.
+        int fastFirstAnswerMs = 15000;
+        int fastQueryTimeoutMs = 5000;
         HttpFetcher::Limits fetchLimits;
     };
 
