@@ -47,10 +47,14 @@ QStringList itemLog(const StatusLog &log, const QString &address)
 TEST_F(BatchTest, BothPacesSaveTheSameItemWhereTheStandardPaceGetsEveryPicture)
 {
     // Pictures tall enough that the standard pace's jumps cannot pass one by.
-    LazyDetailPage page = serveLazyItem(sharedServer(), 401, 6000, 3, 6, 20);
-    for (LazyDetailPage::Picture &p : page.descImages)
-        p.height = 900;
-    servePage(sharedServer(), detailPageAddress(401), lazyDetailPageHtml(page));
+    LazyServing serving;
+    serving.height = 6000;
+    serving.mainCount = 3;
+    serving.descCount = 6;
+    serving.descHeight = 900;
+    serving.pageDelayMs = 20;
+    serving.chunks = serving.pictures = {20, 20};
+    serveLazyItem(sharedServer(), 401, serving);
     QMap<QString, QByteArray> saved[2];
     QStringList logs[2];
     for (const BatchCycle::Pace pace : {BatchCycle::Pace::Standard, BatchCycle::Pace::Fast}) {
