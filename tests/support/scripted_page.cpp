@@ -6,6 +6,11 @@
 ScriptedPage::ScriptedPage()
 {
     m_clock.start();
+    // An empty page, as a new view holds.
+    m_current = QStringLiteral("about:blank");
+    m_page.valid = true;
+    m_page.url = m_current;
+    m_page.documentToken = QStringLiteral("0");
 }
 
 void ScriptedPage::startRequest(const QString &name, qint64 ageMs)
@@ -43,9 +48,15 @@ void ScriptedPage::later(Answer answer)
     });
 }
 
+bool ScriptedPage::answering() const
+{
+    return answers && !m_hangs && (answersPerLoad < 0 || m_ticksThisLoad < answersPerLoad);
+}
+
 void ScriptedPage::tick()
 {
     ++m_ticks;
+    ++m_ticksThisLoad;
     for (const auto &change : m_onTick.take(m_ticks))
         change(*this);
     for (qsizetype i = 0; i < m_whenBottom.size();) {
@@ -61,7 +72,7 @@ void ScriptedPage::tick()
 void ScriptedPage::readScrollHeight(std::function<void(std::optional<double>)> done)
 {
     later([this, done = std::move(done)] {
-        if (!answers || m_hangs) {
+        if (!answering()) {
             done(std::nullopt);
             return;
         }
@@ -73,7 +84,7 @@ void ScriptedPage::readScrollHeight(std::function<void(std::optional<double>)> d
 void ScriptedPage::readScrollState(std::function<void(std::optional<ScrollState>)> done)
 {
     later([this, done = std::move(done)] {
-        if (!answers || m_hangs) {
+        if (!answering()) {
             done(std::nullopt);
             return;
         }
@@ -114,6 +125,7 @@ void ScriptedPage::Navigate(const QString &address)
             return;
         m_navigating = false;
         m_hangs = served.load == Load::Hangs;
+        m_ticksThisLoad = 0;
         if (served.load == Load::Fails) {
             emit loadEnded(false, false);
             return;

@@ -29,6 +29,8 @@ public:
     int loading = 0;      // of those, still loading
     int unstartedInView = 0;
     bool answers = true;  // false: every question goes unanswered
+    // Questions about scrolling answered after each load before the page stops answering; -1: all.
+    int answersPerLoad = -1;
 
     // A request of the page's own starts now (or started `ageMs` ago).
     void startRequest(const QString &name, qint64 ageMs = 0);
@@ -66,11 +68,13 @@ protected:
 
 private:
     void tick();
+    bool answering() const;
     template <typename Answer>
     void later(Answer answer);
 
     QElapsedTimer m_clock;
     int m_ticks = 0;
+    int m_ticksThisLoad = 0;
     QHash<int, QList<std::function<void(ScriptedPage &)>>> m_onTick;
     QList<std::pair<double, std::function<void(ScriptedPage &)>>> m_whenBottom;
     QList<std::pair<QString, qint64>> m_requests; // name, started at

@@ -1,0 +1,205 @@
+// The batch cycle's ways of giving an item up, on a scripted page: what goes
+// back to the address box, what goes back to the top of the pending list, and
+// what the log says, without a browser.
+#include "log_text.h"
+#include "qt_printers.h"
+#include "scripted_page.h"
+#include "test_app.h"
+
+#include "collection/batch_cycle.h"
+#include "collection/page_analysis.h"
+#include "download/item_download.h"
+#include "lists/downloaded_search.h"
+#include "lists/list_file.h"
+#include "lists/list_store.h"
+#include "platform/http_fetcher.h"
+#include "platform/image_reader_probe.h"
+#include "platform/net_check.h"
+#include "shell/settings.h"
+
+#include <QDir>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString Good = QStringLiteral("http://detail.zorvane.com/offer/1.html");
+const QString Other = QStringLiteral("http://detail.zorvane.com/offer/2.html");
+
+// The cycle and its models over a scripted page, collecting into a temporary folder.
+class BatchPaths : public ::testing::Test
+{
+protected:
+    BatchPaths()
+        : settings(folder.path())
+        , listFile(lists, log, QDir(folder.path()).filePath(QStringLiteral("listdata.txt")))
+        , search(lists.AlreadyDownedList(), log)
+        , analyser(marketplace, records, shopLinks)
+        , download({records, lists, listFile, search, settings, log, fetcher, probe})
+        , net(QStringLiteral("127.0.0.1"))
+        , batch({page, analyser, records, lists, listFile, download, net, log}, quick())
+    {
+        QDir(folder.path()).mkdir(QStringLiteral("out"));
+        settings.SaveConfigValue(QStringLiteral("PicOutPutPath"), QDir(folder.path()).filePath(QStringLiteral("out")));
+        page.serve(Good, detailSnapshot(Good, QStringLiteral("好宝贝"), {}, {}));
+    }
+
+    static BatchCycle::Intervals quick()
+    {
+        BatchCycle::Intervals intervals;
+        intervals.controllerMs = 10;
+        intervals.scrollerMs = 1;
+        return intervals;
+    }
+
+    // Starts the cycle and waits until a controller tick finds nothing to do.
+    void runUntilIdleOrStopped()
+    {
+        QSignalSpy idle(&batch, &BatchCycle::idle);
+        QSignalSpy stopped(&batch, &BatchCycle::stopped);
+        batch.StartPickCmd_Click();
+        ASSERT_TRUE(waitUntil([&] { return !idle.isEmpty() || !stopped.isEmpty(); }));
+    }
+
+    QStringList logOf(const QString &itemNo) const
+    {
+        QStringList lines;
+        for (const QString &line : logMessages(log)) {
+            if (line.startsWith(itemNo + QStringLiteral("采集中:")))
+                lines << line.mid(itemNo.size());
+        }
+        return lines;
+    }
+
+    QTemporaryDir folder;
+    StatusLog log;
+    Settings settings;
+    ListStore lists;
+    ListFile listFile;
+    DownloadedSearch search;
+    ItemRecordTable records;
+    ShopLinks shopLinks;
+    Marketplace marketplace;
+    PageAnalyser analyser;
+    HttpFetcher fetcher;
+    ImageReaderProbe probe;
+    ItemDownload download;
+    NetCheck net;
+    ScriptedPage page;
+    BatchCycle batch;
+};
+
+struct Rejection
+{
+    const char *name;
+    std::function<void(ScriptedPage &)> serve; // what the bad item's address gives
+    QString line;                             // its pending line
+    QString why;                              // the log line that says why
+    int renewals;                             // the view given up
+};
+ZORVANE_PRINT_AS_NAME(Rejection)
+
+class BatchRejections : public BatchPaths, public ::testing::WithParamInterface<Rejection> {};
+
+} // namespace
+
+TEST_P(BatchRejections, ALineThatCannotBeCollectedGoesBackToTheAddressBoxAndTheNextIsCollected)
+{
+    const Rejection &c = GetParam();
+    c.serve(page);
+    lists.setAddUrlText(QString());
+    lists.readyDownList().append(c.line);
+    lists.readyDownList().append(QStringLiteral("G-2|") + Good);
+    runUntilIdleOrStopped();
+
+    const QStringList fields = c.line.split(QLatin1Char('|'));
+    const QString back = fields.size() > 1 && !fields.at(1).isEmpty() ? fields.at(1) + QLatin1Char('|') + fields.at(0) : c.line;
+    EXPECT_EQ(lists.AddUrlText(), QString(QStringLiteral("\r\n") + back));
+    const QStringList log = logOf(fields.at(0));
+    ASSERT_GE(log.size(), 2);
+    EXPECT_TRUE(log.at(log.size() - 2).startsWith(c.why)) << logMessages(this->log).join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(log.last().startsWith(QStringLiteral("采集中:本次采集结束_")));
+    EXPECT_EQ(page.renewals(), c.renewals);
+    EXPECT_EQ(lists.readyDownList().count(), 0);
+    EXPECT_EQ(lists.AlreadyDownedList().count(), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, BatchRejections,
+    ::testing::Values(
+        Rejection{"not_a_detail_page",
+                  [](ScriptedPage &p) {
+                      PageSnapshot plain = detailSnapshot(Other, QStringLiteral("店铺首页"), {}, {});
+                      plain.blocks.clear();
+                      p.serve(Other, plain);
+                  },
+                  QStringLiteral("N-1|") + Other, QStringLiteral("采集中:采集地址非法,不是Zorvane宝贝下载地址_"), 0},
+        Rejection{"load_fails", [](ScriptedPage &p) { p.serve(Other, {}, ScriptedPage::Load::Fails); },
+                  QStringLiteral("F-1|") + Other, QStringLiteral("采集中:页面加载失败(无法连接或超时)_"), 0},
+        Rejection{"page_hangs", [](ScriptedPage &p) { p.serve(Other, {}, ScriptedPage::Load::Hangs); },
+                  QStringLiteral("H-1|") + Other, QStringLiteral("采集中:页面无响应,已放弃该页面_"), 1},
+        Rejection{"no_address", [](ScriptedPage &) {}, QStringLiteral("X-1"),
+                  QStringLiteral("采集中:采集地址非法,不是Zorvane宝贝下载地址_"), 0}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(BatchPaths, APageLostWhileScrolledGoesBackOnTopOnceAndToTheAddressBoxTheSecondTime)
+{
+    lists.setAddUrlText(QString());
+    page.answersPerLoad = 2;
+    page.serve(Other, detailSnapshot(Other, QStringLiteral("另一件"), {}, {}));
+    lists.readyDownList().append(QStringLiteral("L-1|") + Good);
+    lists.readyDownList().append(QStringLiteral("L-2|") + Other);
+    QStringList pendingWhenGivenBack;
+    QObject::connect(&batch, &BatchCycle::itemEnded, &batch, [&] {
+        if (pendingWhenGivenBack.isEmpty())
+            pendingWhenGivenBack = lists.readyDownList().entries();
+    });
+    runUntilIdleOrStopped();
+
+    // Back on top as it was taken, the view given up; tried again, and the
+    // second failure sends it to the address box: no loop for ever.
+    EXPECT_EQ(pendingWhenGivenBack, (QStringList{QStringLiteral("L-1|") + Good, QStringLiteral("L-2|") + Other}));
+    EXPECT_EQ(lists.AddUrlText(), QString(QStringLiteral("\r\n") + Good + QStringLiteral("|L-1\r\n") + Other
+                                          + QStringLiteral("|L-2")));
+    const QString tail = QStringLiteral("_") + Good;
+    EXPECT_EQ(logOf(QStringLiteral("L-1")).filter(QStringLiteral("无响应")),
+              (QStringList{QStringLiteral("采集中:页面无响应,读取失败,宝贝已放回待下载列表顶部") + tail,
+                           QStringLiteral("采集中:页面无响应,已放弃该页面") + tail}));
+    // The item after it is not held up: it goes the same way.
+    EXPECT_EQ(page.renewals(), 4);
+}
+
+TEST_F(BatchPaths, AnItemTheSaveFolderCannotTakeGoesBackOnTopAndTheBatchPauses)
+{
+    settings.SaveConfigValue(QStringLiteral("PicOutPutPath"), QString());
+    lists.readyDownList().append(QStringLiteral("S-1|") + Good);
+    lists.readyDownList().append(QStringLiteral("S-2|") + Other);
+    runUntilIdleOrStopped();
+    EXPECT_FALSE(batch.isControllerOn());
+    EXPECT_TRUE(batch.isStartEnabled());
+    EXPECT_EQ(lists.readyDownList().entries(), (QStringList{QStringLiteral("S-1|") + Good, QStringLiteral("S-2|") + Other}));
+    EXPECT_EQ(lists.AlreadyDownedList().count(), 0);
+    const QStringList log = logOf(QStringLiteral("S-1"));
+    EXPECT_TRUE(log.last().endsWith(QStringLiteral(",宝贝已放回待下载列表顶部,采集暂停_") + Good)) << log.last().toStdString();
+    // Nothing of the second item was started.
+    EXPECT_TRUE(logOf(QStringLiteral("S-2")).isEmpty());
+}
+
+TEST_F(BatchPaths, EachItemTakesUpThePatienceOfThePaceItIsCollectedAt)
+{
+    BatchCycle::Intervals intervals = quick();
+    lists.readyDownList().append(QStringLiteral("P-1|") + Good);
+    runUntilIdleOrStopped();
+    EXPECT_EQ(page.patience().firstAnswerMs, intervals.standardPatience.firstAnswerMs);
+    EXPECT_EQ(page.patience().queryMs, intervals.standardPatience.queryMs);
+
+    batch.setPace(BatchCycle::Pace::Fast);
+    lists.readyDownList().append(QStringLiteral("P-2|") + Good);
+    QSignalSpy ended(&batch, &BatchCycle::itemEnded);
+    ASSERT_TRUE(waitUntil([&] { return !ended.isEmpty(); }));
+    EXPECT_EQ(page.patience().firstAnswerMs, 15000);
+    EXPECT_EQ(page.patience().queryMs, 5000);
+    EXPECT_EQ(lists.AlreadyDownedList().count(), 2);
+}
