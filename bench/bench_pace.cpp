@@ -1,11 +1,13 @@
 // Seconds per item of the two collection paces against the network's lower
-// bound, in one run. A local marketplace serves N lazy detail pages (about
-// 12,000 px high, 20 pictures each, every request answered 50 ms late); the
-// runner's code (ProgramCore and its batch cycle, real timer intervals)
-// collects them at each pace. Each pace's lower bound is measured in the
-// same run: loading each page and fetching its pictures over the pace's
-// connections (one at the standard pace, four at the fast one), with no
-// scrolling and no timers.
+// bound, in one run, on answer-time profiles of a busy marketplace. A local
+// marketplace serves lazy detail pages (about 12,000 px high, 20 pictures,
+// the description in three chunks that the page asks for as the reader nears
+// its end); the runner's code (ProgramCore and its batch cycle, real timer
+// intervals) collects them at each pace. The lower bound is measured in the
+// same run: loading each page, its chunks one after another as the page asks
+// for them, and its pictures over the pace's connections, with no scrolling
+// and no timers. A last figure runs 60 items with 5 dead pages among them at
+// the fast pace and prints what each dead page cost.
 #include "fixture_server.h"
 #include "lazy_pages.h"
 
@@ -13,6 +15,7 @@
 #include "platform/http_fetcher.h"
 #include "platform/webengine_page_document.h"
 #include "platform/webengine_setup.h"
+#include "shell/demo_pages.h"
 #include "shell/program_core.h"
 
 #include <QApplication>
@@ -20,6 +23,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QHash>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QWebEngineView>
@@ -33,15 +37,24 @@ namespace {
 constexpr int PageHeight = 12000;
 constexpr int MainPictures = 5;
 constexpr int DescPictures = 15;
-constexpr int DelayMs = 50;
-constexpr int FirstItem = 9001;
+
+struct Profile
+{
+    const char *name;
+    int pageMs;
+    Lateness chunks;
+    Lateness pictures;
+};
+
+const Profile Quick{"50 ms answers", 50, {50, 50}, {50, 50}};
+const Profile SlowDescription{"slow description (chunks 0.3-1.5 s, pictures 20-300 ms)", 50, {300, 1500}, {20, 300}};
 
 struct PaceRun
 {
-    double seconds = 0;     // the whole queue, start to idle
+    double seconds = 0;      // the whole queue, start to idle
     double timerSeconds = 0; // scroller ticks and controller waits (standard pace)
-    int descPictures = 0;   // description pictures saved, all items
-    int items = 0;
+    int descPictures = 0;    // description pictures saved, all items
+    QHash<QString, double> deadSeconds; // item number: from its load to its rejection
 };
 
 // Runs the event loop until `done` holds.
@@ -57,7 +70,7 @@ void runUntil(const std::function<bool()> &done)
     loop.exec();
 }
 
-PaceRun collect(BatchCycle::Pace pace, int items)
+PaceRun collect(BatchCycle::Pace pace, const QStringList &lines)
 {
     QTemporaryDir folder;
     ProgramCore::Options options;
@@ -70,22 +83,29 @@ PaceRun collect(BatchCycle::Pace pace, int items)
     core.setPace(pace, false);
     core.collectorView().view()->resize(1280, 900);
     core.collectorView().view()->show();
-    for (int i = 0; i < items; ++i)
-        core.lists().readyDownList().append(QStringLiteral("B-%1|%2").arg(i + 1).arg(
-            QStringLiteral("http://detail.zorvane.com/offer/%1.html").arg(FirstItem + i)));
+    for (const QString &line : lines)
+        core.lists().readyDownList().append(line);
 
     PaceRun run;
     QElapsedTimer clock;
     qint64 itemEnded = -1;
     int ticks = 0;
+    QHash<QString, qint64> loadStarted;
     QObject::connect(&core.log(), &StatusLog::lineAdded, &core, [&](const QString &line) {
+        const QString message = line.section(QLatin1Char(' '), 2);
         if (qEnvironmentVariableIsSet("BENCH_TRACE"))
-            std::printf("%6lld %s\n", (long long)clock.elapsed(), qPrintable(line.section(QLatin1Char(' '), 2)));
-        if (line.contains(QStringLiteral("采集中:图片地址分析中...")))
+            std::printf("%6lld %s\n", (long long)clock.elapsed(), qPrintable(message));
+        const QString itemNo = message.section(QStringLiteral("采集中:"), 0, 0);
+        if (message.contains(QStringLiteral("采集中:图片地址分析中...")))
             ++ticks;
-        if (line.contains(QStringLiteral("采集中:加载_")) && itemEnded >= 0)
-            run.timerSeconds += double(clock.elapsed() - itemEnded) / 1000; // the controller's wait
-        if (line.contains(QStringLiteral("采集中:采集成功")))
+        if (message.contains(QStringLiteral("采集中:加载_"))) {
+            loadStarted.insert(itemNo, clock.elapsed());
+            if (itemEnded >= 0)
+                run.timerSeconds += double(clock.elapsed() - itemEnded) / 1000; // the controller's wait
+        }
+        if (message.contains(QStringLiteral("采集中:本次采集结束_")))
+            run.deadSeconds.insert(itemNo, double(clock.elapsed() - loadStarted.value(itemNo)) / 1000);
+        if (message.contains(QStringLiteral("采集中:采集成功")) || message.contains(QStringLiteral("采集中:本次采集结束_")))
             itemEnded = clock.elapsed();
     });
     bool idle = false;
@@ -100,8 +120,8 @@ PaceRun collect(BatchCycle::Pace pace, int items)
     run.seconds = double(clock.elapsed()) / 1000;
     // Every progress line but the last stands for one scroller tick, and one
     // more tick found the end.
+    const int items = core.lists().AlreadyDownedList().count();
     run.timerSeconds += double(ticks + items) * options.intervals.scrollerMs / 1000;
-    run.items = core.lists().AlreadyDownedList().count();
     for (const QString &line : core.lists().AlreadyDownedList().entries())
         run.descPictures += int(QDir(DownloadedLine::parse(line).folder + QStringLiteral("/描述图"))
                                     .entryList(QDir::Files)
@@ -109,42 +129,144 @@ PaceRun collect(BatchCycle::Pace pace, int items)
     return run;
 }
 
-// Loading each page and fetching its pictures over `connections`: what a
-// pace with that many connections cannot go below.
-double lowerBound(const std::vector<LazyDetailPage> &pages, int connections)
+// Fetches `addresses` over `connections` at once; returns when all are done.
+void fetchAll(const QStringList &addresses, std::vector<std::unique_ptr<HttpFetcher>> &fetchers, const QString &folder)
+{
+    int next = 0, done = 0;
+    std::function<void(HttpFetcher &)> fetchNext = [&](HttpFetcher &fetcher) {
+        if (next >= addresses.size())
+            return;
+        const int i = next++;
+        fetcher.FetchToFile(addresses.at(i), QDir(folder).filePath(QString::number(i)), [&](const FetchResult &) {
+            ++done;
+            fetchNext(fetcher);
+        });
+    };
+    for (auto &fetcher : fetchers)
+        fetchNext(*fetcher);
+    runUntil([&] { return done == addresses.size(); });
+}
+
+// Loading each page, its chunks one after another and its pictures over
+// `connections`: what a pace with that many connections cannot go below.
+// Seconds for all the pages together.
+double lowerBound(const FixtureServer &server, const std::vector<LazyDetailPage> &pages, int connections)
 {
     QTemporaryDir folder;
     WebEnginePageDocument view(60000);
     view.view()->resize(1280, 900);
     view.view()->show();
     std::vector<std::unique_ptr<HttpFetcher>> fetchers;
-    for (int i = 0; i < connections; ++i)
+    for (int i = 0; i < std::max(1, connections); ++i)
         fetchers.push_back(std::make_unique<HttpFetcher>());
+    std::vector<std::unique_ptr<HttpFetcher>> one;
+    one.push_back(std::make_unique<HttpFetcher>());
     QElapsedTimer clock;
     clock.start();
-    for (size_t p = 0; p < pages.size(); ++p) {
+    for (const LazyDetailPage &page : pages) {
         bool loaded = false;
         QObject::connect(&view, &PageDocument::loadEnded, &view, [&] { loaded = true; }, Qt::SingleShotConnection);
-        view.Navigate(QStringLiteral("http://detail.zorvane.com/offer/%1.html").arg(FirstItem + int(p)));
+        view.Navigate(detailPageAddress(page.id));
         runUntil([&] { return loaded; });
-        QStringList addresses = pages[p].mainImages;
-        for (const LazyDetailPage::Picture &picture : pages[p].descImages)
+        for (const QString &chunk : page.chunkPaths)
+            fetchAll({server.base() + chunk}, one, folder.path());
+        QStringList addresses = page.mainImages;
+        for (const LazyDetailPage::Picture &picture : page.descImages)
             addresses << picture.address;
-        int next = 0, done = 0;
-        std::function<void(HttpFetcher &)> fetchNext = [&](HttpFetcher &fetcher) {
-            if (next >= addresses.size())
-                return;
-            const int i = next++;
-            fetcher.FetchToFile(addresses.at(i), folder.filePath(QString::number(i)), [&](const FetchResult &) {
-                ++done;
-                fetchNext(fetcher);
-            });
-        };
-        for (auto &fetcher : fetchers)
-            fetchNext(*fetcher);
-        runUntil([&] { return done == addresses.size(); });
+        fetchAll(addresses, fetchers, folder.path());
     }
-    return double(clock.elapsed()) / 1000 / double(pages.size());
+    return double(clock.elapsed()) / 1000;
+}
+
+std::vector<LazyDetailPage> servePages(FixtureServer &server, int firstId, int count, const Profile &profile)
+{
+    std::vector<LazyDetailPage> pages;
+    for (int i = 0; i < count; ++i) {
+        LazyServing serving;
+        serving.height = PageHeight;
+        serving.mainCount = MainPictures;
+        serving.descCount = DescPictures;
+        serving.pageDelayMs = profile.pageMs;
+        serving.chunks = profile.chunks;
+        serving.pictures = profile.pictures;
+        pages.push_back(serveLazyItem(server, firstId + i, serving));
+    }
+    return pages;
+}
+
+QStringList linesFor(const std::vector<LazyDetailPage> &pages)
+{
+    QStringList lines;
+    for (const LazyDetailPage &page : pages)
+        lines << QStringLiteral("B-%1|%2").arg(page.id).arg(detailPageAddress(page.id));
+    return lines;
+}
+
+void runProfile(FixtureServer &server, const Profile &profile, int firstId, int items, bool fastOnly)
+{
+    const std::vector<LazyDetailPage> pages = servePages(server, firstId, items, profile);
+    const int present = items * DescPictures;
+    std::printf("%s, %d items:\n", profile.name, items);
+    const double fastBound = lowerBound(server, pages, 4) / items;
+    const PaceRun fast = collect(BatchCycle::Pace::Fast, linesFor(pages));
+    std::printf("  fast pace:     %7.3f s per item; lower bound (page, chunks, pictures 4 at a time) %.3f s: %.2f x; "
+                "%d/%d description pictures\n",
+                fast.seconds / items, fastBound, fast.seconds / items / fastBound, fast.descPictures, present);
+    std::fflush(stdout);
+    if (fastOnly)
+        return;
+    const double standardBound = lowerBound(server, pages, 1) / items;
+    const PaceRun standard = collect(BatchCycle::Pace::Standard, linesFor(pages));
+    const double budget = standard.timerSeconds / items + standardBound;
+    std::printf("  standard pace: %7.3f s per item; lower bound (page, chunks, pictures one at a time) %.3f s; "
+                "%d/%d description pictures\n",
+                standard.seconds / items, standardBound, standard.descPictures, present);
+    std::printf("    its timer budget %.3f s + its lower bound = %.3f s per item: %+.1f%%; the fast pace is %.1f x faster\n",
+                standard.timerSeconds / items, budget, (standard.seconds / items / budget - 1) * 100,
+                standard.seconds / fast.seconds);
+    std::fflush(stdout);
+}
+
+// 60 items at the fast pace, five of them dead: three pages that never send
+// an answer and two whose script never returns.
+void runShopWithDeadPages(FixtureServer &server, int firstId)
+{
+    constexpr int Items = 60;
+    const QList<int> dead{7, 19, 31, 43, 55};
+    const Profile shop{"", 50, {20, 150}, {20, 150}};
+    std::vector<LazyDetailPage> good;
+    QStringList lines;
+    for (int i = 0; i < Items; ++i) {
+        const int id = firstId + i;
+        const int deadIndex = int(dead.indexOf(i));
+        if (deadIndex < 0) {
+            good.push_back(servePages(server, id, 1, shop).front());
+        } else if (deadIndex % 2 == 0) {
+            LocalWebServer::Response never = LocalWebServer::page(QStringLiteral("<html></html>"));
+            never.stall = true;
+            server.route(QStringLiteral("detail.zorvane.com/offer/%1.html").arg(id), never);
+        } else {
+            DetailPage hung;
+            hung.title = QStringLiteral("卡死");
+            hung.headHtml = QStringLiteral("<script>while (true) {}</script>");
+            servePage(server, detailPageAddress(id), detailPageHtml(hung));
+        }
+        lines << QStringLiteral("店#%1|%2").arg(i + 1).arg(detailPageAddress(id));
+    }
+    std::printf("a shop of %d items at the fast pace, %d of them dead (pages answering 20-150 ms late):\n", Items,
+                int(dead.size()));
+    const double bound = lowerBound(server, good, 4);
+    const PaceRun run = collect(BatchCycle::Pace::Fast, lines);
+    server.releaseStalls();
+    for (const int i : dead) {
+        const QString itemNo = QStringLiteral("店#%1").arg(i + 1);
+        std::printf("  dead page %-6s (%s): %.1f s\n", qPrintable(itemNo),
+                    dead.indexOf(i) % 2 == 0 ? "never answers" : "script never returns", run.deadSeconds.value(itemNo));
+    }
+    std::printf("  whole run %.1f s; lower bound of its %d good items %.1f s: %.2f x; %d/%d description pictures\n",
+                run.seconds, int(good.size()), bound, run.seconds / bound, run.descPictures,
+                int(good.size()) * DescPictures);
+    std::fflush(stdout);
 }
 
 } // namespace
@@ -167,42 +289,29 @@ int main(int argc, char **argv)
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Seconds per item of both collection paces and the lower bound."));
     parser.addHelpOption();
-    const QCommandLineOption itemsOption(QStringLiteral("items"), QStringLiteral("Items per pace."),
+    const QCommandLineOption itemsOption(QStringLiteral("items"), QStringLiteral("Items per pace and profile."),
                                          QStringLiteral("N"), QStringLiteral("10"));
     const QCommandLineOption fastOnly(QStringLiteral("fast-only"), QStringLiteral("Skip the standard pace."));
+    const QCommandLineOption profileOption(QStringLiteral("profile"),
+                                           QStringLiteral("quick, slow or shop; all three when not given."),
+                                           QStringLiteral("NAME"));
     parser.addOption(itemsOption);
     parser.addOption(fastOnly);
+    parser.addOption(profileOption);
     QStringList own;
     for (int i = 0; i < argc; ++i)
         own << QString::fromLocal8Bit(argv[i]);
     parser.process(own);
     const int items = std::max(1, parser.value(itemsOption).toInt());
+    const QString only = parser.value(profileOption);
 
-    std::vector<LazyDetailPage> pages;
-    for (int i = 0; i < items; ++i)
-        pages.push_back(serveLazyItem(server, FirstItem + i, PageHeight, MainPictures, DescPictures, DelayMs));
-    std::printf("%d items: lazy pages of about %d px, %d main and %d description pictures each, "
-                "every request answered %d ms late\n\n",
-                items, PageHeight, MainPictures, DescPictures, DelayMs);
-    std::fflush(stdout);
-
-    const double fastBound = lowerBound(pages, 4);
-    const PaceRun fast = collect(BatchCycle::Pace::Fast, items);
-    std::printf("fast pace:     %7.3f s per item; lower bound (page, pictures 4 at a time) %.3f s: %.2f x; "
-                "%d/%d description pictures\n",
-                fast.seconds / items, fastBound, fast.seconds / items / fastBound, fast.descPictures,
-                items * DescPictures);
-    std::fflush(stdout);
-    if (parser.isSet(fastOnly))
-        return 0;
-    const double standardBound = lowerBound(pages, 1);
-    const PaceRun standard = collect(BatchCycle::Pace::Standard, items);
-    const double budget = standard.timerSeconds / items + standardBound;
-    std::printf("standard pace: %7.3f s per item; lower bound (page, pictures one at a time) %.3f s; "
-                "%d/%d description pictures\n",
-                standard.seconds / items, standardBound, standard.descPictures, items * DescPictures);
-    std::printf("  its timer budget %.3f s + its lower bound = %.3f s per item: %+.1f%%\n",
-                standard.timerSeconds / items, budget, (standard.seconds / items / budget - 1) * 100);
-    std::printf("fast pace is %.1f x faster than the standard pace\n", standard.seconds / fast.seconds);
+    std::printf("lazy pages of about %d px, %d main and %d description pictures each, the description in 3 chunks\n\n",
+                PageHeight, MainPictures, DescPictures);
+    if (only.isEmpty() || only == QLatin1String("quick"))
+        runProfile(server, Quick, 9001, items, parser.isSet(fastOnly));
+    if (only.isEmpty() || only == QLatin1String("slow"))
+        runProfile(server, SlowDescription, 9501, items, parser.isSet(fastOnly));
+    if (only.isEmpty() || only == QLatin1String("shop"))
+        runShopWithDeadPages(server, 9801);
     return 0;
 }
