@@ -5,6 +5,7 @@
 #include "shell/settings.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 SaveFolder::SaveFolder(Settings &settings, StatusLog &log, FolderPicker &picker, Opener &opener)
     : m_settings(settings)
@@ -37,6 +38,14 @@ void SaveFolder::OpenSavePathCmd_Click()
         m_log.AddMesg(QStringLiteral("打开失败,原因:未设定保存目录,请选设定"));
         return;
     }
-    m_opener.openFolder(folder);
+    // Worded as the downloaded list's double-click words it.
+    if (!QFileInfo(folder).isDir()) {
+        m_log.AddMesg(QStringLiteral("打开目录失败,原因:目录不存在:") + folder);
+        return;
+    }
+    if (!m_opener.openFolder(folder)) {
+        m_log.AddMesg(QStringLiteral("打开目录失败,原因:系统没有可用的文件管理器:") + folder);
+        return;
+    }
     m_log.AddMesg(QStringLiteral("打开采集保存目录:") + folder);
 }

@@ -4,6 +4,8 @@
 #include "download/save_folder.h"
 #include "platform/desktop.h"
 #include "shell/settings.h"
+#include "test_files.h"
+#include "qt_printers.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -55,8 +57,41 @@ TEST_F(SaveFolderTest, OpeningNeedsAStoredFolder)
     EXPECT_TRUE(opener.opened.isEmpty());
     EXPECT_EQ(logMessages(log).last(), QStringLiteral("打开失败,原因:未设定保存目录,请选设定"));
 
-    settings.SaveConfigValue(QStringLiteral("PicOutPutPath"), QStringLiteral("/data/out"));
+    const QString out = program.filePath(QStringLiteral("out"));
+    ASSERT_TRUE(QDir().mkpath(out));
+    settings.SaveConfigValue(QStringLiteral("PicOutPutPath"), out);
     saveFolder.OpenSavePathCmd_Click();
-    EXPECT_EQ(opener.opened, QStringList{QStringLiteral("/data/out")});
-    EXPECT_EQ(logMessages(log).last(), QStringLiteral("打开采集保存目录:/data/out"));
+    EXPECT_EQ(opener.opened, QStringList{out});
+    EXPECT_EQ(logMessages(log).last(), QStringLiteral("打开采集保存目录:") + out);
+}
+
+TEST_F(SaveFolderTest, OpeningAFolderThatCannotBeShownSaysWhy)
+{
+    const QString out = program.filePath(QStringLiteral("图片"));
+    ASSERT_TRUE(QDir().mkpath(out));
+    writeBytes(program.filePath(QStringLiteral("a-file")), "x");
+    const struct
+    {
+        const char *name;
+        QString stored;
+        bool hasFileManager;
+        QString logged;
+        bool opened;
+    } cases[] = {
+        {"existing", out, true, QStringLiteral("打开采集保存目录:") + out, true},
+        {"missing", program.filePath(QStringLiteral("gone")), true,
+         QStringLiteral("打开目录失败,原因:目录不存在:") + program.filePath(QStringLiteral("gone")), false},
+        {"a_file", program.filePath(QStringLiteral("a-file")), true,
+         QStringLiteral("打开目录失败,原因:目录不存在:") + program.filePath(QStringLiteral("a-file")), false},
+        {"no_file_manager", out, false, QStringLiteral("打开目录失败,原因:系统没有可用的文件管理器:") + out, false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        opener.opened.clear();
+        opener.hasFileManager = c.hasFileManager;
+        ASSERT_TRUE(settings.SaveConfigValue(QStringLiteral("PicOutPutPath"), c.stored));
+        saveFolder.OpenSavePathCmd_Click();
+        EXPECT_EQ(logMessages(log).last(), c.logged);
+        EXPECT_EQ(opener.opened, c.opened ? QStringList{c.stored} : QStringList{});
+    }
 }

@@ -29,8 +29,11 @@ class RecordingOpener : public Opener
 {
 public:
     QStringList opened;
+    bool hasFileManager = true; // false: the desktop has no file manager to show a folder in
     bool openFolder(const QString &path) override
     {
+        if (!hasFileManager)
+            return false;
         opened << path;
         return true;
     }
