@@ -1,5 +1,6 @@
 #include "shell/favourites.h"
 
+#include "collection/status_log.h"
 #include "collection/text_helpers.h"
 #include "shell/address_rules.h"
 #include "platform/prompts.h"
@@ -77,28 +78,30 @@ std::optional<QString> Favourites::findIgnoringCase(const QString &path)
 }
 
 std::optional<Favourites::OpenRequest> Favourites::openfile(const QString &path, const QString &addressBarText,
-                                                            bool stayInTab, Prompts &prompts) const
+                                                            bool stayInTab, Prompts &prompts, StatusLog &log) const
 {
     const std::optional<QString> file = findIgnoringCase(path);
     if (!file)
         return std::nullopt;
-    OpenRequest request;
-    request.newTabFirst = !AddressBarRules::isBlank(addressBarText) && !stayInTab;
-    if (!isLinkFile(*file)) {
-        request.url = QUrl::fromLocalFile(QFileInfo(*file).absoluteFilePath());
-        return request;
+    QString target = QFileInfo(*file).absoluteFilePath();
+    if (isLinkFile(*file)) {
+        QFile link(*file);
+        if (!link.open(QIODevice::ReadOnly))
+            return std::nullopt;
+        const QStringList lines = splitLines(decodeLocalText(link.read(MaxLinkFileBytes)));
+        if (lines.size() < 2 || lines.at(0) != marker() || lines.at(1).trimmed().isEmpty()) {
+            prompts.showMessage(Prompts::Icon::None, messageTitle(), QStringLiteral("文件格式错误。"));
+            return std::nullopt;
+        }
+        target = lines.at(1);
     }
-    QFile link(*file);
-    if (!link.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    const QStringList lines = splitLines(decodeLocalText(link.read(MaxLinkFileBytes)));
-    if (lines.size() >= 2 && lines.at(0) == marker())
-        request.url = QUrl::fromUserInput(lines.at(1));
-    if (!request.url.isValid() || request.url.isEmpty()) {
-        prompts.showMessage(Prompts::Icon::None, messageTitle(), QStringLiteral("文件格式错误。"));
+    // A favourite is a file anyone can write: it gets no more than typed text.
+    const std::optional<QUrl> url = AddressBarRules::typedAddress(target);
+    if (!url) {
+        log.AddMesg(AddressBarRules::refusal(target));
         return std::nullopt;
     }
-    return request;
+    return OpenRequest{*url, !AddressBarRules::isBlank(addressBarText) && !stayInTab};
 }
 
 std::optional<QString> Favourites::freeName(QString name, const QString &extension) const
@@ -123,6 +126,8 @@ std::optional<QString> Favourites::store(const QString &caption, const QString &
         prompts.showMessage(Prompts::Icon::Critical, messageTitle(), QStringLiteral("收藏失败,原因:") + reason);
         return std::nullopt;
     };
+    if (!AddressBarRules::typedAddress(address))
+        return fail(QStringLiteral("只能收藏http或https网址:") + address);
     if (!ensureFolder())
         return fail(QStringLiteral("无法创建收藏夹目录") + m_folder);
     const std::optional<QString> name = freeName(CleanName(caption), QStringLiteral(".link"));

@@ -8,6 +8,7 @@
 #include <optional>
 
 class Prompts;
+class StatusLog;
 
 // The favourites: ".link" files in likepage/ under the program folder, two
 // lines in GB18030 with CR LF, the marker "[Fai.link]" and the address. Names
@@ -44,14 +45,17 @@ public:
 
     // openfile: what to open for a file, or nothing. A missing file gives
     // nothing; a ".link" file without the marker or without an address shows
-    // "文件格式错误。"; any other file is opened as it is. A blank tab (the
-    // address bar reads about:blank) is reused unless `stayInTab` already says so.
+    // "文件格式错误。". Only what the address bar would open is opened:
+    // another address, or any file that is not a ".link" file, is refused in
+    // the log with the address bar's line. A blank tab (the address bar reads
+    // about:blank) is reused unless `stayInTab` already says so.
     std::optional<OpenRequest> openfile(const QString &path, const QString &addressBarText, bool stayInTab,
-                                        Prompts &prompts) const;
+                                        Prompts &prompts, StatusLog &log) const;
 
     // "收藏": stores the address under the cleaned caption, "#" in front until
     // the name is free, and says "已经收藏！". The stored file, or nothing when
-    // it could not be written (said in a message box).
+    // the address bar would not open the address or the file could not be
+    // written (said in a message box).
     std::optional<QString> store(const QString &caption, const QString &address, Prompts &prompts) const;
 
     // "修改": renames the file to the cleaned answer, "#" in front until the

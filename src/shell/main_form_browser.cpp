@@ -114,7 +114,7 @@ void MainForm::urladress_KeyPress(const QString &text)
 void MainForm::openfile(const QString &path, bool stayInTab)
 {
     const std::optional<Favourites::OpenRequest> request =
-        m_favourites.openfile(path, m_address->urladress()->currentText(), stayInTab, m_desktop.prompts);
+        m_favourites.openfile(path, m_address->urladress()->currentText(), stayInTab, m_desktop.prompts, m_core.log());
     if (!request)
         return;
     if (request->newTabFirst)
