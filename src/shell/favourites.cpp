@@ -77,6 +77,14 @@ std::optional<QString> Favourites::findIgnoringCase(const QString &path)
     return std::nullopt;
 }
 
+QStringList Favourites::entriesNamed(const QString &name) const
+{
+    // Links that lead nowhere are entries too: a write to their name would create their target.
+    QStringList named = QDir(m_folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    named.removeIf([&name](const QString &entry) { return entry.compare(name, Qt::CaseInsensitive) != 0; });
+    return named;
+}
+
 std::optional<Favourites::OpenRequest> Favourites::openfile(const QString &path, const QString &addressBarText,
                                                             bool stayInTab, Prompts &prompts, StatusLog &log) const
 {
@@ -114,7 +122,7 @@ std::optional<QString> Favourites::freeName(QString name, const QString &extensi
         if (!fitsFileSystem(candidate))
             return std::nullopt;
         // "." and ".." exist as folders: they get "#" like any taken name.
-        if (!QFileInfo::exists(folder.filePath(candidate)) && !findIgnoringCase(folder.filePath(candidate)))
+        if (!QFileInfo::exists(folder.filePath(candidate)) && entriesNamed(candidate).isEmpty())
             return candidate;
     }
     return std::nullopt;
@@ -164,12 +172,18 @@ bool Favourites::setHome(const QString &path) const
     QFile source(path);
     if (!source.open(QIODevice::ReadOnly))
         return false;
+    // Writing a file follows a link in its place: the link goes, never the file it points to.
+    for (const QString &name : entriesNamed(homeFileName())) {
+        const QString entry = QDir(m_folder).filePath(name);
+        if (QFileInfo(entry).isSymLink() && !QFile::remove(entry))
+            return false;
+    }
     const QString target = QDir(m_folder).filePath(homeFileName());
     if (!writeFileAtomically(target, source.readAll()))
         return false;
     // Another spelling of the name would hide the new home page from the toolbar.
-    for (const QString &name : entries()) {
-        if (isHomeFile(name) && name != homeFileName())
+    for (const QString &name : entriesNamed(homeFileName())) {
+        if (name != homeFileName())
             QFile::remove(QDir(m_folder).filePath(name));
     }
     return true;

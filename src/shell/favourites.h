@@ -12,7 +12,8 @@ class StatusLog;
 
 // The favourites: ".link" files in likepage/ under the program folder, two
 // lines in GB18030 with CR LF, the marker "[Fai.link]" and the address. Names
-// come from page titles and typed text; they never leave likepage/. Names
+// come from page titles and typed text; they never leave likepage/, and
+// nothing is written through a symbolic link in it. Names
 // and the ".link" extension are matched without regard to letter case, as
 // on the file systems the Windows program knows, so "主页.LINK" and
 // "主页.link" name the same home page.
@@ -71,6 +72,8 @@ public:
     static std::optional<QString> findIgnoringCase(const QString &path);
 
 private:
+    // The folder's entries of any kind whose name equals `name` without regard to case.
+    QStringList entriesNamed(const QString &name) const;
     // A free name in the folder for `name`, with "#" in front as often as
     // needed and cut to what the file system takes; nothing when none fits.
     std::optional<QString> freeName(QString name, const QString &extension) const;

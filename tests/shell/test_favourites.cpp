@@ -243,6 +243,50 @@ TEST_F(FavouritesTest, SettingTheHomePageReplacesEverySpellingOfIt)
     EXPECT_EQ(readBytes(inFolder(QStringLiteral("主页.LINK"))), Favourites::fileBytes(Address));
 }
 
+TEST_F(FavouritesTest, NothingIsWrittenThroughALinkOutOfTheFolder)
+{
+    const struct
+    {
+        const char *name;
+        QString link;     // a symbolic link in likepage/
+        bool targetExists; // false: the link dangles
+        bool viaStore;     // true: "收藏" under the link's name; false: "设为主页"
+    } cases[] = {
+        {"home_link", QStringLiteral("主页.link"), true, false},
+        {"home_upper_case_link", QStringLiteral("主页.LINK"), true, false},
+        {"dangling_home_link", QStringLiteral("主页.LINK"), false, false},
+        {"dangling_favourite_link", QStringLiteral("页面.link"), false, true},
+        {"favourite_link_other_case", QStringLiteral("页面.LINK"), false, true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir programFolder, outside;
+        Favourites list(programFolder.path());
+        ASSERT_TRUE(list.ensureFolder());
+        const QString target = QDir(outside.path()).filePath(QStringLiteral("bashrc"));
+        if (c.targetExists)
+            writeBytes(target, "outside");
+        ASSERT_TRUE(QFile::link(target, QDir(list.folder()).filePath(c.link)));
+        const QString chosen = QDir(list.folder()).filePath(QStringLiteral("店铺.link"));
+        writeBytes(chosen, Favourites::fileBytes(Address));
+
+        if (c.viaStore) {
+            ASSERT_TRUE(list.store(QStringLiteral("页面"), Address, prompts));
+        } else {
+            ASSERT_TRUE(list.setHome(chosen));
+            const QFileInfo home(QDir(list.folder()).filePath(Favourites::homeFileName()));
+            EXPECT_FALSE(home.isSymLink()) << "the link itself is replaced";
+            EXPECT_EQ(readBytes(home.filePath()), Favourites::fileBytes(Address));
+            EXPECT_EQ(list.openfile(list.homePath(), QString(), false, prompts, log)->url.toString(), Address);
+        }
+        EXPECT_EQ(QFileInfo::exists(target), c.targetExists);
+        if (c.targetExists)
+            EXPECT_EQ(readBytes(target), QByteArray("outside"));
+        EXPECT_EQ(QDir(outside.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                  c.targetExists ? QStringList{QStringLiteral("bashrc")} : QStringList{});
+    }
+}
+
 TEST_F(FavouritesTest, Renaming)
 {
     struct Case
