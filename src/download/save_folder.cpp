@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 SaveFolder::SaveFolder(Settings &settings, StatusLog &log, FolderPicker &picker, Opener &opener)
     : m_settings(settings)
@@ -17,8 +18,7 @@ SaveFolder::SaveFolder(Settings &settings, StatusLog &log, FolderPicker &picker,
 
 void SaveFolder::ChooseSaveFolder()
 {
-    // The chooser opens on the working folder, not on the stored one.
-    const QString folder = m_picker.BrowseForFolder(QStringLiteral("请选择保存目录"), QDir::currentPath());
+    const QString folder = m_picker.BrowseForFolder(QStringLiteral("请选择保存目录"), startFolder(m_settings));
     if (folder.isEmpty()) {
         m_log.AddMesg(QStringLiteral("保存目录设置失败,原因:未选择正确目录!"));
         return;
@@ -29,6 +29,17 @@ void SaveFolder::ChooseSaveFolder()
         return;
     }
     m_log.AddMesg(QStringLiteral("设置采集图片保存至:") + folder);
+}
+
+QString SaveFolder::startFolder(const Settings &settings)
+{
+    const QString saved = settings.LoadConfigValue(QStringLiteral("PicOutPutPath"));
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    for (const QString &folder : {saved, pictures}) {
+        if (!folder.isEmpty() && QFileInfo(folder).isDir())
+            return folder;
+    }
+    return QDir::homePath();
 }
 
 void SaveFolder::OpenSavePathCmd_Click()
