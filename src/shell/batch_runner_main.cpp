@@ -2,6 +2,7 @@
 #include "download/save_folder.h"
 #include "lists/list_commands.h"
 #include "platform/desktop.h"
+#include "shell/chinese_texts.h"
 #include "shell/demo_marketplace.h"
 #include "shell/lists_lock.h"
 #include "shell/program_core.h"
@@ -48,6 +49,7 @@ int main(int argc, char **argv)
     quietQtMessages();
     ProgramOptions program(argc, argv, {"--disable-gpu"});
     QApplication app(program.appArgc(), program.appArgv());
+    const ChineseTexts chinese;
     QApplication::setApplicationName(QStringLiteral("zorvane-picker-batch"));
 
     QCommandLineParser parser;
