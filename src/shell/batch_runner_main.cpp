@@ -24,6 +24,8 @@ class GivenFolder : public FolderPicker
 public:
     explicit GivenFolder(QString folder) : m_folder(std::move(folder)) {}
     QString BrowseForFolder(const QString &, const QString &) override { return m_folder; }
+    // No tabs, no page of the user's: nothing asks for files.
+    QStringList chooseFiles(const QString &, const QString &, bool) override { return {}; }
 
 private:
     QString m_folder;
