@@ -237,16 +237,16 @@ QStringList BrowserArea::chooseFiles(QWebEnginePage::FileSelectionMode mode) con
         return {};
     // The engine waits for the answer: the chooser is modal, the one dialog
     // here with an event loop of its own (the batch goes on meanwhile).
-    const QString title = QStringLiteral("请选择要上传的文件");
     switch (mode) {
     case QWebEnginePage::FileSelectOpen:
     case QWebEnginePage::FileSelectOpenMultiple:
-        return m_picker->chooseFiles(title, m_startFolder(), mode == QWebEnginePage::FileSelectOpenMultiple);
+        return m_picker->chooseFiles(QStringLiteral("请选择要上传的文件"), m_startFolder(),
+                                     mode == QWebEnginePage::FileSelectOpenMultiple);
     case QWebEnginePage::FileSelectUploadFolder: {
         const QString folder = m_picker->BrowseForFolder(QStringLiteral("请选择要上传的目录"), m_startFolder());
         return folder.isEmpty() ? QStringList() : QStringList{folder};
     }
-    default:
+    default: // a page that saves a file of its own: not offered
         return {};
     }
 }
