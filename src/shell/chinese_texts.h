@@ -28,5 +28,5 @@ public:
 private:
     std::vector<std::unique_ptr<QTranslator>> m_translators;
     QStringList m_loaded;
-    QLocale m_previousLocale;
+    QLocale m_previousLocale; // the default before ours, put back at the end
 };
