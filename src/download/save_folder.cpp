@@ -5,6 +5,8 @@
 #include "shell/settings.h"
 
 #include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
 
 SaveFolder::SaveFolder(Settings &settings, StatusLog &log, FolderPicker &picker, Opener &opener)
     : m_settings(settings)
@@ -16,8 +18,7 @@ SaveFolder::SaveFolder(Settings &settings, StatusLog &log, FolderPicker &picker,
 
 void SaveFolder::ChooseSaveFolder()
 {
-    // The chooser opens on the working folder, not on the stored one.
-    const QString folder = m_picker.BrowseForFolder(QStringLiteral("请选择保存目录"), QDir::currentPath());
+    const QString folder = m_picker.BrowseForFolder(QStringLiteral("请选择保存目录"), startFolder(m_settings));
     if (folder.isEmpty()) {
         m_log.AddMesg(QStringLiteral("保存目录设置失败,原因:未选择正确目录!"));
         return;
@@ -30,6 +31,17 @@ void SaveFolder::ChooseSaveFolder()
     m_log.AddMesg(QStringLiteral("设置采集图片保存至:") + folder);
 }
 
+QString SaveFolder::startFolder(const Settings &settings)
+{
+    const QString saved = settings.LoadConfigValue(QStringLiteral("PicOutPutPath"));
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    for (const QString &folder : {saved, pictures}) {
+        if (!folder.isEmpty() && QFileInfo(folder).isDir())
+            return folder;
+    }
+    return QDir::homePath();
+}
+
 void SaveFolder::OpenSavePathCmd_Click()
 {
     const QString folder = m_settings.LoadConfigValue(QStringLiteral("PicOutPutPath"));
@@ -37,6 +49,14 @@ void SaveFolder::OpenSavePathCmd_Click()
         m_log.AddMesg(QStringLiteral("打开失败,原因:未设定保存目录,请选设定"));
         return;
     }
-    m_opener.openFolder(folder);
+    // Worded as the downloaded list's double-click words it.
+    if (!QFileInfo(folder).isDir()) {
+        m_log.AddMesg(QStringLiteral("打开目录失败,原因:目录不存在:") + folder);
+        return;
+    }
+    if (!m_opener.openFolder(folder)) {
+        m_log.AddMesg(QStringLiteral("打开目录失败,原因:系统没有可用的文件管理器:") + folder);
+        return;
+    }
     m_log.AddMesg(QStringLiteral("打开采集保存目录:") + folder);
 }

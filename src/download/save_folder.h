@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 class FolderPicker;
 class Opener;
 class Settings;
@@ -15,6 +17,10 @@ public:
     void SetSavePathCmd_Click() { ChooseSaveFolder(); }
     void OpenSavePathCmd_Click();
     void ChooseSaveFolder();
+
+    // Where the program's choosers start: the save folder, else the user's
+    // pictures folder, else home (folders that exist).
+    static QString startFolder(const Settings &settings);
 
 private:
     Settings &m_settings;

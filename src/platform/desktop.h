@@ -1,14 +1,18 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
-// The desktop's folder chooser, behind a seam that tests can answer.
+// The desktop's folder and file choosers, behind a seam that tests can answer.
 class FolderPicker
 {
 public:
     virtual ~FolderPicker() = default;
     // The chosen folder, or an empty string when the user cancelled.
     virtual QString BrowseForFolder(const QString &title, const QString &initialFolder) = 0;
+    // Existing files for a page's file input: one, or several when `multiple`;
+    // none when the user cancelled.
+    virtual QStringList chooseFiles(const QString &title, const QString &initialFolder, bool multiple) = 0;
 };
 
 // Shows a folder in the file manager or an address in the web browser.

@@ -6,7 +6,18 @@
 
 QString DialogFolderPicker::BrowseForFolder(const QString &title, const QString &initialFolder)
 {
-    return QFileDialog::getExistingDirectory(m_owner, title, initialFolder);
+    return QFileDialog::getExistingDirectory(m_owner, title, initialFolder,
+                                             QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
+}
+
+QStringList DialogFolderPicker::chooseFiles(const QString &title, const QString &initialFolder, bool multiple)
+{
+    if (multiple)
+        return QFileDialog::getOpenFileNames(m_owner, title, initialFolder, QString(), nullptr,
+                                             QFileDialog::DontUseNativeDialog);
+    const QString file = QFileDialog::getOpenFileName(m_owner, title, initialFolder, QString(), nullptr,
+                                                      QFileDialog::DontUseNativeDialog);
+    return file.isEmpty() ? QStringList() : QStringList{file};
 }
 
 bool DesktopOpener::openFolder(const QString &path)

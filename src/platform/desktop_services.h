@@ -4,12 +4,14 @@
 
 class QWidget;
 
-// The desktop's own folder dialog, modal over the owner window.
+// Qt's own file dialog (in the program's language, whatever the desktop's),
+// modal over the owner window.
 class DialogFolderPicker : public FolderPicker
 {
 public:
     explicit DialogFolderPicker(QWidget *owner = nullptr) : m_owner(owner) {}
     QString BrowseForFolder(const QString &title, const QString &initialFolder) override;
+    QStringList chooseFiles(const QString &title, const QString &initialFolder, bool multiple) override;
 
 private:
     QWidget *m_owner;

@@ -17,13 +17,19 @@ std::vector<std::string> webEngineArguments(int argc, char **argv,
                                             const std::vector<std::string> &extraFlags)
 {
     std::vector<std::string> args(argv, argv + argc);
-    bool marker = false;
-    for (const std::string &a : args)
+    bool marker = false, language = false;
+    for (const std::string &a : args) {
         marker = marker || a == "--webEngineArgs";
+        language = language || a.rfind("--lang=", 0) == 0;
+    }
     if (!marker)
         args.emplace_back("--webEngineArgs");
     // Without it Chromium keeps calling outside hosts in the background.
     args.emplace_back("--disable-background-networking");
+    // The engine's own pages (errors) and the pages' navigator.language in
+    // Chinese, whatever the desktop's language, unless the user asked for another.
+    if (!language)
+        args.emplace_back("--lang=zh-CN");
     args.insert(args.end(), extraFlags.begin(), extraFlags.end());
     return args;
 }

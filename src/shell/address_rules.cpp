@@ -13,6 +13,11 @@ std::optional<QUrl> AddressBarRules::typedAddress(const QString &text)
     return url;
 }
 
+QString AddressBarRules::refusal(const QString &text)
+{
+    return QStringLiteral("地址栏只能打开http或https网址,未打开:") + text;
+}
+
 bool AddressBarRules::isBlank(const QString &addressBarText)
 {
     return addressBarText.compare(u"about:blank", Qt::CaseInsensitive) == 0;
@@ -23,7 +28,7 @@ std::optional<QUrl> AddressBarRules::urladress_KeyPress(const QString &text)
     const std::optional<QUrl> url = typedAddress(text);
     if (!url) {
         if (!text.trimmed().isEmpty())
-            m_log.AddMesg(QStringLiteral("地址栏只能打开http或https网址,未打开:") + text);
+            m_log.AddMesg(refusal(text));
         return std::nullopt;
     }
     if (!m_history.contains(text, Qt::CaseSensitive))

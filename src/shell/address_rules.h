@@ -21,6 +21,9 @@ public:
     // gives nothing.
     static std::optional<QUrl> typedAddress(const QString &text);
 
+    // The log line for text that may not be opened; favourites are refused with it too.
+    static QString refusal(const QString &text);
+
     // The address bar reads about:blank in any letter case: its tab is blank
     // and a favourite may be opened in it.
     static bool isBlank(const QString &addressBarText);

@@ -2,7 +2,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QCompleter>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -35,9 +34,10 @@ AddressStrip::AddressStrip(const QString &homePage, QWidget *parent)
     m_address->setToolTip(QStringLiteral("可直接输入产品详情页的网址进行采集"));
     m_auto->setObjectName(QStringLiteral("AutoModeChk"));
     m_auto->setChecked(true);
-    // The history is exact: Enter must not turn the text into an entry that
-    // differs from it in letter case.
-    m_address->completer()->setCaseSensitivity(Qt::CaseSensitive);
+    // Enter opens exactly the typed text: a completer would fill in a longer
+    // entry of the history, or one in other letter case. The history stays
+    // in the drop-down list.
+    m_address->setCompleter(nullptr);
     connect(m_address->lineEdit(), &QLineEdit::returnPressed, this,
             [this] { emit urladressEntered(m_address->currentText()); });
 }

@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
@@ -47,6 +48,16 @@ BatchPanel::BatchPanel(ProgramCore &core, FolderPicker &folders, Opener &opener,
 }
 
 BatchPanel::~BatchPanel() = default;
+
+void BatchPanel::paintEvent(QPaintEvent *event)
+{
+    // The panel covers the browsers behind it, but a skin's frame leaves a
+    // margin for its title and round corners unpainted (and a style sheet
+    // turns the automatic background off): without this the page and the
+    // tab strip show through there.
+    QPainter(this).fillRect(rect(), palette().window());
+    QGroupBox::paintEvent(event);
+}
 
 QPushButton *BatchPanel::addButton(const QString &name, const QString &caption)
 {

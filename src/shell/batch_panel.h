@@ -41,6 +41,8 @@ public:
     ListCommands &listCommands() { return *m_listCommands; }
 
 protected:
+    // The whole rectangle, before the look draws the frame.
+    void paintEvent(QPaintEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
 
 private:

@@ -2,6 +2,7 @@
 #include "download/save_folder.h"
 #include "lists/list_commands.h"
 #include "platform/desktop.h"
+#include "shell/chinese_texts.h"
 #include "shell/demo_marketplace.h"
 #include "shell/lists_lock.h"
 #include "shell/program_core.h"
@@ -23,6 +24,8 @@ class GivenFolder : public FolderPicker
 public:
     explicit GivenFolder(QString folder) : m_folder(std::move(folder)) {}
     QString BrowseForFolder(const QString &, const QString &) override { return m_folder; }
+    // No tabs, no page of the user's: nothing asks for files.
+    QStringList chooseFiles(const QString &, const QString &, bool) override { return {}; }
 
 private:
     QString m_folder;
@@ -48,6 +51,7 @@ int main(int argc, char **argv)
     quietQtMessages();
     ProgramOptions program(argc, argv, {"--disable-gpu"});
     QApplication app(program.appArgc(), program.appArgv());
+    const ChineseTexts chinese;
     QApplication::setApplicationName(QStringLiteral("zorvane-picker-batch"));
 
     QCommandLineParser parser;

@@ -1,6 +1,7 @@
 #include "shell/browser_area.h"
 
 #include "platform/collector_page.h"
+#include "platform/desktop.h"
 #include "shell/tab_book.h"
 
 #include <QEvent>
@@ -14,25 +15,30 @@
 
 namespace {
 
-// A tab's page: silent like the collector's, and a request for a new window
-// is answered with the page of a new tab. The file chooser would be a modal
-// dialog with an event loop of its own; pages here have no dialogs.
+// A tab's page: silent like the collector's, a request for a new window is
+// answered with the page of a new tab, and a file input asks the area.
 class TabPage : public CollectorPage
 {
 public:
-    TabPage(QObject *parent, std::function<QWebEnginePage *()> newWindow)
+    TabPage(QObject *parent, std::function<QWebEnginePage *()> newWindow,
+            std::function<QStringList(FileSelectionMode)> chooseFiles)
         : CollectorPage(parent)
         , m_newWindow(std::move(newWindow))
+        , m_chooseFiles(std::move(chooseFiles))
     {
         setSilent(true);
     }
 
 protected:
     QWebEnginePage *createWindow(WebWindowType) override { return m_newWindow(); }
-    QStringList chooseFiles(FileSelectionMode, const QStringList &, const QStringList &) override { return {}; }
+    QStringList chooseFiles(FileSelectionMode mode, const QStringList &, const QStringList &) override
+    {
+        return m_chooseFiles(mode);
+    }
 
 private:
     std::function<QWebEnginePage *()> m_newWindow;
+    std::function<QStringList(FileSelectionMode)> m_chooseFiles;
 };
 
 } // namespace
@@ -138,7 +144,9 @@ void BrowserArea::createView(qint16 index)
     auto *browser = new QWebEngineView(client);
     browser->setObjectName(QStringLiteral("WebBrowser1"));
     browser->setProperty("index", index);
-    browser->setPage(new TabPage(browser, [this] { return openNewWindow(); }));
+    browser->setPage(new TabPage(
+        browser, [this] { return openNewWindow(); },
+        [this](QWebEnginePage::FileSelectionMode mode) { return chooseFiles(mode); }));
     browser->hide();
     auto *line = new QListWidget(client);
     line->setObjectName(QStringLiteral("mesg"));
@@ -215,6 +223,32 @@ bool BrowserArea::eventFilter(QObject *watched, QEvent *event)
             this, [this] { m_book.TabStrip1_MouseUp(m_tabStrip->currentIndex() + 1); }, Qt::QueuedConnection);
     }
     return QObject::eventFilter(watched, event);
+}
+
+void BrowserArea::setFileChooser(FolderPicker &picker, std::function<QString()> startFolder)
+{
+    m_picker = &picker;
+    m_startFolder = std::move(startFolder);
+}
+
+QStringList BrowserArea::chooseFiles(QWebEnginePage::FileSelectionMode mode) const
+{
+    if (!m_picker)
+        return {};
+    // The engine waits for the answer: the chooser is modal, the one dialog
+    // here with an event loop of its own (the batch goes on meanwhile).
+    switch (mode) {
+    case QWebEnginePage::FileSelectOpen:
+    case QWebEnginePage::FileSelectOpenMultiple:
+        return m_picker->chooseFiles(QStringLiteral("请选择要上传的文件"), m_startFolder(),
+                                     mode == QWebEnginePage::FileSelectOpenMultiple);
+    case QWebEnginePage::FileSelectUploadFolder: {
+        const QString folder = m_picker->BrowseForFolder(QStringLiteral("请选择要上传的目录"), m_startFolder());
+        return folder.isEmpty() ? QStringList() : QStringList{folder};
+    }
+    default: // a page that saves a file of its own: not offered
+        return {};
+    }
 }
 
 QWebEnginePage *BrowserArea::openNewWindow()

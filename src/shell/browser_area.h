@@ -4,12 +4,15 @@
 #include <QObject>
 #include <QString>
 #include <QUrl>
+#include <QWebEnginePage>
 
+#include <functional>
+
+class FolderPicker;
 class QListWidget;
 class QPushButton;
 class QTabBar;
 class QWebEngineView;
-class QWebEnginePage;
 class QWidget;
 class TabBook;
 
@@ -42,6 +45,9 @@ public:
     void setDesignSizes(int closeButtonPixels, int messageLinePixels);
     // The first tab's start page.
     void openFirstTab();
+    // File inputs on the tabs' pages ask this chooser, starting in `startFolder`;
+    // without one they get nothing.
+    void setFileChooser(FolderPicker &picker, std::function<QString()> startFolder);
 
     // What the address bar shows for a page: a view nothing has navigated yet is blank.
     static QString addressText(const QUrl &url);
@@ -69,6 +75,8 @@ private:
     void select(int position, qint16 index);
     // A page asks for a new window: a new tab, which becomes current, takes it.
     QWebEnginePage *openNewWindow();
+    // A page's file input asks for files (or a folder to upload).
+    QStringList chooseFiles(QWebEnginePage::FileSelectionMode mode) const;
 
     TabBook &m_book;
     QString m_homePage;
@@ -77,4 +85,6 @@ private:
     QWebEngineView *m_collector;
     QHash<qint16, Tab> m_tabs;
     int m_messageHeight = 0;
+    FolderPicker *m_picker = nullptr;
+    std::function<QString()> m_startFolder;
 };

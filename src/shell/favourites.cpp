@@ -1,5 +1,6 @@
 #include "shell/favourites.h"
 
+#include "collection/status_log.h"
 #include "collection/text_helpers.h"
 #include "shell/address_rules.h"
 #include "platform/prompts.h"
@@ -76,29 +77,39 @@ std::optional<QString> Favourites::findIgnoringCase(const QString &path)
     return std::nullopt;
 }
 
+QStringList Favourites::entriesNamed(const QString &name) const
+{
+    // Links that lead nowhere are entries too: a write to their name would create their target.
+    QStringList named = QDir(m_folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    named.removeIf([&name](const QString &entry) { return entry.compare(name, Qt::CaseInsensitive) != 0; });
+    return named;
+}
+
 std::optional<Favourites::OpenRequest> Favourites::openfile(const QString &path, const QString &addressBarText,
-                                                            bool stayInTab, Prompts &prompts) const
+                                                            bool stayInTab, Prompts &prompts, StatusLog &log) const
 {
     const std::optional<QString> file = findIgnoringCase(path);
     if (!file)
         return std::nullopt;
-    OpenRequest request;
-    request.newTabFirst = !AddressBarRules::isBlank(addressBarText) && !stayInTab;
-    if (!isLinkFile(*file)) {
-        request.url = QUrl::fromLocalFile(QFileInfo(*file).absoluteFilePath());
-        return request;
+    QString target = QFileInfo(*file).absoluteFilePath();
+    if (isLinkFile(*file)) {
+        QFile link(*file);
+        if (!link.open(QIODevice::ReadOnly))
+            return std::nullopt;
+        const QStringList lines = splitLines(decodeLocalText(link.read(MaxLinkFileBytes)));
+        if (lines.size() < 2 || lines.at(0) != marker() || lines.at(1).trimmed().isEmpty()) {
+            prompts.showMessage(Prompts::Icon::None, messageTitle(), QStringLiteral("文件格式错误。"));
+            return std::nullopt;
+        }
+        target = lines.at(1);
     }
-    QFile link(*file);
-    if (!link.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    const QStringList lines = splitLines(decodeLocalText(link.read(MaxLinkFileBytes)));
-    if (lines.size() >= 2 && lines.at(0) == marker())
-        request.url = QUrl::fromUserInput(lines.at(1));
-    if (!request.url.isValid() || request.url.isEmpty()) {
-        prompts.showMessage(Prompts::Icon::None, messageTitle(), QStringLiteral("文件格式错误。"));
+    // A favourite is a file anyone can write: it gets no more than typed text.
+    const std::optional<QUrl> url = AddressBarRules::typedAddress(target);
+    if (!url) {
+        log.AddMesg(AddressBarRules::refusal(target));
         return std::nullopt;
     }
-    return request;
+    return OpenRequest{*url, !AddressBarRules::isBlank(addressBarText) && !stayInTab};
 }
 
 std::optional<QString> Favourites::freeName(QString name, const QString &extension) const
@@ -111,7 +122,7 @@ std::optional<QString> Favourites::freeName(QString name, const QString &extensi
         if (!fitsFileSystem(candidate))
             return std::nullopt;
         // "." and ".." exist as folders: they get "#" like any taken name.
-        if (!QFileInfo::exists(folder.filePath(candidate)) && !findIgnoringCase(folder.filePath(candidate)))
+        if (!QFileInfo::exists(folder.filePath(candidate)) && entriesNamed(candidate).isEmpty())
             return candidate;
     }
     return std::nullopt;
@@ -123,6 +134,8 @@ std::optional<QString> Favourites::store(const QString &caption, const QString &
         prompts.showMessage(Prompts::Icon::Critical, messageTitle(), QStringLiteral("收藏失败,原因:") + reason);
         return std::nullopt;
     };
+    if (!AddressBarRules::typedAddress(address))
+        return fail(QStringLiteral("只能收藏http或https网址:") + address);
     if (!ensureFolder())
         return fail(QStringLiteral("无法创建收藏夹目录") + m_folder);
     const std::optional<QString> name = freeName(CleanName(caption), QStringLiteral(".link"));
@@ -159,12 +172,18 @@ bool Favourites::setHome(const QString &path) const
     QFile source(path);
     if (!source.open(QIODevice::ReadOnly))
         return false;
+    // Writing a file follows a link in its place: the link goes, never the file it points to.
+    for (const QString &name : entriesNamed(homeFileName())) {
+        const QString entry = QDir(m_folder).filePath(name);
+        if (QFileInfo(entry).isSymLink() && !QFile::remove(entry))
+            return false;
+    }
     const QString target = QDir(m_folder).filePath(homeFileName());
     if (!writeFileAtomically(target, source.readAll()))
         return false;
     // Another spelling of the name would hide the new home page from the toolbar.
-    for (const QString &name : entries()) {
-        if (isHomeFile(name) && name != homeFileName())
+    for (const QString &name : entriesNamed(homeFileName())) {
+        if (name != homeFileName())
             QFile::remove(QDir(m_folder).filePath(name));
     }
     return true;

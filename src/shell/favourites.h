@@ -8,10 +8,12 @@
 #include <optional>
 
 class Prompts;
+class StatusLog;
 
 // The favourites: ".link" files in likepage/ under the program folder, two
 // lines in GB18030 with CR LF, the marker "[Fai.link]" and the address. Names
-// come from page titles and typed text; they never leave likepage/. Names
+// come from page titles and typed text; they never leave likepage/, and
+// nothing is written through a symbolic link in it. Names
 // and the ".link" extension are matched without regard to letter case, as
 // on the file systems the Windows program knows, so "主页.LINK" and
 // "主页.link" name the same home page.
@@ -44,14 +46,17 @@ public:
 
     // openfile: what to open for a file, or nothing. A missing file gives
     // nothing; a ".link" file without the marker or without an address shows
-    // "文件格式错误。"; any other file is opened as it is. A blank tab (the
-    // address bar reads about:blank) is reused unless `stayInTab` already says so.
+    // "文件格式错误。". Only what the address bar would open is opened:
+    // another address, or any file that is not a ".link" file, is refused in
+    // the log with the address bar's line. A blank tab (the address bar reads
+    // about:blank) is reused unless `stayInTab` already says so.
     std::optional<OpenRequest> openfile(const QString &path, const QString &addressBarText, bool stayInTab,
-                                        Prompts &prompts) const;
+                                        Prompts &prompts, StatusLog &log) const;
 
     // "收藏": stores the address under the cleaned caption, "#" in front until
     // the name is free, and says "已经收藏！". The stored file, or nothing when
-    // it could not be written (said in a message box).
+    // the address bar would not open the address or the file could not be
+    // written (said in a message box).
     std::optional<QString> store(const QString &caption, const QString &address, Prompts &prompts) const;
 
     // "修改": renames the file to the cleaned answer, "#" in front until the
@@ -67,6 +72,8 @@ public:
     static std::optional<QString> findIgnoringCase(const QString &path);
 
 private:
+    // The folder's entries of any kind whose name equals `name` without regard to case.
+    QStringList entriesNamed(const QString &name) const;
     // A free name in the folder for `name`, with "#" in front as often as
     // needed and cut to what the file system takes; nothing when none fits.
     std::optional<QString> freeName(QString name, const QString &extension) const;

@@ -2,6 +2,7 @@
 // tabs' captions, favourites, skins, the tray, help and "新建".
 #include "shell/main_form.h"
 
+#include "download/save_folder.h"
 #include "platform/prompts.h"
 #include "shell/address_strip.h"
 #include "shell/another_copy.h"
@@ -57,6 +58,8 @@ void MainForm::wireBrowser()
 
     m_tray = new TrayIcon(programIcon(), m_fileMenu, this);
     connect(m_tray, &TrayIcon::restoreRequested, this, [this] { restoreIfMinimised(this); });
+
+    m_browsers->setFileChooser(m_desktop.folders, [this] { return SaveFolder::startFolder(m_core.settings()); });
 
     QWebEngineProfile *profile = m_browsers->view(0)->page()->profile();
     m_downloads = new UserDownloads(profile, m_desktop.downloadFolder, m_core.log(),
@@ -114,7 +117,7 @@ void MainForm::urladress_KeyPress(const QString &text)
 void MainForm::openfile(const QString &path, bool stayInTab)
 {
     const std::optional<Favourites::OpenRequest> request =
-        m_favourites.openfile(path, m_address->urladress()->currentText(), stayInTab, m_desktop.prompts);
+        m_favourites.openfile(path, m_address->urladress()->currentText(), stayInTab, m_desktop.prompts, m_core.log());
     if (!request)
         return;
     if (request->newTabFirst)

@@ -5,9 +5,9 @@
 class QListWidget;
 class Skins;
 
-// skin, the skin window "换肤": the list SkinFile of the skin folder's files.
-// Picking an entry applies it at once and stores it; the window stays open so
-// that one skin after another can be tried.
+// skin, the skin window "换肤": the list SkinFile of the skin folder's files
+// and the button "恢复默认外观". Picking an entry applies it at once and
+// stores it; the window stays open so that one skin after another can be tried.
 class SkinWindow : public QWidget
 {
     Q_OBJECT
@@ -21,6 +21,8 @@ public:
     QListWidget *SkinFile() const { return m_list; }
 
     void SkinFile_Click(int row);
+    // "恢复默认外观": the plain look, with nothing stored and nothing selected.
+    void DefaultLookCmd_Click();
 
 private:
     Skins &m_skins;

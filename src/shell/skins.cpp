@@ -118,6 +118,14 @@ void Skins::pick(const QString &name, int row) const
     m_settings.SaveConfigValue(QStringLiteral("skinid"), QString::number(row));
 }
 
+void Skins::restoreDefaultLook() const
+{
+    if (auto *app = qobject_cast<QApplication *>(QCoreApplication::instance()))
+        app->setStyleSheet(QString());
+    m_settings.SaveConfigValue(QStringLiteral("skin"), QString());
+    m_settings.SaveConfigValue(QStringLiteral("skinid"), QString());
+}
+
 int Skins::storedRow(int count) const
 {
     bool ok = false;

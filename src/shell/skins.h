@@ -38,6 +38,9 @@ public:
     // when the file cannot be applied).
     void pick(const QString &name, int row) const;
 
+    // The plain look again: no style sheet, "skin" and "skinid" emptied.
+    void restoreDefaultLook() const;
+
     // The row "skinid" names in a list of `count` entries, or -1 when it
     // names none (missing, empty, not a number, out of range).
     int storedRow(int count) const;

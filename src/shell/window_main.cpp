@@ -2,6 +2,7 @@
 #include "platform/desktop_services.h"
 #include "shell/another_copy.h"
 #include "shell/app_icon.h"
+#include "shell/chinese_texts.h"
 #include "shell/demo_marketplace.h"
 #include "shell/dialog_prompts.h"
 #include "shell/lists_lock.h"
@@ -42,6 +43,7 @@ int main(int argc, char **argv)
     }
     ProgramOptions start(argc, argv);
     QApplication app(start.appArgc(), start.appArgv());
+    const ChineseTexts chinese;
     QApplication::setApplicationName(QStringLiteral("zorvane-picker"));
     // The installed desktop entry's name: the desktop shows its icon for the windows.
     QGuiApplication::setDesktopFileName(QStringLiteral("zorvane-picker"));

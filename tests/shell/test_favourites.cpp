@@ -1,3 +1,4 @@
+#include "log_text.h"
 #include "qt_printers.h"
 #include "recording_desktop.h"
 #include "shell/favourites.h"
@@ -18,6 +19,7 @@ struct FavouritesTest : ::testing::Test
     QTemporaryDir program;
     Favourites favourites{program.path()};
     RecordingPrompts prompts;
+    StatusLog log;
 
     QString inFolder(const QString &name) const { return QDir(favourites.folder()).filePath(name); }
     void put(const QString &name, const QByteArray &bytes)
@@ -109,18 +111,82 @@ TEST_F(FavouritesTest, OpenfileTargets)
         prompts.messages.clear();
         if (!c.bytes.isNull())
             put(c.file, c.bytes);
-        const auto request = favourites.openfile(inFolder(c.file), QStringLiteral("about:blank"), false, prompts);
+        const auto request =
+            favourites.openfile(inFolder(c.file), QStringLiteral("about:blank"), false, prompts, log);
         EXPECT_EQ(request ? request->url.toString() : QString(), c.opened);
         EXPECT_EQ(prompts.texts(), c.formatError ? QStringList{QStringLiteral("文件格式错误。")} : QStringList{});
     }
 }
 
-TEST_F(FavouritesTest, AnyOtherFileIsShownAsItIs)
+TEST_F(FavouritesTest, AFavouriteOpensOnlyWhatTheAddressBarWould)
 {
+    const struct
+    {
+        const char *name;
+        QString address;
+        QString opened; // empty: refused as the address bar refuses it
+    } cases[] = {
+        {"http", QStringLiteral("http://detail.zorvane.com/offer/1.html"),
+         QStringLiteral("http://detail.zorvane.com/offer/1.html")},
+        {"https", QStringLiteral("https://www.zorvane.com/"), QStringLiteral("https://www.zorvane.com/")},
+        {"no_scheme_reads_as_http", QStringLiteral("www.zorvane.com"), QStringLiteral("http://www.zorvane.com")},
+        {"blank", QStringLiteral("about:blank"), QStringLiteral("about:blank")},
+        {"file_address", QStringLiteral("file:///etc/passwd"), QString()},
+        {"bare_local_path", QStringLiteral("/etc/passwd"), QString()},
+        {"script", QStringLiteral("javascript:alert(document.cookie)"), QString()},
+        {"data", QStringLiteral("data:text/html,<script>alert(1)</script>"), QString()},
+        {"http_without_host", QStringLiteral("http://"), QString()},
+        {"https_without_host", QStringLiteral("https:///etc/passwd"), QString()},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        StatusLog caseLog;
+        put(QStringLiteral("a.link"), Favourites::fileBytes(c.address));
+        const auto request =
+            favourites.openfile(inFolder(QStringLiteral("a.link")), QString(), false, prompts, caseLog);
+        EXPECT_EQ(request ? request->url.toString() : QString(), c.opened);
+        EXPECT_EQ(logMessages(caseLog), c.opened.isEmpty()
+                                        ? QStringList{S(u"地址栏只能打开http或https网址,未打开:") + c.address}
+                                        : QStringList{});
+    }
+    EXPECT_TRUE(prompts.messages.isEmpty());
+
+    // Any other file would be shown as a file address: refused the same way.
     put(QStringLiteral("page.html"), "<p>x</p>");
-    const auto request = favourites.openfile(inFolder(QStringLiteral("page.html")), QString(), false, prompts);
-    ASSERT_TRUE(request);
-    EXPECT_EQ(request->url, QUrl::fromLocalFile(inFolder(QStringLiteral("page.html"))));
+    EXPECT_FALSE(favourites.openfile(inFolder(QStringLiteral("page.html")), QString(), false, prompts, log));
+    EXPECT_EQ(logMessages(log),
+              QStringList{S(u"地址栏只能打开http或https网址,未打开:") + inFolder(QStringLiteral("page.html"))});
+}
+
+TEST_F(FavouritesTest, OnlyAnAddressTheAddressBarWouldOpenIsStored)
+{
+    const struct
+    {
+        const char *name;
+        QString address;
+        bool stored;
+    } cases[] = {
+        {"http", Address, true},
+        {"blank", QStringLiteral("about:blank"), true},
+        {"file_address", QStringLiteral("file:///etc/passwd"), false},
+        {"bare_local_path", QStringLiteral("/etc/passwd"), false},
+        {"script", QStringLiteral("javascript:alert(1)"), false},
+        {"data", QStringLiteral("data:text/html,x"), false},
+        {"http_without_host", QStringLiteral("http://"), false},
+        {"empty", QString(), false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir other;
+        Favourites list(other.path());
+        prompts.messages.clear();
+        const std::optional<QString> stored = list.store(QStringLiteral("页面"), c.address, prompts);
+        EXPECT_EQ(stored.has_value(), c.stored);
+        EXPECT_EQ(list.entries(), c.stored ? QStringList{QStringLiteral("页面.link")} : QStringList{});
+        ASSERT_EQ(prompts.messages.size(), 1);
+        EXPECT_EQ(prompts.messages.first().text,
+                  c.stored ? S(u"已经收藏！") : S(u"收藏失败,原因:只能收藏http或https网址:") + c.address);
+    }
 }
 
 TEST_F(FavouritesTest, ABlankTabIsReused)
@@ -140,7 +206,8 @@ TEST_F(FavouritesTest, ABlankTabIsReused)
         {QStringLiteral("https://www.zorvane.com/"), true, false},
     };
     for (const auto &c : cases) {
-        const auto request = favourites.openfile(inFolder(QStringLiteral("a.link")), c.addressBar, c.stayInTab, prompts);
+        const auto request =
+            favourites.openfile(inFolder(QStringLiteral("a.link")), c.addressBar, c.stayInTab, prompts, log);
         ASSERT_TRUE(request);
         EXPECT_EQ(request->newTabFirst, c.newTab) << c.addressBar.toStdString() << c.stayInTab;
     }
@@ -148,7 +215,7 @@ TEST_F(FavouritesTest, ABlankTabIsReused)
 
 TEST_F(FavouritesTest, TheHomePageOpensFromTheToolbarAndTheList)
 {
-    EXPECT_FALSE(favourites.openfile(favourites.homePath(), QString(), false, prompts)) << "no home page yet";
+    EXPECT_FALSE(favourites.openfile(favourites.homePath(), QString(), false, prompts, log)) << "no home page yet";
 
     put(QStringLiteral("店铺.link"), Favourites::fileBytes(Address));
     ASSERT_TRUE(favourites.setHome(inFolder(QStringLiteral("店铺.link"))));
@@ -156,7 +223,7 @@ TEST_F(FavouritesTest, TheHomePageOpensFromTheToolbarAndTheList)
 
     // The toolbar asks for "主页.link"; the list names the file "主页.LINK".
     for (const QString &path : {favourites.homePath(), inFolder(QStringLiteral("主页.LINK"))}) {
-        const auto request = favourites.openfile(path, QString(), false, prompts);
+        const auto request = favourites.openfile(path, QString(), false, prompts, log);
         ASSERT_TRUE(request) << path.toStdString();
         EXPECT_EQ(request->url.toString(), Address);
     }
@@ -169,11 +236,55 @@ TEST_F(FavouritesTest, SettingTheHomePageReplacesEverySpellingOfIt)
     put(QStringLiteral("新.link"), Favourites::fileBytes(Address));
     ASSERT_TRUE(favourites.setHome(inFolder(QStringLiteral("新.link"))));
     EXPECT_EQ(favourites.entries(), (QStringList{QStringLiteral("主页.LINK"), QStringLiteral("新.link")}));
-    EXPECT_EQ(favourites.openfile(favourites.homePath(), QString(), false, prompts)->url.toString(), Address);
+    EXPECT_EQ(favourites.openfile(favourites.homePath(), QString(), false, prompts, log)->url.toString(), Address);
 
     // The home page chosen as the home page stays as it is.
     ASSERT_TRUE(favourites.setHome(inFolder(QStringLiteral("主页.LINK"))));
     EXPECT_EQ(readBytes(inFolder(QStringLiteral("主页.LINK"))), Favourites::fileBytes(Address));
+}
+
+TEST_F(FavouritesTest, NothingIsWrittenThroughALinkOutOfTheFolder)
+{
+    const struct
+    {
+        const char *name;
+        QString link;     // a symbolic link in likepage/
+        bool targetExists; // false: the link dangles
+        bool viaStore;     // true: "收藏" under the link's name; false: "设为主页"
+    } cases[] = {
+        {"home_link", QStringLiteral("主页.link"), true, false},
+        {"home_upper_case_link", QStringLiteral("主页.LINK"), true, false},
+        {"dangling_home_link", QStringLiteral("主页.LINK"), false, false},
+        {"dangling_favourite_link", QStringLiteral("页面.link"), false, true},
+        {"favourite_link_other_case", QStringLiteral("页面.LINK"), false, true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir programFolder, outside;
+        Favourites list(programFolder.path());
+        ASSERT_TRUE(list.ensureFolder());
+        const QString target = QDir(outside.path()).filePath(QStringLiteral("bashrc"));
+        if (c.targetExists)
+            writeBytes(target, "outside");
+        ASSERT_TRUE(QFile::link(target, QDir(list.folder()).filePath(c.link)));
+        const QString chosen = QDir(list.folder()).filePath(QStringLiteral("店铺.link"));
+        writeBytes(chosen, Favourites::fileBytes(Address));
+
+        if (c.viaStore) {
+            ASSERT_TRUE(list.store(QStringLiteral("页面"), Address, prompts));
+        } else {
+            ASSERT_TRUE(list.setHome(chosen));
+            const QFileInfo home(QDir(list.folder()).filePath(Favourites::homeFileName()));
+            EXPECT_FALSE(home.isSymLink()) << "the link itself is replaced";
+            EXPECT_EQ(readBytes(home.filePath()), Favourites::fileBytes(Address));
+            EXPECT_EQ(list.openfile(list.homePath(), QString(), false, prompts, log)->url.toString(), Address);
+        }
+        EXPECT_EQ(QFileInfo::exists(target), c.targetExists);
+        if (c.targetExists)
+            EXPECT_EQ(readBytes(target), QByteArray("outside"));
+        EXPECT_EQ(QDir(outside.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                  c.targetExists ? QStringList{QStringLiteral("bashrc")} : QStringList{});
+    }
 }
 
 TEST_F(FavouritesTest, Renaming)

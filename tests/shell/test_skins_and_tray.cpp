@@ -4,6 +4,7 @@
 #include "shell/skin_window.h"
 #include "shell/skins.h"
 #include "shell/tray_icon.h"
+#include "test_app.h"
 #include "test_files.h"
 
 #include <QApplication>
@@ -12,8 +13,10 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -136,6 +139,54 @@ TEST_F(SkinsTest, OpeningSelectsTheStoredEntryAgain)
         EXPECT_EQ(stored("skin"), rewritten ? opened.SkinFile()->item(c.selected)->text() : QStringLiteral("old.qss"));
         EXPECT_EQ(stored("skinid"), c.skinid);
     }
+}
+
+TEST_F(SkinsTest, OpeningWithoutAStoredEntrySelectsAndAppliesNothing)
+{
+    put(QStringLiteral("a.qss"), Blue);
+    put(QStringLiteral("b.qss"), Green);
+    for (const QString &skinid : {QString(), QStringLiteral("x"), QStringLiteral("7")}) {
+        SCOPED_TRACE(skinid.toStdString());
+        ASSERT_TRUE(settings.SaveConfigValue(QStringLiteral("skinid"), skinid));
+        SkinWindow opened(skins);
+        opened.skin_Form_Load();
+        // The list gets the focus as the window comes up, as it does on a desktop.
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&opened));
+        opened.SkinFile()->setFocus(Qt::ActiveWindowFocusReason);
+        ASSERT_TRUE(waitUntil([&] { return opened.SkinFile()->hasFocus(); }));
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(opened.SkinFile()->selectedItems().isEmpty());
+        EXPECT_EQ(qApp->styleSheet(), QString());
+        EXPECT_EQ(stored("skin"), QString());
+        EXPECT_EQ(stored("skinid"), skinid);
+    }
+}
+
+TEST_F(SkinsTest, TheDefaultLookIsBackWithOneButton)
+{
+    put(QStringLiteral("a.qss"), Blue);
+    put(QStringLiteral("b.qss"), Green);
+    window.skin_Form_Load();
+    list()->setCurrentRow(1);
+    ASSERT_EQ(qApp->styleSheet(), QString::fromLatin1(Green));
+    auto *plain = window.findChild<QPushButton *>(QStringLiteral("DefaultLookCmd"));
+    ASSERT_TRUE(plain);
+    EXPECT_EQ(plain->text(), QStringLiteral("恢复默认外观"));
+
+    QTest::mouseClick(plain, Qt::LeftButton);
+    EXPECT_EQ(qApp->styleSheet(), QString());
+    EXPECT_EQ(stored("skin"), QString());
+    EXPECT_EQ(stored("skinid"), QString());
+    EXPECT_TRUE(list()->selectedItems().isEmpty());
+    EXPECT_EQ(skins.entries(), (QStringList{QStringLiteral("a.qss"), QStringLiteral("b.qss")})) << "the list stays";
+    EXPECT_TRUE(window.isVisible());
+
+    // Opened again, nothing comes back; a skin can be picked again, the same one too.
+    window.skin_Form_Load();
+    EXPECT_EQ(qApp->styleSheet(), QString());
+    list()->setCurrentRow(1);
+    EXPECT_EQ(qApp->styleSheet(), QString::fromLatin1(Green));
+    EXPECT_EQ(stored("skinid"), QStringLiteral("1"));
 }
 
 TEST_F(SkinsTest, AMissingFolderIsMadeWithTheShippedSkins)

@@ -154,3 +154,16 @@ TEST(WindowProgram, TheRunnerDoesNotRunBesideAWindow)
     EXPECT_TRUE(runner.output.contains(ListsLock::runnerRefusedNotice(folder.path()))) << runner.output.toStdString();
     EXPECT_EQ(folder.listData(), folder.lists);
 }
+
+TEST(WindowProgram, BothProgramsShowQtsOwnTextsInChinese)
+{
+    for (const QString &program : {QStringLiteral(ZORVANE_WINDOW_EXE), QStringLiteral(ZORVANE_BATCH_EXE)}) {
+        SCOPED_TRACE(program.toStdString());
+        ChildProcess help(program, {QStringLiteral("--help")}, offscreen(), QProcess::MergedChannels);
+        ASSERT_TRUE(help.waitForExit());
+        EXPECT_EQ(help.process.exitCode(), 0);
+        // The parser's own words, from Qt's catalogue.
+        EXPECT_TRUE(help.output.contains(S(u"用法："))) << help.output.toStdString();
+        EXPECT_TRUE(help.output.contains(S(u"在命令行选项上显示帮助。"))) << help.output.toStdString();
+    }
+}

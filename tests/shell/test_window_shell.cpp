@@ -9,6 +9,7 @@
 #include "shell/help_commands.h"
 #include "shell/lists_lock.h"
 #include "shell/program_options.h"
+#include "shell/skins.h"
 #include "shell/tray_icon.h"
 
 #include <QAction>
@@ -128,6 +129,34 @@ TEST_F(ShellTest, ASkinPickedInTheSkinWindowIsAppliedAndStored)
     auto *bar = control<QToolBar>("Toolbar1");
     ASSERT_TRUE(waitUntil([&] { return bar->width() == bar->sizeHint().width(); }));
     EXPECT_EQ(control<QToolButton>("xqkf")->x(), bar->width());
+}
+
+TEST_F(ShellTest, EveryShippedSkinPaintsTheWholeBatchPanel)
+{
+    open();
+    form->ShowListCmd_Click();
+    auto *panel = control<QWidget>("batModeFrame");
+    const QDir shipped(QStringLiteral(ZORVANE_SKIN_DIR));
+    const QStringList names = shipped.entryList(QDir::Files);
+    ASSERT_FALSE(names.isEmpty());
+    for (const QString &name : QStringList{QString()} + names) {
+        SCOPED_TRACE(name.isEmpty() ? "plain look" : name.toStdString());
+        if (name.isEmpty())
+            qApp->setStyleSheet(QString());
+        else
+            ASSERT_TRUE(Skins::ApplySkin(shipped.filePath(name)));
+        // Whatever the panel leaves unpainted shows the browsers behind it:
+        // here the colour nothing in a skin is painted with.
+        QImage image(panel->size(), QImage::Format_RGB32);
+        image.fill(Qt::magenta);
+        panel->render(&image, {}, {}, QWidget::DrawChildren);
+        int unpainted = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x)
+                unpainted += image.pixel(x, y) == QColor(Qt::magenta).rgb();
+        }
+        EXPECT_EQ(unpainted, 0);
+    }
 }
 
 TEST_F(ShellTest, StartUpAppliesTheStoredSkin)

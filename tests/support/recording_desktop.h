@@ -8,19 +8,35 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 #include <optional>
 
-// Answers the folder chooser as the user would.
+// Answers the folder and file choosers as the user would.
 class AnsweringPicker : public FolderPicker
 {
 public:
     QString answer;
     QString askedTitle, askedInitial;
+    // The file chooser: how often it was asked, for one file or several, and
+    // what the user does while it is open (as long as the answer takes).
+    int filesAsked = 0;
+    bool askedMultiple = false;
+    std::function<QStringList()> answerFiles = [] { return QStringList(); };
+
     QString BrowseForFolder(const QString &title, const QString &initialFolder) override
     {
         askedTitle = title;
         askedInitial = initialFolder;
         return answer;
+    }
+    QStringList chooseFiles(const QString &title, const QString &initialFolder, bool multiple) override
+    {
+        askedTitle = title;
+        askedInitial = initialFolder;
+        askedMultiple = multiple;
+        ++filesAsked;
+        return answerFiles();
     }
 };
 
@@ -29,8 +45,11 @@ class RecordingOpener : public Opener
 {
 public:
     QStringList opened;
+    bool hasFileManager = true; // false: the desktop has no file manager to show a folder in
     bool openFolder(const QString &path) override
     {
+        if (!hasFileManager)
+            return false;
         opened << path;
         return true;
     }

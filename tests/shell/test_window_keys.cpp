@@ -1,0 +1,157 @@
+// The window as the keyboard and the toolbar reach it: keys typed into the
+// address bar, the shortcuts, "粘贴" and "复制".
+#include "window_fixture.h"
+#include "fixture_pages.h"
+#include "fixture_server.h"
+#include "qt_printers.h"
+
+#include "lists/list_commands.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QTest>
+#include <QToolBar>
+#include <QToolButton>
+
+#include <functional>
+
+namespace {
+
+const QString Page = QStringLiteral("http://www.zorvane.com/keys/page.html");
+const QString Words = S(u"可以复制的文字");
+
+class KeysTest : public WindowTest
+{
+protected:
+    KeysTest()
+    {
+        servePage(sharedServer(), Page,
+                  plainPageHtml(S(u"键盘"), S(u"<p id=\"words\">") + Words + S(u"</p><input id=\"box\">")));
+    }
+    void openActive()
+    {
+        open();
+        form->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    }
+    QLineEdit *addressLine() const { return addressBar()->lineEdit(); }
+    // Types the text into the address bar as the user does: the old text selected away first.
+    void typeAddress(const QString &text) const
+    {
+        addressLine()->setFocus();
+        QTest::keyClick(addressLine(), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(addressLine(), Qt::Key_Backspace);
+        QTest::keyClicks(addressLine(), text);
+    }
+    // Enter in the address bar, and the address the tab then loads.
+    QUrl pressEnter() const
+    {
+        QSignalSpy finished(current(), &QWebEngineView::loadFinished);
+        QTest::keyClick(addressLine(), Qt::Key_Return);
+        return finished.wait(30000) ? current()->url() : QUrl();
+    }
+    void clickToolbar(int position) const
+    {
+        auto *bar = control<QToolBar>("Toolbar1");
+        QTest::mouseClick(bar->widgetForAction(bar->actions().at(position - 1)), Qt::LeftButton);
+    }
+    QString pageValue(const QString &script) const
+    {
+        return runScript(current(), script).toString();
+    }
+    static QVariant runScript(QWebEngineView *view, const QString &script)
+    {
+        auto answer = std::make_shared<QVariant>();
+        auto done = std::make_shared<bool>(false);
+        view->page()->runJavaScript(script, [answer, done](const QVariant &v) {
+            *answer = v;
+            *done = true;
+        });
+        waitUntil([&] { return *done; });
+        return *answer;
+    }
+};
+
+} // namespace
+
+TEST_F(KeysTest, EnterOpensExactlyTheTypedTextNotALongerOneFromTheHistory)
+{
+    const QString longer = Page + QStringLiteral("?from=history");
+    openActive();
+    typeAddress(longer);
+    ASSERT_EQ(pressEnter(), QUrl(longer));
+
+    typeAddress(Page);
+    EXPECT_EQ(addressLine()->text(), Page) << "nothing filled in while typing";
+    EXPECT_EQ(pressEnter(), QUrl(Page));
+    EXPECT_EQ(addressBar()->currentText(), Page);
+    QStringList history;
+    for (int i = 0; i < addressBar()->count(); ++i)
+        history << addressBar()->itemText(i);
+    EXPECT_EQ(history, (QStringList{longer, Page})) << "both stay in the drop-down";
+}
+
+TEST_F(KeysTest, ShortcutsAndTheEditButtonsDoWhatTheySay)
+{
+    openActive();
+    auto *show = control<QPushButton>("ShowListCmd");
+    auto *panel = control<QWidget>("batModeFrame");
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    const auto key = [](Qt::Key k, Qt::KeyboardModifiers modifiers) {
+        // To whatever has the focus: the shortcuts belong to the whole window.
+        return [k, modifiers] { QTest::keyClick(QApplication::focusWidget(), k, modifiers); };
+    };
+    const QString pasted = S(u"粘贴的文字");
+    const struct
+    {
+        const char *name;
+        std::function<void()> before;
+        std::function<void()> press;
+        std::function<bool()> done; // waited for: a button's mnemonic clicks it a moment later
+    } presses[] = {
+        {"alt_a_adds_the_typed_address",
+         [&] {
+             desktop.prompts.answers = {S(u"连衣裙")};
+             typeAddress(Page);
+         },
+         key(Qt::Key_A, Qt::AltModifier), [&] { return pending().entries() == QStringList{S(u"连衣裙|") + Page}; }},
+        {"alt_l_shows_the_panel", {}, key(Qt::Key_L, Qt::AltModifier),
+         [&] { return panel->isVisible() && show->text() == S(u"隐藏&C"); }},
+        {"alt_c_hides_it", {}, key(Qt::Key_C, Qt::AltModifier),
+         [&] { return !panel->isVisible() && show->text() == S(u"查看&L"); }},
+        {"ctrl_n_starts_another_copy", {}, key(Qt::Key_N, Qt::ControlModifier),
+         [&] { return desktop.starter.program == QCoreApplication::applicationFilePath(); }},
+        {"ctrl_b_shows_the_version", {}, key(Qt::Key_B, Qt::ControlModifier),
+         [&] { return desktop.prompts.messages.value(0).title == S(u"软件版本信息"); }},
+        {"ctrl_h_shows_the_help", {}, key(Qt::Key_H, Qt::ControlModifier),
+         [&] { return desktop.prompts.messages.value(1).title == S(u"使用帮助"); }},
+        {"copy_takes_the_pages_selection",
+         [&] {
+             ASSERT_TRUE(loadIn(current(), Page));
+             clipboard->setText(QStringLiteral("old"));
+             runScript(current(), QStringLiteral(
+                 "getSelection().selectAllChildren(document.getElementById('words')); 1"));
+         },
+         [&] { clickToolbar(2); }, [&] { return clipboard->text() == Words; }},
+        {"paste_puts_the_clipboard_into_the_pages_box",
+         [&] {
+             clipboard->setText(pasted);
+             runScript(current(), QStringLiteral("document.getElementById('box').focus(); 1"));
+         },
+         [&] { clickToolbar(1); },
+         [&] { return pageValue(QStringLiteral("document.getElementById('box').value")) == pasted; }},
+        {"ctrl_e_closes_the_window_and_saves_the_lists", {}, key(Qt::Key_E, Qt::ControlModifier),
+         [&] { return !form->isVisible() && listData().contains(S(u"连衣裙|") + Page); }},
+    };
+    for (const auto &p : presses) {
+        SCOPED_TRACE(p.name);
+        if (p.before)
+            p.before();
+        ASSERT_FALSE(p.done()) << "done before the press";
+        ASSERT_TRUE(QApplication::focusWidget());
+        p.press();
+        EXPECT_TRUE(waitUntil(p.done));
+    }
+    EXPECT_EQ(desktop.prompts.messages.size(), 2);
+}
