@@ -273,7 +273,7 @@ void BatchCycle::onPageLoaded(const QString &itemNo, const QString &address, con
     const PageSnapshot &page = load.page;
     ItemRecord &item = m_s.records.record(Slot);
     if (const std::optional<QString> title = GetPageTitle(page))
-        item.PickTitle = CleanName(PlainPageText(*title));
+        item.PickTitle = CleanPageTitle(*title);
     item.PickUrl = PlainPageAddress(page.url);
     item.PickItemNo = itemNo;
     PickAttributes(page, item);
@@ -282,9 +282,9 @@ void BatchCycle::onPageLoaded(const QString &itemNo, const QString &address, con
         attribute.second = PlainPageText(attribute.second);
     }
     if (item.PickItemNo != itemNo) {
-        const QString pageItemNo = PlainPageText(item.PickItemNo);
-        item.PickTitle = pageItemNo + item.PickTitle;
-        item.PickItemNo = itemNo + QStringLiteral("->") + pageItemNo;
+        // The folder title is cleaned once more as the item is saved, the page's number with it.
+        item.PickTitle = BlankControls(item.PickItemNo) + item.PickTitle;
+        item.PickItemNo = itemNo + QStringLiteral("->") + PlainPageText(item.PickItemNo);
     }
     logLine(itemNo, QStringLiteral("采集中:基本信息获取完成_"), address);
     m_lastHeight = page.scrollHeight;
