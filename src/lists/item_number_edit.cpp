@@ -1,6 +1,7 @@
 #include "lists/item_number_edit.h"
 
 #include "collection/status_log.h"
+#include "collection/text_helpers.h"
 #include "lists/downloaded_search.h"
 #include "lists/item_lines.h"
 #include "lists/item_list.h"
@@ -51,7 +52,8 @@ void ItemNumberEdit::EditBabyNumCmd_Click()
     const QString number = m_text;
     if (number.isEmpty() || number == hintText())
         return;
-    apply(number);
+    // A typed "|" would shift the fields of the line.
+    apply(PlainPageText(number));
     setNewBabyNumText(hintText());
     m_search.FindADLSub();
     m_listFile.SaveLists();
