@@ -43,7 +43,8 @@ void ItemNumberEdit::EditBabyNumCmd_Click()
     if (!m_boxVisible) {
         m_boxVisible = true;
         emit changed();
-        m_search.FindADLSub();
+        // The entries the user selected are the ones to renumber: the refresh must not move them.
+        m_search.refreshHits();
         m_listFile.SaveLists();
         return;
     }
