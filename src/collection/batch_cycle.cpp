@@ -99,6 +99,7 @@ void BatchCycle::StartPickCmd_Click(std::function<void(bool)> then)
         return;
     }
     m_startWaiters.append(std::move(then));
+    m_pausedDuringCheck = false; // the latest press counts
     if (m_startWaiters.size() > 1)
         return; // the check already under way answers this press too
     QPointer<BatchCycle> self(this);
@@ -106,9 +107,18 @@ void BatchCycle::StartPickCmd_Click(std::function<void(bool)> then)
         if (!self)
             return;
         const auto waiters = std::exchange(self->m_startWaiters, {});
+        const bool paused = std::exchange(self->m_pausedDuringCheck, false);
+        bool started = false;
         if (!reachable) {
             self->m_s.log.AddMesg(QStringLiteral("启动采集失败,请检测网络是否连通!"));
+        } else if (paused) {
+            // "暂停" came after "启动": the start is not carried out. A pause
+            // of a running controller still takes effect at its next tick.
+            if (!self->m_controller.isActive())
+                self->m_pauseFlag = false;
+            self->m_s.log.AddMesg(QStringLiteral("网络检测期间已按暂停,未启动采集"));
         } else {
+            started = true;
             self->m_pauseFlag = false;
             self->m_controller.start();
             self->tickAtOnceWhenFast();
@@ -118,7 +128,7 @@ void BatchCycle::StartPickCmd_Click(std::function<void(bool)> then)
         }
         for (const auto &waiter : waiters) {
             if (waiter)
-                waiter(reachable);
+                waiter(started);
         }
     });
 }
@@ -138,6 +148,8 @@ void BatchCycle::StopPickCmd_Click()
 {
     m_s.log.AddMesg(QStringLiteral("启动暂停指示，待最近一次采集完成后将关闭采集"));
     m_pauseFlag = true;
+    if (!m_startWaiters.isEmpty())
+        m_pausedDuringCheck = true;
 }
 
 void BatchCycle::PickControlTimer_Timer()

@@ -62,8 +62,9 @@ public:
 
     BatchCycle(const Services &services, const Intervals &intervals, QObject *parent = nullptr);
 
-    // "启动": after the reachability check, switches the controller on.
-    // `then` (optional) learns whether it started, after the start was logged.
+    // "启动": after the reachability check, switches the controller on,
+    // unless "暂停" was pressed while the check ran. `then` (optional) learns
+    // whether it started, after the start was logged.
     void StartPickCmd_Click(std::function<void(bool started)> then = {});
     // "暂停": the item under way is finished first.
     void StopPickCmd_Click();
@@ -145,6 +146,7 @@ private:
     QList<std::function<void(bool)>> m_startWaiters; // starts waiting for the reachability check
     bool m_loading = false;      // LoadPickPage is under way
     bool m_pauseFlag = false;
+    bool m_pausedDuringCheck = false; // "暂停" after the last "启动" whose check runs
     bool m_viewLent = false;
     bool m_startEnabled = true;
     QString m_startRefusal; // why starts are refused; empty when they are not

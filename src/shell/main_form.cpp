@@ -66,7 +66,6 @@ MainForm::MainForm(ProgramCore &core, const Desktop &desktop, QWidget *parent)
     m_panel = new BatchPanel(core, desktop.folders, desktop.opener, m_client);
     m_panel->hide();
     m_progress = new ProgressStrip(core, m_client);
-    m_startCheck = new NetCheck(core.options().marketplace.checkHost, this);
 
     const auto px = [this](int twips) { return m_twips.toPixels(twips); };
     arrangeToolbar();
@@ -123,9 +122,10 @@ void MainForm::Form_Load()
     if (m_core.settings().LoadConfigValue(QStringLiteral("isauto")) == QLatin1String("False")) {
         m_address->AutoModeChk()->setChecked(false);
     } else if (!m_core.listFile().isReadOnly()) {
-        // Unreachable at start-up: nothing is started and nothing reported.
-        m_startCheck->CheckNetOpen(this, [this](bool reachable) {
-            if (reachable)
+        // Unreachable at start-up: nothing is started and nothing reported. The
+        // box is read again as the answer comes: the user may have unticked it meanwhile.
+        m_core.netCheck().CheckNetOpen(this, [this](bool reachable) {
+            if (reachable && m_address->AutoModeChk()->isChecked())
                 m_core.batch().StartPickCmd_Click();
         });
     }

@@ -15,7 +15,6 @@ class BatchPanel;
 class BrowserArea;
 class FavouritesWindow;
 class FolderPicker;
-class NetCheck;
 class Opener;
 class ProcessStarter;
 class Prompts;
@@ -117,7 +116,6 @@ private:
     BrowserArea *m_browsers;
     BatchPanel *m_panel;
     ProgressStrip *m_progress;
-    NetCheck *m_startCheck;
     QMenu *m_fileMenu = nullptr;
     TrayIcon *m_tray = nullptr;
     FavouritesWindow *m_favouritesWindow = nullptr;

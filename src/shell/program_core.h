@@ -35,6 +35,8 @@ public:
         // A page that does not answer a query for this long is taken for hung.
         int pageQueryTimeoutMs = 20000;
         HttpFetcher::Limits fetchLimits;
+        // Answers the reachability check in place of a lookup of marketplace.checkHost.
+        NetCheck *netCheck = nullptr;
     };
 
     explicit ProgramCore(const Options &options, QObject *parent = nullptr);
@@ -53,6 +55,7 @@ public:
     WebEnginePageDocument &collectorView() { return m_view; }
     BatchCycle &batch() { return m_batch; }
     ShopDiscovery &shop() { return m_shop; }
+    NetCheck &netCheck() { return m_net; }
 
     // The collection pace, kept in config.ini under "PickPace" ("标准" or "快速").
     BatchCycle::Pace storedPace() const;
@@ -81,7 +84,8 @@ private:
     HttpFetcher m_fetcher;
     ImageReaderProbe m_probe;
     ItemDownload m_download;
-    NetCheck m_net;
+    NetCheck m_lookup;
+    NetCheck &m_net;
     BatchCycle m_batch;
     ShopDiscovery m_shop;
 };

@@ -1,14 +1,30 @@
 // The window keeps what the user chose and what the user has: the selection
-// and scroll position of the lists.
+// and scroll position of the lists, and the auto-mode box.
+#include "late_net_check.h"
 #include "window_fixture.h"
 
 #include "lists/downloaded_search.h"
 
+#include <QCheckBox>
 #include <QScrollBar>
 
 #include <algorithm>
 
 namespace {
+
+// A window whose reachability check answers when the test says so.
+class LateCheckWindowTest : public WindowTest
+{
+protected:
+    LateCheckWindowTest() { netCheck = &late; }
+    ~LateCheckWindowTest() override
+    {
+        form.reset();
+        core.reset();
+    }
+
+    LateNetCheck late;
+};
 
 QList<int> selectedRows(const QListView *view)
 {
@@ -20,6 +36,52 @@ QList<int> selectedRows(const QListView *view)
 }
 
 } // namespace
+
+TEST_F(LateCheckWindowTest, TheAutoModeBoxIsReadAgainWhenTheStartUpCheckAnswers)
+{
+    const struct
+    {
+        const char *name;
+        QList<bool> clicks; // on the box while the check runs
+        bool started;
+    } cases[] = {
+        {"left ticked", {}, true},
+        {"unticked", {false}, false},
+        {"unticked and ticked again", {false, true}, true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        writeConfig(QString()); // auto mode on
+        open(true);
+        ASSERT_EQ(late.waiting(), 1);
+        for (bool ticked : c.clicks)
+            control<QCheckBox>("AutoModeChk")->setChecked(ticked);
+        // Each answer lets the next check (the start's own) run; a start asks one more time.
+        for (int round = 0; round < 3 && late.waiting() > 0; ++round)
+            late.answer(true);
+        EXPECT_EQ(core->batch().isControllerOn(), c.started);
+        form.reset();
+        core.reset();
+    }
+}
+
+TEST_F(LateCheckWindowTest, PauseWhileTheStartsCheckRunsKeepsTheBatchStopped)
+{
+    open();
+    click("StartPickCmd");
+    ASSERT_EQ(late.waiting(), 1);
+    click("StopPickCmd");
+    late.answer(true);
+    EXPECT_FALSE(core->batch().isControllerOn());
+    EXPECT_TRUE(control<QPushButton>("StartPickCmd")->isEnabled());
+    EXPECT_EQ(log().last(), S(u"网络检测期间已按暂停,未启动采集"));
+
+    // That pause is spent: the next start goes ahead.
+    click("StartPickCmd");
+    late.answer(true);
+    EXPECT_TRUE(core->batch().isControllerOn());
+    EXPECT_FALSE(control<QPushButton>("StartPickCmd")->isEnabled());
+}
 
 TEST_F(WindowTest, AnUnaskedSearchRefreshLeavesTheSelectionAndTheScrollPosition)
 {
