@@ -3,6 +3,7 @@
 #include "collection/batch_cycle.h"
 #include "lists/list_commands.h"
 #include "platform/net_check.h"
+#include "platform/prompts.h"
 #include "shell/address_strip.h"
 #include "shell/batch_panel.h"
 #include "shell/browser_area.h"
@@ -18,6 +19,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QToolButton>
 #include <QWebEngineView>
 
@@ -231,8 +233,30 @@ void MainForm::closeEvent(QCloseEvent *event)
     // Closing is never refused.
     if (!m_unloaded) {
         m_unloaded = true;
-        m_core.shutDown();
+        const bool saved = m_core.shutDown();
         m_tray->remove();
+        if (saved)
+            emit unloaded(0);
+        else
+            tellListsNotSaved();
     }
     event->accept();
+}
+
+void MainForm::tellListsNotSaved()
+{
+    const QString dataFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    const std::optional<QString> copy = m_core.rescueLists(dataFolder);
+    QString text = QStringLiteral("下载列表未能保存到 ") + m_core.listFile().path() + QStringLiteral("\r\n原因:")
+        + m_core.listFile().lastError() + QStringLiteral("\r\n\r\n");
+    if (copy) {
+        text += QStringLiteral("本次的列表已另存为 ") + *copy
+            + QStringLiteral("\r\n可在程序关闭后把它改名为 listdata.txt,替换程序目录中的原文件。");
+    } else {
+        text += QStringLiteral("另存副本也未能写入(程序目录和 ") + dataFolder
+            + QStringLiteral("),本次对列表的改动未能保留。");
+    }
+    // The program ends once the message has been read.
+    m_desktop.prompts.showMessage(Prompts::Icon::Critical, QStringLiteral("保存列表失败"), text,
+                                  [this] { emit unloaded(ListsNotSavedStatus); });
 }

@@ -1,6 +1,7 @@
 #include "shell/program_core.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 ProgramCore::ProgramCore(const Options &options, QObject *parent)
     : QObject(parent)
@@ -57,4 +58,15 @@ bool ProgramCore::shutDown()
 {
     m_batch.requeueInterruptedItem();
     return m_listFile.SaveLists();
+}
+
+std::optional<QString> ProgramCore::rescueLists(const QString &otherFolder)
+{
+    for (const QString &folder : {QFileInfo(m_listFile.path()).path(), otherFolder}) {
+        if (const std::optional<QString> copy = m_listFile.saveDatedCopy(folder)) {
+            m_log.AddMesg(QStringLiteral("列表已另存为:") + *copy);
+            return copy;
+        }
+    }
+    return std::nullopt;
 }

@@ -19,6 +19,8 @@
 #include <QObject>
 #include <QString>
 
+#include <optional>
+
 // Owns the program's state and wires its parts: the models, the collector's
 // browser view, the item download, the batch cycle and shop discovery. The
 // window and the headless runner are both views of one ProgramCore.
@@ -69,6 +71,9 @@ public:
     void loadLists();
     // False when the lists could not be saved (the log says why).
     bool shutDown();
+    // After a failed save: the lists in a dated copy beside the list file, or
+    // else in `otherFolder`. The copy's path (logged), or nothing.
+    std::optional<QString> rescueLists(const QString &otherFolder);
 
 private:
     Options m_options;

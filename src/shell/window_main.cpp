@@ -98,6 +98,10 @@ int main(int argc, char **argv)
         form.close();
         QCoreApplication::exit(128 + signalNumber);
     });
+    // The program ends when the window says so: after a failed final save,
+    // only once its message has been read.
+    QApplication::setQuitOnLastWindowClosed(false);
+    QObject::connect(&form, &MainForm::unloaded, &app, [](int status) { QCoreApplication::exit(status); });
     form.show();
     form.Form_Load();
     if (start.isDemo()) {

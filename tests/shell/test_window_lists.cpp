@@ -1,5 +1,6 @@
 // The window keeps what the user chose and what the user has: the selection
-// and scroll position of the lists, and the auto-mode box.
+// and scroll position of the lists, the auto-mode box, and the lists
+// themselves when they cannot be saved at closing.
 #include "late_net_check.h"
 #include "window_fixture.h"
 
@@ -7,6 +8,7 @@
 
 #include <QCheckBox>
 #include <QScrollBar>
+#include <QStandardPaths>
 
 #include <algorithm>
 
@@ -110,4 +112,81 @@ TEST_F(WindowTest, AnUnaskedSearchRefreshLeavesTheSelectionAndTheScrollPosition)
 
     click("DelCmd");
     EXPECT_EQ(log().filter(S(u"删除已下载信息<")), QStringList{S(u"删除已下载信息<150|Red 150|/o/150|u150>")});
+}
+
+TEST_F(WindowTest, ListsThatCannotBeSavedAtClosingAreCopiedAndToldOfBeforeTheProgramEnds)
+{
+    open();
+    pending().append(QStringLiteral("E-1|http://detail.zorvane.com/offer/1.html"));
+    const QString listFile = core->listFile().path();
+    QFile::remove(listFile);
+    ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("listdata.txt"))); // the save cannot replace it
+    QList<int> statuses;
+    qsizetype messagesBefore = -1;
+    QObject::connect(form.get(), &MainForm::unloaded, [&](int status) {
+        statuses << status;
+        messagesBefore = desktop.prompts.messages.size();
+    });
+    form->close();
+    ASSERT_EQ(statuses, QList<int>{MainForm::ListsNotSavedStatus});
+    EXPECT_NE(MainForm::ListsNotSavedStatus, 0);
+    EXPECT_EQ(messagesBefore, 1) << "the message comes before the program may end";
+
+    const QStringList copies = QDir(folder.path()).entryList({QStringLiteral("listdata-*.txt")}, QDir::Files);
+    ASSERT_EQ(copies.size(), 1);
+    const QString copy = QDir(folder.path()).filePath(copies.first());
+    EXPECT_TRUE(readLocalTextFile(copy)->contains(S(u"<readyDownList>\r\nE-1|http://detail.zorvane.com/offer/1.html\r\n")));
+    ASSERT_EQ(desktop.prompts.messages.size(), 1);
+    const RecordingPrompts::Message &told = desktop.prompts.messages.first();
+    EXPECT_EQ(told.icon, Prompts::Icon::Critical);
+    EXPECT_EQ(told.title, S(u"保存列表失败"));
+    EXPECT_FALSE(core->listFile().lastError().isEmpty());
+    for (const QString &named : {listFile, core->listFile().lastError(), copy})
+        EXPECT_TRUE(told.text.contains(named)) << named.toStdString();
+}
+
+TEST_F(WindowTest, ASavedCloseEndsTheProgramAtOnceAndWell)
+{
+    open();
+    QSignalSpy unloaded(form.get(), &MainForm::unloaded);
+    form->close();
+    ASSERT_EQ(unloaded.count(), 1);
+    EXPECT_EQ(unloaded.first().first().toInt(), 0);
+    EXPECT_TRUE(desktop.prompts.messages.isEmpty());
+}
+
+TEST(ProgramCore, ListsAreRescuedBesideTheirFileOrElseInTheOtherFolder)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("file"));
+    writeLocalTextFile(file, QStringLiteral("x"));
+    const QString writable = dir.filePath(QStringLiteral("writable")), other = dir.filePath(QStringLiteral("other"));
+    QDir().mkpath(writable);
+    const struct
+    {
+        const char *name;
+        QString programFolder;
+        QString otherFolder;
+        QString copiedTo; // empty: nowhere
+    } cases[] = {
+        {"beside", writable, other, writable},
+        {"program folder takes nothing", file + QStringLiteral("/sub"), other, other},
+        {"nowhere", file + QStringLiteral("/sub"), file + QStringLiteral("/other"), QString()},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        ProgramCore::Options options;
+        options.programFolder = c.programFolder;
+        ProgramCore core(options);
+        core.lists().readyDownList().append(QStringLiteral("R-1|http://d/1.html"));
+        const std::optional<QString> copy = core.rescueLists(c.otherFolder);
+        ASSERT_EQ(copy.has_value(), !c.copiedTo.isEmpty());
+        if (!copy)
+            continue;
+        EXPECT_EQ(QFileInfo(*copy).path(), c.copiedTo);
+        EXPECT_TRUE(QFileInfo(*copy).fileName().startsWith(QStringLiteral("listdata-")));
+        EXPECT_TRUE(readLocalTextFile(*copy)->contains(QStringLiteral("\r\nR-1|http://d/1.html\r\n")));
+        EXPECT_EQ(logMessages(core.log()).last(), S(u"列表已另存为:") + *copy);
+        QFile::remove(*copy);
+    }
 }
