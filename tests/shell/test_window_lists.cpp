@@ -1,12 +1,13 @@
 // The window keeps what the user chose and what the user has: the selection
-// and scroll position of the lists, the auto-mode box, and the lists
-// themselves when they cannot be saved at closing.
+// and scroll position of the lists, the auto-mode box, the hover box, and the
+// lists themselves when they cannot be saved at closing.
 #include "late_net_check.h"
 #include "window_fixture.h"
 
 #include "lists/downloaded_search.h"
 
 #include <QCheckBox>
+#include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QStandardPaths>
 
@@ -112,6 +113,52 @@ TEST_F(WindowTest, AnUnaskedSearchRefreshLeavesTheSelectionAndTheScrollPosition)
 
     click("DelCmd");
     EXPECT_EQ(log().filter(S(u"删除已下载信息<")), QStringList{S(u"删除已下载信息<150|Red 150|/o/150|u150>")});
+}
+
+TEST_F(WindowTest, TheHoverBoxFitsItsTextAndGoesWithThePointerOrAChange)
+{
+    open();
+    form->ShowListCmd_Click();
+    pending().append(QStringLiteral("1|short"));
+    pending().append(QStringLiteral("2|http://detail.zorvane.com/offer/") + QString(120, u'7') + QStringLiteral(".html"));
+    pending().append(QStringLiteral("3|third"));
+    auto *view = control<QListView>("readyDownList");
+    auto *info = control<QPlainTextEdit>("listInfoText");
+    const auto hoverRow = [&](double row) {
+        const QPointF at(20, row * view->sizeHintForRow(0));
+        QMouseEvent move(QEvent::MouseMove, at, view->viewport()->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                         Qt::NoModifier);
+        QCoreApplication::sendEvent(view->viewport(), &move);
+        QCoreApplication::processEvents(); // the box lays its text out
+    };
+    const WindowLayout::Twips &t = form->twips();
+    const int lineHeight = info->fontMetrics().lineSpacing();
+    for (double row : {0.5, 1.5}) {
+        SCOPED_TRACE(row);
+        hoverRow(row);
+        ASSERT_TRUE(info->isVisible());
+        EXPECT_EQ(info->verticalScrollBar()->maximum(), 0) << "the whole text shows";
+        EXPECT_LE(info->width(), t.toPixels(3600));
+        EXPECT_LT(info->height(), t.toPixels(2600));
+    }
+    EXPECT_GT(info->height(), 2 * lineHeight) << "the long entry takes several lines";
+    hoverRow(0.5);
+    EXPECT_LT(info->height(), 3 * lineHeight) << "a short entry one";
+    EXPECT_LT(info->width(), t.toPixels(3600));
+
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(view->viewport(), &leave);
+    EXPECT_FALSE(info->isVisible());
+
+    // The list changes under the pointer: what the box showed may be gone.
+    hoverRow(2.5);
+    select("readyDownList", {2});
+    click("InsertToTopCmd");
+    EXPECT_FALSE(info->isVisible());
+    downloaded().append(QStringLiteral("1|t|/o/1|u"));
+    hoverRow(0.5);
+    downloaded().replace(0, QStringLiteral("N|t|/o/1|u"));
+    EXPECT_FALSE(info->isVisible());
 }
 
 TEST_F(WindowTest, ListsThatCannotBeSavedAtClosingAreCopiedAndToldOfBeforeTheProgramEnds)
