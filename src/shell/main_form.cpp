@@ -7,8 +7,10 @@
 #include "shell/address_strip.h"
 #include "shell/batch_panel.h"
 #include "shell/browser_area.h"
+#include "shell/log_window.h"
 #include "shell/program_core.h"
 #include "shell/progress_strip.h"
+#include "shell/status_log_view.h"
 #include "shell/toolbar_band.h"
 #include "shell/tray_icon.h"
 
@@ -77,6 +79,7 @@ MainForm::MainForm(ProgramCore &core, const Desktop &desktop, QWidget *parent)
     buildMenus();
     wireBrowser();
 
+    connect(m_toolbar->statusLog(), &StatusLogView::doubleClicked, this, &MainForm::showLogWindow);
     connect(m_address->ShowListCmd(), &QPushButton::clicked, this, &MainForm::ShowListCmd_Click);
     connect(m_address->AddToListCmd(), &QPushButton::clicked, this, &MainForm::AddToListCmd_Click);
     connect(m_address->AutoModeChk(), &QCheckBox::toggled, this, &MainForm::AutoModeChk_Click);
@@ -206,6 +209,15 @@ void MainForm::ShowListCmd_Click()
         button->setToolTip(QStringLiteral("ALT+L"));
         m_core.log().AddMesg(QStringLiteral("隐藏下载列表"));
     }
+}
+
+void MainForm::showLogWindow()
+{
+    if (!m_logWindow)
+        m_logWindow = new LogWindow(m_core.log(), this);
+    m_logWindow->show();
+    m_logWindow->raise();
+    m_logWindow->activateWindow();
 }
 
 void MainForm::AutoModeChk_Click(bool ticked)

@@ -15,6 +15,7 @@ class BatchPanel;
 class BrowserArea;
 class FavouritesWindow;
 class FolderPicker;
+class LogWindow;
 class Opener;
 class ProcessStarter;
 class Prompts;
@@ -71,6 +72,8 @@ public:
     void openfile(const QString &path, bool stayInTab);
     // "新建": another copy of the program on the same program folder.
     void new_Click();
+    // 日志: the whole log in a window of its own (a double-click on the log opens it).
+    void showLogWindow();
     // "新建" only logs why it starts nothing (the demo's marketplace lives in this process).
     void refuseAnotherCopy(const QString &reason) { m_anotherCopyRefused = reason; }
 
@@ -131,5 +134,6 @@ private:
     FavouritesWindow *m_favouritesWindow = nullptr;
     SkinWindow *m_skinWindow = nullptr;
     UserDownloads *m_downloads = nullptr;
+    LogWindow *m_logWindow = nullptr;
     bool m_unloaded = false;
 };

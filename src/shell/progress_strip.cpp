@@ -1,6 +1,8 @@
 #include "shell/progress_strip.h"
 
 #include "collection/batch_cycle.h"
+#include "collection/log_notices.h"
+#include "collection/status_log.h"
 #include "download/item_download.h"
 #include "lists/item_list.h"
 #include "shell/program_core.h"
@@ -23,22 +25,35 @@ ProgressStrip::ProgressStrip(ProgramCore &core, QWidget *parent)
     : QWidget(parent)
     , m_core(core)
     , m_item(new QLabel(this))
+    , m_notice(new QLabel(this))
     , m_pictures(new QProgressBar(this))
     , m_counts(new QLabel(this))
 {
     setObjectName(QStringLiteral("ProgressStrip"));
     m_item->setObjectName(QStringLiteral("ProgressItem"));
+    m_notice->setObjectName(QStringLiteral("ProgressNotice"));
     m_pictures->setObjectName(QStringLiteral("ProgressPictures"));
     m_counts->setObjectName(QStringLiteral("ProgressCounts"));
     m_pictures->setFormat(QStringLiteral("图片 %v/%m"));
     m_pictures->setTextVisible(true);
     m_pictures->setMaximumWidth(220);
+    // Long texts are cut at the strip's edge rather than widening the window.
+    for (QLabel *label : {m_item, m_notice})
+        label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    m_notice->setStyleSheet(QStringLiteral("color: #8a1c00; background: #ffe08a; padding: 0 6px"));
+    m_notice->hide();
     auto *row = new QHBoxLayout(this);
     row->setContentsMargins(4, 0, 4, 0);
     row->addWidget(m_item, 1);
+    row->addWidget(m_notice, 1);
     row->addWidget(m_pictures);
     row->addSpacing(12);
     row->addWidget(m_counts);
+
+    m_noticeTimer.setSingleShot(true);
+    m_noticeTimer.setInterval(NoticeMs);
+    connect(&m_noticeTimer, &QTimer::timeout, m_notice, &QWidget::hide);
+    connect(&core.log(), &StatusLog::lineAdded, this, &ProgressStrip::showNotice);
 
     BatchCycle &batch = core.batch();
     connect(&batch, &BatchCycle::stepLogged, this, &ProgressStrip::showStep);
@@ -85,4 +100,16 @@ void ProgressStrip::showIdle()
                                                     : QStringLiteral("采集未启动"));
     m_pictures->setVisible(false);
     showCounts();
+}
+
+void ProgressStrip::showNotice(const QString &logLine)
+{
+    // The log line is "date time message".
+    const QString message = logLine.section(QLatin1Char(' '), 2);
+    if (!isFailureNotice(message))
+        return;
+    m_notice->setText(logLine.section(QLatin1Char(' '), 1));
+    m_notice->setToolTip(logLine);
+    m_notice->show();
+    m_noticeTimer.start();
 }
