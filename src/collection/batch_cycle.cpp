@@ -48,6 +48,7 @@ BatchCycle::BatchCycle(const Services &services, const Intervals &intervals, QOb
         connect(scroller, &PageScroller::pageLost, this, &BatchCycle::readFailed);
         connect(scroller, &PageScroller::picturesSeen, &m_s.download, &ItemDownload::prefetch);
     }
+    connect(&m_standard, &PageScroller::scrolled, this, &BatchCycle::reportScroll);
     connect(this, &BatchCycle::itemEnded, this, &BatchCycle::tickAtOnceWhenFast);
     connect(&m_s.download, &ItemDownload::finished, this, &BatchCycle::endItem);
     connect(&m_s.download, &ItemDownload::failed, this,
@@ -334,6 +335,16 @@ void BatchCycle::finishScrolling()
         self->logItem(QStringLiteral("采集中:图片地址分析完成_"));
         self->logItem(QStringLiteral("采集中:开始下载图片_"));
         self->m_s.download.DownloadItemImages(Slot);
+    });
+}
+
+void BatchCycle::reportScroll(double amount, double height)
+{
+    QPointer<BatchCycle> self(this);
+    const QString item = m_taken.toString();
+    m_s.view.readScrollState([self, item, amount, height](const std::optional<ScrollState> &state) {
+        if (self && state && self->m_taken.toString() == item)
+            emit self->scrollProgress(amount, height, int(state->pictures.size()));
     });
 }
 

@@ -112,6 +112,10 @@ signals:
     // A step of the item under way was logged: the message text without item
     // number and address (e.g. "采集中:加载_"), for the window's progress strip.
     void stepLogged(const QString &itemNo, const QString &step);
+    // At the standard pace, for the progress strip: how far the page under
+    // way has been scrolled (the scroll amount of its height, in pixels) and
+    // how many description pictures it shows by now.
+    void scrollProgress(double scrolled, double height, int pictures);
 
 private:
     enum class Rejection { NotDetailPage, NotLoaded, NotResponding };
@@ -124,6 +128,7 @@ private:
     void LoadPickPage(const QString &itemNo, const QString &address, PageVerdict done);
     void onPageLoaded(const QString &itemNo, const QString &address, const PageLoad &load, const PageVerdict &done);
     void finishScrolling();
+    void reportScroll(double amount, double height);
     void onDownloadFailed(const QString &reason);
     void readFailed();
     void giveBack();

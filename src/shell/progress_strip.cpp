@@ -57,6 +57,7 @@ ProgressStrip::ProgressStrip(ProgramCore &core, QWidget *parent)
 
     BatchCycle &batch = core.batch();
     connect(&batch, &BatchCycle::stepLogged, this, &ProgressStrip::showStep);
+    connect(&batch, &BatchCycle::scrollProgress, this, &ProgressStrip::showScroll);
     connect(&batch, &BatchCycle::itemEnded, this, &ProgressStrip::showIdle);
     connect(&batch, &BatchCycle::uiStateChanged, this, [this] {
         if (!m_core.batch().isItemUnderWay())
@@ -66,18 +67,40 @@ ProgressStrip::ProgressStrip(ProgramCore &core, QWidget *parent)
     // finished: the item was saved and listed as downloaded.
     connect(&core.download(), &ItemDownload::finished, this, [this] {
         ++m_collected;
-        showCounts();
+        showCountsOrIdle();
     });
     ItemList &pending = core.lists().readyDownList();
     for (auto signal : {&ItemList::rowsInserted, &ItemList::rowsRemoved})
-        connect(&pending, signal, this, &ProgressStrip::showCounts);
-    connect(&pending, &ItemList::modelReset, this, &ProgressStrip::showCounts);
+        connect(&pending, signal, this, &ProgressStrip::showCountsOrIdle);
+    connect(&pending, &ItemList::modelReset, this, &ProgressStrip::showCountsOrIdle);
     showIdle();
 }
 
 void ProgressStrip::showStep(const QString &itemNo, const QString &step)
 {
-    m_item->setText(QStringLiteral("正在采集: ") + itemNo + QStringLiteral("  ") + stepText(step));
+    if (step == QLatin1String("采集中:加载_"))
+        m_scroll.clear(); // a new item
+    m_step = QStringLiteral("正在采集: ") + itemNo + QStringLiteral("  ") + stepText(step);
+    showItem();
+}
+
+void ProgressStrip::showScroll(double scrolled, double height, int pictures)
+{
+    if (!m_core.batch().isItemUnderWay())
+        return; // a late answer about an item that has ended
+    m_scroll = QStringLiteral("已滚动 %1/%2 像素, 已找到描述图 %3 张")
+                   .arg(qRound64(scrolled))
+                   .arg(qRound64(height))
+                   .arg(pictures);
+    showItem();
+}
+
+void ProgressStrip::showItem()
+{
+    QString text = m_step;
+    if (!m_scroll.isEmpty())
+        text += QStringLiteral("  ") + m_scroll;
+    m_item->setText(text);
 }
 
 void ProgressStrip::showPictures(int done, int total)
@@ -94,10 +117,24 @@ void ProgressStrip::showCounts()
                           .arg(m_core.lists().readyDownList().count()));
 }
 
+void ProgressStrip::showCountsOrIdle()
+{
+    // Idle, the item line depends on the counts too ("全部完成").
+    if (m_core.batch().isItemUnderWay())
+        showCounts();
+    else
+        showIdle();
+}
+
 void ProgressStrip::showIdle()
 {
-    m_item->setText(m_core.batch().isControllerOn() ? QStringLiteral("等待下一个宝贝")
-                                                    : QStringLiteral("采集未启动"));
+    m_scroll.clear();
+    if (!m_core.batch().isControllerOn())
+        m_item->setText(QStringLiteral("采集未启动"));
+    else if (m_collected > 0 && m_core.lists().readyDownList().count() == 0)
+        m_item->setText(QStringLiteral("全部完成:本次已采集 %1 个宝贝").arg(m_collected));
+    else
+        m_item->setText(QStringLiteral("等待下一个宝贝"));
     m_pictures->setVisible(false);
     showCounts();
 }

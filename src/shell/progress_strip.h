@@ -7,11 +7,12 @@ class ProgramCore;
 class QLabel;
 class QProgressBar;
 
-// The strip below the browser area: the item under way and its step, a bar
-// of its pictures (n of m), and the items collected in this run and still
-// pending. It follows the batch cycle, the item download and the pending
-// list. The latest failure or refusal the log reports stands out in it for
-// a while, so that the busy log cannot hide it.
+// The strip below the browser area: the item under way and its step (at the
+// standard pace with how far its page has been scrolled and how many
+// description pictures it shows), a bar of its pictures (n of m), and the
+// items collected in this run and still pending. The latest failure or
+// refusal the log reports stands out in it for a while, so that the busy
+// log cannot hide it.
 class ProgressStrip : public QWidget
 {
     Q_OBJECT
@@ -28,8 +29,11 @@ public:
 
 private:
     void showStep(const QString &itemNo, const QString &step);
+    void showScroll(double scrolled, double height, int pictures);
+    void showItem();
     void showPictures(int done, int total);
     void showCounts();
+    void showCountsOrIdle();
     void showIdle();
     void showNotice(const QString &logLine);
 
@@ -39,5 +43,7 @@ private:
     QProgressBar *m_pictures;
     QLabel *m_counts;
     QTimer m_noticeTimer;
+    QString m_step;   // the item and its step
+    QString m_scroll; // how far its page has been scrolled
     int m_collected = 0;
 };
