@@ -44,8 +44,8 @@ ProgressStrip::ProgressStrip(ProgramCore &core, QWidget *parent)
     m_notice->hide();
     auto *row = new QHBoxLayout(this);
     row->setContentsMargins(4, 0, 4, 0);
-    row->addWidget(m_item, 1);
-    row->addWidget(m_notice, 1);
+    row->addWidget(m_item, 3);
+    row->addWidget(m_notice, 2);
     row->addWidget(m_pictures);
     row->addSpacing(12);
     row->addWidget(m_counts);
@@ -88,7 +88,7 @@ void ProgressStrip::showScroll(double scrolled, double height, int pictures)
 {
     if (!m_core.batch().isItemUnderWay())
         return; // a late answer about an item that has ended
-    m_scroll = QStringLiteral("已滚动 %1/%2 像素, 已找到描述图 %3 张")
+    m_scroll = QStringLiteral("已滚动 %1/%2 像素, 描述图 %3 张")
                    .arg(qRound64(scrolled))
                    .arg(qRound64(height))
                    .arg(pictures);
