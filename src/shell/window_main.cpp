@@ -55,7 +55,7 @@ int main(int argc, char **argv)
                                         QStringLiteral("FILE"));
     screenshotOption.setFlags(QCommandLineOption::HiddenFromHelp);
     parser.addOption(screenshotOption);
-    QCommandLineOption sceneOption(QStringLiteral("screenshot-scene"), QStringLiteral("截图内容: batch、tabs 或 skin"),
+    QCommandLineOption sceneOption(QStringLiteral("screenshot-scene"), QStringLiteral("截图内容: batch、tabs、skin 或 log"),
                                    QStringLiteral("NAME"));
     sceneOption.setFlags(QCommandLineOption::HiddenFromHelp);
     parser.addOption(sceneOption);
