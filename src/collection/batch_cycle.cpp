@@ -105,7 +105,7 @@ void BatchCycle::StartPickCmd_Click(std::function<void(bool)> then)
         return; // the check already under way answers this press too
     QPointer<BatchCycle> self(this);
     m_s.net.CheckNetOpen(this, [self](bool reachable) {
-        if (!self)
+        if (!self || self->m_halted)
             return;
         const auto waiters = std::exchange(self->m_startWaiters, {});
         const bool paused = std::exchange(self->m_pausedDuringCheck, false);
@@ -200,7 +200,7 @@ void BatchCycle::PickNextItem()
     m_loading = true;
     QPointer<BatchCycle> self(this);
     LoadPickPage(taken.itemNo, taken.address, [self, line, taken](std::optional<Rejection> rejected) {
-        if (!self)
+        if (!self || self->m_halted)
             return;
         self->m_loading = false;
         self->removeTakenLine(line);
@@ -325,7 +325,7 @@ void BatchCycle::finishScrolling()
 {
     QPointer<BatchCycle> self(this);
     m_s.view.readSnapshot([self](const PageSnapshot &page) {
-        if (!self)
+        if (!self || self->m_halted)
             return;
         if (!page.valid) {
             self->readFailed();
@@ -400,6 +400,13 @@ QString BatchCycle::underWayLine() const
     if (!m_s.records.PickBusy(Slot))
         return QString();
     return PendingLine{m_taken.itemNo, m_taken.address, InterruptedMarker}.toString();
+}
+
+void BatchCycle::halt()
+{
+    m_halted = true;
+    m_controller.stop();
+    m_scroller->stop();
 }
 
 void BatchCycle::requeueInterruptedItem()

@@ -87,6 +87,10 @@ public:
     // While lent (to shop discovery), the collector's view loads no item.
     void setViewLent(bool lent) { m_viewLent = lent; }
 
+    // Shutdown: nothing more is started, taken or scrolled, and the answer of
+    // a page being loaded or read is let go. The program may still run a
+    // while (a message is read), and the lists are final by then.
+    void halt();
     // Shutdown: an item under way goes back to the top of the pending list
     // as it was taken, with the interrupted-item marker. The caller saves.
     void requeueInterruptedItem();
@@ -153,6 +157,7 @@ private:
     bool m_pauseFlag = false;
     bool m_pausedDuringCheck = false; // "暂停" after the last "启动" whose check runs
     bool m_viewLent = false;
+    bool m_halted = false;
     bool m_startEnabled = true;
     QString m_startRefusal; // why starts are refused; empty when they are not
     QString m_stopCaption;

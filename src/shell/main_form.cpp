@@ -247,6 +247,8 @@ void MainForm::closeEvent(QCloseEvent *event)
         m_unloaded = true;
         const bool saved = m_core.shutDown();
         m_tray->remove();
+        if (m_logWindow)
+            m_logWindow->close();
         if (saved)
             emit unloaded(0);
         else

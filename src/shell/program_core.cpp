@@ -57,6 +57,7 @@ void ProgramCore::loadLists()
 bool ProgramCore::shutDown()
 {
     m_batch.requeueInterruptedItem();
+    m_batch.halt();
     return m_listFile.SaveLists();
 }
 

@@ -66,8 +66,8 @@ public:
     bool setPace(BatchCycle::Pace pace, bool store);
 
     // The list-keeping steps of start-up and shutdown: the lists are loaded;
-    // at the end an item under way goes back to the top of the pending list
-    // and the lists are saved.
+    // at the end an item under way goes back to the top of the pending list,
+    // the batch stops where it stands and the lists are saved.
     void loadLists();
     // False when the lists could not be saved (the log says why).
     bool shutDown();

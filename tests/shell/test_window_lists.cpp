@@ -164,7 +164,9 @@ TEST_F(WindowTest, TheHoverBoxFitsItsTextAndGoesWithThePointerOrAChange)
 TEST_F(WindowTest, ListsThatCannotBeSavedAtClosingAreCopiedAndToldOfBeforeTheProgramEnds)
 {
     open();
-    pending().append(QStringLiteral("E-1|http://detail.zorvane.com/offer/1.html"));
+    click("StartPickCmd"); // collecting, with nothing to collect yet
+    ASSERT_TRUE(waitUntil([&] { return core->batch().isControllerOn(); }, 10000));
+    core->lists().setAddUrlText(QStringLiteral("http://detail.zorvane.com/offer/1.html|E-1"));
     const QString listFile = core->listFile().path();
     QFile::remove(listFile);
     ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("listdata.txt"))); // the save cannot replace it
@@ -178,11 +180,12 @@ TEST_F(WindowTest, ListsThatCannotBeSavedAtClosingAreCopiedAndToldOfBeforeThePro
     ASSERT_EQ(statuses, QList<int>{MainForm::ListsNotSavedStatus});
     EXPECT_NE(MainForm::ListsNotSavedStatus, 0);
     EXPECT_EQ(messagesBefore, 1) << "the message comes before the program may end";
+    EXPECT_FALSE(core->batch().isControllerOn()) << "nothing is collected while the message is read";
 
     const QStringList copies = QDir(folder.path()).entryList({QStringLiteral("listdata-*.txt")}, QDir::Files);
     ASSERT_EQ(copies.size(), 1);
     const QString copy = QDir(folder.path()).filePath(copies.first());
-    EXPECT_TRUE(readLocalTextFile(copy)->contains(S(u"<readyDownList>\r\nE-1|http://detail.zorvane.com/offer/1.html\r\n")));
+    EXPECT_TRUE(readLocalTextFile(copy)->startsWith(S(u"<AddUrlText>\r\nhttp://detail.zorvane.com/offer/1.html|E-1\r\n")));
     ASSERT_EQ(desktop.prompts.messages.size(), 1);
     const RecordingPrompts::Message &told = desktop.prompts.messages.first();
     EXPECT_EQ(told.icon, Prompts::Icon::Critical);
