@@ -136,6 +136,19 @@ TEST_F(CommandsTest, ATypedNumberKeepsTheFieldsOfItsLine)
     }
 }
 
+TEST_F(CommandsTest, OpeningTheNumberBoxWithAStoredKeywordKeepsTheEntriesTheUserSelected)
+{
+    fill(downloaded(), FourItems);
+    search.FindADLCmd_Click();
+    search.setFindStrText(QStringLiteral("|a|"));
+    search.FindStrText_KeyPress(13);
+    ASSERT_TRUE(downloaded().isSelected(0)) << "the search selected its hit";
+    downloaded().setSelected(0, false);
+    select(downloaded(), {2, 3});
+    renumber(QStringLiteral("N"));
+    EXPECT_EQ(downloaded().entries(), (QStringList{"1|a|/o/1|u1", "2|b|/o/2|u2", "N_1|c|/o/3|u3", "N_2|d|/o/4|u4"}));
+}
+
 TEST_F(CommandsTest, TheNumberBoxOpensAndClosesWithoutChangesForNothingTyped)
 {
     fill(downloaded(), FourItems);
