@@ -195,16 +195,6 @@ TEST_F(WindowTest, ListsThatCannotBeSavedAtClosingAreCopiedAndToldOfBeforeThePro
         EXPECT_TRUE(told.text.contains(named)) << named.toStdString();
 }
 
-TEST_F(WindowTest, ASavedCloseEndsTheProgramAtOnceAndWell)
-{
-    open();
-    QSignalSpy unloaded(form.get(), &MainForm::unloaded);
-    form->close();
-    ASSERT_EQ(unloaded.count(), 1);
-    EXPECT_EQ(unloaded.first().first().toInt(), 0);
-    EXPECT_TRUE(desktop.prompts.messages.isEmpty());
-}
-
 TEST(ProgramCore, ListsAreRescuedBesideTheirFileOrElseInTheOtherFolder)
 {
     QTemporaryDir dir;
