@@ -4,7 +4,8 @@
 #   batch  docs/window.png       the batch panel open, two items collected, the third under way
 #   tabs   docs/window-tabs.png  the marketplace's home page and an item's page in two tabs
 #   skin   docs/window-skin.png  the shipped skin 墨夜, the second item under way
-# Usage: scripts/screenshot.sh            (all three)
+#   log    docs/window-log.png   the 日志 window over the window, searched for a refusal
+# Usage: scripts/screenshot.sh            (all four)
 #        scripts/screenshot.sh SCENE [output.png]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -23,11 +24,13 @@ if [[ $# -ge 1 ]]; then
     batch) default=docs/window.png ;;
     tabs) default=docs/window-tabs.png ;;
     skin) default=docs/window-skin.png ;;
-    *) echo "未知的截图内容: $1 (batch、tabs 或 skin)" >&2; exit 1 ;;
+    log) default=docs/window-log.png ;;
+    *) echo "未知的截图内容: $1 (batch、tabs、skin 或 log)" >&2; exit 1 ;;
   esac
   shoot "$1" "${2:-$default}"
 else
   shoot batch docs/window.png
   shoot tabs docs/window-tabs.png
   shoot skin docs/window-skin.png
+  shoot log docs/window-log.png
 fi

@@ -49,6 +49,7 @@ BatchCycle::BatchCycle(const Services &services, const Intervals &intervals, QOb
         connect(scroller, &PageScroller::pageLost, this, &BatchCycle::readFailed);
         connect(scroller, &PageScroller::picturesSeen, &m_s.download, &ItemDownload::prefetch);
     }
+    connect(&m_standard, &PageScroller::scrolled, this, &BatchCycle::reportScroll);
     connect(this, &BatchCycle::itemEnded, this, &BatchCycle::tickAtOnceWhenFast);
     connect(&m_s.download, &ItemDownload::finished, this, &BatchCycle::endItem);
     connect(&m_s.download, &ItemDownload::failed, this,
@@ -100,16 +101,26 @@ void BatchCycle::StartPickCmd_Click(std::function<void(bool)> then)
         return;
     }
     m_startWaiters.append(std::move(then));
+    m_pausedDuringCheck = false; // the latest press counts
     if (m_startWaiters.size() > 1)
         return; // the check already under way answers this press too
     QPointer<BatchCycle> self(this);
     m_s.net.CheckNetOpen(this, [self](bool reachable) {
-        if (!self)
+        if (!self || self->m_halted)
             return;
         const auto waiters = std::exchange(self->m_startWaiters, {});
+        const bool paused = std::exchange(self->m_pausedDuringCheck, false);
+        bool started = false;
         if (!reachable) {
             self->m_s.log.AddMesg(QStringLiteral("启动采集失败,请检测网络是否连通!"));
+        } else if (paused) {
+            // "暂停" came after "启动": the start is not carried out. A pause
+            // of a running controller still takes effect at its next tick.
+            if (!self->m_controller.isActive())
+                self->m_pauseFlag = false;
+            self->m_s.log.AddMesg(QStringLiteral("网络检测期间已按暂停,未启动采集"));
         } else {
+            started = true;
             self->m_pauseFlag = false;
             self->m_controller.start();
             self->tickAtOnceWhenFast();
@@ -119,7 +130,7 @@ void BatchCycle::StartPickCmd_Click(std::function<void(bool)> then)
         }
         for (const auto &waiter : waiters) {
             if (waiter)
-                waiter(reachable);
+                waiter(started);
         }
     });
 }
@@ -139,6 +150,8 @@ void BatchCycle::StopPickCmd_Click()
 {
     m_s.log.AddMesg(QStringLiteral("启动暂停指示，待最近一次采集完成后将关闭采集"));
     m_pauseFlag = true;
+    if (!m_startWaiters.isEmpty())
+        m_pausedDuringCheck = true;
 }
 
 void BatchCycle::PickControlTimer_Timer()
@@ -189,7 +202,7 @@ void BatchCycle::PickNextItem()
     takeUpPace();
     QPointer<BatchCycle> self(this);
     LoadPickPage(taken.itemNo, taken.address, [self, line, taken](std::optional<Rejection> rejected) {
-        if (!self)
+        if (!self || self->m_halted)
             return;
         self->m_loading = false;
         self->removeTakenLine(line);
@@ -283,7 +296,7 @@ void BatchCycle::onPageLoaded(const QString &itemNo, const QString &address, con
     const PageSnapshot &page = load.page;
     ItemRecord &item = m_s.records.record(Slot);
     if (const std::optional<QString> title = GetPageTitle(page))
-        item.PickTitle = CleanName(PlainPageText(*title));
+        item.PickTitle = CleanPageTitle(*title);
     item.PickUrl = PlainPageAddress(page.url);
     item.PickItemNo = itemNo;
     PickAttributes(page, item);
@@ -292,9 +305,9 @@ void BatchCycle::onPageLoaded(const QString &itemNo, const QString &address, con
         attribute.second = PlainPageText(attribute.second);
     }
     if (item.PickItemNo != itemNo) {
-        const QString pageItemNo = PlainPageText(item.PickItemNo);
-        item.PickTitle = pageItemNo + item.PickTitle;
-        item.PickItemNo = itemNo + QStringLiteral("->") + pageItemNo;
+        // The folder title is cleaned once more as the item is saved, the page's number with it.
+        item.PickTitle = BlankControls(item.PickItemNo) + item.PickTitle;
+        item.PickItemNo = itemNo + QStringLiteral("->") + PlainPageText(item.PickItemNo);
     }
     logLine(itemNo, QStringLiteral("采集中:基本信息获取完成_"), address);
     m_lastHeight = page.scrollHeight;
@@ -318,7 +331,7 @@ void BatchCycle::finishScrolling()
 {
     QPointer<BatchCycle> self(this);
     m_s.view.readSnapshot([self](const PageSnapshot &page) {
-        if (!self)
+        if (!self || self->m_halted)
             return;
         if (!page.valid) {
             self->readFailed();
@@ -328,6 +341,16 @@ void BatchCycle::finishScrolling()
         self->logItem(QStringLiteral("采集中:图片地址分析完成_"));
         self->logItem(QStringLiteral("采集中:开始下载图片_"));
         self->m_s.download.DownloadItemImages(Slot);
+    });
+}
+
+void BatchCycle::reportScroll(double amount, double height)
+{
+    QPointer<BatchCycle> self(this);
+    const QString item = m_taken.toString();
+    m_s.view.readScrollState([self, item, amount, height](const std::optional<ScrollState> &state) {
+        if (self && state && self->m_taken.toString() == item)
+            emit self->scrollProgress(amount, height, int(state->pictures.size()));
     });
 }
 
@@ -383,6 +406,13 @@ QString BatchCycle::underWayLine() const
     if (!m_s.records.PickBusy(Slot))
         return QString();
     return PendingLine{m_taken.itemNo, m_taken.address, InterruptedMarker}.toString();
+}
+
+void BatchCycle::halt()
+{
+    m_halted = true;
+    m_controller.stop();
+    m_scroller->stop();
 }
 
 void BatchCycle::requeueInterruptedItem()

@@ -70,8 +70,9 @@ public:
 
     BatchCycle(const Services &services, const Intervals &intervals, QObject *parent = nullptr);
 
-    // "启动": after the reachability check, switches the controller on.
-    // `then` (optional) learns whether it started, after the start was logged.
+    // "启动": after the reachability check, switches the controller on,
+    // unless "暂停" was pressed while the check ran. `then` (optional) learns
+    // whether it started, after the start was logged.
     void StartPickCmd_Click(std::function<void(bool started)> then = {});
     // "暂停": the item under way is finished first.
     void StopPickCmd_Click();
@@ -94,6 +95,10 @@ public:
     // While lent (to shop discovery), the collector's view loads no item.
     void setViewLent(bool lent) { m_viewLent = lent; }
 
+    // Shutdown: nothing more is started, taken or scrolled, and the answer of
+    // a page being loaded or read is let go. The program may still run a
+    // while (a message is read), and the lists are final by then.
+    void halt();
     // Shutdown: an item under way goes back to the top of the pending list
     // as it was taken, with the interrupted-item marker. The caller saves.
     void requeueInterruptedItem();
@@ -119,6 +124,10 @@ signals:
     // A step of the item under way was logged: the message text without item
     // number and address (e.g. "采集中:加载_"), for the window's progress strip.
     void stepLogged(const QString &itemNo, const QString &step);
+    // At the standard pace, for the progress strip: how far the page under
+    // way has been scrolled (the scroll amount of its height, in pixels) and
+    // how many description pictures it shows by now.
+    void scrollProgress(double scrolled, double height, int pictures);
 
 private:
     enum class Rejection { NotDetailPage, NotLoaded, NotResponding };
@@ -134,6 +143,7 @@ private:
     void LoadPickPage(const QString &itemNo, const QString &address, PageVerdict done);
     void onPageLoaded(const QString &itemNo, const QString &address, const PageLoad &load, const PageVerdict &done);
     void finishScrolling();
+    void reportScroll(double amount, double height);
     void onDownloadFailed(const QString &reason);
     void readFailed();
     void giveBack();
@@ -157,7 +167,9 @@ private:
     QList<std::function<void(bool)>> m_startWaiters; // starts waiting for the reachability check
     bool m_loading = false;      // LoadPickPage is under way
     bool m_pauseFlag = false;
+    bool m_pausedDuringCheck = false; // "暂停" after the last "启动" whose check runs
     bool m_viewLent = false;
+    bool m_halted = false;
     bool m_startEnabled = true;
     QString m_startRefusal; // why starts are refused; empty when they are not
     QString m_stopCaption;

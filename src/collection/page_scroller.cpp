@@ -59,6 +59,7 @@ void StandardScroller::onScrollHeight(std::optional<double> height)
         emit pageLost();
         return;
     }
+    emit scrolled(std::min(m_pickPos, *height), *height);
     if (m_pickPos >= *height) {
         stop();
         emit arrived();

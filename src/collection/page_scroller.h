@@ -35,6 +35,8 @@ signals:
     void pageLost();
     // Description pictures that have their address by now (fast pace only).
     void picturesSeen(const QStringList &addresses);
+    // The scroll amount so far against the page's height (standard pace only).
+    void scrolled(double amount, double height);
 };
 
 // The gentle pace: one step a second, starting at 10 pixels and doubling

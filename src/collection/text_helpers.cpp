@@ -45,6 +45,22 @@ QString PlainPageText(const QString &text)
     return plain;
 }
 
+QString BlankControls(const QString &text)
+{
+    QString blanked = text;
+    for (QChar &c : blanked) {
+        if (isControl(c))
+            c = QLatin1Char(' ');
+    }
+    return blanked;
+}
+
+QString CleanPageTitle(const QString &title)
+{
+    // The plain-text rule first would turn "|" into "｜" before CleanName could remove it.
+    return PlainPageText(CleanName(BlankControls(title)));
+}
+
 QString PlainPageAddress(const QString &address)
 {
     QString plain;

@@ -13,6 +13,15 @@ QString CleanName(const QString &text);
 // lines, becomes the full-width "｜".
 QString PlainPageText(const QString &text);
 
+// Text a page supplies with every control character made a blank.
+QString BlankControls(const QString &text);
+
+// A page title made into a folder title: CleanName's removals, in which a
+// control character counts as a blank and goes with the blanks, then the
+// plain-text rule for what is left. A title without control characters
+// gives exactly what CleanName gives.
+QString CleanPageTitle(const QString &title);
+
 // An address a page reports, made fit for a list line: "|" and control
 // characters percent-encoded, which leaves the address the same to a browser.
 QString PlainPageAddress(const QString &address);

@@ -304,7 +304,8 @@ void ItemDownload::finish()
     m_s.records.setPickBusy(m_slot, false);
     ClearCollection(item.AttrList);
     m_s.listFile.SaveLists();
-    m_s.search.FindADLSub();
+    // Nobody asked for this refresh: it leaves the user's selection alone.
+    m_s.search.refreshHits();
     const int failed = m_failedMain + m_failedDesc;
     if (failed > 0)
         logItem(QStringLiteral("采集中:有%1张图片未能下载(主图%2张,描述图%3张)_")

@@ -66,7 +66,8 @@ void DownloadedSearch::FindADLSub()
 {
     const QString typed = m_findStrText;
     setFindStrText(hintText());
-    if (typed.isEmpty()) {
+    // The hint is what an open box shows when nothing was typed: no keyword.
+    if (typed.isEmpty() || (m_findStrTextVisible && typed == hintText())) {
         setFindStrTextVisible(false);
         return;
     }
@@ -77,26 +78,47 @@ void DownloadedSearch::FindADLSub()
             return;
         m_log.AddMesg(QStringLiteral("已下载列表发送变更,重新查询关键字:") + m_ustrFindStr);
     }
-
     setFindStrTextVisible(false);
+    for (int position = 0; position < m_downloaded.count(); ++position)
+        m_downloaded.setSelected(position, false);
+    if (findHits() > 0) {
+        m_ulngCurFindIndex = 1;
+        m_downloaded.setSelected(hitPosition(1), true);
+    }
+}
+
+void DownloadedSearch::refreshHits()
+{
+    if (m_ustrFindStr.isEmpty())
+        return;
+    m_log.AddMesg(QStringLiteral("已下载列表发送变更,重新查询关键字:") + m_ustrFindStr);
+    const int hits = findHits();
+    // Stepping goes on from the hit the user has selected, if any.
+    m_ulngCurFindIndex = 1;
+    for (int hit = 1; hit <= hits; ++hit) {
+        if (m_downloaded.isSelected(hitPosition(hit))) {
+            m_ulngCurFindIndex = hit;
+            break;
+        }
+    }
+}
+
+int DownloadedSearch::findHits()
+{
     ClearCollection(m_ucolFindIndex);
     int hits = 0;
     const int count = m_downloaded.count();
     for (int position = 0; position < count; ++position) {
-        m_downloaded.setSelected(position, false);
         const QString entry = m_downloaded.at(position);
         if (!entry.contains(m_ustrFindStr))
             continue;
         m_log.AddMesg(QStringLiteral("在已下载列表查找到:") + entry);
         ++hits;
         m_ucolFindIndex.append(QString::number(position));
-        if (hits == 1) {
-            m_ulngCurFindIndex = 1;
-            m_downloaded.setSelected(position, true);
-        }
     }
     m_log.AddMesg(QStringLiteral("关键字:") + m_ustrFindStr + QStringLiteral(",在已下载列表共计查找到:")
                   + QString::number(hits) + QStringLiteral("项,请点击【上一个】或【下一个】按钮进行查看结果"));
+    return hits;
 }
 
 void DownloadedSearch::FindADLCmd_Click()

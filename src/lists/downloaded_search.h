@@ -10,7 +10,7 @@ class StatusLog;
 // The search over the downloaded list with its keyword box, whose text and
 // visibility are kept here so the window only shows them. A call while the
 // box is hidden repeats the last keyword: that is how every change of the
-// downloaded list moves the hits along.
+// downloaded list moves the hits along. The box's hint is never a keyword.
 class DownloadedSearch : public QObject
 {
     Q_OBJECT
@@ -26,8 +26,13 @@ public:
     void setFindStrTextVisible(bool visible);
 
     // A new search with the box's text when the box is visible, otherwise a
-    // repeat of the stored keyword (nothing when there is none).
+    // repeat of the stored keyword (nothing when there is none). The first
+    // hit becomes the only selected entry: for searches and commands the user runs.
     void FindADLSub();
+    // The list changed without the user asking (an item finished): the stored
+    // keyword's hits follow the list, while the user's selection and the box,
+    // typing included, stay as they are.
+    void refreshHits();
 
     void FindADLCmd_Click();
     void FindNextCmd_Click();
@@ -46,6 +51,8 @@ signals:
     void findStrTextVisibleChanged(bool visible);
 
 private:
+    // Finds the stored keyword's hits and logs them; the number of hits.
+    int findHits();
     int hitPosition(int hit) const;
     void logCurrentHit();
 

@@ -1,6 +1,7 @@
 #include "lists/item_number_edit.h"
 
 #include "collection/status_log.h"
+#include "collection/text_helpers.h"
 #include "lists/downloaded_search.h"
 #include "lists/item_lines.h"
 #include "lists/item_list.h"
@@ -42,7 +43,8 @@ void ItemNumberEdit::EditBabyNumCmd_Click()
     if (!m_boxVisible) {
         m_boxVisible = true;
         emit changed();
-        m_search.FindADLSub();
+        // The entries the user selected are the ones to renumber: the refresh must not move them.
+        m_search.refreshHits();
         m_listFile.SaveLists();
         return;
     }
@@ -51,7 +53,8 @@ void ItemNumberEdit::EditBabyNumCmd_Click()
     const QString number = m_text;
     if (number.isEmpty() || number == hintText())
         return;
-    apply(number);
+    // A typed "|" would shift the fields of the line.
+    apply(PlainPageText(number));
     setNewBabyNumText(hintText());
     m_search.FindADLSub();
     m_listFile.SaveLists();

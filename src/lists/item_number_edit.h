@@ -10,9 +10,10 @@ class StatusLog;
 
 // Gives selected downloaded items a new item number: the first press of
 // "修改货号" opens the box, the second applies what was typed (numbered
-// through with "_1", "_2"… when several entries are selected). Only the list
-// entries change; the item folders stay as they are. The box's text,
-// visibility and the button's caption live here; the window shows them.
+// through with "_1", "_2"… when several entries are selected; a typed "|"
+// becomes "｜" and a control character a blank). Only the list entries
+// change; the item folders stay as they are. The box's text, visibility and
+// the button's caption live here; the window shows them.
 class ItemNumberEdit : public QObject
 {
     Q_OBJECT

@@ -1,6 +1,7 @@
 #include "lists/list_commands.h"
 
 #include "collection/status_log.h"
+#include "collection/text_helpers.h"
 #include "lists/item_list.h"
 #include "lists/list_file.h"
 #include "lists/list_store.h"
@@ -75,8 +76,8 @@ void ListCommands::AddToListCmd_Click(const QString &address, Prompts &prompts)
     if (address.isEmpty())
         return;
     prompts.askText(namePrompt(), nameTitle(), namePreset(), [this, address](std::optional<QString> answer) {
-        // Cancelled or left empty: the preset name.
-        const QString name = answer && !answer->isEmpty() ? *answer : namePreset();
+        // Cancelled or left empty: the preset name. A typed "|" would start another field of the line.
+        const QString name = answer && !answer->isEmpty() ? PlainPageText(*answer) : namePreset();
         const QString line = name + QLatin1Char('|') + address;
         m_lists.readyDownList().append(line);
         m_listFile.SaveLists();

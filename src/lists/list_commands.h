@@ -37,7 +37,8 @@ public:
     // pending line "item number|address"; the box is emptied and the lists saved.
     void addUrlCmd_Click();
     // "添加&A": the address shown in the address bar, under a name the user
-    // gives; the line is added when the input box has been answered.
+    // gives ("|" in it becomes "｜", control characters a blank); the line is
+    // added when the input box has been answered.
     void AddToListCmd_Click(const QString &address, Prompts &prompts);
     // "删除X" beside the pending list.
     void DelUrlCmd_Click();

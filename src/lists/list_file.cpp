@@ -59,10 +59,8 @@ QString ListFile::path() const
     return m_path;
 }
 
-bool ListFile::SaveLists()
+QString ListFile::listText() const
 {
-    if (m_readOnly)
-        return true;
     QString text = AddUrlTextTag + LineEnd + withCrLf(m_lists.AddUrlText()) + LineEnd;
     text += ReadyDownListTag + LineEnd;
     if (m_underWay) {
@@ -75,22 +73,50 @@ bool ListFile::SaveLists()
     text += AlreadyDownedListTag + LineEnd;
     for (const QString &line : m_lists.AlreadyDownedList().entries())
         text += line + LineEnd;
+    return text;
+}
 
+bool ListFile::SaveLists()
+{
+    m_lastError.clear();
+    if (m_readOnly)
+        return true;
+    const QString text = listText();
     if (m_keepCopy && !keepCopyOfUnreadFile())
         return false;
     QString error;
     if (writeLocalTextFile(m_path, text, &error))
         return true;
+    m_lastError = error;
     m_log.AddMesg(QStringLiteral("保存列表失败,原因:") + error);
     return false;
+}
+
+QString ListFile::datedName(const QString &folder) const
+{
+    const QFileInfo info(m_path);
+    const QString stem = QDir(folder).filePath(info.completeBaseName() + QLatin1Char('-')
+                                               + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")));
+    QString name = stem + QLatin1Char('.') + info.suffix();
+    for (int n = 2; QFileInfo::exists(name); ++n)
+        name = stem + QLatin1Char('-') + QString::number(n) + QLatin1Char('.') + info.suffix();
+    return name;
+}
+
+std::optional<QString> ListFile::saveDatedCopy(const QString &folder)
+{
+    if (folder.isEmpty() || !QDir().mkpath(folder))
+        return std::nullopt;
+    const QString copy = datedName(folder);
+    if (!writeLocalTextFile(copy, listText()))
+        return std::nullopt;
+    return copy;
 }
 
 bool ListFile::keepCopyOfUnreadFile()
 {
     const QFileInfo info(m_path);
-    const QString copy = info.dir().filePath(info.completeBaseName() + QLatin1Char('-')
-                                             + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"))
-                                             + QLatin1Char('.') + info.suffix());
+    const QString copy = datedName(info.path());
     if (!QFile::exists(m_path) || QFile::copy(m_path, copy)) {
         m_keepCopy = false;
         if (QFile::exists(copy))
@@ -98,8 +124,9 @@ bool ListFile::keepCopyOfUnreadFile()
                           + copy);
         return true;
     }
-    m_log.AddMesg(QStringLiteral("保存列表失败,原因:列表文件") + info.fileName()
-                  + QStringLiteral("未能完整读取,且无法备份为") + copy + QStringLiteral(",原文件未被覆盖"));
+    m_lastError = QStringLiteral("列表文件") + info.fileName() + QStringLiteral("未能完整读取,且无法备份为") + copy
+        + QStringLiteral(",原文件未被覆盖");
+    m_log.AddMesg(QStringLiteral("保存列表失败,原因:") + m_lastError);
     return false;
 }
 

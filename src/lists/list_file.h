@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 class ListStore;
 class StatusLog;
@@ -19,6 +20,13 @@ public:
     // is logged with its reason and leaves the previous file as it was. A file
     // that did not load cleanly is first copied aside under a dated name.
     bool SaveLists();
+    // Why the last SaveLists failed; empty after one that worked.
+    QString lastError() const { return m_lastError; }
+    // The lists as SaveLists writes them, in a new file in `folder` named
+    // after the list file and the present time (listdata-20261206-112332.txt):
+    // for when the list file itself cannot be written. The copy's path, or
+    // nothing when it cannot be written there either.
+    std::optional<QString> saveDatedCopy(const QString &folder);
 
     // A copy of the program that does not own the lists (another copy keeps
     // them) never writes the file: SaveLists then leaves it as it is.
@@ -36,6 +44,9 @@ public:
     void setUnderWayLine(std::function<QString()> line) { m_underWay = std::move(line); }
 
 private:
+    QString listText() const;
+    // A name in `folder` that no file has yet, after the list file and the present time.
+    QString datedName(const QString &folder) const;
     bool keepCopyOfUnreadFile();
 
     ListStore &m_lists;
@@ -44,4 +55,5 @@ private:
     std::function<QString()> m_underWay;
     bool m_keepCopy = false; // the file on disk holds what the lists could not take in
     bool m_readOnly = false;
+    QString m_lastError;
 };

@@ -16,7 +16,9 @@ public:
     virtual ~Prompts() = default;
 
     // The text is shown as given; line ends (CR LF or a lone CR) break lines.
-    virtual void showMessage(Icon icon, const QString &title, const QString &text) = 0;
+    // `read` (optional) runs once the user has dismissed the message.
+    virtual void showMessage(Icon icon, const QString &title, const QString &text,
+                             std::function<void()> read = {}) = 0;
 
     // `answer` gets the text the user confirmed, or nothing when the user
     // cancelled. It may never be called when the owner window goes away first.

@@ -14,7 +14,11 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextLayout>
 
+#include <QtMath>
+
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -123,6 +127,9 @@ void BatchPanel::build()
     m_listInfo = new QPlainTextEdit(this);
     m_listInfo->setObjectName(QStringLiteral("listInfoText"));
     m_listInfo->setReadOnly(true);
+    // An entry is one long line: it wraps anywhere, as the box's size reckons.
+    m_listInfo->setWordWrapMode(QTextOption::WrapAnywhere);
+    m_listInfo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_listInfo->hide();
 }
 
@@ -186,9 +193,35 @@ void BatchPanel::hover(ItemListView *list, const QPoint &pointer, double rowsFro
     const WindowLayout::HoverBox box =
         WindowLayout::hoverBox(m_twips.fromPixels(list->x()), m_twips.fromPixels(list->y()),
                                m_twips.fromPixels(pointer.x()), m_twips.fromPixels(pointer.y()));
-    m_listInfo->setPlainText(entries.at(*row));
-    m_listInfo->setGeometry(m_twips.toPixels(box.left), m_twips.toPixels(box.top), m_twips.toPixels(box.width),
-                            m_twips.toPixels(box.height));
+    const QString text = entries.at(*row);
+    const QSize size = fittedInfoSize(text, {m_twips.toPixels(box.width), m_twips.toPixels(box.height)});
+    // Kept inside the panel when the pointer is near its right edge.
+    const int left = std::max(0, std::min(m_twips.toPixels(box.left), width() - size.width()));
+    m_listInfo->setPlainText(text);
+    m_listInfo->setGeometry(left, m_twips.toPixels(box.top), size.width(), size.height());
     m_listInfo->show();
     m_listInfo->raise();
+}
+
+QSize BatchPanel::fittedInfoSize(const QString &text, const QSize &design) const
+{
+    const QFontMetrics metrics(m_listInfo->font());
+    // The frame, the document's margin and a pixel for the cursor on either side.
+    const int edges = 2 * (m_listInfo->frameWidth() + qCeil(m_listInfo->document()->documentMargin()) + 1);
+    const int textWidth = std::max(1, design.width() - edges);
+    QTextLayout layout(text, m_listInfo->font());
+    QTextOption wrap;
+    wrap.setWrapMode(QTextOption::WrapAnywhere);
+    layout.setTextOption(wrap);
+    layout.beginLayout();
+    int lines = 0;
+    qreal widest = 0;
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(textWidth);
+        widest = std::max(widest, line.naturalTextWidth());
+        ++lines;
+    }
+    layout.endLayout();
+    return {std::min(std::max(qCeil(widest), metrics.averageCharWidth()) + edges, design.width()),
+            std::min(std::max(lines, 1) * metrics.lineSpacing() + edges, design.height())};
 }

@@ -55,6 +55,8 @@ private:
     // Runs the handler when the named button is pressed.
     void click(const char *name, const std::function<void()> &handler);
     void hover(ItemListView *list, const QPoint &pointer, double rowsFromFirst);
+    // The hover box as large as its text needs, within its design size.
+    QSize fittedInfoSize(const QString &text, const QSize &design) const;
     QPushButton *addButton(const QString &name, const QString &caption);
     QLabel *addLabel(const QString &name, const QString &caption);
 

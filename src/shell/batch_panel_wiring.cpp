@@ -5,6 +5,7 @@
 #include "collection/batch_cycle.h"
 #include "download/save_folder.h"
 #include "lists/downloaded_commands.h"
+#include "lists/item_list.h"
 #include "lists/item_number_edit.h"
 #include "lists/list_commands.h"
 #include "shell/hint_line_edit.h"
@@ -65,6 +66,17 @@ void BatchPanel::wireLists()
     for (ItemListView *list : {m_ready, m_downloaded}) {
         connect(list, &ItemListView::hovered, this,
                 [this, list](const QPoint &pointer, double rows) { hover(list, pointer, rows); });
+        connect(list, &ItemListView::left, m_listInfo, &QWidget::hide);
+        // What the box showed may be gone or stand elsewhere now.
+        ItemList *entries = &(list == m_ready ? lists.readyDownList() : lists.AlreadyDownedList());
+        for (auto signal : {&ItemList::rowsInserted, &ItemList::rowsRemoved})
+            connect(entries, signal, m_listInfo, &QWidget::hide);
+        connect(entries, &ItemList::modelReset, m_listInfo, &QWidget::hide);
+        connect(entries, &ItemList::dataChanged, this, [this](const QModelIndex &, const QModelIndex &,
+                                                              const QList<int> &roles) {
+            if (roles.contains(Qt::DisplayRole))
+                m_listInfo->hide();
+        });
     }
 }
 

@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QStandardPaths>
 #include <QWebEngineView>
 
 #include <cstdio>
@@ -115,9 +116,15 @@ int main(int argc, char **argv)
     const QStringList added = parser.values(addOption);
     if (!added.isEmpty())
         ListCommands(core.lists(), core.listFile(), core.log()).queueUrlLines(added.join(QStringLiteral("\r\n")));
-    // The lists must reach the file: a run whose last save failed says so in its exit code.
+    // The lists must reach the file: a run whose last save failed keeps them
+    // in a dated copy and says so in its exit code.
     const auto exitAfterSaving = [&core](int code) {
-        QCoreApplication::exit(core.shutDown() ? code : ListsNotSaved);
+        if (core.shutDown()) {
+            QCoreApplication::exit(code);
+            return;
+        }
+        core.rescueLists(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+        QCoreApplication::exit(ListsNotSaved);
     };
 
     TerminationSignals termination;

@@ -13,12 +13,14 @@ QString DialogPrompts::displayText(const QString &text)
     return shown;
 }
 
-void DialogPrompts::showMessage(Icon icon, const QString &title, const QString &text)
+void DialogPrompts::showMessage(Icon icon, const QString &title, const QString &text, std::function<void()> read)
 {
     const QMessageBox::Icon shownIcon = icon == Icon::Information ? QMessageBox::Information
                                       : icon == Icon::Critical    ? QMessageBox::Critical
                                                                   : QMessageBox::NoIcon;
     auto *box = new QMessageBox(shownIcon, title, displayText(text), QMessageBox::Ok, m_owner);
+    if (read)
+        QObject::connect(box, &QDialog::finished, box, [read = std::move(read)] { read(); });
     // Accepting only hides a dialog; it goes once it has been answered.
     QObject::connect(box, &QDialog::finished, box, &QObject::deleteLater);
     box->open();

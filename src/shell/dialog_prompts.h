@@ -13,7 +13,7 @@ class DialogPrompts : public Prompts
 public:
     explicit DialogPrompts(QWidget *owner = nullptr) : m_owner(owner) {}
 
-    void showMessage(Icon icon, const QString &title, const QString &text) override;
+    void showMessage(Icon icon, const QString &title, const QString &text, std::function<void()> read = {}) override;
     void askText(const QString &prompt, const QString &title, const QString &preset,
                  std::function<void(std::optional<QString>)> answer) override;
 

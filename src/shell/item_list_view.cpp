@@ -68,6 +68,8 @@ bool ItemListView::viewportEvent(QEvent *event)
         const QPoint inViewport = move->position().toPoint();
         const double rows = double(inViewport.y() + verticalScrollBar()->value()) / rowHeight();
         emit hovered(viewport()->mapTo(this, inViewport), rows);
+    } else if (event->type() == QEvent::Leave) {
+        emit left();
     }
     return QListView::viewportEvent(event);
 }

@@ -20,6 +20,8 @@ signals:
     // The pointer moved over the box: its position in the box and its height
     // from the top of the first entry, counted in rows (1.5 = half-way down the second row).
     void hovered(const QPoint &pointer, double rowsFromFirst);
+    // The pointer left the box.
+    void left();
 
 protected:
     bool viewportEvent(QEvent *event) override;

@@ -3,11 +3,14 @@
 #include "collection/batch_cycle.h"
 #include "lists/list_commands.h"
 #include "platform/net_check.h"
+#include "platform/prompts.h"
 #include "shell/address_strip.h"
 #include "shell/batch_panel.h"
 #include "shell/browser_area.h"
+#include "shell/log_window.h"
 #include "shell/program_core.h"
 #include "shell/progress_strip.h"
+#include "shell/status_log_view.h"
 #include "shell/toolbar_band.h"
 #include "shell/tray_icon.h"
 
@@ -18,6 +21,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QToolButton>
 #include <QWebEngineView>
 
@@ -66,7 +70,6 @@ MainForm::MainForm(ProgramCore &core, const Desktop &desktop, QWidget *parent)
     m_panel = new BatchPanel(core, desktop.folders, desktop.opener, m_client);
     m_panel->hide();
     m_progress = new ProgressStrip(core, m_client);
-    m_startCheck = new NetCheck(core.options().marketplace.checkHost, this);
 
     const auto px = [this](int twips) { return m_twips.toPixels(twips); };
     arrangeToolbar();
@@ -76,6 +79,7 @@ MainForm::MainForm(ProgramCore &core, const Desktop &desktop, QWidget *parent)
     buildMenus();
     wireBrowser();
 
+    connect(m_toolbar->statusLog(), &StatusLogView::doubleClicked, this, &MainForm::showLogWindow);
     connect(m_address->ShowListCmd(), &QPushButton::clicked, this, &MainForm::ShowListCmd_Click);
     connect(m_address->AddToListCmd(), &QPushButton::clicked, this, &MainForm::AddToListCmd_Click);
     connect(m_address->AutoModeChk(), &QCheckBox::toggled, this, &MainForm::AutoModeChk_Click);
@@ -123,9 +127,10 @@ void MainForm::Form_Load()
     if (m_core.settings().LoadConfigValue(QStringLiteral("isauto")) == QLatin1String("False")) {
         m_address->AutoModeChk()->setChecked(false);
     } else if (!m_core.listFile().isReadOnly()) {
-        // Unreachable at start-up: nothing is started and nothing reported.
-        m_startCheck->CheckNetOpen(this, [this](bool reachable) {
-            if (reachable)
+        // Unreachable at start-up: nothing is started and nothing reported. The
+        // box is read again as the answer comes: the user may have unticked it meanwhile.
+        m_core.netCheck().CheckNetOpen(this, [this](bool reachable) {
+            if (reachable && m_address->AutoModeChk()->isChecked())
                 m_core.batch().StartPickCmd_Click();
         });
     }
@@ -206,6 +211,15 @@ void MainForm::ShowListCmd_Click()
     }
 }
 
+void MainForm::showLogWindow()
+{
+    if (!m_logWindow)
+        m_logWindow = new LogWindow(m_core.log(), this);
+    m_logWindow->show();
+    m_logWindow->raise();
+    m_logWindow->activateWindow();
+}
+
 void MainForm::AutoModeChk_Click(bool ticked)
 {
     if (ticked) {
@@ -231,8 +245,32 @@ void MainForm::closeEvent(QCloseEvent *event)
     // Closing is never refused.
     if (!m_unloaded) {
         m_unloaded = true;
-        m_core.shutDown();
+        const bool saved = m_core.shutDown();
         m_tray->remove();
+        if (m_logWindow)
+            m_logWindow->close();
+        if (saved)
+            emit unloaded(0);
+        else
+            tellListsNotSaved();
     }
     event->accept();
+}
+
+void MainForm::tellListsNotSaved()
+{
+    const QString dataFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    const std::optional<QString> copy = m_core.rescueLists(dataFolder);
+    QString text = QStringLiteral("下载列表未能保存到 ") + m_core.listFile().path() + QStringLiteral("\r\n原因:")
+        + m_core.listFile().lastError() + QStringLiteral("\r\n\r\n");
+    if (copy) {
+        text += QStringLiteral("本次的列表已另存为 ") + *copy
+            + QStringLiteral("\r\n可在程序关闭后把它改名为 listdata.txt,替换程序目录中的原文件。");
+    } else {
+        text += QStringLiteral("另存副本也未能写入(程序目录和 ") + dataFolder
+            + QStringLiteral("),本次对列表的改动未能保留。");
+    }
+    // The program ends once the message has been read.
+    m_desktop.prompts.showMessage(Prompts::Icon::Critical, QStringLiteral("保存列表失败"), text,
+                                  [this] { emit unloaded(ListsNotSavedStatus); });
 }

@@ -15,7 +15,7 @@ class BatchPanel;
 class BrowserArea;
 class FavouritesWindow;
 class FolderPicker;
-class NetCheck;
+class LogWindow;
 class Opener;
 class ProcessStarter;
 class Prompts;
@@ -72,23 +72,34 @@ public:
     void openfile(const QString &path, bool stayInTab);
     // "新建": another copy of the program on the same program folder.
     void new_Click();
+    // 日志: the whole log in a window of its own (a double-click on the log opens it).
+    void showLogWindow();
     // "新建" only logs why it starts nothing (the demo's marketplace lives in this process).
     void refuseAnotherCopy(const QString &reason) { m_anotherCopyRefused = reason; }
 
     // Another copy keeps the lists: this window neither saves nor collects them.
     bool listsReadOnly() const { return !m_lock.mayWriteLists(); }
 
+    // The program's exit status when the lists could not be saved as the window closed.
+    static constexpr int ListsNotSavedStatus = 4;
+
     BatchPanel &batchPanel() const { return *m_panel; }
     BrowserArea &browsers() const { return *m_browsers; }
     TabBook &tabBook() { return m_book; }
     const WindowLayout::Twips &twips() const { return m_twips; }
+
+signals:
+    // The window has closed and what it had to tell has been read: the
+    // program may end, with this exit status.
+    void unloaded(int exitStatus);
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
     // The minimise-to-hide step of the resize rule; a new skin lays the window out again.
     void changeEvent(QEvent *event) override;
     // Form_Unload: the item under way goes back with the marker, the lists
-    // are saved, the tray icon goes.
+    // are saved, the tray icon goes. Lists that could not be saved are
+    // written to a dated copy, and a message says where and why.
     void closeEvent(QCloseEvent *event) override;
 
 private:
@@ -99,6 +110,7 @@ private:
     void applyMoves(const QList<WindowLayout::Move> &moves);
     // The caption follows the current page's title; a read-only copy says so after it.
     void showCaption(const QString &pageTitle);
+    void tellListsNotSaved();
 
     ProgramCore &m_core;
     Desktop m_desktop;
@@ -117,11 +129,11 @@ private:
     BrowserArea *m_browsers;
     BatchPanel *m_panel;
     ProgressStrip *m_progress;
-    NetCheck *m_startCheck;
     QMenu *m_fileMenu = nullptr;
     TrayIcon *m_tray = nullptr;
     FavouritesWindow *m_favouritesWindow = nullptr;
     SkinWindow *m_skinWindow = nullptr;
     UserDownloads *m_downloads = nullptr;
+    LogWindow *m_logWindow = nullptr;
     bool m_unloaded = false;
 };

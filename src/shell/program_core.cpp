@@ -1,6 +1,7 @@
 #include "shell/program_core.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 namespace {
 
@@ -25,7 +26,8 @@ ProgramCore::ProgramCore(const Options &options, QObject *parent)
     , m_view(options.pageLoadTimeoutMs)
     , m_fetcher(options.fetchLimits)
     , m_download({m_records, m_lists, m_listFile, m_search, m_settings, m_log, m_fetcher, m_probe})
-    , m_net(options.marketplace.checkHost)
+    , m_lookup(options.marketplace.checkHost)
+    , m_net(options.netCheck ? *options.netCheck : m_lookup)
     , m_batch({m_view, m_analyser, m_records, m_lists, m_listFile, m_download, m_net, m_log}, batchIntervals(options))
     , m_shop({m_view, m_analyser, m_shopLinks, m_lists, m_batch, m_log})
 {
@@ -68,5 +70,17 @@ void ProgramCore::loadLists()
 bool ProgramCore::shutDown()
 {
     m_batch.requeueInterruptedItem();
+    m_batch.halt();
     return m_listFile.SaveLists();
+}
+
+std::optional<QString> ProgramCore::rescueLists(const QString &otherFolder)
+{
+    for (const QString &folder : {QFileInfo(m_listFile.path()).path(), otherFolder}) {
+        if (const std::optional<QString> copy = m_listFile.saveDatedCopy(folder)) {
+            m_log.AddMesg(QStringLiteral("列表已另存为:") + *copy);
+            return copy;
+        }
+    }
+    return std::nullopt;
 }

@@ -19,6 +19,8 @@
 #include <QObject>
 #include <QString>
 
+#include <optional>
+
 // Owns the program's state and wires its parts: the models, the collector's
 // browser view, the item download, the batch cycle and shop discovery. The
 // window and the headless runner are both views of one ProgramCore.
@@ -39,6 +41,8 @@ public:
         int fastFirstAnswerMs = 15000;
         int fastQueryTimeoutMs = 5000;
         HttpFetcher::Limits fetchLimits;
+        // Answers the reachability check in place of a lookup of marketplace.checkHost.
+        NetCheck *netCheck = nullptr;
     };
 
     explicit ProgramCore(const Options &options, QObject *parent = nullptr);
@@ -57,6 +61,7 @@ public:
     WebEnginePageDocument &collectorView() { return m_view; }
     BatchCycle &batch() { return m_batch; }
     ShopDiscovery &shop() { return m_shop; }
+    NetCheck &netCheck() { return m_net; }
 
     // The collection pace, kept in config.ini under "PickPace" ("标准" or "快速").
     BatchCycle::Pace storedPace() const;
@@ -65,11 +70,14 @@ public:
     bool setPace(BatchCycle::Pace pace, bool store);
 
     // The list-keeping steps of start-up and shutdown: the lists are loaded;
-    // at the end an item under way goes back to the top of the pending list
-    // and the lists are saved.
+    // at the end an item under way goes back to the top of the pending list,
+    // the batch stops where it stands and the lists are saved.
     void loadLists();
     // False when the lists could not be saved (the log says why).
     bool shutDown();
+    // After a failed save: the lists in a dated copy beside the list file, or
+    // else in `otherFolder`. The copy's path (logged), or nothing.
+    std::optional<QString> rescueLists(const QString &otherFolder);
 
 private:
     Options m_options;
@@ -85,7 +93,8 @@ private:
     HttpFetcher m_fetcher;
     ImageReaderProbe m_probe;
     ItemDownload m_download;
-    NetCheck m_net;
+    NetCheck m_lookup;
+    NetCheck &m_net;
     BatchCycle m_batch;
     ShopDiscovery m_shop;
 };

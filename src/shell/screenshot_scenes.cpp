@@ -6,10 +6,14 @@
 #include "shell/program_core.h"
 #include "shell/program_options.h"
 
+#include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 #include <QWebEngineView>
 
+#include <functional>
 #include <memory>
 
 namespace ScreenshotScenes {
@@ -31,17 +35,41 @@ void grabSoon(MainForm &form, const QString &file)
 }
 
 // Once `collected` items are done and the next one is being analysed.
-void duringBatch(MainForm &form, ProgramCore &core, int collected, const QString &file)
+void duringBatch(MainForm &form, ProgramCore &core, int collected, const std::function<void()> &then)
 {
     auto taken = std::make_shared<bool>(false);
     QObject::connect(&core.batch(), &BatchCycle::stepLogged, &form,
-                     [&form, &core, collected, file, taken](const QString &, const QString &step) {
+                     [&core, collected, then, taken](const QString &, const QString &step) {
                          if (*taken || core.lists().AlreadyDownedList().count() < collected
                              || !step.contains(QStringLiteral("分析中")))
                              return;
                          *taken = true;
-                         grabSoon(form, file);
+                         then();
                      });
+}
+
+// A refusal in the strip, and the 日志 window searched for it, over the window.
+void logSearched(MainForm &form, const QString &file)
+{
+    if (auto *del = form.findChild<QPushButton *>(QStringLiteral("DelUrlCmd")))
+        del->click(); // nothing selected
+    form.showLogWindow();
+    auto *window = form.findChild<QWidget *>(QStringLiteral("LogWindow"));
+    auto *findText = form.findChild<QLineEdit *>(QStringLiteral("LogFindText"));
+    auto *findNext = form.findChild<QPushButton *>(QStringLiteral("LogFindNextCmd"));
+    if (!window || !findText || !findNext)
+        return;
+    window->setGeometry(form.x() + 150, form.y() + 190, 940, 430);
+    findText->setText(QStringLiteral("失败"));
+    findNext->click();
+    // From the screen: the log window is a window of its own.
+    QTimer::singleShot(1500, &form, [&form, file] {
+        const QRect shown = form.frameGeometry();
+        const bool saved =
+            form.screen()->grabWindow(0, shown.x(), shown.y(), shown.width(), shown.height()).save(file);
+        printLine(stderr, (saved ? QStringLiteral("窗口截图已保存: ") : QStringLiteral("窗口截图保存失败: ")) + file);
+        form.close();
+    });
 }
 
 void pickSkin(MainForm &form)
@@ -78,6 +106,8 @@ std::optional<Scene> sceneNamed(const QString &name)
         return Scene::Tabs;
     if (name == u"skin")
         return Scene::Skin;
+    if (name == u"log")
+        return Scene::Log;
     return std::nullopt;
 }
 
@@ -90,14 +120,17 @@ void take(Scene scene, MainForm &form, ProgramCore &core, const QStringList &ite
 {
     switch (scene) {
     case Scene::Batch:
-        duringBatch(form, core, 2, file);
+        duringBatch(form, core, 2, [&form, file] { grabSoon(form, file); });
         break;
     case Scene::Tabs:
         inTwoTabs(form, itemAddresses, file);
         break;
     case Scene::Skin:
         pickSkin(form);
-        duringBatch(form, core, 1, file);
+        duringBatch(form, core, 1, [&form, file] { grabSoon(form, file); });
+        break;
+    case Scene::Log:
+        duringBatch(form, core, 1, [&form, file] { logSearched(form, file); });
         break;
     }
 }

@@ -17,6 +17,7 @@ enum class Scene
     Batch, // the batch panel open, two items collected, the third under way
     Tabs,  // the marketplace's home page and an item's page in two tabs
     Skin,  // a shipped skin, the batch panel open, the second item under way
+    Log,   // the 日志 window over the window, searched for a refusal the strip shows
 };
 
 std::optional<Scene> sceneNamed(const QString &name);

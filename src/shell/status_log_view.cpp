@@ -42,3 +42,9 @@ void StatusLogView::addLine(const QString &line)
     bottom.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
     bottom.removeSelectedText();
 }
+
+void StatusLogView::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    QPlainTextEdit::mouseDoubleClickEvent(event);
+    emit doubleClicked();
+}

@@ -13,6 +13,12 @@ class StatusLogView : public QPlainTextEdit
 public:
     explicit StatusLogView(StatusLog &log, QWidget *parent = nullptr);
 
+signals:
+    void doubleClicked();
+
+protected:
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+
 private:
     void addLine(const QString &line);
 

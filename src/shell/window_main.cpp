@@ -57,7 +57,7 @@ int main(int argc, char **argv)
                                         QStringLiteral("FILE"));
     screenshotOption.setFlags(QCommandLineOption::HiddenFromHelp);
     parser.addOption(screenshotOption);
-    QCommandLineOption sceneOption(QStringLiteral("screenshot-scene"), QStringLiteral("截图内容: batch、tabs 或 skin"),
+    QCommandLineOption sceneOption(QStringLiteral("screenshot-scene"), QStringLiteral("截图内容: batch、tabs、skin 或 log"),
                                    QStringLiteral("NAME"));
     sceneOption.setFlags(QCommandLineOption::HiddenFromHelp);
     parser.addOption(sceneOption);
@@ -100,6 +100,10 @@ int main(int argc, char **argv)
         form.close();
         QCoreApplication::exit(128 + signalNumber);
     });
+    // The program ends when the window says so: after a failed final save,
+    // only once its message has been read.
+    QApplication::setQuitOnLastWindowClosed(false);
+    QObject::connect(&form, &MainForm::unloaded, &app, [](int status) { QCoreApplication::exit(status); });
     form.show();
     form.Form_Load();
     if (start.isDemo()) {

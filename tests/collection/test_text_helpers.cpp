@@ -60,6 +60,34 @@ TEST(PlainPageText, ControlRunsBecomeOneBlankAndBarsTheFullWidthBar)
     EXPECT_EQ(PlainPageAddress(QStringLiteral("http://d/x?a=1|2\n")), QStringLiteral("http://d/x?a=1%7C2%0A"));
 }
 
+TEST(CleanPageTitle, CleanNameFirstWithControlsAsBlanksThenThePlainTextRule)
+{
+    const struct
+    {
+        const char *name;
+        QString title;
+        QString folder;
+    } cases[] = {
+        {"every removed character", QStringLiteral("Pick - / : | * ? < >"), QString()},
+        {"bar between words", QStringLiteral("春季新款|连衣裙"), QStringLiteral("春季新款连衣裙")},
+        {"bar joins a removed word", QStringLiteral("P|ick up"), QStringLiteral("up")},
+        {"full-width bar stays", QStringLiteral("A｜B"), QStringLiteral("A｜B")},
+        {"plain title", QStringLiteral("女装：连衣裙，红色 2026"), QStringLiteral("女装：连衣裙，红色2026")},
+        {"title on lines of its own", QStringLiteral("\n 春季新款\r\n\t"), QStringLiteral("春季新款")},
+        {"line break joins a removed word", QStringLiteral("P\nick"), QString()},
+        {"tab goes before the points", QStringLiteral("a.\t..b"), QStringLiteral("ab")},
+        {"line separator", QStringLiteral("a") + QChar(0x2028) + QStringLiteral("b|c"), QStringLiteral("abc")},
+        {"NUL and C1 controls", QStringLiteral("a") + QChar(0) + QChar(0x85) + QStringLiteral("b"), QStringLiteral("ab")},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(CleanPageTitle(c.title), c.folder);
+        if (c.title == BlankControls(c.title)) { // no control characters: exactly CleanName
+            EXPECT_EQ(CleanPageTitle(c.title), CleanName(c.title));
+        }
+    }
+}
+
 TEST(ClearCollection, EmptiesAnyList)
 {
     QStringList empty;

@@ -210,16 +210,23 @@ TEST_F(ItemDownloadTest, ExtensionCannotLeaveTheFolder)
     EXPECT_EQ(filesIn(folder), QStringList{q("宝贝基本信息.txt")});
 }
 
-TEST_F(ItemDownloadTest, RefreshesTheDownloadedSearch)
+TEST_F(ItemDownloadTest, RefreshesTheDownloadedSearchButLeavesTheUsersSelection)
 {
-    lists.AlreadyDownedList().append(QStringLiteral("old|Red|/o/1|u"));
+    ItemList &downloaded = lists.AlreadyDownedList();
+    downloaded.append(QStringLiteral("old|Red|/o/1|u"));
+    downloaded.append(QStringLiteral("other|Blue|/o/2|v"));
     search.setFindStrTextVisible(true);
     search.setFindStrText(QStringLiteral("Red"));
     search.FindADLSub();
+    // The user then picks the other entry, for a command about to be pressed.
+    downloaded.setSelected(0, false);
+    downloaded.setSelected(1, true);
     fill(QStringLiteral("E"), QStringLiteral("Red hat"), {}, {});
     run();
     EXPECT_TRUE(logMessages(log).contains(q("已下载列表发送变更,重新查询关键字:Red")));
-    EXPECT_EQ(search.ucolFindIndex(), (QStringList{QStringLiteral("0"), QStringLiteral("1")}));
+    EXPECT_EQ(search.ucolFindIndex(), (QStringList{QStringLiteral("0"), QStringLiteral("2")}));
+    EXPECT_EQ(downloaded.selectedCount(), 1);
+    EXPECT_TRUE(downloaded.isSelected(1));
 }
 
 TEST_F(ItemDownloadTest, MainPicturesThatArePlainlyNotPicturesAreNotSaved)

@@ -171,19 +171,73 @@ TEST_F(SearchTest, NoRepeatWithoutAStoredKeyword)
     EXPECT_EQ(visible.count(), 0);
 }
 
-TEST_F(SearchTest, RefreshWhileTheBoxIsOpenSearchesForItsText)
+TEST_F(SearchTest, RefreshWhileTheBoxIsOpenSearchesForItsTextButNeverForTheHint)
 {
     searchFor(QStringLiteral("Red"));
     takeMessages();
     search.FindADLCmd_Click(); // opened, still showing the hint
     ASSERT_TRUE(search.isFindStrTextVisible());
+    search.FindADLSub();
+    EXPECT_EQ(search.ustrFindStr(), QStringLiteral("Red"));
+    EXPECT_TRUE(takeMessages().isEmpty());
+    EXPECT_FALSE(search.isFindStrTextVisible());
 
+    search.FindADLCmd_Click();
+    search.setFindStrText(QStringLiteral("hat"));
     list.removeAt(0);
     search.FindADLSub();
-    EXPECT_EQ(search.ustrFindStr(), DownloadedSearch::hintText());
-    EXPECT_EQ(takeMessages(), QStringList{total(DownloadedSearch::hintText(), 0)});
-    EXPECT_TRUE(search.ucolFindIndex().isEmpty());
+    EXPECT_EQ(search.ustrFindStr(), QStringLiteral("hat"));
+    EXPECT_EQ(search.ucolFindIndex(), QStringList{QStringLiteral("1")});
     EXPECT_FALSE(search.isFindStrTextVisible());
+}
+
+TEST_F(SearchTest, PressingSearchTwiceStoresNoKeyword)
+{
+    search.FindADLCmd_Click();
+    search.FindADLCmd_Click();
+    EXPECT_TRUE(search.ustrFindStr().isEmpty());
+    list.append(QStringLiteral("4|Red cap|D:\\o\\4|d"));
+    search.refreshHits();
+    search.FindADLSub();
+    EXPECT_TRUE(takeMessages().isEmpty());
+    EXPECT_TRUE(selected().isEmpty());
+}
+
+TEST_F(SearchTest, AnUnaskedRefreshFollowsTheListButKeepsTheSelectionAndTheTyping)
+{
+    const struct
+    {
+        const char *name;
+        QList<int> userSelection;
+        int currentHit; // where stepping goes on from
+    } cases[] = {
+        {"a hit selected", {2}, 2},
+        {"no hit selected", {1}, 1},
+        {"several", {0, 1, 2}, 1},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        searchFor(QStringLiteral("Red"));
+        for (int p = 0; p < list.count(); ++p)
+            list.setSelected(p, c.userSelection.contains(p));
+        search.FindADLCmd_Click();
+        search.setFindStrText(QStringLiteral("ha")); // typing a new keyword
+        list.append(QStringLiteral("4|Red hat|D:\\o\\4|d"));
+        takeMessages();
+
+        search.refreshHits();
+        EXPECT_EQ(search.ucolFindIndex(), (QStringList{QStringLiteral("0"), QStringLiteral("2"), QStringLiteral("3")}));
+        EXPECT_EQ(selected(), c.userSelection);
+        EXPECT_EQ(search.ulngCurFindIndex(), c.currentHit);
+        EXPECT_TRUE(search.isFindStrTextVisible());
+        EXPECT_EQ(search.FindStrText(), QStringLiteral("ha"));
+        EXPECT_EQ(search.ustrFindStr(), QStringLiteral("Red"));
+        EXPECT_EQ(takeMessages(),
+                  (QStringList{QStringLiteral("已下载列表发送变更,重新查询关键字:Red"), found(list.at(0)), found(list.at(2)),
+                               found(list.at(3)), total(QStringLiteral("Red"), 3)}));
+        search.setFindStrTextVisible(false);
+        list.removeAt(3);
+    }
 }
 
 TEST_F(SearchTest, EmptyBoxClosesWithoutChangingTheSearch)

@@ -119,7 +119,7 @@ TEST_F(BatchTest, PageTextNeverCorruptsTheLists)
                          u"document.querySelector('td.de-value').textContent = 'H\\r<AlreadyDownedList>'; });</script>"),
                        {{S(u"货号"), S(u"placeholder")}});
     servedItem(332, QString(), {});
-    servedItem(333, S(u"竖线"), {{S(u"货号"), S(u"H|1|2")}, {S(u"说明"), S(u"a\tb|c")}});
+    servedItem(333, S(u"竖|线"), {{S(u"货号"), S(u"H|1|2")}, {S(u"说明"), S(u"a\tb|c")}});
     pending().append(S(u"Q-1|") + detailPageAddress(331));
     pending().append(S(u"Q-2|") + detailPageAddress(332));
     pending().append(S(u"Q-3|") + detailPageAddress(333));
@@ -132,6 +132,8 @@ TEST_F(BatchTest, PageTextNeverCorruptsTheLists)
     // No title of its own: not the previous item's either.
     EXPECT_EQ(DownloadedLine::parse(downloaded().at(1)).title, QString());
     EXPECT_EQ(DownloadedLine::parse(downloaded().at(2)).itemNo, S(u"Q-3->H｜1｜2"));
+    // In the folder title "|" goes, as every name cleaning removes it.
+    EXPECT_EQ(DownloadedLine::parse(downloaded().at(2)).title, S(u"H12竖线"));
     EXPECT_EQ(DownloadedLine::parse(downloaded().at(2)).address, detailPageAddress(333));
     const QString info = readLocalTextFile(DownloadedLine::parse(downloaded().at(2)).folder + S(u"/宝贝基本信息.txt")).value();
     EXPECT_TRUE(info.endsWith(S(u"宝贝属性：\r\n货号:H｜1｜2\r\n说明:a b｜c\r\n"))) << info.toStdString();

@@ -134,6 +134,11 @@ TEST_F(RunnerTest, ExitsWhenThereIsNothingLeftOrTheStartIsRefused)
         ASSERT_TRUE(runner.waitForExit());
         EXPECT_EQ(runner.process.exitCode(), 4);
         EXPECT_TRUE(runner.output.contains(S(u"保存列表失败,原因:")));
+        // They are kept beside it under a dated name.
+        const QStringList copies = QDir(folder.path()).entryList({QStringLiteral("listdata-*.txt")}, QDir::Files);
+        ASSERT_EQ(copies.size(), 1);
+        EXPECT_TRUE(runner.output.contains(S(u"列表已另存为:") + QDir(folder.path()).filePath(copies.first())));
+        EXPECT_TRUE(readLocalTextFile(QDir(folder.path()).filePath(copies.first()))->startsWith(S(u"<AddUrlText>\r\n")));
     }
 }
 

@@ -280,8 +280,9 @@ TEST_F(FavouritesTest, NothingIsWrittenThroughALinkOutOfTheFolder)
             EXPECT_EQ(list.openfile(list.homePath(), QString(), false, prompts, log)->url.toString(), Address);
         }
         EXPECT_EQ(QFileInfo::exists(target), c.targetExists);
-        if (c.targetExists)
+        if (c.targetExists) {
             EXPECT_EQ(readBytes(target), QByteArray("outside"));
+        }
         EXPECT_EQ(QDir(outside.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
                   c.targetExists ? QStringList{QStringLiteral("bashrc")} : QStringList{});
     }

@@ -69,9 +69,14 @@ TEST_F(WindowTest, ExitClosesTheWindowAndSavesTheLists)
     auto *exit = form->findChild<QAction *>(QStringLiteral("exit"));
     ASSERT_TRUE(exit);
     EXPECT_EQ(exit->shortcut(), QKeySequence(QStringLiteral("Ctrl+E")));
+    QSignalSpy unloaded(form.get(), &MainForm::unloaded);
     exit->trigger();
     EXPECT_FALSE(form->isVisible());
     EXPECT_TRUE(listData().contains(QStringLiteral("<readyDownList>\r\nE-1|http://detail.zorvane.com/offer/1.html\r\n")));
+    // Saved: the program may end at once, and well.
+    ASSERT_EQ(unloaded.count(), 1);
+    EXPECT_EQ(unloaded.first().first().toInt(), 0);
+    EXPECT_TRUE(desktop.prompts.messages.isEmpty());
 }
 
 TEST_F(WindowTest, AddingTypedLinesMovesThemToThePendingList)

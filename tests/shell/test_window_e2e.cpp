@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QWebEngineView>
 
@@ -109,6 +110,10 @@ TEST_F(WindowTest, AddedItemsAreCollectedIntoTheirFolders)
     control<QPlainTextEdit>("AddUrlText")->setPlainText(detailPageAddress(401) + S(u"|W-1\n") + detailPageAddress(402)
                                                         + S(u"|W-2"));
     click("addUrlCmd");
+    // What the strip says while a page is scrolled.
+    QStringList scrolling;
+    QObject::connect(&core->batch(), &BatchCycle::scrollProgress, form.get(),
+            [&] { scrolling << control<QLabel>("ProgressItem")->text(); });
     QSignalSpy idle(&core->batch(), &BatchCycle::idle);
     click("StartPickCmd");
     ASSERT_TRUE(waitUntil([&] { return !control<QPushButton>("StartPickCmd")->isEnabled(); }, 10000));
@@ -125,6 +130,14 @@ TEST_F(WindowTest, AddedItemsAreCollectedIntoTheirFolders)
     EXPECT_EQ(listData(), S(u"<AddUrlText>\r\n\r\n<readyDownList>\r\n<AlreadyDownedList>\r\n") + downloaded().at(0)
                               + S(u"\r\n") + downloaded().at(1) + S(u"\r\n"));
     EXPECT_EQ(control<QLabel>("ProgressCounts")->text(), S(u"本次已采集 2 个宝贝, 待下载 0 个"));
+    EXPECT_EQ(control<QLabel>("ProgressItem")->text(), S(u"全部完成:本次已采集 2 个宝贝"));
+    ASSERT_FALSE(scrolling.isEmpty());
+    const QRegularExpression scrolled(S(u"^正在采集: W-1 .* 已滚动 (\\d+)/(\\d+) 像素, 描述图 (\\d) 张$"));
+    const QRegularExpressionMatch start = scrolled.match(scrolling.first());
+    ASSERT_TRUE(start.hasMatch()) << scrolling.first().toStdString();
+    EXPECT_LT(start.captured(1).toInt(), start.captured(2).toInt()) << "the page is scrolled step by step";
+    EXPECT_GE(start.captured(2).toInt(), 1500);
+    EXPECT_FALSE(scrolling.filter(S(u"描述图 1 张")).isEmpty()) << "the description picture arrives on the way";
 
     // Pause while idle: the start button comes back.
     click("StopPickCmd");

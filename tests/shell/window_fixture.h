@@ -56,6 +56,7 @@ protected:
         options.marketplace.homePage = QStringLiteral("http://www.zorvane.com/");
         options.intervals = {100, 40};
         options.pageLoadTimeoutMs = 20000;
+        options.netCheck = netCheck;
         core = std::make_unique<ProgramCore>(options);
         form = std::make_unique<MainForm>(*core, MainForm::Desktop{desktop.picker, desktop.prompts, desktop.opener,
                                                                    desktop.starter, downloads()});
@@ -127,6 +128,7 @@ protected:
 
     QTemporaryDir folder;
     AnsweringDesktop desktop;
+    NetCheck *netCheck = nullptr; // a check of the test's own, when set before open()
     std::unique_ptr<ProgramCore> core;
     std::unique_ptr<MainForm> form;
 };

@@ -5,6 +5,7 @@
 #include <ostream>
 
 // Readable QString values in GoogleTest failure messages (lists of them too).
+// Every test source gets this header first (see CMakeLists.txt).
 inline void PrintTo(const QString &text, std::ostream *os)
 {
     *os << '"' << text.toStdString() << '"';

@@ -96,9 +96,12 @@ public:
     // The next answers of the input box, in order; nothing means "cancel".
     QList<std::optional<QString>> answers;
 
-    void showMessage(Icon icon, const QString &title, const QString &text) override
+    // Read at once.
+    void showMessage(Icon icon, const QString &title, const QString &text, std::function<void()> read = {}) override
     {
         messages.append({icon, title, text});
+        if (read)
+            read();
     }
 
     void askText(const QString &prompt, const QString &title, const QString &preset,

@@ -11,6 +11,8 @@
 #include <QApplication>
 #endif
 
+#include <QStringList>
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -23,6 +25,14 @@
 static FixtureServer *g_server = nullptr;
 FixtureServer &sharedServer() { return *g_server; }
 #endif
+
+// Every test binary prints Qt's strings as text in its failure messages.
+TEST(QtPrinters, StringsAndStringListsPrintAsText)
+{
+    EXPECT_EQ(::testing::PrintToString(QStringLiteral("宝贝|1")), "\"宝贝|1\"");
+    EXPECT_EQ(::testing::PrintToString(QStringList{QStringLiteral("a"), QStringLiteral("货号")}),
+              "{ \"a\", \"货号\" }");
+}
 
 int main(int argc, char **argv)
 {
