@@ -4,6 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 ./scripts/setup-debian.sh
+./scripts/check-includes.sh
 ./scripts/build.sh
 export QT_QPA_PLATFORM=offscreen
 [[ $(id -u) -eq 0 ]] && export QTWEBENGINE_DISABLE_SANDBOX=1

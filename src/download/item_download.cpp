@@ -12,7 +12,7 @@
 #include "lists/list_store.h"
 #include "platform/http_fetcher.h"
 #include "platform/text_file.h"
-#include "shell/settings.h"
+#include "download/save_folder.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -123,7 +123,7 @@ void ItemDownload::DownloadItemImages(int slot)
     m_failedMain = m_failedDesc = 0;
     ItemRecord &item = m_s.records.record(slot);
 
-    const QString output = m_s.settings.LoadConfigValue(QStringLiteral("PicOutPutPath"));
+    const QString output = m_s.saveFolder.saveFolder();
     m_title = CleanName(item.PickTitle);
     m_itemFolder.clear();
     m_mainFolder.clear();

@@ -16,7 +16,7 @@ class ItemRecordTable;
 class ListFile;
 class ListStore;
 class PictureProbe;
-class Settings;
+class SaveFolderSetting;
 class StatusLog;
 struct FetchResult;
 
@@ -36,7 +36,7 @@ public:
         ListStore &lists;
         ListFile &listFile;
         DownloadedSearch &search;
-        Settings &settings;
+        const SaveFolderSetting &saveFolder;
         StatusLog &log;
         HttpFetcher &fetcher;
         const PictureProbe &probe;

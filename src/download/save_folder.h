@@ -4,15 +4,26 @@
 
 class FolderPicker;
 class Opener;
-class Settings;
 class StatusLog;
 
-// The output folder of the item download: chosen by the user, kept in
-// config.ini under PicOutPutPath, and shown in the file manager on request.
+// Where the output folder of the item download is kept: the program's
+// settings, handed in by whoever puts the program together.
+class SaveFolderSetting
+{
+public:
+    virtual ~SaveFolderSetting() = default;
+    // Empty when none was chosen.
+    virtual QString saveFolder() const = 0;
+    // False, with the reason, when it could not be stored.
+    virtual bool setSaveFolder(const QString &folder, QString *errorText = nullptr) = 0;
+};
+
+// The output folder of the item download: chosen by the user, kept in the
+// settings, and shown in the file manager on request.
 class SaveFolder
 {
 public:
-    SaveFolder(Settings &settings, StatusLog &log, FolderPicker &picker, Opener &opener);
+    SaveFolder(SaveFolderSetting &setting, StatusLog &log, FolderPicker &picker, Opener &opener);
 
     void SetSavePathCmd_Click() { ChooseSaveFolder(); }
     void OpenSavePathCmd_Click();
@@ -20,10 +31,10 @@ public:
 
     // Where the program's choosers start: the save folder, else the user's
     // pictures folder, else home (folders that exist).
-    static QString startFolder(const Settings &settings);
+    static QString startFolder(const SaveFolderSetting &setting);
 
 private:
-    Settings &m_settings;
+    SaveFolderSetting &m_setting;
     StatusLog &m_log;
     FolderPicker &m_picker;
     Opener &m_opener;

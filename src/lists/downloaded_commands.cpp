@@ -106,12 +106,8 @@ void DownloadedCommands::AlreadyDownedList_DblClick(int current)
     }
     QString folder = DownloadedLine::parse(line).folder;
     folder.replace(QStringLiteral("\\\\"), QStringLiteral("\\"));
-    if (!QFileInfo(folder).isDir()) {
-        m_log.AddMesg(QStringLiteral("打开目录失败,原因:目录不存在:") + folder);
-        return;
-    }
-    if (!m_opener.openFolder(folder)) {
-        m_log.AddMesg(QStringLiteral("打开目录失败,原因:系统没有可用的文件管理器:") + folder);
+    if (const std::optional<QString> failure = openFolderOrSayWhy(m_opener, folder)) {
+        m_log.AddMesg(*failure);
         return;
     }
     m_log.AddMesg(QStringLiteral("打开目录:") + folder);

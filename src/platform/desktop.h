@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 // The desktop's folder and file choosers, behind a seam that tests can answer.
 class FolderPicker
 {
@@ -23,4 +25,8 @@ public:
     virtual bool openFolder(const QString &path) = 0;
     virtual bool openAddress(const QString &address) = 0;
 };
+
+// Shows a folder in the file manager: nothing when it did, else the log line
+// that says why not (the folder is gone, or no file manager answers).
+std::optional<QString> openFolderOrSayWhy(Opener &opener, const QString &folder);
 

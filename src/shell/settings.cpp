@@ -12,6 +12,40 @@ namespace {
 
 constexpr qsizetype MaxValueLength = 254;
 
+// Every setting's key in config.ini and what it reads as when the key is
+// missing or empty. Key names are compared without regard to case.
+enum class Key { SaveFolder, AutoMode, Pace, Skin, SkinId };
+struct KeyEntry
+{
+    Key key;
+    const char *name;
+    const char16_t *whenMissing;
+};
+constexpr KeyEntry Keys[] = {
+    {Key::SaveFolder, "PicOutPutPath", u""},
+    {Key::AutoMode, "isAuto", u"True"},
+    {Key::Pace, "PickPace", u"标准"},
+    {Key::Skin, "skin", u""},
+    {Key::SkinId, "skinid", u""},
+};
+
+const KeyEntry &entry(Key key)
+{
+    for (const KeyEntry &e : Keys) {
+        if (e.key == key)
+            return e;
+    }
+    Q_UNREACHABLE();
+}
+
+QString keyName(Key key)
+{
+    return QLatin1String(entry(key).name);
+}
+
+const QString FastPace = QStringLiteral("快速");
+const QString StandardPace = QStringLiteral("标准");
+
 QString configSection()
 {
     return QStringLiteral("config");
@@ -188,4 +222,66 @@ bool Settings::SaveConfigValue(const QString &key, const QString &value, QString
         bytes.append(entry + crlf());
     }
     return writeFileAtomically(m_filePath, bytes, errorText);
+}
+
+namespace {
+
+QString read(const Settings &settings, Key key)
+{
+    const QString value = settings.LoadConfigValue(keyName(key));
+    return value.isEmpty() ? QString::fromUtf16(entry(key).whenMissing) : value;
+}
+
+} // namespace
+
+QString Settings::saveFolder() const
+{
+    return read(*this, Key::SaveFolder);
+}
+
+bool Settings::setSaveFolder(const QString &folder, QString *errorText)
+{
+    return SaveConfigValue(keyName(Key::SaveFolder), folder, errorText);
+}
+
+bool Settings::autoMode() const
+{
+    return read(*this, Key::AutoMode) != QLatin1String("False");
+}
+
+bool Settings::setAutoMode(bool on, QString *errorText)
+{
+    return SaveConfigValue(keyName(Key::AutoMode), on ? QStringLiteral("True") : QStringLiteral("False"), errorText);
+}
+
+BatchCycle::Pace Settings::pace() const
+{
+    return read(*this, Key::Pace) == FastPace ? BatchCycle::Pace::Fast : BatchCycle::Pace::Standard;
+}
+
+bool Settings::setPace(BatchCycle::Pace pace, QString *errorText)
+{
+    return SaveConfigValue(keyName(Key::Pace), pace == BatchCycle::Pace::Fast ? FastPace : StandardPace, errorText);
+}
+
+QString Settings::skin() const
+{
+    return read(*this, Key::Skin);
+}
+
+bool Settings::setSkin(const QString &fileName, QString *errorText)
+{
+    return SaveConfigValue(keyName(Key::Skin), fileName, errorText);
+}
+
+std::optional<int> Settings::skinId() const
+{
+    bool number = false;
+    const int position = read(*this, Key::SkinId).toInt(&number);
+    return number ? std::optional<int>(position) : std::nullopt;
+}
+
+bool Settings::setSkinId(std::optional<int> position, QString *errorText)
+{
+    return SaveConfigValue(keyName(Key::SkinId), position ? QString::number(*position) : QString(), errorText);
 }

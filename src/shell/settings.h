@@ -1,16 +1,39 @@
 #pragma once
 
+#include "collection/batch_cycle.h"
+#include "download/save_folder.h"
+
 #include <QString>
+
+#include <optional>
 
 // config.ini in the program folder: one section "config", read and written key
 // by key with the private-profile rules the Windows program relies on. Nothing
-// is cached; every call reads the file again.
-class Settings
+// is cached; every call reads the file again. One getter and one setter per
+// setting; the keys and what a missing key means are in one table
+// (settings.cpp). A setter is false, with the reason, when the file could not
+// be written.
+class Settings : public SaveFolderSetting
 {
 public:
     explicit Settings(const QString &programFolder);
 
     QString filePath() const;
+
+    // The output folder of the item download; empty when none was chosen.
+    QString saveFolder() const override;
+    bool setSaveFolder(const QString &folder, QString *errorText = nullptr) override;
+    // Collecting starts by itself at start-up unless the stored text is exactly "False".
+    bool autoMode() const;
+    bool setAutoMode(bool on, QString *errorText = nullptr);
+    BatchCycle::Pace pace() const;
+    bool setPace(BatchCycle::Pace pace, QString *errorText = nullptr);
+    // The skin in force: a file name in 皮肤/, empty for the plain look.
+    QString skin() const;
+    bool setSkin(const QString &fileName, QString *errorText = nullptr);
+    // The skin's position in the skin window's list; nothing when none is stored.
+    std::optional<int> skinId() const;
+    bool setSkinId(std::optional<int> position, QString *errorText = nullptr);
 
     // The key's value in section "config" (section and key names compared
     // without regard to case), trimmed and cut to 254 characters; empty when

@@ -1,7 +1,6 @@
 #include "test_files.h"
 #include "file_faults.h"
 #include "platform/text_file.h"
-#include "shell/program_folder.h"
 #include "shell/settings.h"
 
 #include <QDir>
@@ -177,25 +176,4 @@ TEST_F(SettingsTest, FailedWritesAreReportedAndLeaveTheOldFile)
     EXPECT_FALSE(settings.SaveConfigValue(QStringLiteral("skin"), QStringLiteral("a\r\n[x]"), &error));
     EXPECT_FALSE(error.isEmpty());
     EXPECT_EQ(readBytes(file()), before);
-}
-
-TEST(ProgramFolder, ExecutableFolderWhenWritableElseUserData)
-{
-    QStandardPaths::setTestModeEnabled(true);
-    QTemporaryDir dir;
-    EXPECT_EQ(programFolderFor(dir.path()), dir.path());
-
-    // The window and the runner have different application names and share one folder.
-    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
-        + QStringLiteral("/zorvane-picker");
-    const QString missing = dir.filePath(QStringLiteral("gone"));
-    EXPECT_EQ(programFolderFor(missing), data);
-    EXPECT_TRUE(QDir(data).exists());
-    EXPECT_FALSE(QDir(missing).exists());
-
-    // Installed: bin/ beside share/zorvane-picker, writable or not.
-    ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("prefix/bin")));
-    ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("prefix/share/zorvane-picker")));
-    EXPECT_EQ(programFolderFor(dir.filePath(QStringLiteral("prefix/bin"))), data);
-    QDir(data).removeRecursively();
 }

@@ -1,4 +1,4 @@
 #pragma once
 
 // makePicture lives with the page generators in the program.
-#include "shell/demo_pages.h"
+#include "shell/demo/demo_pages.h"

@@ -1,0 +1,158 @@
+// zorvane-picker-batch: collects the pending list without the window.
+#include "download/save_folder.h"
+#include "lists/list_commands.h"
+#include "platform/desktop.h"
+#include "shell/app/chinese_texts.h"
+#include "shell/demo/demo_marketplace.h"
+#include "shell/app/lists_lock.h"
+#include "shell/app/program_core.h"
+#include "shell/app/program_options.h"
+#include "shell/app/termination_signals.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QStandardPaths>
+#include <QWebEngineView>
+
+#include <cstdio>
+
+namespace {
+
+// Answers the folder chooser with the folder given on the command line.
+class GivenFolder : public FolderPicker
+{
+public:
+    explicit GivenFolder(QString folder) : m_folder(std::move(folder)) {}
+    QString BrowseForFolder(const QString &, const QString &) override { return m_folder; }
+    // No tabs, no page of the user's: nothing asks for files.
+    QStringList chooseFiles(const QString &, const QString &, bool) override { return {}; }
+
+private:
+    QString m_folder;
+};
+
+class NoOpener : public Opener
+{
+public:
+    bool openFolder(const QString &) override { return false; }
+    bool openAddress(const QString &) override { return false; }
+};
+
+enum ExitCode { Done = 0, Usage = 1, StartRefused = 2, Paused = 3, ListsNotSaved = 4, ListsHeldElsewhere = 5 };
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    // Headless: the collector's view is shown on the offscreen platform
+    // (a page that was never shown gets no scroll events).
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", QByteArray("offscreen"));
+    quietQtMessages();
+    ProgramOptions program(argc, argv, {"--disable-gpu"});
+    QApplication app(program.appArgc(), program.appArgv());
+    const ChineseTexts chinese;
+    QApplication::setApplicationName(QStringLiteral("zorvane-picker-batch"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Zorvane产品图片下载器(无窗口批量采集):逐个采集待下载列表中的宝贝,全部完成后退出。"));
+    parser.addHelpOption();
+    const QCommandLineOption shopOption(QStringLiteral("shop"),
+        QStringLiteral("先整店采集该店铺地址的全部宝贝"), QStringLiteral("URL"));
+    const QCommandLineOption saveOption(QStringLiteral("save-folder"),
+        QStringLiteral("设置图片保存目录(与\"保存目录\"按钮相同,记入 config.ini)"), QStringLiteral("DIR"));
+    const QCommandLineOption addOption(QStringLiteral("add"),
+        QStringLiteral("把一行\"宝贝URL|货号\"加入待下载列表(可多次使用)"), QStringLiteral("LINE"));
+    const QCommandLineOption fastOption(QStringLiteral("fast"),
+        QStringLiteral("本次以快速采集(不改变设置):页面滚动和图片下载尽可能快,下一个宝贝立即开始"));
+    program.addTo(parser);
+    parser.addOptions({shopOption, saveOption, addOption, fastOption});
+    if (!parser.parse(program.arguments())) {
+        std::fprintf(stderr, "%s\n", parser.errorText().toLocal8Bit().constData());
+        return Usage;
+    }
+    if (parser.isSet(QStringLiteral("help")))
+        parser.showHelp(Done);
+
+    QString error;
+    if (!program.finish(parser, &error)) {
+        printLine(stderr, error);
+        return Usage;
+    }
+    const ProgramCore::Options &options = program.coreOptions();
+    printLine(stderr, QStringLiteral("程序目录: ") + options.programFolder);
+    if (program.isDemo())
+        printLine(stderr, QStringLiteral("演示模式: 图片保存在 ") + program.demoSaveFolder());
+
+    // Two programs collecting one list would take the same items, and the
+    // later save would drop the other's changes: the runner leaves the lists
+    // (and config.ini) alone while another copy keeps them.
+    ListsLock lock(options.programFolder);
+    if (lock.acquire() == ListsLock::State::HeldElsewhere) {
+        printLine(stderr, ListsLock::runnerRefusedNotice(options.programFolder));
+        return ListsHeldElsewhere;
+    }
+    ProgramCore core(options);
+    if (parser.isSet(fastOption))
+        core.setPace(BatchCycle::Pace::Fast, false);
+    QObject::connect(&core.log(), &StatusLog::lineAdded, [](const QString &line) { printLine(stdout, line); });
+    core.collectorView().view()->resize(1280, 900);
+    core.collectorView().view()->show();
+    core.loadLists();
+
+    if (parser.isSet(saveOption)) {
+        // A chooser only offers folders that exist; a typed one is made.
+        const QString saveFolder = QDir(parser.value(saveOption)).absolutePath();
+        if (!QDir().mkpath(saveFolder)) {
+            std::fprintf(stderr, "无法创建保存目录: %s\n", saveFolder.toLocal8Bit().constData());
+            return Usage;
+        }
+        GivenFolder picker(saveFolder);
+        NoOpener opener;
+        SaveFolder(core.settings(), core.log(), picker, opener).ChooseSaveFolder();
+    }
+    const QStringList added = parser.values(addOption);
+    if (!added.isEmpty())
+        ListCommands(core.lists(), core.listFile(), core.log()).queueUrlLines(added.join(QStringLiteral("\r\n")));
+    // The lists must reach the file: a run whose last save failed keeps them
+    // in a dated copy and says so in its exit code.
+    const auto exitAfterSaving = [&core](int code) {
+        if (core.shutDown()) {
+            QCoreApplication::exit(code);
+            return;
+        }
+        core.rescueLists(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+        QCoreApplication::exit(ListsNotSaved);
+    };
+
+    TerminationSignals termination;
+    QObject::connect(&termination, &TerminationSignals::received, &app,
+                     [&](int signalNumber) { exitAfterSaving(128 + signalNumber); });
+    BatchCycle &batch = core.batch();
+    QObject::connect(&batch, &BatchCycle::idle, &app, [&] { exitAfterSaving(Done); });
+    QObject::connect(&batch, &BatchCycle::stopped, &app, [&] {
+        if (!core.shop().isRunning())
+            exitAfterSaving(Paused);
+    });
+    const auto start = [&] {
+        batch.StartPickCmd_Click([&](bool started) {
+            if (!started)
+                exitAfterSaving(StartRefused);
+        });
+    };
+    const QString shop = program.isDemo() && !parser.isSet(shopOption) ? DemoMarketplace::shopAddress()
+                                                                       : parser.value(shopOption);
+    if (!shop.isEmpty()) {
+        QObject::connect(&core.shop(), &ShopDiscovery::finished, &app, [&] {
+            if (!batch.isControllerOn())
+                start();
+        });
+        core.shop().setShopUrlText(shop);
+        core.shop().AllShopBabyUrlAla();
+    } else {
+        start();
+    }
+    return app.exec();
+}

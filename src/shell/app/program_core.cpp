@@ -1,0 +1,75 @@
+#include "shell/app/program_core.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+// The batch's intervals with the page's patience at each pace.
+BatchCycle::Intervals batchIntervals(const ProgramCore::Options &options)
+{
+    BatchCycle::Intervals intervals = options.intervals;
+    intervals.standardPatience = {options.pageLoadTimeoutMs, 0, options.pageQueryTimeoutMs};
+    intervals.fastPatience = {options.pageLoadTimeoutMs, options.fastFirstAnswerMs, options.fastQueryTimeoutMs};
+    return intervals;
+}
+
+} // namespace
+
+ProgramCore::ProgramCore(const Options &options, QObject *parent)
+    : QObject(parent)
+    , m_options(options)
+    , m_settings(options.programFolder)
+    , m_listFile(m_lists, m_log, QDir(options.programFolder).filePath(QStringLiteral("listdata.txt")))
+    , m_search(m_lists.AlreadyDownedList(), m_log)
+    , m_analyser(options.marketplace, m_records, m_shopLinks)
+    , m_view(options.pageLoadTimeoutMs)
+    , m_fetcher(options.fetchLimits)
+    , m_download({m_records, m_lists, m_listFile, m_search, m_settings, m_log, m_fetcher, m_probe})
+    , m_lookup(options.marketplace.checkHost)
+    , m_net(options.netCheck ? *options.netCheck : m_lookup)
+    , m_batch({m_view, m_analyser, m_records, m_lists, m_listFile, m_download, m_net, m_log}, batchIntervals(options))
+    , m_shop({m_view, m_analyser, m_shopLinks, m_lists, m_batch, m_log})
+{
+    // Nobody sits in front of the collector's view to answer a page's alert.
+    m_view.setSilent(true);
+    m_view.setQueryTimeout(options.pageQueryTimeoutMs);
+    m_batch.setPace(m_settings.pace());
+}
+
+bool ProgramCore::setPace(BatchCycle::Pace pace, bool store)
+{
+    m_batch.setPace(pace);
+    if (!store)
+        return true;
+    QString error;
+    if (m_settings.setPace(pace, &error))
+        return true;
+    m_log.AddMesg(QStringLiteral("采集速度设置失败,原因:配置文件无法写入,") + error);
+    return false;
+}
+
+ProgramCore::~ProgramCore() = default;
+
+void ProgramCore::loadLists()
+{
+    m_listFile.LoadLists();
+}
+
+bool ProgramCore::shutDown()
+{
+    m_batch.requeueInterruptedItem();
+    m_batch.halt();
+    return m_listFile.SaveLists();
+}
+
+std::optional<QString> ProgramCore::rescueLists(const QString &otherFolder)
+{
+    for (const QString &folder : {QFileInfo(m_listFile.path()).path(), otherFolder}) {
+        if (const std::optional<QString> copy = m_listFile.saveDatedCopy(folder)) {
+            m_log.AddMesg(QStringLiteral("列表已另存为:") + *copy);
+            return copy;
+        }
+    }
+    return std::nullopt;
+}

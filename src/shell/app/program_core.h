@@ -1,0 +1,92 @@
+#pragma once
+
+#include "collection/batch_cycle.h"
+#include "collection/item_record.h"
+#include "collection/marketplace.h"
+#include "collection/page_analysis.h"
+#include "collection/status_log.h"
+#include "download/item_download.h"
+#include "lists/downloaded_search.h"
+#include "lists/list_file.h"
+#include "lists/list_store.h"
+#include "platform/http_fetcher.h"
+#include "platform/image_reader_probe.h"
+#include "platform/net_check.h"
+#include "platform/webengine_page_document.h"
+#include "shell/settings.h"
+#include "shell/window/program_parts.h"
+#include "shop/shop_discovery.h"
+
+#include <QObject>
+#include <QString>
+
+#include <optional>
+
+// Owns the program's state and wires its parts: the models, the collector's
+// browser view, the item download, the batch cycle and shop discovery. The
+// window and the headless runner are both views of one ProgramCore.
+class ProgramCore : public QObject, public ProgramParts
+{
+    Q_OBJECT
+public:
+    struct Options
+    {
+        QString programFolder;
+        Marketplace marketplace;
+        BatchCycle::Intervals intervals;
+        int pageLoadTimeoutMs = 60000;
+        // A page that does not answer a query for this long is taken for hung.
+        int pageQueryTimeoutMs = 20000;
+        // The same two at the fast pace, where a page that has sent nothing
+        // at all by fastFirstAnswerMs counts as not loaded.
+        int fastFirstAnswerMs = 15000;
+        int fastQueryTimeoutMs = 5000;
+        HttpFetcher::Limits fetchLimits;
+        // Answers the reachability check in place of a lookup of marketplace.checkHost.
+        NetCheck *netCheck = nullptr;
+    };
+
+    explicit ProgramCore(const Options &options, QObject *parent = nullptr);
+    ~ProgramCore() override;
+
+    const Options &options() const { return m_options; }
+    ItemRecordTable &records() { return m_records; }
+    ShopLinks &shopLinks() { return m_shopLinks; }
+
+    QString programFolder() const override { return m_options.programFolder; }
+    QString homePage() const override { return m_options.marketplace.homePage; }
+    StatusLog &log() override { return m_log; }
+    Settings &settings() override { return m_settings; }
+    ListStore &lists() override { return m_lists; }
+    ListFile &listFile() override { return m_listFile; }
+    DownloadedSearch &search() override { return m_search; }
+    ItemDownload &download() override { return m_download; }
+    WebEnginePageDocument &collectorView() override { return m_view; }
+    BatchCycle &batch() override { return m_batch; }
+    ShopDiscovery &shop() override { return m_shop; }
+    NetCheck &netCheck() override { return m_net; }
+
+    bool setPace(BatchCycle::Pace pace, bool store) override;
+    void loadLists() override;
+    bool shutDown() override;
+    std::optional<QString> rescueLists(const QString &otherFolder) override;
+
+private:
+    Options m_options;
+    StatusLog m_log;
+    Settings m_settings;
+    ListStore m_lists;
+    ListFile m_listFile;
+    DownloadedSearch m_search;
+    ItemRecordTable m_records;
+    ShopLinks m_shopLinks;
+    PageAnalyser m_analyser;
+    WebEnginePageDocument m_view;
+    HttpFetcher m_fetcher;
+    ImageReaderProbe m_probe;
+    ItemDownload m_download;
+    NetCheck m_lookup;
+    NetCheck &m_net;
+    BatchCycle m_batch;
+    ShopDiscovery m_shop;
+};

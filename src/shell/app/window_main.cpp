@@ -1,0 +1,123 @@
+// zorvane-picker: the program's window.
+#include "platform/desktop_services.h"
+#include "shell/browser/another_copy.h"
+#include "shell/window/app_icon.h"
+#include "shell/app/chinese_texts.h"
+#include "shell/demo/demo_marketplace.h"
+#include "shell/window/dialog_prompts.h"
+#include "shell/app/lists_lock.h"
+#include "shell/window/main_form.h"
+#include "shell/app/program_core.h"
+#include "shell/app/program_options.h"
+#include "shell/demo/screenshot_scenes.h"
+#include "shell/app/termination_signals.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QStandardPaths>
+
+#include <cstdio>
+
+namespace {
+
+bool hasDisplay()
+{
+    return qEnvironmentVariableIsSet("QT_QPA_PLATFORM") || !qEnvironmentVariableIsEmpty("DISPLAY")
+        || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    quietQtMessages();
+    if (!hasDisplay()) {
+        printLine(stderr, QStringLiteral(
+            "没有图形显示(DISPLAY 和 WAYLAND_DISPLAY 都未设置),无法打开窗口。\n"
+            "在没有显示器的机器上请使用无窗口批量采集程序 zorvane-picker-batch:\n"
+            "  ./build/src/shell/zorvane-picker-batch --help\n"
+            "  ./build/src/shell/zorvane-picker-batch --demo     (本机演示,无需联网)\n"
+            "No display (neither DISPLAY nor WAYLAND_DISPLAY is set): the window cannot open.\n"
+            "Use the headless runner instead: ./build/src/shell/zorvane-picker-batch --help"));
+        return 1;
+    }
+    ProgramOptions start(argc, argv);
+    QApplication app(start.appArgc(), start.appArgv());
+    const ChineseTexts chinese;
+    QApplication::setApplicationName(QStringLiteral("zorvane-picker"));
+    // The installed desktop entry's name: the desktop shows its icon for the windows.
+    QGuiApplication::setDesktopFileName(QStringLiteral("zorvane-picker"));
+    QApplication::setWindowIcon(programIcon());
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Zorvane产品图片下载器: 批量下载 Zorvane 批发市场的宝贝图片。"));
+    parser.addHelpOption();
+    start.addTo(parser);
+    QCommandLineOption screenshotOption(QStringLiteral("screenshot"), QStringLiteral("演示中保存窗口截图后退出"),
+                                        QStringLiteral("FILE"));
+    screenshotOption.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOption(screenshotOption);
+    QCommandLineOption sceneOption(QStringLiteral("screenshot-scene"), QStringLiteral("截图内容: batch、tabs、skin 或 log"),
+                                   QStringLiteral("NAME"));
+    sceneOption.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOption(sceneOption);
+    if (!parser.parse(start.arguments())) {
+        printLine(stderr, parser.errorText());
+        return 1;
+    }
+    if (parser.isSet(QStringLiteral("help")))
+        parser.showHelp(0);
+    const std::optional<ScreenshotScenes::Scene> scene = ScreenshotScenes::sceneNamed(parser.value(sceneOption));
+    if (!scene) {
+        printLine(stderr, QStringLiteral("未知的截图内容: ") + parser.value(sceneOption));
+        return 1;
+    }
+    QString error;
+    if (!start.finish(parser, &error)) {
+        printLine(stderr, error);
+        return 1;
+    }
+    printLine(stderr, QStringLiteral("程序目录: ") + start.coreOptions().programFolder);
+    if (start.isDemo())
+        printLine(stderr, QStringLiteral("演示模式: 图片保存在 ") + start.demoSaveFolder());
+
+    ProgramCore core(start.coreOptions());
+    // Taken before the window and the lists exist, let go after the last save.
+    ListsLock lock(core.programFolder());
+    lock.acquire();
+    lock.guard(core.listFile(), core.batch());
+    DialogFolderPicker folders;
+    DialogPrompts prompts;
+    DesktopOpener opener;
+    DetachedProcessStarter starter;
+    MainForm form(core, {folders, prompts, opener, starter,
+                         QStandardPaths::writableLocation(QStandardPaths::DownloadLocation)});
+    if (form.listsReadOnly())
+        printLine(stderr, MainForm::readOnlyNotice());
+    if (start.isDemo())
+        form.refuseAnotherCopy(QStringLiteral("演示模式下不能新建窗口:演示用的本机市场只在本窗口内运行"));
+    // The dialogs belong over the window.
+    folders = DialogFolderPicker(&form);
+    prompts = DialogPrompts(&form);
+    TerminationSignals termination;
+    QObject::connect(&termination, &TerminationSignals::received, &form, [&form](int signalNumber) {
+        form.close();
+        QCoreApplication::exit(128 + signalNumber);
+    });
+    // The program ends when the window says so: after a failed final save,
+    // only once its message has been read.
+    QApplication::setQuitOnLastWindowClosed(false);
+    QObject::connect(&form, &MainForm::unloaded, &app, [](int status) { QCoreApplication::exit(status); });
+    form.show();
+    form.Form_Load();
+    if (start.isDemo()) {
+        const bool screenshot = parser.isSet(screenshotOption);
+        if (!screenshot || ScreenshotScenes::showsBatchPanel(*scene))
+            form.ShowListCmd_Click();
+        core.shop().setShopUrlText(DemoMarketplace::shopAddress());
+        core.shop().AllShopBabyUrlAla();
+        if (screenshot)
+            ScreenshotScenes::take(*scene, form, core, start.demo()->itemAddresses(), parser.value(screenshotOption));
+    }
+    return app.exec();
+}

@@ -1,0 +1,129 @@
+#include "shell/browser/favourites_window.h"
+
+#include "platform/prompts.h"
+#include "shell/browser/favourites.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPointer>
+#include <QVBoxLayout>
+
+FavouritesWindow::FavouritesWindow(Favourites &favourites, Prompts &prompts, QWidget *parent)
+    : QWidget(parent, Qt::Window)
+    , m_favourites(favourites)
+    , m_prompts(prompts)
+    , m_list(new QListWidget(this))
+{
+    setObjectName(QStringLiteral("linka"));
+    setWindowTitle(QStringLiteral("收藏夹"));
+    resize(360, 420);
+
+    auto *bar = new QMenuBar(this);
+    bar->setObjectName(QStringLiteral("menu"));
+    const QStringList captions = {QStringLiteral("打开"), QStringLiteral("删除"), QStringLiteral("修改"),
+                                  QStringLiteral("设为主页")};
+    for (int i = 0; i < captions.size(); ++i) {
+        QAction *action = bar->addAction(captions.at(i));
+        action->setObjectName(QStringLiteral("menu"));
+        action->setProperty("index", i);
+        m_menu.append(action);
+    }
+    connect(m_menu.at(Open), &QAction::triggered, this, &FavouritesWindow::openSelected);
+    connect(m_menu.at(Delete), &QAction::triggered, this, &FavouritesWindow::deleteSelected);
+    connect(m_menu.at(Rename), &QAction::triggered, this, &FavouritesWindow::renameSelected);
+    connect(m_menu.at(SetHome), &QAction::triggered, this, &FavouritesWindow::setSelectedAsHome);
+
+    m_list->setObjectName(QStringLiteral("File1"));
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setMenuBar(bar);
+    layout->addWidget(m_list);
+
+    connect(m_list, &QListWidget::currentItemChanged, this, [this](QListWidgetItem *item) {
+        if (item)
+            m_selected = QDir(m_favourites.folder()).filePath(item->text());
+    });
+    connect(m_list, &QListWidget::itemDoubleClicked, this, [this] {
+        openSelected();
+        close();
+    });
+}
+
+QAction *FavouritesWindow::menu(MenuEntry entry) const
+{
+    return m_menu.at(entry);
+}
+
+void FavouritesWindow::Form_Load()
+{
+    m_favourites.ensureFolder();
+    m_selected.clear();
+    m_list->clear();
+    m_list->addItems(m_favourites.entries());
+    if (m_list->count() > 0)
+        m_list->setCurrentRow(0);
+    show();
+    raise();
+    activateWindow();
+}
+
+void FavouritesWindow::refresh()
+{
+    const QString name = QFileInfo(m_selected).fileName();
+    m_list->clear();
+    m_list->addItems(m_favourites.entries());
+    m_selected.clear();
+    selectName(name);
+}
+
+void FavouritesWindow::selectName(const QString &name)
+{
+    const QList<QListWidgetItem *> found = m_list->findItems(name, Qt::MatchExactly);
+    if (!name.isEmpty() && !found.isEmpty())
+        m_list->setCurrentItem(found.first());
+}
+
+void FavouritesWindow::openSelected()
+{
+    if (m_selected.isEmpty())
+        return;
+    emit openRequested(m_selected, false);
+    refresh();
+}
+
+void FavouritesWindow::deleteSelected()
+{
+    if (m_selected.isEmpty() || !QFile::remove(m_selected))
+        return;
+    refresh();
+}
+
+void FavouritesWindow::renameSelected()
+{
+    if (m_selected.isEmpty())
+        return;
+    const QString path = m_selected;
+    QPointer<FavouritesWindow> self(this);
+    m_prompts.askText(QStringLiteral("请输入新名称。"), Favourites::messageTitle(), QFileInfo(path).fileName(),
+                      [self, path](const std::optional<QString> &answer) {
+                          if (!self || !answer)
+                              return;
+                          const std::optional<QString> renamed = self->m_favourites.rename(path, *answer);
+                          if (!renamed)
+                              return;
+                          self->m_selected = *renamed;
+                          self->refresh();
+                      });
+}
+
+void FavouritesWindow::setSelectedAsHome()
+{
+    if (m_selected.isEmpty() || !m_favourites.setHome(m_selected))
+        return;
+    m_prompts.showMessage(Prompts::Icon::None, Favourites::messageTitle(), QStringLiteral("已经设置为主页!"));
+    close();
+}

@@ -1,0 +1,130 @@
+#include "shell/demo/screenshot_scenes.h"
+
+#include "collection/batch_cycle.h"
+#include "platform/terminal.h"
+#include "shell/browser/browser_area.h"
+#include "shell/browser/skin_window.h"
+#include "shell/window/batch_panel.h"
+#include "shell/window/log_window.h"
+#include "shell/window/main_form.h"
+#include "shell/window/program_parts.h"
+#include "shell/window/toolbar_band.h"
+
+#include <QListWidget>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+#include <QWebEngineView>
+
+#include <functional>
+#include <memory>
+
+namespace ScreenshotScenes {
+
+namespace {
+
+const QString ShownSkin = QStringLiteral("墨夜.qss");
+
+// Saves the picture once the pages have been painted, then closes the window.
+void grabSoon(MainForm &form, const QString &file)
+{
+    QTimer::singleShot(1500, &form, [&form, file] {
+        const bool saved = form.grab().save(file);
+        printLine(stderr, (saved ? QStringLiteral("窗口截图已保存: ") : QStringLiteral("窗口截图保存失败: ")) + file);
+        form.close();
+    });
+}
+
+// Once `collected` items are done and the next one is being analysed.
+void duringBatch(MainForm &form, ProgramParts &core, int collected, const std::function<void()> &then)
+{
+    auto taken = std::make_shared<bool>(false);
+    QObject::connect(&core.batch(), &BatchCycle::stepLogged, &form,
+                     [&core, collected, then, taken](const QString &, const QString &step) {
+                         if (*taken || core.lists().AlreadyDownedList().count() < collected
+                             || !step.contains(QStringLiteral("分析中")))
+                             return;
+                         *taken = true;
+                         then();
+                     });
+}
+
+// A refusal in the strip, and the 日志 window searched for it, over the window.
+void logSearched(MainForm &form, const QString &file)
+{
+    form.batchPanel().controls().delUrlCmd->click(); // nothing selected
+    form.showLogWindow();
+    LogWindow *window = form.logWindow();
+    window->setGeometry(form.x() + 150, form.y() + 190, 940, 430);
+    window->search(QStringLiteral("失败"));
+    // From the screen: the log window is a window of its own.
+    QTimer::singleShot(1500, &form, [&form, file] {
+        const QRect shown = form.frameGeometry();
+        const bool saved =
+            form.screen()->grabWindow(0, shown.x(), shown.y(), shown.width(), shown.height()).save(file);
+        printLine(stderr, (saved ? QStringLiteral("窗口截图已保存: ") : QStringLiteral("窗口截图保存失败: ")) + file);
+        form.close();
+    });
+}
+
+void pickSkin(MainForm &form)
+{
+    form.Toolbar1_ButtonClick(ToolbarBand::ChangeSkin);
+    SkinWindow &skinWindow = form.skinWindow();
+    const QList<QListWidgetItem *> found = skinWindow.SkinFile()->findItems(ShownSkin, Qt::MatchExactly);
+    if (!found.isEmpty())
+        skinWindow.SkinFile()->setCurrentItem(found.first());
+    skinWindow.close();
+}
+
+void inTwoTabs(MainForm &form, const QStringList &itemAddresses, const QString &file)
+{
+    form.Toolbar1_ButtonClick(ToolbarBand::NewPage);
+    QWebEngineView *second = form.browsers().currentView();
+    if (!second || itemAddresses.isEmpty())
+        return;
+    QObject::connect(second, &QWebEngineView::loadFinished, &form, [&form, file] { grabSoon(form, file); },
+                     Qt::SingleShotConnection);
+    form.urladress_KeyPress(itemAddresses.first());
+}
+
+} // namespace
+
+std::optional<Scene> sceneNamed(const QString &name)
+{
+    if (name.isEmpty() || name == u"batch")
+        return Scene::Batch;
+    if (name == u"tabs")
+        return Scene::Tabs;
+    if (name == u"skin")
+        return Scene::Skin;
+    if (name == u"log")
+        return Scene::Log;
+    return std::nullopt;
+}
+
+bool showsBatchPanel(Scene scene)
+{
+    return scene != Scene::Tabs;
+}
+
+void take(Scene scene, MainForm &form, ProgramParts &core, const QStringList &itemAddresses, const QString &file)
+{
+    switch (scene) {
+    case Scene::Batch:
+        duringBatch(form, core, 2, [&form, file] { grabSoon(form, file); });
+        break;
+    case Scene::Tabs:
+        inTwoTabs(form, itemAddresses, file);
+        break;
+    case Scene::Skin:
+        pickSkin(form);
+        duringBatch(form, core, 1, [&form, file] { grabSoon(form, file); });
+        break;
+    case Scene::Log:
+        duringBatch(form, core, 1, [&form, file] { logSearched(form, file); });
+        break;
+    }
+}
+
+} // namespace ScreenshotScenes

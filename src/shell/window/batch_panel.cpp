@@ -1,0 +1,236 @@
+#include "shell/window/batch_panel.h"
+
+#include "download/save_folder.h"
+#include "lists/downloaded_commands.h"
+#include "lists/item_number_edit.h"
+#include "lists/list_commands.h"
+#include "shell/window/hint_line_edit.h"
+#include "shell/window/item_list_view.h"
+#include "shell/window/program_parts.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTextLayout>
+
+#include <QtMath>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Design sizes in twips of the controls the layout only moves.
+constexpr int ButtonWidth = 1000, ButtonHeight = 450;
+constexpr int SmallButtonHeight = 330;
+constexpr int BoxHeight = 330;
+
+} // namespace
+
+BatchPanel::BatchPanel(ProgramParts &core, FolderPicker &folders, Opener &opener, QWidget *parent)
+    : QGroupBox(QStringLiteral("批量模式"), parent)
+    , m_core(core)
+{
+    setObjectName(QStringLiteral("batModeFrame"));
+    // The panel covers the browsers behind it.
+    setAutoFillBackground(true);
+    setMouseTracking(true);
+    m_listCommands = std::make_unique<ListCommands>(core.lists(), core.listFile(), core.log());
+    m_downloadedCommands = std::make_unique<DownloadedCommands>(core.lists(), core.listFile(), core.search(),
+                                                                core.log(), opener);
+    m_saveFolder = std::make_unique<SaveFolder>(core.settings(), core.log(), folders, opener);
+    m_itemNumbers = new ItemNumberEdit(core.lists().AlreadyDownedList(), core.listFile(), core.search(), core.log(),
+                                       this);
+    build();
+    wireLists();
+    wireBatch();
+    wireSearchAndShop();
+    wireDownloaded();
+}
+
+BatchPanel::~BatchPanel() = default;
+
+void BatchPanel::paintEvent(QPaintEvent *event)
+{
+    // The panel covers the browsers behind it, but a skin's frame leaves a
+    // margin for its title and round corners unpainted (and a style sheet
+    // turns the automatic background off): without this the page and the
+    // tab strip show through there.
+    QPainter(this).fillRect(rect(), palette().window());
+    QGroupBox::paintEvent(event);
+}
+
+QPushButton *BatchPanel::addButton(const QString &name, const QString &caption)
+{
+    auto *button = new QPushButton(caption, this);
+    button->setObjectName(name);
+    return button;
+}
+
+QLabel *BatchPanel::addLabel(const QString &name, const QString &caption)
+{
+    auto *label = new QLabel(caption, this);
+    label->setObjectName(name);
+    return label;
+}
+
+void BatchPanel::build()
+{
+    m_c.addUrlLbl = addLabel(QStringLiteral("addUrlLbl"), QStringLiteral("宝贝URL(格式:url|货号[可选]):"));
+    m_c.addUrlText = new QPlainTextEdit(this);
+    m_c.addUrlText->setObjectName(QStringLiteral("AddUrlText"));
+    m_c.addUrlText->setLineWrapMode(QPlainTextEdit::NoWrap);
+
+    m_c.addUrlCmd = addButton(QStringLiteral("addUrlCmd"), QStringLiteral("加入>>"));
+    m_c.delUrlCmd = addButton(QStringLiteral("DelUrlCmd"), QStringLiteral("删除X"));
+    m_c.startPickCmd = addButton(QStringLiteral("StartPickCmd"), QStringLiteral("启动"));
+    m_c.stopPickCmd = addButton(QStringLiteral("StopPickCmd"), QStringLiteral("暂停"));
+    m_c.insertToTopCmd = addButton(QStringLiteral("InsertToTopCmd"), QStringLiteral("置顶"));
+    m_c.fastPickChk = new QCheckBox(QStringLiteral("快速采集"), this);
+    m_c.fastPickChk->setObjectName(QStringLiteral("FastPickChk"));
+    m_c.fastPickChk->setToolTip(QStringLiteral("勾选:页面滚动和图片下载尽可能快;不勾选:标准速度,对市场网站更温和"));
+    // Two labels that take turns: a blinking light beside the pending list.
+    m_c.proNumLbl = addLabel(QStringLiteral("ProNumLbl"), QString());
+    m_c.proDenLbl = addLabel(QStringLiteral("ProDenLbl"), QString());
+    for (QLabel *light : {m_c.proNumLbl, m_c.proDenLbl}) {
+        light->setWordWrap(true);
+        light->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    }
+    m_c.proNumLbl->setStyleSheet(QStringLiteral("color: #1f6fd0; font-weight: bold"));
+    m_c.proDenLbl->setStyleSheet(QStringLiteral("color: #d23c3c; font-weight: bold"));
+
+    m_c.readyUrlLbl = addLabel(QStringLiteral("ReadyUrlLbl"), QStringLiteral("待下载宝贝URL："));
+    m_c.readyDownList = new ItemListView(m_core.lists().readyDownList(), QStringLiteral("readyDownList"), this);
+    m_c.shopUrlText = new HintLineEdit(QStringLiteral("ShopUrlText"), this);
+    m_c.asBabyUrlAlaCmd = addButton(QStringLiteral("ASBabyUrlAlaCmd"), QStringLiteral("整店采集"));
+
+    m_c.alreadyDownedLbl = addLabel(QStringLiteral("alreadyDownedlbl"), QStringLiteral("已下载宝贝URL："));
+    m_c.findAdlCmd = addButton(QStringLiteral("FindADLCmd"), QStringLiteral("查找"));
+    m_c.findUpCmd = addButton(QStringLiteral("FindUpCmd"), QStringLiteral("上一个"));
+    m_c.findNextCmd = addButton(QStringLiteral("FindNextCmd"), QStringLiteral("下一个"));
+    m_c.alreadyDownedList = new ItemListView(m_core.lists().AlreadyDownedList(), QStringLiteral("AlreadyDownedList"), this);
+    m_c.alreadyDownedList->setToolTip(QStringLiteral("双击打开宝贝所在目录"));
+    m_c.findStrText = new HintLineEdit(QStringLiteral("FindStrText"), this);
+
+    m_c.delCmd = addButton(QStringLiteral("DelCmd"), QStringLiteral("删除X"));
+    m_c.rePickCmd = addButton(QStringLiteral("RePickCmd"), QStringLiteral("<<重下"));
+    m_c.setSavePathCmd = addButton(QStringLiteral("SetSavePathCmd"), QStringLiteral("保存目录"));
+    m_c.openSavePathCmd = addButton(QStringLiteral("OpenSavePathCmd"), QStringLiteral("打开目录"));
+    m_c.editBabyNumCmd = addButton(QStringLiteral("EditBabyNumCmd"), ItemNumberEdit::restingCaption());
+    m_c.newBabyNumText = new HintLineEdit(QStringLiteral("NewBabyNumText"), this);
+    m_c.openWebCmd = addButton(QStringLiteral("OpenWebCmd"), QStringLiteral("打开网址"));
+
+    // Over everything else in the panel, shown while the pointer is over a list.
+    m_c.listInfoText = new QPlainTextEdit(this);
+    m_c.listInfoText->setObjectName(QStringLiteral("listInfoText"));
+    m_c.listInfoText->setReadOnly(true);
+    // An entry is one long line: it wraps anywhere, as the box's size reckons.
+    m_c.listInfoText->setWordWrapMode(QTextOption::WrapAnywhere);
+    m_c.listInfoText->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_c.listInfoText->hide();
+
+    // The layout arithmetic names the controls it places.
+    for (QWidget *w : std::initializer_list<QWidget *>{
+             m_c.addUrlLbl, m_c.addUrlText, m_c.addUrlCmd, m_c.delUrlCmd, m_c.startPickCmd, m_c.stopPickCmd,
+             m_c.insertToTopCmd, m_c.fastPickChk, m_c.proNumLbl, m_c.proDenLbl, m_c.readyUrlLbl, m_c.readyDownList,
+             m_c.shopUrlText, m_c.asBabyUrlAlaCmd, m_c.alreadyDownedLbl, m_c.findAdlCmd, m_c.findUpCmd,
+             m_c.findNextCmd, m_c.alreadyDownedList, m_c.findStrText, m_c.delCmd, m_c.rePickCmd, m_c.setSavePathCmd,
+             m_c.openSavePathCmd, m_c.editBabyNumCmd, m_c.newBabyNumText, m_c.openWebCmd, m_c.listInfoText})
+        m_byName.insert(w->objectName(), w);
+}
+
+QWidget *BatchPanel::control(const QString &name) const
+{
+    return m_byName.value(name);
+}
+
+void BatchPanel::setDesignSizes(const WindowLayout::Twips &twips)
+{
+    m_twips = twips;
+    const auto size = [&](QWidget *w, int width, int height) {
+        w->resize(twips.toPixels(width), twips.toPixels(height));
+    };
+    for (QPushButton *button : {m_c.addUrlCmd, m_c.delUrlCmd, m_c.startPickCmd, m_c.stopPickCmd, m_c.insertToTopCmd,
+                                m_c.delCmd, m_c.rePickCmd, m_c.setSavePathCmd, m_c.openSavePathCmd, m_c.editBabyNumCmd,
+                                m_c.openWebCmd})
+        size(button, ButtonWidth, ButtonHeight);
+    size(m_c.asBabyUrlAlaCmd, ButtonWidth, SmallButtonHeight);
+    size(m_c.findAdlCmd, 700, SmallButtonHeight);
+    size(m_c.findUpCmd, 800, SmallButtonHeight);
+    size(m_c.findNextCmd, 800, SmallButtonHeight);
+    size(m_c.newBabyNumText, 1400, ButtonHeight);
+    size(m_c.fastPickChk, 1250, BoxHeight);
+    for (QWidget *box : {static_cast<QWidget *>(m_c.shopUrlText), static_cast<QWidget *>(m_c.findStrText)})
+        box->resize(box->width(), twips.toPixels(BoxHeight));
+    for (QLabel *label : {m_c.addUrlLbl, m_c.readyUrlLbl, m_c.alreadyDownedLbl})
+        label->resize(label->sizeHint().width() + twips.toPixels(60), twips.toPixels(300));
+}
+
+WindowLayout::PanelInput BatchPanel::layoutInput(const WindowLayout::Twips &twips) const
+{
+    const auto width = [&](const QWidget *w) { return twips.fromPixels(w->width()); };
+    WindowLayout::PanelInput in;
+    in.width = twips.fromPixels(this->width());
+    in.height = twips.fromPixels(this->height());
+    in.alreadyDownedLblWidth = width(m_c.alreadyDownedLbl);
+    in.findAdlCmdWidth = width(m_c.findAdlCmd);
+    in.findUpCmdWidth = width(m_c.findUpCmd);
+    in.editBabyNumCmdWidth = width(m_c.editBabyNumCmd);
+    in.asBabyUrlAlaCmdWidth = width(m_c.asBabyUrlAlaCmd);
+    return in;
+}
+
+void BatchPanel::mouseMoveEvent(QMouseEvent *event)
+{
+    // batModeFrame_MouseMove: the pointer left the lists for the panel's background.
+    m_c.listInfoText->hide();
+    QGroupBox::mouseMoveEvent(event);
+}
+
+void BatchPanel::hover(ItemListView *list, const QPoint &pointer, double rowsFromFirst)
+{
+    const ItemList &entries = *static_cast<ItemList *>(list->model());
+    // Measured from the middle of the first row: the rounding then picks the
+    // entry under the pointer over the whole height of its row.
+    const std::optional<int> row =
+        WindowLayout::hoverRow(int(std::lround((rowsFromFirst - 0.5) * WindowLayout::HoverRowTwips)), entries.count());
+    if (!row)
+        return;
+    const WindowLayout::HoverBox box =
+        WindowLayout::hoverBox(m_twips.fromPixels(list->x()), m_twips.fromPixels(list->y()),
+                               m_twips.fromPixels(pointer.x()), m_twips.fromPixels(pointer.y()));
+    const QString text = entries.at(*row);
+    const QSize size = fittedInfoSize(text, {m_twips.toPixels(box.width), m_twips.toPixels(box.height)});
+    // Kept inside the panel when the pointer is near its right edge.
+    const int left = std::max(0, std::min(m_twips.toPixels(box.left), width() - size.width()));
+    m_c.listInfoText->setPlainText(text);
+    m_c.listInfoText->setGeometry(left, m_twips.toPixels(box.top), size.width(), size.height());
+    m_c.listInfoText->show();
+    m_c.listInfoText->raise();
+}
+
+QSize BatchPanel::fittedInfoSize(const QString &text, const QSize &design) const
+{
+    const QFontMetrics metrics(m_c.listInfoText->font());
+    // The frame, the document's margin and a pixel for the cursor on either side.
+    const int edges = 2 * (m_c.listInfoText->frameWidth() + qCeil(m_c.listInfoText->document()->documentMargin()) + 1);
+    const int textWidth = std::max(1, design.width() - edges);
+    QTextLayout layout(text, m_c.listInfoText->font());
+    QTextOption wrap;
+    wrap.setWrapMode(QTextOption::WrapAnywhere);
+    layout.setTextOption(wrap);
+    layout.beginLayout();
+    int lines = 0;
+    qreal widest = 0;
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(textWidth);
+        widest = std::max(widest, line.naturalTextWidth());
+        ++lines;
+    }
+    layout.endLayout();
+    return {std::min(std::max(qCeil(widest), metrics.averageCharWidth()) + edges, design.width()),
+            std::min(std::max(lines, 1) * metrics.lineSpacing() + edges, design.height())};
+}

@@ -1,0 +1,168 @@
+// The batch panel's handlers: each passes a click, a key or a typed text on
+// to its command or model, and shows what the models say.
+#include "shell/window/batch_panel.h"
+
+#include "collection/batch_cycle.h"
+#include "download/save_folder.h"
+#include "lists/downloaded_commands.h"
+#include "lists/item_list.h"
+#include "lists/item_number_edit.h"
+#include "lists/list_commands.h"
+#include "shell/window/hint_line_edit.h"
+#include "shell/window/item_list_view.h"
+#include "shell/window/program_parts.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+
+namespace {
+
+constexpr int EnterKey = 13;
+
+// The box shows line breaks as LF; the model keeps the lines joined by CR LF,
+// which is how "加入>>" cuts them.
+QString boxText(const QString &modelText)
+{
+    QString text = modelText;
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return text;
+}
+
+QString modelText(const QString &boxText)
+{
+    QString text = boxText;
+    text.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
+    return text;
+}
+
+} // namespace
+
+void BatchPanel::click(QPushButton *button, const std::function<void()> &handler)
+{
+    connect(button, &QPushButton::clicked, this, handler);
+}
+
+void BatchPanel::wireLists()
+{
+    ListStore &lists = m_core.lists();
+    const auto showAddUrlText = [this](const QString &text) {
+        if (boxText(text) == m_c.addUrlText->toPlainText())
+            return;
+        const QSignalBlocker quiet(m_c.addUrlText);
+        m_c.addUrlText->setPlainText(boxText(text));
+    };
+    showAddUrlText(lists.AddUrlText());
+    connect(&lists, &ListStore::addUrlTextChanged, this, showAddUrlText);
+    connect(m_c.addUrlText, &QPlainTextEdit::textChanged, this,
+            [this] { m_core.lists().setAddUrlText(modelText(m_c.addUrlText->toPlainText())); });
+
+    click(m_c.addUrlCmd, [this] { m_listCommands->addUrlCmd_Click(); });
+    click(m_c.delUrlCmd, [this] { m_listCommands->DelUrlCmd_Click(); });
+    click(m_c.insertToTopCmd, [this] { m_listCommands->InsertToTopCmd_Click(); });
+
+    for (ItemListView *list : {m_c.readyDownList, m_c.alreadyDownedList}) {
+        connect(list, &ItemListView::hovered, this,
+                [this, list](const QPoint &pointer, double rows) { hover(list, pointer, rows); });
+        connect(list, &ItemListView::left, m_c.listInfoText, &QWidget::hide);
+        // What the box showed may be gone or stand elsewhere now.
+        ItemList *entries = &(list == m_c.readyDownList ? lists.readyDownList() : lists.AlreadyDownedList());
+        for (auto signal : {&ItemList::rowsInserted, &ItemList::rowsRemoved})
+            connect(entries, signal, m_c.listInfoText, &QWidget::hide);
+        connect(entries, &ItemList::modelReset, m_c.listInfoText, &QWidget::hide);
+        connect(entries, &ItemList::dataChanged, this, [this](const QModelIndex &, const QModelIndex &,
+                                                              const QList<int> &roles) {
+            if (roles.contains(Qt::DisplayRole))
+                m_c.listInfoText->hide();
+        });
+    }
+}
+
+void BatchPanel::wireBatch()
+{
+    BatchCycle &batch = m_core.batch();
+    click(m_c.startPickCmd, [&batch] { batch.StartPickCmd_Click(); });
+    click(m_c.stopPickCmd, [&batch] { batch.StopPickCmd_Click(); });
+    connect(&batch, &BatchCycle::uiStateChanged, this, &BatchPanel::showBatchState);
+    showBatchState();
+
+    m_c.fastPickChk->setChecked(m_core.settings().pace() == BatchCycle::Pace::Fast);
+    connect(m_c.fastPickChk, &QCheckBox::toggled, this, [this](bool fast) {
+        m_core.setPace(fast ? BatchCycle::Pace::Fast : BatchCycle::Pace::Standard, true);
+        m_core.log().AddMesg(fast ? QStringLiteral("开启快速采集,从下一个宝贝起生效.")
+                                  : QStringLiteral("关闭快速采集,恢复标准速度,从下一个宝贝起生效."));
+    });
+}
+
+void BatchPanel::showBatchState()
+{
+    const BatchCycle &batch = m_core.batch();
+    m_c.startPickCmd->setEnabled(batch.isStartEnabled());
+    m_c.stopPickCmd->setText(batch.stopCaption());
+    m_c.proNumLbl->setText(batch.indicatorCaption());
+    m_c.proDenLbl->setText(batch.indicatorCaption());
+    m_c.proDenLbl->setVisible(batch.isProDenLblVisible());
+    m_c.proNumLbl->setVisible(!batch.isProDenLblVisible());
+}
+
+void BatchPanel::wireSearchAndShop()
+{
+    DownloadedSearch &search = m_core.search();
+    const auto showSearch = [this, &search] {
+        m_c.findStrText->showText(search.FindStrText());
+        m_c.findStrText->setVisible(search.isFindStrTextVisible());
+    };
+    showSearch();
+    connect(&search, &DownloadedSearch::findStrTextChanged, this, showSearch);
+    connect(&search, &DownloadedSearch::findStrTextVisibleChanged, this, showSearch);
+    connect(m_c.findStrText, &HintLineEdit::typed, &search, &DownloadedSearch::setFindStrText);
+    connect(m_c.findStrText, &HintLineEdit::pressed, &search, &DownloadedSearch::FindStrText_MouseDown);
+    connect(m_c.findStrText, &HintLineEdit::focusGained, this, [&search] {
+        search.setFindStrText(WindowLayout::textOnFocus(search.FindStrText(), DownloadedSearch::hintText()));
+    });
+    connect(m_c.findStrText, &QLineEdit::returnPressed, this, [&search] { search.FindStrText_KeyPress(EnterKey); });
+    click(m_c.findAdlCmd, [&search] { search.FindADLCmd_Click(); });
+    click(m_c.findUpCmd, [&search] { search.FindUpCmd_Click(); });
+    click(m_c.findNextCmd, [&search] { search.FindNextCmd_Click(); });
+
+    ShopDiscovery &shop = m_core.shop();
+    const auto showShop = [this, &shop] {
+        m_c.shopUrlText->showText(shop.ShopUrlText());
+        m_c.shopUrlText->setVisible(shop.isShopUrlTextVisible());
+    };
+    showShop();
+    connect(&shop, &ShopDiscovery::boxChanged, this, showShop);
+    connect(m_c.shopUrlText, &HintLineEdit::typed, &shop, &ShopDiscovery::setShopUrlText);
+    connect(m_c.shopUrlText, &HintLineEdit::pressed, this, [&shop] { shop.ShopUrlText_MouseDown(); });
+    connect(m_c.shopUrlText, &HintLineEdit::focusGained, this, [&shop] {
+        shop.setShopUrlText(WindowLayout::textOnFocus(shop.ShopUrlText(), ShopDiscovery::hintText()));
+    });
+    connect(m_c.shopUrlText, &QLineEdit::returnPressed, this, [&shop] { shop.ShopUrlText_KeyPress(EnterKey); });
+    click(m_c.asBabyUrlAlaCmd, [&shop] { shop.ASBabyUrlAlaCmd_Click(); });
+}
+
+void BatchPanel::wireDownloaded()
+{
+    click(m_c.delCmd, [this] { m_downloadedCommands->DelCmd_Click(); });
+    click(m_c.rePickCmd, [this] { m_downloadedCommands->RePickCmd_Click(); });
+    click(m_c.openWebCmd, [this] { m_downloadedCommands->OpenWebCmd_Click(); });
+    click(m_c.setSavePathCmd, [this] { m_saveFolder->SetSavePathCmd_Click(); });
+    click(m_c.openSavePathCmd, [this] { m_saveFolder->OpenSavePathCmd_Click(); });
+    click(m_c.editBabyNumCmd, [this] { m_itemNumbers->EditBabyNumCmd_Click(); });
+    connect(m_c.alreadyDownedList, &QListView::clicked, this,
+            [this](const QModelIndex &index) { m_downloadedCommands->AlreadyDownedList_Click(index.row()); });
+    connect(m_c.alreadyDownedList, &QListView::doubleClicked, this,
+            [this](const QModelIndex &index) { m_downloadedCommands->AlreadyDownedList_DblClick(index.row()); });
+
+    const auto showItemNumbers = [this] {
+        m_c.editBabyNumCmd->setText(m_itemNumbers->caption());
+        m_c.newBabyNumText->showText(m_itemNumbers->NewBabyNumText());
+        m_c.newBabyNumText->setVisible(m_itemNumbers->isBoxVisible());
+    };
+    showItemNumbers();
+    connect(m_itemNumbers, &ItemNumberEdit::changed, this, showItemNumbers);
+    connect(m_c.newBabyNumText, &HintLineEdit::typed, m_itemNumbers, &ItemNumberEdit::setNewBabyNumText);
+    connect(m_c.newBabyNumText, &HintLineEdit::focusGained, m_itemNumbers, &ItemNumberEdit::NewBabyNumText_GotFocus);
+}

@@ -1,0 +1,76 @@
+#include "shell/window/log_window.h"
+
+#include "shell/window/status_log_view.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTextCursor>
+#include <QVBoxLayout>
+
+LogWindow::LogWindow(StatusLog &log, QWidget *parent)
+    : QWidget(parent, Qt::Window)
+    , m_lines(new StatusLogView(log, this))
+    , m_findText(new QLineEdit(this))
+    , m_findResult(new QLabel(this))
+{
+    setObjectName(QStringLiteral("LogWindow"));
+    setWindowTitle(QStringLiteral("日志"));
+    m_lines->setObjectName(QStringLiteral("LogText"));
+    m_lines->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_lines->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    m_findText->setObjectName(QStringLiteral("LogFindText"));
+    m_findText->setPlaceholderText(QStringLiteral("查找内容,回车查找下一个"));
+    m_findText->setClearButtonEnabled(true);
+    m_findResult->setObjectName(QStringLiteral("LogFindResult"));
+    auto *findNextButton = new QPushButton(QStringLiteral("查找下一个"), this);
+    findNextButton->setObjectName(QStringLiteral("LogFindNextCmd"));
+    auto *copyButton = new QPushButton(QStringLiteral("复制全部"), this);
+    copyButton->setObjectName(QStringLiteral("LogCopyCmd"));
+
+    auto *bar = new QHBoxLayout;
+    bar->addWidget(new QLabel(QStringLiteral("查找:"), this));
+    bar->addWidget(m_findText, 1);
+    bar->addWidget(findNextButton);
+    bar->addWidget(m_findResult);
+    bar->addStretch();
+    bar->addWidget(copyButton);
+    auto *column = new QVBoxLayout(this);
+    column->addLayout(bar);
+    column->addWidget(m_lines, 1);
+
+    const auto find = [this] { findNext(m_findText->text()); };
+    connect(m_findText, &QLineEdit::returnPressed, this, find);
+    connect(findNextButton, &QPushButton::clicked, this, find);
+    connect(copyButton, &QPushButton::clicked, this, &LogWindow::copyAll);
+    resize(900, 520);
+}
+
+void LogWindow::search(const QString &text)
+{
+    m_findText->setText(text);
+    findNext(text);
+}
+
+bool LogWindow::findNext(const QString &text)
+{
+    if (text.isEmpty()) {
+        m_findResult->clear();
+        return false;
+    }
+    bool found = m_lines->find(text);
+    if (!found) {
+        m_lines->moveCursor(QTextCursor::Start);
+        found = m_lines->find(text);
+    }
+    m_findResult->setText(found ? QString() : QStringLiteral("未找到"));
+    return found;
+}
+
+void LogWindow::copyAll()
+{
+    QGuiApplication::clipboard()->setText(m_lines->toPlainText());
+}

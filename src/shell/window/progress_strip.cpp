@@ -1,0 +1,152 @@
+#include "shell/window/progress_strip.h"
+
+#include "collection/batch_cycle.h"
+#include "collection/log_notices.h"
+#include "collection/status_log.h"
+#include "download/item_download.h"
+#include "lists/item_list.h"
+#include "shell/window/program_parts.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QProgressBar>
+
+QString ProgressStrip::stepText(const QString &logged)
+{
+    QString step = logged;
+    if (step.startsWith(QStringLiteral("采集中:")))
+        step.remove(0, 4);
+    if (step.endsWith(QLatin1Char('_')))
+        step.chop(1);
+    return step;
+}
+
+ProgressStrip::ProgressStrip(ProgramParts &core, QWidget *parent)
+    : QWidget(parent)
+    , m_core(core)
+    , m_item(new QLabel(this))
+    , m_notice(new QLabel(this))
+    , m_pictures(new QProgressBar(this))
+    , m_counts(new QLabel(this))
+{
+    setObjectName(QStringLiteral("ProgressStrip"));
+    m_item->setObjectName(QStringLiteral("ProgressItem"));
+    m_notice->setObjectName(QStringLiteral("ProgressNotice"));
+    m_pictures->setObjectName(QStringLiteral("ProgressPictures"));
+    m_counts->setObjectName(QStringLiteral("ProgressCounts"));
+    m_pictures->setFormat(QStringLiteral("图片 %v/%m"));
+    m_pictures->setTextVisible(true);
+    m_pictures->setMaximumWidth(220);
+    // Long texts are cut at the strip's edge rather than widening the window.
+    for (QLabel *label : {m_item, m_notice})
+        label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    m_notice->setStyleSheet(QStringLiteral("color: #8a1c00; background: #ffe08a; padding: 0 6px"));
+    m_notice->hide();
+    auto *row = new QHBoxLayout(this);
+    row->setContentsMargins(4, 0, 4, 0);
+    row->addWidget(m_item, 3);
+    row->addWidget(m_notice, 2);
+    row->addWidget(m_pictures);
+    row->addSpacing(12);
+    row->addWidget(m_counts);
+
+    m_noticeTimer.setSingleShot(true);
+    m_noticeTimer.setInterval(NoticeMs);
+    connect(&m_noticeTimer, &QTimer::timeout, m_notice, &QWidget::hide);
+    connect(&core.log(), &StatusLog::lineAdded, this, &ProgressStrip::showNotice);
+
+    BatchCycle &batch = core.batch();
+    connect(&batch, &BatchCycle::stepLogged, this, &ProgressStrip::showStep);
+    connect(&batch, &BatchCycle::scrollProgress, this, &ProgressStrip::showScroll);
+    connect(&batch, &BatchCycle::itemEnded, this, &ProgressStrip::showIdle);
+    connect(&batch, &BatchCycle::uiStateChanged, this, [this] {
+        if (!m_core.batch().isItemUnderWay())
+            showIdle();
+    });
+    connect(&core.download(), &ItemDownload::picturesProgressed, this, &ProgressStrip::showPictures);
+    // finished: the item was saved and listed as downloaded.
+    connect(&core.download(), &ItemDownload::finished, this, [this] {
+        ++m_collected;
+        showCountsOrIdle();
+    });
+    ItemList &pending = core.lists().readyDownList();
+    for (auto signal : {&ItemList::rowsInserted, &ItemList::rowsRemoved})
+        connect(&pending, signal, this, &ProgressStrip::showCountsOrIdle);
+    connect(&pending, &ItemList::modelReset, this, &ProgressStrip::showCountsOrIdle);
+    showIdle();
+}
+
+void ProgressStrip::showStep(const QString &itemNo, const QString &step)
+{
+    if (step == QLatin1String("采集中:加载_"))
+        m_scroll.clear(); // a new item
+    m_step = QStringLiteral("正在采集: ") + itemNo + QStringLiteral("  ") + stepText(step);
+    showItem();
+}
+
+void ProgressStrip::showScroll(double scrolled, double height, int pictures)
+{
+    if (!m_core.batch().isItemUnderWay())
+        return; // a late answer about an item that has ended
+    m_scroll = QStringLiteral("已滚动 %1/%2 像素, 描述图 %3 张")
+                   .arg(qRound64(scrolled))
+                   .arg(qRound64(height))
+                   .arg(pictures);
+    showItem();
+}
+
+void ProgressStrip::showItem()
+{
+    QString text = m_step;
+    if (!m_scroll.isEmpty())
+        text += QStringLiteral("  ") + m_scroll;
+    m_item->setText(text);
+}
+
+void ProgressStrip::showPictures(int done, int total)
+{
+    m_pictures->setRange(0, std::max(total, 1));
+    m_pictures->setValue(done);
+    m_pictures->setVisible(true);
+}
+
+void ProgressStrip::showCounts()
+{
+    m_counts->setText(QStringLiteral("本次已采集 %1 个宝贝, 待下载 %2 个")
+                          .arg(m_collected)
+                          .arg(m_core.lists().readyDownList().count()));
+}
+
+void ProgressStrip::showCountsOrIdle()
+{
+    // Idle, the item line depends on the counts too ("全部完成").
+    if (m_core.batch().isItemUnderWay())
+        showCounts();
+    else
+        showIdle();
+}
+
+void ProgressStrip::showIdle()
+{
+    m_scroll.clear();
+    if (!m_core.batch().isControllerOn())
+        m_item->setText(QStringLiteral("采集未启动"));
+    else if (m_collected > 0 && m_core.lists().readyDownList().count() == 0)
+        m_item->setText(QStringLiteral("全部完成:本次已采集 %1 个宝贝").arg(m_collected));
+    else
+        m_item->setText(QStringLiteral("等待下一个宝贝"));
+    m_pictures->setVisible(false);
+    showCounts();
+}
+
+void ProgressStrip::showNotice(const QString &logLine)
+{
+    // The log line is "date time message".
+    const QString message = logLine.section(QLatin1Char(' '), 2);
+    if (!isFailureNotice(message))
+        return;
+    m_notice->setText(logLine.section(QLatin1Char(' '), 1));
+    m_notice->setToolTip(logLine);
+    m_notice->show();
+    m_noticeTimer.start();
+}

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QTimer>
+#include <QWidget>
+
+class ProgramParts;
+class QLabel;
+class QProgressBar;
+
+// The strip below the browser area: the item under way and its step (at the
+// standard pace with how far its page has been scrolled and how many
+// description pictures it shows), a bar of its pictures (n of m), and the
+// items collected in this run and still pending. The latest failure or
+// refusal the log reports stands out in it for a while, so that the busy
+// log cannot hide it.
+class ProgressStrip : public QWidget
+{
+    Q_OBJECT
+public:
+    static constexpr int HeightTwips = 240;
+    static constexpr int NoticeMs = 15000;
+
+    explicit ProgressStrip(ProgramParts &core, QWidget *parent = nullptr);
+
+    // The step as the strip shows it: "采集中:加载完成_" reads "加载完成".
+    static QString stepText(const QString &logged);
+    // How long a failure stays in the strip when no other follows.
+    void setNoticeDuration(int ms) { m_noticeTimer.setInterval(ms); }
+
+private:
+    void showStep(const QString &itemNo, const QString &step);
+    void showScroll(double scrolled, double height, int pictures);
+    void showItem();
+    void showPictures(int done, int total);
+    void showCounts();
+    void showCountsOrIdle();
+    void showIdle();
+    void showNotice(const QString &logLine);
+
+    ProgramParts &m_core;
+    QLabel *m_item;
+    QLabel *m_notice;
+    QProgressBar *m_pictures;
+    QLabel *m_counts;
+    QTimer m_noticeTimer;
+    QString m_step;   // the item and its step
+    QString m_scroll; // how far its page has been scrolled
+    int m_collected = 0;
+};

@@ -1,0 +1,171 @@
+#include "qt_printers.h"
+
+#include "shell/window/window_layout.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+
+using namespace WindowLayout;
+
+namespace {
+
+const Move *find(const QList<Move> &moves, const QString &control)
+{
+    for (const Move &m : moves) {
+        if (m.control == control)
+            return &m;
+    }
+    return nullptr;
+}
+
+QStringList controls(const QList<Move> &moves)
+{
+    QStringList names;
+    for (const Move &m : moves)
+        names << m.control;
+    return names;
+}
+
+} // namespace
+
+TEST(FormResize, NumbersForAWindowTenThousandTwipsWide)
+{
+    const QList<Move> moves = formResize({10000, 8000, {0}});
+    const Move *browser = find(moves, QStringLiteral("WebBrowser1"));
+    ASSERT_TRUE(browser);
+    EXPECT_EQ(browser->left, 3710);
+    EXPECT_EQ(browser->width, 6290);
+    EXPECT_EQ(browser->height, 6800);
+    EXPECT_EQ(find(moves, QStringLiteral("TabStrip1"))->width, 3455);
+    EXPECT_EQ(find(moves, QStringLiteral("PickWebBro"))->width, 3455);
+    EXPECT_EQ(find(moves, QStringLiteral("urladress"))->width, 5100);
+    EXPECT_EQ(find(moves, QStringLiteral("AddToListCmd"))->left, 5950);
+    EXPECT_EQ(find(moves, QStringLiteral("ShowListCmd"))->left, 6925);
+    EXPECT_EQ(find(moves, QStringLiteral("AutoModeChk"))->left, 7925);
+    EXPECT_EQ(find(moves, QStringLiteral("Close_B"))->left, 3455);
+    const Move *panel = find(moves, QStringLiteral("batModeFrame"));
+    ASSERT_TRUE(panel);
+    EXPECT_EQ(panel->width, 10000);
+    EXPECT_EQ(panel->height, 6800);
+}
+
+struct TooSmall
+{
+    const char *name;
+    int width;
+    int height;
+    QStringList placed; // the controls moved before the layout stopped
+};
+ZORVANE_PRINT_AS_NAME(TooSmall)
+
+class FormResizeTooSmall : public ::testing::TestWithParam<TooSmall>
+{
+};
+
+TEST_P(FormResizeTooSmall, StopsAtTheFirstNegativeSize)
+{
+    EXPECT_EQ(controls(formResize({GetParam().width, GetParam().height, {0}})), GetParam().placed);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Windows, FormResizeTooSmall,
+    ::testing::Values(TooSmall{"Minimised", 0, 0, {}},
+                      TooSmall{"NarrowerThanTheTabStrip", 3000, 8000, {}},
+                      TooSmall{"TooNarrowForTheAddressBar", 4500, 8000,
+                               {QStringLiteral("WebBrowser1"), QStringLiteral("mesg"), QStringLiteral("TabStrip1"),
+                                QStringLiteral("PickWebBro")}},
+                      TooSmall{"TooLowForTheBrowsers", 10000, 1000, {}}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(BatModeFrameResize, NumbersForAPanel9500Wide)
+{
+    PanelInput in;
+    in.width = 9500;
+    in.height = 6800;
+    in.alreadyDownedLblWidth = 1500;
+    in.findAdlCmdWidth = 700;
+    in.findUpCmdWidth = 800;
+    in.editBabyNumCmdWidth = 1000;
+    in.asBabyUrlAlaCmdWidth = 1000;
+    in.xqkfLeft = 6000;
+    const QList<Move> moves = batModeFrameResize(in);
+    EXPECT_EQ(find(moves, QStringLiteral("AddUrlText"))->width, 2000);
+    EXPECT_EQ(find(moves, QStringLiteral("AddUrlText"))->height, 5740);
+    EXPECT_EQ(find(moves, QStringLiteral("addUrlCmd"))->left, 2450);
+    EXPECT_EQ(find(moves, QStringLiteral("InsertToTopCmd"))->top, 3700);
+    EXPECT_EQ(find(moves, QStringLiteral("ProDenLbl"))->left, 3700);
+    EXPECT_EQ(find(moves, QStringLiteral("readyDownList"))->left, 4200);
+    EXPECT_EQ(find(moves, QStringLiteral("ASBabyUrlAlaCmd"))->left, 5200);
+    EXPECT_EQ(find(moves, QStringLiteral("AlreadyDownedList"))->left, 7700);
+    EXPECT_EQ(find(moves, QStringLiteral("AlreadyDownedList"))->width, 1800);
+    EXPECT_EQ(find(moves, QStringLiteral("FindADLCmd"))->left, 9200);
+    EXPECT_EQ(find(moves, QStringLiteral("FindUpCmd"))->left, 9920);
+    EXPECT_EQ(find(moves, QStringLiteral("FindNextCmd"))->left, 10740);
+    EXPECT_EQ(find(moves, QStringLiteral("DelCmd"))->left, 6450);
+    EXPECT_EQ(find(moves, QStringLiteral("NewBabyNumText"))->left, 7450);
+    EXPECT_EQ(find(moves, QStringLiteral("OpenWebCmd"))->top, 4400);
+    const Move *log = find(moves, QStringLiteral("mesgText"));
+    ASSERT_TRUE(log);
+    EXPECT_EQ(log->left, 7775);
+    EXPECT_EQ(log->width, 1675);
+}
+
+TEST(BatModeFrameResize, ANarrowPanelStopsAtTheFirstList)
+{
+    PanelInput in;
+    in.width = 3000;
+    in.height = 6800;
+    EXPECT_EQ(controls(batModeFrameResize(in)), QStringList{QStringLiteral("addUrlLbl")});
+}
+
+TEST(BatModeFrameResize, SumsBeyond32BitsEndTheLayout)
+{
+    PanelInput in;
+    in.width = 9500;
+    in.height = 6800;
+    in.alreadyDownedLblWidth = std::numeric_limits<int>::max();
+    const QStringList placed = controls(batModeFrameResize(in));
+    EXPECT_EQ(placed.last(), QStringLiteral("alreadyDownedlbl"));
+}
+
+TEST(Rounding, HalvesGoToTheEvenNeighbour)
+{
+    struct Row
+    {
+        qint64 numerator, denominator;
+        int rounded;
+    };
+    for (const Row &r : {Row{270, 180, 2}, Row{450, 180, 2}, Row{90, 180, 0}, Row{630, 180, 4},
+                         Row{100, 3, 33}, Row{200, 3, 67}, Row{-270, 180, -2}})
+        EXPECT_EQ(roundHalfEven(r.numerator, r.denominator), r.rounded) << r.numerator << "/" << r.denominator;
+}
+
+TEST(Hover, RowsOf180TwipsFromTheFirstEntry)
+{
+    struct Row
+    {
+        int y, count;
+        std::optional<int> row;
+    };
+    for (const Row &r : {Row{270, 3, 2}, Row{450, 3, 2}, Row{540, 3, 3}, Row{720, 3, std::nullopt}, Row{0, 0, 0}})
+        EXPECT_EQ(hoverRow(r.y, r.count), r.row) << "y=" << r.y;
+    const HoverBox box = hoverBox(1000, 700, 50, 270);
+    EXPECT_EQ(box.left, 1250);
+    EXPECT_EQ(box.top, 1170);
+    EXPECT_EQ(box.width, 3600);
+    EXPECT_EQ(box.height, 2600);
+}
+
+TEST(Hints, TheHintMakesWayOnFocusTypedTextStays)
+{
+    EXPECT_EQ(textOnFocus(QStringLiteral("请输入新货号"), QStringLiteral("请输入新货号")), QString());
+    EXPECT_EQ(textOnFocus(QStringLiteral("A12"), QStringLiteral("请输入新货号")), QStringLiteral("A12"));
+}
+
+TEST(Twips, ConvertAtTheScreensLogicalDpi)
+{
+    EXPECT_EQ(Twips(96).toPixels(1440), 96);
+    EXPECT_EQ(Twips(96).fromPixels(96), 1440);
+    EXPECT_EQ(Twips(144).toPixels(240), 24);
+}

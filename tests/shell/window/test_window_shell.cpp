@@ -1,0 +1,280 @@
+// The window's favourites, skins, tray, help, "新建" and the lists lock.
+#include "window_fixture.h"
+#include "fixture_pages.h"
+#include "fixture_server.h"
+#include "qt_printers.h"
+#include "test_files.h"
+
+#include "shell/browser/favourites.h"
+#include "shell/browser/help_commands.h"
+#include "shell/app/lists_lock.h"
+#include "shell/app/program_options.h"
+#include "shell/browser/skins.h"
+#include "shell/browser/tray_icon.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCommandLineParser>
+#include <QListWidget>
+#include <QMenu>
+#include <QToolBar>
+#include <QToolButton>
+
+namespace {
+
+const QString Page = QStringLiteral("http://www.zorvane.com/shell/page.html");
+const QString Skin = S(u"青竹.qss");
+
+class ShellTest : public WindowTest
+{
+protected:
+    ShellTest() { servePage(sharedServer(), Page, plainPageHtml(S(u"收藏的页面"), S(u"<p>页面</p>"))); }
+    ~ShellTest() override { qApp->setStyleSheet(QString()); }
+
+    void toolbar(int position) const { control<QToolBar>("Toolbar1")->actions().at(position - 1)->trigger(); }
+    void trigger(const char *action) const
+    {
+        auto *a = form->findChild<QAction *>(QLatin1String(action));
+        ASSERT_TRUE(a) << action;
+        a->trigger();
+    }
+    QListWidget *list(const char *name) const { return control<QListWidget>(name); }
+    void pick(const char *listName, const QString &entry) const
+    {
+        QListWidget *l = list(listName);
+        l->setCurrentItem(l->findItems(entry, Qt::MatchExactly).value(0));
+    }
+    void favouritesMenu(int index) const
+    {
+        for (QAction *a : form->findChildren<QAction *>(QStringLiteral("menu"))) {
+            if (a->property("index").toInt() == index)
+                a->trigger();
+        }
+    }
+    QString likepage(const QString &name) const
+    {
+        return QDir(folder.path()).filePath(QStringLiteral("likepage/") + name);
+    }
+    QList<qint16> tabList() { return form->tabBook().TabList(); }
+    void putShippedSkin()
+    {
+        const QString skins = QDir(folder.path()).filePath(S(u"皮肤"));
+        ASSERT_TRUE(QDir().mkpath(skins));
+        ASSERT_TRUE(QFile::copy(QDir(QStringLiteral(ZORVANE_SKIN_DIR)).filePath(Skin), QDir(skins).filePath(Skin)));
+    }
+    static QString shippedSkin()
+    {
+        return QString::fromUtf8(readBytes(QDir(QStringLiteral(ZORVANE_SKIN_DIR)).filePath(Skin)));
+    }
+};
+
+} // namespace
+
+TEST_F(ShellTest, StoredFavouritesAndTheHomePageOpenFromTheToolbarAndTheFavouritesWindow)
+{
+    open();
+    ASSERT_TRUE(loadIn(browser(0), Page));
+    ASSERT_TRUE(waitUntil([&] { return form->windowTitle() == S(u"收藏的页面"); }));
+    toolbar(4); // 主页 before one is set
+    EXPECT_EQ(tabList(), QList<qint16>{0});
+    for (int store = 0; store < 3; ++store)
+        toolbar(6);
+    EXPECT_EQ(desktop.prompts.texts(), QStringList(3, S(u"已经收藏！")));
+    for (const QString &name : {S(u"收藏的页面.link"), S(u"#收藏的页面.link"), S(u"##收藏的页面.link")})
+        EXPECT_EQ(readBytes(likepage(name)), Favourites::fileBytes(Page)) << name.toStdString();
+
+    toolbar(5);
+    auto *linka = control<QWidget>("linka");
+    EXPECT_TRUE(linka->isVisible());
+    EXPECT_EQ(list("File1")->count(), 3);
+    pick("File1", S(u"收藏的页面.link"));
+    favouritesMenu(3); // 设为主页
+    EXPECT_EQ(desktop.prompts.texts().last(), S(u"已经设置为主页!"));
+    EXPECT_FALSE(linka->isVisible());
+
+    // The tab shows a page: the home page opens in a new tab.
+    toolbar(4);
+    EXPECT_EQ(tabList(), (QList<qint16>{0, 1}));
+    ASSERT_TRUE(waitUntil([&] { return browser(1)->url() == QUrl(Page); }));
+    EXPECT_EQ(addressBar()->currentText(), Page);
+
+    // From the favourites window the home page's own file opens the same way.
+    toolbar(5);
+    pick("File1", S(u"主页.LINK"));
+    favouritesMenu(0); // 打开
+    EXPECT_EQ(tabList(), (QList<qint16>{0, 1, 2}));
+    ASSERT_TRUE(waitUntil([&] { return browser(2)->url() == QUrl(Page); }));
+
+    // A blank tab is reused.
+    toolbar(3);
+    toolbar(4);
+    EXPECT_EQ(tabList(), (QList<qint16>{0, 1, 2, 3}));
+    ASSERT_TRUE(waitUntil([&] { return browser(3)->url() == QUrl(Page); }));
+}
+
+TEST_F(ShellTest, ASkinPickedInTheSkinWindowIsAppliedAndStored)
+{
+    putShippedSkin();
+    open();
+    toolbar(8);
+    EXPECT_TRUE(control<QWidget>("skin")->isVisible());
+    ASSERT_EQ(list("SkinFile")->count(), 1);
+    EXPECT_EQ(qApp->styleSheet(), QString());
+    pick("SkinFile", Skin);
+    EXPECT_EQ(qApp->styleSheet(), shippedSkin());
+    EXPECT_EQ(core->settings().LoadConfigValue(QStringLiteral("skin")), Skin);
+    EXPECT_EQ(core->settings().LoadConfigValue(QStringLiteral("skinid")), QStringLiteral("0"));
+    // The skin's wider buttons all stay in sight, the contact button beside them.
+    auto *bar = control<QToolBar>("Toolbar1");
+    ASSERT_TRUE(waitUntil([&] { return bar->width() == bar->sizeHint().width(); }));
+    EXPECT_EQ(control<QToolButton>("xqkf")->x(), bar->width());
+}
+
+TEST_F(ShellTest, EveryShippedSkinPaintsTheWholeBatchPanel)
+{
+    open();
+    form->ShowListCmd_Click();
+    auto *panel = control<QWidget>("batModeFrame");
+    const QDir shipped(QStringLiteral(ZORVANE_SKIN_DIR));
+    const QStringList names = shipped.entryList(QDir::Files);
+    ASSERT_FALSE(names.isEmpty());
+    for (const QString &name : QStringList{QString()} + names) {
+        SCOPED_TRACE(name.isEmpty() ? "plain look" : name.toStdString());
+        if (name.isEmpty())
+            qApp->setStyleSheet(QString());
+        else
+            ASSERT_TRUE(Skins::ApplySkin(shipped.filePath(name)));
+        // Whatever the panel leaves unpainted shows the browsers behind it:
+        // here the colour nothing in a skin is painted with.
+        QImage image(panel->size(), QImage::Format_RGB32);
+        image.fill(Qt::magenta);
+        panel->render(&image, {}, {}, QWidget::DrawChildren);
+        int unpainted = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x)
+                unpainted += image.pixel(x, y) == QColor(Qt::magenta).rgb();
+        }
+        EXPECT_EQ(unpainted, 0);
+    }
+}
+
+TEST_F(ShellTest, StartUpAppliesTheStoredSkin)
+{
+    putShippedSkin();
+    writeConfig(S(u"isAuto=False\r\nskin=") + Skin + S(u"\r\n"));
+    open(true);
+    EXPECT_EQ(qApp->styleSheet(), shippedSkin());
+}
+
+TEST_F(ShellTest, TheTrayBringsAMinimisedWindowBack)
+{
+    writeConfig(S(u"isAuto=False\r\n"));
+    open(true);
+    auto *tray = form->findChild<TrayIcon *>();
+    ASSERT_TRUE(tray);
+    form->showMinimized();
+    ASSERT_TRUE(form->isMinimized());
+    QCoreApplication::processEvents();
+    // Offscreen there is no tray: the minimised window stays in the task bar.
+    EXPECT_FALSE(tray->isShown());
+    EXPECT_TRUE(form->isVisible());
+
+    tray->activate(QSystemTrayIcon::Trigger, {});
+    EXPECT_FALSE(form->isMinimized());
+    EXPECT_TRUE(form->isVisible());
+
+    // The right button pops up the "文件" menu.
+    tray->activate(QSystemTrayIcon::Context, QPoint(10, 10));
+    auto *file = form->findChild<QMenu *>(QStringLiteral("file"));
+    ASSERT_TRUE(file);
+    EXPECT_TRUE(file->isVisible());
+    file->hide();
+}
+
+TEST_F(ShellTest, HelpVersionAndContact)
+{
+    writeLocalTextFile(QDir(folder.path()).filePath(QStringLiteral("listdata.txt")),
+                       S(u"<AddUrlText>\r\n\r\n<readyDownList>\r\nH-1|u\r\n<AlreadyDownedList>\r\n"));
+    writeConfig(S(u"isAuto=False\r\n"));
+    open(true);
+    trigger("HelpDoc");
+    trigger("Ver");
+    ASSERT_EQ(desktop.prompts.messages.size(), 2);
+    EXPECT_EQ(desktop.prompts.messages.at(0).title, S(u"使用帮助"));
+    EXPECT_EQ(desktop.prompts.messages.at(0).text, HelpCommands::helpText(core->options().marketplace.homePage));
+    EXPECT_EQ(desktop.prompts.messages.at(1).title, S(u"软件版本信息"));
+
+    control<QToolButton>("xqkf")->click();
+    EXPECT_EQ(desktop.opener.opened, QStringList{HelpCommands::supportLink()});
+    EXPECT_EQ(pending().entries(), QStringList{S(u"H-1|u")}) << "the lists are not loaded twice";
+}
+
+TEST_F(ShellTest, NewStartsAnotherCopyOnTheSameProgramFolder)
+{
+    open();
+    trigger("new");
+    EXPECT_EQ(desktop.starter.program, QCoreApplication::applicationFilePath());
+    EXPECT_EQ(desktop.starter.arguments.mid(0, 2), (QStringList{QStringLiteral("--program-folder"), folder.path()}));
+
+    // In a demo the marketplace lives in this process: a copy could not reach it.
+    desktop.starter.program.clear();
+    form->refuseAnotherCopy(S(u"演示模式下不能新建窗口"));
+    trigger("new");
+    EXPECT_TRUE(desktop.starter.program.isEmpty());
+    EXPECT_EQ(log().last(), S(u"演示模式下不能新建窗口"));
+}
+
+TEST_F(ShellTest, AWindowBesideTheListsOwnerKeepsItsListsReadOnly)
+{
+    const QString lists = S(u"<AddUrlText>\r\n\r\n<readyDownList>\r\nR-1|u\r\n<AlreadyDownedList>\r\n");
+    writeLocalTextFile(QDir(folder.path()).filePath(QStringLiteral("listdata.txt")), lists);
+    ListsLock owner(folder.path());
+    ASSERT_EQ(owner.acquire(), ListsLock::State::Owner);
+    open(true); // auto mode on
+    EXPECT_TRUE(form->listsReadOnly());
+    EXPECT_EQ(log(), QStringList{MainForm::readOnlyNotice()}) << "no start";
+    EXPECT_EQ(form->windowTitle(), S(u"Zorvane产品图片下载器 (列表只读)"));
+    EXPECT_FALSE(control<QPushButton>("StartPickCmd")->isEnabled());
+    // Ticking auto mode does not start the batch either.
+    auto *autoMode = control<QCheckBox>("AutoModeChk");
+    autoMode->click();
+    autoMode->click();
+    EXPECT_TRUE(log().contains(ListsLock::startRefusedNotice()));
+    EXPECT_FALSE(core->batch().isControllerOn());
+    EXPECT_FALSE(control<QPushButton>("StartPickCmd")->isEnabled());
+
+    ASSERT_TRUE(loadIn(browser(0), Page));
+    ASSERT_TRUE(waitUntil([&] { return form->windowTitle() == S(u"收藏的页面 (列表只读)"); }));
+    toolbar(6);
+    EXPECT_TRUE(QFile::exists(likepage(S(u"收藏的页面.link")))) << "named after the page";
+
+    pending().append(QStringLiteral("R-2|v"));
+    form->close();
+    EXPECT_EQ(listData(), lists);
+}
+
+
+TEST(DemoFolder, ADemoNeverEmptiesTheFolderOfOneStillRunning)
+{
+    QTemporaryDir temp;
+    const QByteArray savedTemp = qgetenv("TMPDIR");
+    qputenv("TMPDIR", temp.path().toLocal8Bit());
+    const QString running = QDir(temp.path()).filePath(QStringLiteral("zorvane-picker-demo"));
+    QDir().mkpath(running);
+    writeLocalTextFile(running + QStringLiteral("/listdata.txt"), S(u"<AddUrlText>\r\n运行中的演示\r\n"));
+    ListsLock owner(running);
+    ASSERT_EQ(owner.acquire(), ListsLock::State::Owner);
+
+    char program[] = "zorvane-picker", demo[] = "--demo";
+    char *argv[] = {program, demo};
+    ProgramOptions start(2, argv);
+    QCommandLineParser parser;
+    start.addTo(parser);
+    ASSERT_TRUE(parser.parse(start.arguments()));
+    QString error;
+    EXPECT_TRUE(start.finish(parser, &error)) << error.toStdString();
+    EXPECT_EQ(start.coreOptions().programFolder, running + QStringLiteral("-2"));
+    EXPECT_EQ(readLocalTextFile(running + QStringLiteral("/listdata.txt")), S(u"<AddUrlText>\r\n运行中的演示\r\n"));
+    qputenv("TMPDIR", savedTemp);
+}
