@@ -12,8 +12,6 @@
 
 namespace {
 
-
-
 class SettingsTest : public ::testing::Test
 {
 protected:
@@ -176,4 +174,42 @@ TEST_F(SettingsTest, FailedWritesAreReportedAndLeaveTheOldFile)
     EXPECT_FALSE(settings.SaveConfigValue(QStringLiteral("skin"), QStringLiteral("a\r\n[x]"), &error));
     EXPECT_FALSE(error.isEmpty());
     EXPECT_EQ(readBytes(file()), before);
+}
+
+// The Windows program and users' files name the keys so: a typed setting
+// must read and write exactly these, and read a missing key as before.
+TEST_F(SettingsTest, EachSettingIsItsKeyInTheFile)
+{
+    EXPECT_EQ(settings.saveFolder(), QString());
+    EXPECT_TRUE(settings.autoMode());
+    EXPECT_EQ(settings.pace(), BatchCycle::Pace::Standard);
+    EXPECT_EQ(settings.skin(), QString());
+    EXPECT_EQ(settings.skinId(), std::nullopt);
+
+    ASSERT_TRUE(settings.setSaveFolder(QStringLiteral("/图片/宝贝")));
+    ASSERT_TRUE(settings.setAutoMode(false));
+    ASSERT_TRUE(settings.setPace(BatchCycle::Pace::Fast));
+    ASSERT_TRUE(settings.setSkin(QStringLiteral("墨夜.qss")));
+    ASSERT_TRUE(settings.setSkinId(2));
+    const struct
+    {
+        const char *key;
+        QString value;
+    } stored[] = {
+        {"PicOutPutPath", QStringLiteral("/图片/宝贝")}, {"isauto", QStringLiteral("False")},
+        {"PickPace", QStringLiteral("快速")},            {"skin", QStringLiteral("墨夜.qss")},
+        {"skinid", QStringLiteral("2")},
+    };
+    for (const auto &s : stored)
+        EXPECT_EQ(settings.LoadConfigValue(QLatin1String(s.key)), s.value) << s.key;
+    EXPECT_FALSE(settings.autoMode());
+    EXPECT_EQ(settings.pace(), BatchCycle::Pace::Fast);
+    EXPECT_EQ(settings.skinId(), 2);
+
+    // Only the exact text "False" switches auto mode off; an emptied skin id is none.
+    settings.SaveConfigValue(QStringLiteral("isAuto"), QStringLiteral("false"));
+    EXPECT_TRUE(settings.autoMode());
+    ASSERT_TRUE(settings.setSkinId(std::nullopt));
+    EXPECT_EQ(settings.LoadConfigValue(QStringLiteral("skinid")), QString());
+    EXPECT_EQ(settings.skinId(), std::nullopt);
 }
