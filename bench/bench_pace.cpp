@@ -15,8 +15,8 @@
 #include "platform/http_fetcher.h"
 #include "platform/webengine_page_document.h"
 #include "platform/webengine_setup.h"
-#include "shell/demo/demo_pages.h"
 #include "shell/app/program_core.h"
+#include "shell/demo/demo_pages.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

@@ -15,12 +15,12 @@
 #include "collection/batch_cycle.h"
 #include "collection/status_log.h"
 #include "platform/desktop_services.h"
+#include "shell/app/program_core.h"
+#include "shell/app/program_options.h"
 #include "shell/browser/another_copy.h"
 #include "shell/demo/demo_marketplace.h"
 #include "shell/window/dialog_prompts.h"
 #include "shell/window/main_form.h"
-#include "shell/app/program_core.h"
-#include "shell/app/program_options.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

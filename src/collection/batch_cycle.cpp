@@ -4,6 +4,7 @@
 #include "collection/page_document.h"
 #include "collection/status_log.h"
 #include "download/item_download.h"
+#include "lists/downloaded_addresses.h"
 #include "lists/list_file.h"
 #include "lists/list_store.h"
 #include "platform/net_check.h"
@@ -182,6 +183,7 @@ void BatchCycle::PickNextItem()
 {
     if (m_viewLent)
         return;
+    skipDownloadedLines();
     ItemList &pending = m_s.lists.readyDownList();
     if (pending.count() == 0) {
         emit idle();
@@ -203,6 +205,10 @@ void BatchCycle::PickNextItem()
             return;
         self->m_loading = false;
         self->removeTakenLine(line);
+        if (rejected == Rejection::Walled) {
+            self->holdAtWall(taken);
+            return;
+        }
         if (rejected) {
             self->rejectLine(line, taken.itemNo, taken.address, *rejected);
             return;
@@ -213,6 +219,29 @@ void BatchCycle::PickNextItem()
         self->m_s.listFile.SaveLists();
         self->m_scroller->start(self->m_lastHeight);
     });
+}
+
+bool BatchCycle::isDownloaded(const QString &address) const
+{
+    return m_s.downloaded.contains(address);
+}
+
+void BatchCycle::skipDownloadedLines()
+{
+    if (!m_skipDownloaded)
+        return;
+    ItemList &pending = m_s.lists.readyDownList();
+    bool skipped = false;
+    while (pending.count() > 0) {
+        const PendingLine line = PendingLine::parse(pending.at(0));
+        if (!line.hasAddress || !isDownloaded(line.address))
+            break;
+        pending.removeAt(0);
+        logLine(line.itemNo, QStringLiteral("采集中:已下载过,跳过_"), line.address);
+        skipped = true;
+    }
+    if (skipped)
+        m_s.listFile.SaveLists();
 }
 
 void BatchCycle::takeUpPace()

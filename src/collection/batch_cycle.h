@@ -12,6 +12,7 @@
 #include <functional>
 #include <optional>
 
+class DownloadedAddresses;
 class ItemDownload;
 class ItemRecordTable;
 class ListFile;
@@ -42,6 +43,7 @@ public:
         ItemDownload &download;
         NetCheck &net;
         StatusLog &log;
+        const DownloadedAddresses &downloaded;
     };
     struct Intervals
     {
@@ -110,6 +112,12 @@ public:
     // Takes effect with the next item.
     void setPace(Pace pace) { m_pace = pace; }
 
+    // 跳过已下载: a pending line whose page is in the downloaded list leaves
+    // the pending list as it is taken, and the next one is taken at once.
+    bool skipsDownloaded() const { return m_skipDownloaded; }
+    void setSkipDownloaded(bool skip) { m_skipDownloaded = skip; }
+    bool isDownloaded(const QString &address) const;
+
     // Exposed for tests of the tick rules.
     int PickStep() const { return m_standard.PickStep(); }
 
@@ -124,17 +132,25 @@ signals:
     // A step of the item under way was logged: the message text without item
     // number and address (e.g. "采集中:加载_"), for the window's progress strip.
     void stepLogged(const QString &itemNo, const QString &step);
+    // The marketplace moved the reader to a page of its own (a verification
+    // or login page) instead of the item: the item is back on top of the
+    // pending list and the batch pauses until the user has passed the check
+    // at this address and starts again.
+    void verificationWall(const QString &pageAddress);
     // At the standard pace, for the progress strip: how far the page under
     // way has been scrolled (the scroll amount of its height, in pixels) and
     // how many description pictures it shows by now.
     void scrollProgress(double scrolled, double height, int pictures);
 
 private:
-    enum class Rejection { NotDetailPage, NotLoaded, NotResponding };
+    enum class Rejection { NotDetailPage, NotLoaded, NotResponding, Walled };
 
     void PickControlTimer_Timer();
     void PickNextItem();
     void tickAtOnceWhenFast();
+    // Lines of items downloaded already leave the pending list (跳过已下载).
+    void skipDownloadedLines();
+    void holdAtWall(const PendingLine &taken);
     // The pace is taken up by each item as it is taken: its scroller, its
     // connections and how long its page may take.
     void takeUpPace();
@@ -183,4 +199,6 @@ private:
     // goes back to the address box instead of being tried for ever.
     QString m_lastFailed;
     double m_lastHeight = 0; // the body's height when the page was read
+    QString m_wallAddress;   // where the marketplace moved the reader instead
+    bool m_skipDownloaded = false;
 };

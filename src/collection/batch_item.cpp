@@ -14,6 +14,21 @@
 #include "lists/list_store.h"
 
 #include <QPointer>
+#include <QUrl>
+
+namespace {
+
+// The marketplace moved the reader: the page that loaded stands on another
+// host or path than the one asked for (a query or a fragment does not count).
+bool movedElsewhere(const QString &asked, const QString &reported)
+{
+    const QUrl a = QUrl::fromUserInput(asked);
+    const QUrl r = QUrl::fromUserInput(reported);
+    return r.isValid() && !r.host().isEmpty()
+        && (a.host().compare(r.host(), Qt::CaseInsensitive) != 0 || a.path() != r.path());
+}
+
+} // namespace
 
 void BatchCycle::rejectLine(const QString &line, const QString &itemNo, const QString &address, Rejection why)
 {
@@ -21,6 +36,7 @@ void BatchCycle::rejectLine(const QString &line, const QString &itemNo, const QS
     m_s.lists.setAddUrlText(m_s.lists.AddUrlText() + QStringLiteral("\r\n") + back);
     switch (why) {
     case Rejection::NotDetailPage:
+    case Rejection::Walled: // held at the wall, never rejected
         logLine(itemNo, QStringLiteral("采集中:采集地址非法,不是Zorvane宝贝下载地址_"), address);
         break;
     case Rejection::NotLoaded:
@@ -31,6 +47,19 @@ void BatchCycle::rejectLine(const QString &line, const QString &itemNo, const QS
         break;
     }
     logLine(itemNo, QStringLiteral("采集中:本次采集结束_"), address);
+    emit itemEnded();
+}
+
+void BatchCycle::holdAtWall(const PendingLine &taken)
+{
+    // Every further item would meet the same page: the queue waits for the
+    // user instead of draining into the address box.
+    m_s.lists.readyDownList().insert(0, PendingLine{taken.itemNo, taken.address, QString()}.toString());
+    logLine(taken.itemNo, QStringLiteral("采集中:Zorvane要求验证,请在打开的页面中完成验证后点击启动继续采集_"),
+            taken.address);
+    m_s.listFile.SaveLists();
+    StopPickCmd_Click();
+    emit verificationWall(m_wallAddress);
     emit itemEnded();
 }
 
@@ -88,7 +117,8 @@ void BatchCycle::onPageLoaded(const QString &itemNo, const QString &address, con
     m_lastHeight = page.scrollHeight;
     logLine(itemNo, QStringLiteral("采集中:判断地址合法性_"), address);
     if (!m_s.analyser.AnalysePage(page, 1, Slot, true)) {
-        done(Rejection::NotDetailPage);
+        m_wallAddress = page.url;
+        done(movedElsewhere(address, page.url) ? Rejection::Walled : Rejection::NotDetailPage);
         return;
     }
     if (m_itemFast) {

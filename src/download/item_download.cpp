@@ -5,6 +5,7 @@
 #include "collection/text_helpers.h"
 #include "download/info_file.h"
 #include "download/picture_probe.h"
+#include "download/save_folder.h"
 #include "download/unique_folder.h"
 #include "lists/downloaded_search.h"
 #include "lists/item_lines.h"
@@ -12,7 +13,6 @@
 #include "lists/list_store.h"
 #include "platform/http_fetcher.h"
 #include "platform/text_file.h"
-#include "download/save_folder.h"
 
 #include <QDateTime>
 #include <QDir>

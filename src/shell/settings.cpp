@@ -14,7 +14,7 @@ constexpr qsizetype MaxValueLength = 254;
 
 // Every setting's key in config.ini and what it reads as when the key is
 // missing or empty. Key names are compared without regard to case.
-enum class Key { SaveFolder, AutoMode, Pace, Skin, SkinId };
+enum class Key { SaveFolder, AutoMode, Pace, Skin, SkinId, SkipDownloaded };
 struct KeyEntry
 {
     Key key;
@@ -27,6 +27,7 @@ constexpr KeyEntry Keys[] = {
     {Key::Pace, "PickPace", u"标准"},
     {Key::Skin, "skin", u""},
     {Key::SkinId, "skinid", u""},
+    {Key::SkipDownloaded, "SkipDownloaded", u"False"},
 };
 
 const KeyEntry &entry(Key key)
@@ -262,6 +263,17 @@ BatchCycle::Pace Settings::pace() const
 bool Settings::setPace(BatchCycle::Pace pace, QString *errorText)
 {
     return SaveConfigValue(keyName(Key::Pace), pace == BatchCycle::Pace::Fast ? FastPace : StandardPace, errorText);
+}
+
+bool Settings::skipDownloaded() const
+{
+    return read(*this, Key::SkipDownloaded) == QLatin1String("True");
+}
+
+bool Settings::setSkipDownloaded(bool skip, QString *errorText)
+{
+    return SaveConfigValue(keyName(Key::SkipDownloaded), skip ? QStringLiteral("True") : QStringLiteral("False"),
+                           errorText);
 }
 
 QString Settings::skin() const

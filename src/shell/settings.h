@@ -28,6 +28,9 @@ public:
     bool setAutoMode(bool on, QString *errorText = nullptr);
     BatchCycle::Pace pace() const;
     bool setPace(BatchCycle::Pace pace, QString *errorText = nullptr);
+    // 跳过已下载: items whose page is in the downloaded list are not collected again.
+    bool skipDownloaded() const;
+    bool setSkipDownloaded(bool skip, QString *errorText = nullptr);
     // The skin in force: a file name in 皮肤/, empty for the plain look.
     QString skin() const;
     bool setSkin(const QString &fileName, QString *errorText = nullptr);

@@ -151,10 +151,23 @@ void ShopDiscovery::queueLinks()
         end();
         return;
     }
+    // With 跳过已下载, offers already downloaded stay out; the others keep
+    // their number in the shop's list.
+    const bool onlyNew = m_s.batch.skipsDownloaded();
+    int known = 0;
     for (qsizetype k = 0; k < links.size(); ++k) {
+        if (onlyNew && m_s.batch.isDownloaded(links.at(k))) {
+            ++known;
+            continue;
+        }
         m_s.lists.readyDownList().append(m_name + QLatin1Char('#') + QString::number(k + 1)
                                          + QLatin1Char('|') + links.at(k));
     }
+    if (onlyNew)
+        m_s.log.AddMesg(QStringLiteral("店铺共%1个宝贝,其中%2个已下载过,加入%3个新宝贝")
+                            .arg(links.size())
+                            .arg(known)
+                            .arg(links.size() - known));
     QPointer<ShopDiscovery> self(this);
     m_s.batch.StartPickCmd_Click([self](bool) {
         if (!self)

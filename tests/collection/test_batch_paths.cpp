@@ -9,6 +9,7 @@
 #include "collection/batch_cycle.h"
 #include "collection/page_analysis.h"
 #include "download/item_download.h"
+#include "lists/downloaded_addresses.h"
 #include "lists/downloaded_search.h"
 #include "lists/list_file.h"
 #include "lists/list_store.h"
@@ -39,7 +40,8 @@ protected:
         , analyser(marketplace, records, shopLinks)
         , download({records, lists, listFile, search, settings, log, fetcher, probe})
         , net(QStringLiteral("127.0.0.1"))
-        , batch({page, analyser, records, lists, listFile, download, net, log}, quick())
+        , addresses(lists.AlreadyDownedList())
+        , batch({page, analyser, records, lists, listFile, download, net, log, addresses}, quick())
     {
         QDir(folder.path()).mkdir(QStringLiteral("out"));
         settings.SaveConfigValue(QStringLiteral("PicOutPutPath"), QDir(folder.path()).filePath(QStringLiteral("out")));
@@ -87,6 +89,7 @@ protected:
     ImageReaderProbe probe;
     ItemDownload download;
     NetCheck net;
+    DownloadedAddresses addresses;
     ScriptedPage page;
     BatchCycle batch;
 };
@@ -202,4 +205,70 @@ TEST_F(BatchPaths, EachItemTakesUpThePatienceOfThePaceItIsCollectedAt)
     EXPECT_EQ(page.patience().firstAnswerMs, 15000);
     EXPECT_EQ(page.patience().queryMs, 5000);
     EXPECT_EQ(lists.AlreadyDownedList().count(), 2);
+}
+
+TEST_F(BatchPaths, WithSkipDownloadedAnItemDownloadedBeforeLeavesThePendingListUncollected)
+{
+    const QString known = Other + QStringLiteral("?spm=shop");
+    for (const bool skip : {true, false}) {
+        SCOPED_TRACE(skip ? "skip" : "collect again");
+        lists.AlreadyDownedList().clear();
+        lists.AlreadyDownedList().append(QStringLiteral("1|旧宝贝|/out/1|") + Other);
+        page.serve(known, detailSnapshot(known, QStringLiteral("旧宝贝"), {}, {}));
+        batch.setSkipDownloaded(skip);
+        const QString k = skip ? QStringLiteral("K") : QStringLiteral("R");
+        lists.readyDownList().append(k + QStringLiteral("-1|") + known);
+        lists.readyDownList().append(k + QStringLiteral("-2|") + known);
+        lists.readyDownList().append(QStringLiteral("G-3|") + Good);
+        runUntilIdleOrStopped();
+        EXPECT_EQ(lists.readyDownList().count(), 0);
+        EXPECT_EQ(lists.AlreadyDownedList().count(), skip ? 2 : 4);
+        for (const QString &itemNo : QStringList{k + QStringLiteral("-1"), k + QStringLiteral("-2")}) {
+            const QStringList lines = logOf(itemNo);
+            if (skip)
+                EXPECT_EQ(lines, QStringList{QStringLiteral("采集中:已下载过,跳过_") + known});
+            else
+                EXPECT_FALSE(lines.contains(QStringLiteral("采集中:已下载过,跳过_") + known));
+        }
+        batch.StopPickCmd_Click();
+        QSignalSpy stopped(&batch, &BatchCycle::stopped);
+        ASSERT_TRUE(stopped.wait(5000));
+    }
+}
+
+TEST_F(BatchPaths, AVerificationWallHoldsTheItemOnTopAndPausesInsteadOfRejectingTheQueue)
+{
+    const QString verify = QStringLiteral("http://login.zorvane.com/verify.html?return=offer");
+    // The marketplace moves the reader of this item to its check.
+    PageSnapshot check = detailSnapshot(verify, QStringLiteral("安全验证"), {}, {});
+    check.blocks.clear();
+    page.serve(Other, check);
+    // A page that is no detail page at its own address is rejected as ever.
+    const QString plain = QStringLiteral("http://detail.zorvane.com/offer/3.html");
+    PageSnapshot notDetail = detailSnapshot(plain, QStringLiteral("帮助"), {}, {});
+    notDetail.blocks.clear();
+    page.serve(plain, notDetail);
+    lists.setAddUrlText(QString());
+    for (const QString &line : QStringList{QStringLiteral("P-1|") + plain, QStringLiteral("W-2|") + Other,
+                                QStringLiteral("G-3|") + Good})
+        lists.readyDownList().append(line);
+    QSignalSpy wall(&batch, &BatchCycle::verificationWall);
+    runUntilIdleOrStopped();
+
+    EXPECT_FALSE(batch.isControllerOn());
+    ASSERT_EQ(wall.size(), 1);
+    EXPECT_EQ(wall.first().at(0).toString(), verify);
+    EXPECT_EQ(lists.readyDownList().entries(),
+              (QStringList{QStringLiteral("W-2|") + Other, QStringLiteral("G-3|") + Good}));
+    EXPECT_EQ(lists.AddUrlText(), QString(QStringLiteral("\r\n") + plain + QStringLiteral("|P-1")));
+    EXPECT_EQ(logOf(QStringLiteral("W-2")).last(),
+              QStringLiteral("采集中:Zorvane要求验证,请在打开的页面中完成验证后点击启动继续采集_") + Other);
+    EXPECT_TRUE(lists.AlreadyDownedList().entries().isEmpty());
+
+    // Once the check is passed, 启动 goes on with the same item.
+    page.serve(Other, detailSnapshot(Other, QStringLiteral("墙后宝贝"), {}, {}));
+    runUntilIdleOrStopped();
+    EXPECT_EQ(lists.readyDownList().count(), 0);
+    ASSERT_EQ(lists.AlreadyDownedList().count(), 2);
+    EXPECT_TRUE(lists.AlreadyDownedList().at(0).startsWith(QStringLiteral("W-2|墙后宝贝|")));
 }

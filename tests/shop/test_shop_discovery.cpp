@@ -128,3 +128,29 @@ TEST_F(BatchTest, AShopPageThatDoesNotLoadEndsTheWalkAndASecondWalkWaits)
                                                 S(u"halfshop#2|") + detailPageAddress(352)}));
     EXPECT_TRUE(logMessages(core->log()).contains(S(u"店铺第2页加载失败,整店宝贝地址分析到此结束")));
 }
+
+TEST_F(BatchTest, WithSkipDownloadedAShopRunQueuesOnlyItsNewItems)
+{
+    const QString shop = QStringLiteral("newshop");
+    QStringList links;
+    for (int id : {151, 152, 153}) {
+        servedItem(id, S(u"新店宝贝") + QString::number(id), {});
+        links << detailPageAddress(id);
+    }
+    servePage(sharedServer(), shopOfferListAddress(shop, 1), shopOfferListHtml({S(u"第一页"), links}));
+    servePage(sharedServer(), shopOfferListAddress(shop, 2), shopOfferListHtml({S(u"第二页"), {}}));
+    downloaded().append(S(u"newshop#2|新店宝贝152|/out/152|") + links[1] + S(u"?spm=last-week"));
+    core->batch().setSkipDownloaded(true);
+
+    ShopDiscovery &discovery = core->shop();
+    QSignalSpy finished(&discovery, &ShopDiscovery::finished);
+    QSignalSpy idle(&core->batch(), &BatchCycle::idle);
+    discovery.setShopUrlText(QStringLiteral("http://newshop.zorvane.com"));
+    discovery.AllShopBabyUrlAla();
+    ASSERT_TRUE(finished.wait(60000));
+    // The others keep their number in the shop's list.
+    EXPECT_EQ(pending().entries(), (QStringList{S(u"newshop#1|") + links[0], S(u"newshop#3|") + links[2]}));
+    EXPECT_TRUE(logMessages(core->log()).contains(S(u"店铺共3个宝贝,其中1个已下载过,加入2个新宝贝")));
+    ASSERT_TRUE(idle.wait(120000));
+    EXPECT_EQ(downloaded().count(), 3);
+}

@@ -3,11 +3,11 @@
 #include "lists/list_commands.h"
 #include "platform/desktop.h"
 #include "shell/app/chinese_texts.h"
-#include "shell/demo/demo_marketplace.h"
 #include "shell/app/lists_lock.h"
 #include "shell/app/program_core.h"
 #include "shell/app/program_options.h"
 #include "shell/app/termination_signals.h"
+#include "shell/demo/demo_marketplace.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -39,7 +39,15 @@ public:
     bool openAddress(const QString &) override { return false; }
 };
 
-enum ExitCode { Done = 0, Usage = 1, StartRefused = 2, Paused = 3, ListsNotSaved = 4, ListsHeldElsewhere = 5 };
+enum ExitCode {
+    Done = 0,
+    Usage = 1,
+    StartRefused = 2,
+    Paused = 3,
+    ListsNotSaved = 4,
+    ListsHeldElsewhere = 5,
+    AtVerificationWall = 6,
+};
 
 } // namespace
 
@@ -67,8 +75,10 @@ int main(int argc, char **argv)
         QStringLiteral("把一行\"宝贝URL|货号\"加入待下载列表(可多次使用)"), QStringLiteral("LINE"));
     const QCommandLineOption fastOption(QStringLiteral("fast"),
         QStringLiteral("本次以快速采集(不改变设置):页面滚动和图片下载尽可能快,下一个宝贝立即开始"));
+    const QCommandLineOption newOnlyOption(QStringLiteral("new-only"),
+        QStringLiteral("本次跳过已下载(不改变设置):已下载列表中已有的宝贝不再采集,整店采集只加入新宝贝"));
     program.addTo(parser);
-    parser.addOptions({shopOption, saveOption, addOption, fastOption});
+    parser.addOptions({shopOption, saveOption, addOption, fastOption, newOnlyOption});
     if (!parser.parse(program.arguments())) {
         std::fprintf(stderr, "%s\n", parser.errorText().toLocal8Bit().constData());
         return Usage;
@@ -97,6 +107,8 @@ int main(int argc, char **argv)
     ProgramCore core(options);
     if (parser.isSet(fastOption))
         core.setPace(BatchCycle::Pace::Fast, false);
+    if (parser.isSet(newOnlyOption))
+        core.batch().setSkipDownloaded(true);
     QObject::connect(&core.log(), &StatusLog::lineAdded, [](const QString &line) { printLine(stdout, line); });
     core.collectorView().view()->resize(1280, 900);
     core.collectorView().view()->show();
@@ -132,9 +144,13 @@ int main(int argc, char **argv)
                      [&](int signalNumber) { exitAfterSaving(128 + signalNumber); });
     BatchCycle &batch = core.batch();
     QObject::connect(&batch, &BatchCycle::idle, &app, [&] { exitAfterSaving(Done); });
+    // At a verification wall nobody is there to pass the check: the run ends
+    // with the item on top of the pending list, for the next run.
+    bool walled = false;
+    QObject::connect(&batch, &BatchCycle::verificationWall, &app, [&walled] { walled = true; });
     QObject::connect(&batch, &BatchCycle::stopped, &app, [&] {
         if (!core.shop().isRunning())
-            exitAfterSaving(Paused);
+            exitAfterSaving(walled ? AtVerificationWall : Paused);
     });
     const auto start = [&] {
         batch.StartPickCmd_Click([&](bool started) {

@@ -22,19 +22,22 @@ ProgramCore::ProgramCore(const Options &options, QObject *parent)
     , m_settings(options.programFolder)
     , m_listFile(m_lists, m_log, QDir(options.programFolder).filePath(QStringLiteral("listdata.txt")))
     , m_search(m_lists.AlreadyDownedList(), m_log)
+    , m_downloadedAddresses(m_lists.AlreadyDownedList())
     , m_analyser(options.marketplace, m_records, m_shopLinks)
     , m_view(options.pageLoadTimeoutMs)
     , m_fetcher(options.fetchLimits)
     , m_download({m_records, m_lists, m_listFile, m_search, m_settings, m_log, m_fetcher, m_probe})
     , m_lookup(options.marketplace.checkHost)
     , m_net(options.netCheck ? *options.netCheck : m_lookup)
-    , m_batch({m_view, m_analyser, m_records, m_lists, m_listFile, m_download, m_net, m_log}, batchIntervals(options))
+    , m_batch({m_view, m_analyser, m_records, m_lists, m_listFile, m_download, m_net, m_log, m_downloadedAddresses},
+              batchIntervals(options))
     , m_shop({m_view, m_analyser, m_shopLinks, m_lists, m_batch, m_log})
 {
     // Nobody sits in front of the collector's view to answer a page's alert.
     m_view.setSilent(true);
     m_view.setQueryTimeout(options.pageQueryTimeoutMs);
     m_batch.setPace(m_settings.pace());
+    m_batch.setSkipDownloaded(m_settings.skipDownloaded());
 }
 
 bool ProgramCore::setPace(BatchCycle::Pace pace, bool store)

@@ -6,6 +6,7 @@
 #include "collection/page_analysis.h"
 #include "collection/status_log.h"
 #include "download/item_download.h"
+#include "lists/downloaded_addresses.h"
 #include "lists/downloaded_search.h"
 #include "lists/list_file.h"
 #include "lists/list_store.h"
@@ -78,6 +79,7 @@ private:
     ListStore m_lists;
     ListFile m_listFile;
     DownloadedSearch m_search;
+    DownloadedAddresses m_downloadedAddresses;
     ItemRecordTable m_records;
     ShopLinks m_shopLinks;
     PageAnalyser m_analyser;

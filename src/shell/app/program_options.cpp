@@ -1,9 +1,9 @@
 #include "shell/app/program_options.h"
 
 #include "platform/webengine_setup.h"
-#include "shell/demo/demo_marketplace.h"
 #include "shell/app/lists_lock.h"
 #include "shell/app/program_folder.h"
+#include "shell/demo/demo_marketplace.h"
 #include "shell/settings.h"
 
 #include <QCommandLineParser>

@@ -1,16 +1,16 @@
 // zorvane-picker: the program's window.
 #include "platform/desktop_services.h"
-#include "shell/browser/another_copy.h"
-#include "shell/window/app_icon.h"
 #include "shell/app/chinese_texts.h"
-#include "shell/demo/demo_marketplace.h"
-#include "shell/window/dialog_prompts.h"
 #include "shell/app/lists_lock.h"
-#include "shell/window/main_form.h"
 #include "shell/app/program_core.h"
 #include "shell/app/program_options.h"
-#include "shell/demo/screenshot_scenes.h"
 #include "shell/app/termination_signals.h"
+#include "shell/browser/another_copy.h"
+#include "shell/demo/demo_marketplace.h"
+#include "shell/demo/screenshot_scenes.h"
+#include "shell/window/app_icon.h"
+#include "shell/window/dialog_prompts.h"
+#include "shell/window/main_form.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

@@ -2,9 +2,9 @@
 
 #include "collection/status_log.h"
 #include "collection/text_helpers.h"
-#include "shell/browser/address_rules.h"
 #include "platform/prompts.h"
 #include "platform/text_file.h"
+#include "shell/browser/address_rules.h"
 
 #include <QDir>
 #include <QFile>

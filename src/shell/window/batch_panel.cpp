@@ -92,6 +92,9 @@ void BatchPanel::build()
     m_c.fastPickChk = new QCheckBox(QStringLiteral("快速采集"), this);
     m_c.fastPickChk->setObjectName(QStringLiteral("FastPickChk"));
     m_c.fastPickChk->setToolTip(QStringLiteral("勾选:页面滚动和图片下载尽可能快;不勾选:标准速度,对市场网站更温和"));
+    m_c.skipDownloadedChk = new QCheckBox(QStringLiteral("跳过已下载"), this);
+    m_c.skipDownloadedChk->setObjectName(QStringLiteral("SkipDownloadedChk"));
+    m_c.skipDownloadedChk->setToolTip(QStringLiteral("勾选:已下载列表中已有的宝贝(同一网页地址)不再采集,整店采集只加入新宝贝"));
     // Two labels that take turns: a blinking light beside the pending list.
     m_c.proNumLbl = addLabel(QStringLiteral("ProNumLbl"), QString());
     m_c.proDenLbl = addLabel(QStringLiteral("ProDenLbl"), QString());
@@ -135,7 +138,7 @@ void BatchPanel::build()
     // The layout arithmetic names the controls it places.
     for (QWidget *w : std::initializer_list<QWidget *>{
              m_c.addUrlLbl, m_c.addUrlText, m_c.addUrlCmd, m_c.delUrlCmd, m_c.startPickCmd, m_c.stopPickCmd,
-             m_c.insertToTopCmd, m_c.fastPickChk, m_c.proNumLbl, m_c.proDenLbl, m_c.readyUrlLbl, m_c.readyDownList,
+             m_c.insertToTopCmd, m_c.fastPickChk, m_c.skipDownloadedChk, m_c.proNumLbl, m_c.proDenLbl, m_c.readyUrlLbl, m_c.readyDownList,
              m_c.shopUrlText, m_c.asBabyUrlAlaCmd, m_c.alreadyDownedLbl, m_c.findAdlCmd, m_c.findUpCmd,
              m_c.findNextCmd, m_c.alreadyDownedList, m_c.findStrText, m_c.delCmd, m_c.rePickCmd, m_c.setSavePathCmd,
              m_c.openSavePathCmd, m_c.editBabyNumCmd, m_c.newBabyNumText, m_c.openWebCmd, m_c.listInfoText})
@@ -163,6 +166,7 @@ void BatchPanel::setDesignSizes(const WindowLayout::Twips &twips)
     size(m_c.findNextCmd, 800, SmallButtonHeight);
     size(m_c.newBabyNumText, 1400, ButtonHeight);
     size(m_c.fastPickChk, 1250, BoxHeight);
+    size(m_c.skipDownloadedChk, 1250, BoxHeight);
     for (QWidget *box : {static_cast<QWidget *>(m_c.shopUrlText), static_cast<QWidget *>(m_c.findStrText)})
         box->resize(box->width(), twips.toPixels(BoxHeight));
     for (QLabel *label : {m_c.addUrlLbl, m_c.readyUrlLbl, m_c.alreadyDownedLbl})

@@ -52,6 +52,7 @@ public:
         QPushButton *stopPickCmd = nullptr;
         QPushButton *insertToTopCmd = nullptr;
         QCheckBox *fastPickChk = nullptr;
+        QCheckBox *skipDownloadedChk = nullptr;
         QLabel *proNumLbl = nullptr;
         QLabel *proDenLbl = nullptr;
         QLabel *readyUrlLbl = nullptr;

@@ -94,6 +94,16 @@ void BatchPanel::wireBatch()
         m_core.log().AddMesg(fast ? QStringLiteral("开启快速采集,从下一个宝贝起生效.")
                                   : QStringLiteral("关闭快速采集,恢复标准速度,从下一个宝贝起生效."));
     });
+
+    m_c.skipDownloadedChk->setChecked(m_core.settings().skipDownloaded());
+    connect(m_c.skipDownloadedChk, &QCheckBox::toggled, this, [this](bool skip) {
+        m_core.batch().setSkipDownloaded(skip);
+        m_core.log().AddMesg(skip ? QStringLiteral("开启跳过已下载,已下载过的宝贝不再采集.")
+                                  : QStringLiteral("关闭跳过已下载,已下载过的宝贝也会重新采集."));
+        QString error;
+        if (!m_core.settings().setSkipDownloaded(skip, &error))
+            m_core.log().AddMesg(QStringLiteral("跳过已下载设置未能保存,原因:") + error);
+    });
 }
 
 void BatchPanel::showBatchState()

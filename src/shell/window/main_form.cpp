@@ -4,15 +4,15 @@
 #include "lists/list_commands.h"
 #include "platform/net_check.h"
 #include "platform/prompts.h"
+#include "shell/browser/browser_area.h"
+#include "shell/browser/tray_icon.h"
 #include "shell/window/address_strip.h"
 #include "shell/window/batch_panel.h"
-#include "shell/browser/browser_area.h"
 #include "shell/window/log_window.h"
 #include "shell/window/program_parts.h"
 #include "shell/window/progress_strip.h"
 #include "shell/window/status_log_view.h"
 #include "shell/window/toolbar_band.h"
-#include "shell/browser/tray_icon.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -4,16 +4,17 @@
 
 #include "download/save_folder.h"
 #include "platform/prompts.h"
-#include "shell/window/address_strip.h"
 #include "shell/browser/another_copy.h"
-#include "shell/window/app_icon.h"
 #include "shell/browser/browser_area.h"
 #include "shell/browser/favourites_window.h"
-#include "shell/window/program_parts.h"
 #include "shell/browser/skin_window.h"
-#include "shell/window/toolbar_band.h"
 #include "shell/browser/tray_icon.h"
 #include "shell/browser/user_downloads.h"
+#include "shell/window/address_strip.h"
+#include "shell/window/app_icon.h"
+#include "shell/window/batch_panel.h"
+#include "shell/window/program_parts.h"
+#include "shell/window/toolbar_band.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -49,6 +50,15 @@ void MainForm::wireBrowser()
     connect(&m_book, &TabBook::windowCaptionChanged, this, &MainForm::showCaption);
     // A new tab's browser takes its place in the layout.
     connect(&m_book, &TabBook::tabOpened, this, &MainForm::Form_Resize);
+    // The marketplace wants the user to pass its check: its page in a tab of
+    // its own, in view. The tabs share the collector's cookies.
+    connect(&m_core.batch(), &BatchCycle::verificationWall, this, [this](const QString &address) {
+        if (m_panel->isVisible())
+            ShowListCmd_Click();
+        m_book.NewP();
+        if (QWebEngineView *view = m_browsers->currentView())
+            view->load(QUrl(address));
+    });
 
     m_favouritesWindow = new FavouritesWindow(m_favourites, m_desktop.prompts, this);
     connect(m_favouritesWindow, &FavouritesWindow::openRequested, this, &MainForm::openfile);

@@ -118,6 +118,7 @@ QList<Move> batModeFrameResize(const PanelInput &in)
     for (qsizetype i = 0; i < column1.size(); ++i)
         m.move(column1.at(i), X1, ListTop + Step * i);
     m.move(QStringLiteral("FastPickChk"), X1, ListTop + Step * column1.size());
+    m.move(QStringLiteral("SkipDownloadedChk"), X1, ListTop + Step * column1.size() + 400);
 
     m.move(QStringLiteral("ProNumLbl"), X1 + 1250, ListTop, 500, R);
     m.move(QStringLiteral("ProDenLbl"), X1 + 1250, ListTop, 500, R);

@@ -4,6 +4,7 @@
 #include "fixture_server.h"
 #include "qt_printers.h"
 #include "test_app.h"
+#include "verification_wall.h"
 
 #include "platform/text_file.h"
 
@@ -161,4 +162,53 @@ TEST_F(RunnerTest, AddsLinesAndStoresTheSaveFolderLikeTheButtons)
         S(u"<AddUrlText>\r\nhttp://earlier|E-1\r\nhttp://www.zorvane.com/nothing.html|N-1\r\n<readyDownList>\r\n")))
         << listData().toStdString();
     EXPECT_TRUE(readLocalTextFile(QDir(folder.path()).filePath(QStringLiteral("config.ini")))->contains(out));
+}
+
+TEST_F(RunnerTest, AVerificationWallEndsTheRunWithItsCodeAndTheNextRunGoesOn)
+{
+    VerificationWall wall(sharedServer(), 1);
+    QString lists = S(u"<AddUrlText>\r\n\r\n<readyDownList>\r\n");
+    for (int id = 731; id <= 733; ++id) {
+        DetailPage item;
+        item.title = S(u"验证墙宝贝") + QString::number(id);
+        wall.serveItem(sharedServer(), id, detailPageHtml(item));
+        lists += QStringLiteral("W-%1|%2\r\n").arg(id).arg(detailPageAddress(id));
+    }
+    const QString listFile = QDir(folder.path()).filePath(QStringLiteral("listdata.txt"));
+    writeLocalTextFile(listFile, lists + S(u"<AlreadyDownedList>\r\n"));
+    {
+        Runner runner(common() + QStringList{QStringLiteral("--fast")});
+        ASSERT_TRUE(runner.waitForExit());
+        EXPECT_EQ(runner.process.exitCode(), 6) << runner.output.toStdString();
+        EXPECT_TRUE(runner.output.contains(S(u"W-732采集中:Zorvane要求验证,请在打开的页面中完成验证后点击启动继续采集_")
+                                           + detailPageAddress(732)));
+        // Nothing lost: the item at the wall on top, the rest after it.
+        EXPECT_TRUE(listData().contains(S(u"<readyDownList>\r\nW-732|") + detailPageAddress(732) + S(u"\r\nW-733|")
+                                        + detailPageAddress(733) + S(u"\r\n<AlreadyDownedList>\r\nW-731|")))
+            << listData().toStdString();
+    }
+    wall.pass();
+    Runner again(common() + QStringList{QStringLiteral("--fast")});
+    ASSERT_TRUE(again.waitForExit());
+    EXPECT_EQ(again.process.exitCode(), 0) << again.output.toStdString();
+    EXPECT_TRUE(listData().contains(S(u"<readyDownList>\r\n<AlreadyDownedList>\r\nW-731|")));
+    EXPECT_EQ(listData().count(S(u"|验证墙宝贝")), 3);
+}
+
+TEST_F(RunnerTest, NewOnlySkipsWhatWasDownloadedForThisRunOnly)
+{
+    DetailPage item;
+    item.title = S(u"只要新的");
+    servePage(sharedServer(), detailPageAddress(741), detailPageHtml(item));
+    const QString downloaded = S(u"D-1|旧的|/out/D-1|") + detailPageAddress(741) + S(u"?spm=old");
+    writeLocalTextFile(QDir(folder.path()).filePath(QStringLiteral("listdata.txt")),
+                       S(u"<AddUrlText>\r\n\r\n<readyDownList>\r\nN-1|") + detailPageAddress(741)
+                           + S(u"\r\n<AlreadyDownedList>\r\n") + downloaded + S(u"\r\n"));
+    Runner runner(common() + QStringList{QStringLiteral("--new-only")});
+    ASSERT_TRUE(runner.waitForExit());
+    EXPECT_EQ(runner.process.exitCode(), 0);
+    EXPECT_TRUE(runner.output.contains(S(u"N-1采集中:已下载过,跳过_") + detailPageAddress(741)));
+    EXPECT_EQ(listData(), S(u"<AddUrlText>\r\n\r\n<readyDownList>\r\n<AlreadyDownedList>\r\n") + downloaded + S(u"\r\n"));
+    // The setting itself is left as it was.
+    EXPECT_FALSE(readLocalTextFile(QDir(folder.path()).filePath(QStringLiteral("config.ini")))->contains(S(u"SkipDownloaded")));
 }

@@ -1,9 +1,9 @@
 #include "qt_printers.h"
-#include "shell/window/dialog_prompts.h"
-#include "shell/settings.h"
 #include "shell/browser/skin_window.h"
 #include "shell/browser/skins.h"
 #include "shell/browser/tray_icon.h"
+#include "shell/settings.h"
+#include "shell/window/dialog_prompts.h"
 #include "test_app.h"
 #include "test_files.h"
 

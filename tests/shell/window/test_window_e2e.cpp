@@ -180,3 +180,25 @@ TEST_F(WindowTest, TheFastPaceBoxShowsAndStoresThePace)
     EXPECT_EQ(core->settings().LoadConfigValue(QStringLiteral("PickPace")), S(u"快速"));
     EXPECT_EQ(core->batch().pace(), BatchCycle::Pace::Fast);
 }
+
+TEST_F(WindowTest, TheSkipDownloadedBoxShowsAndStoresItsSettingUnderTheFastPaceBox)
+{
+    writeConfig(S(u"SkipDownloaded=True\r\n"));
+    open();
+    form->ShowListCmd_Click();
+    auto *box = control<QCheckBox>("SkipDownloadedChk");
+    EXPECT_EQ(box->text(), S(u"跳过已下载"));
+    EXPECT_TRUE(box->isChecked());
+    EXPECT_TRUE(core->batch().skipsDownloaded());
+    // Under 快速采集, in its column.
+    auto *fast = control<QCheckBox>("FastPickChk");
+    EXPECT_EQ(box->x(), fast->x());
+    EXPECT_GT(box->y(), fast->y() + fast->height() / 2);
+    box->click();
+    EXPECT_FALSE(core->batch().skipsDownloaded());
+    EXPECT_EQ(core->settings().LoadConfigValue(QStringLiteral("SkipDownloaded")), S(u"False"));
+    EXPECT_EQ(log().last(), S(u"关闭跳过已下载,已下载过的宝贝也会重新采集."));
+    box->click();
+    EXPECT_TRUE(core->batch().skipsDownloaded());
+    EXPECT_EQ(core->settings().LoadConfigValue(QStringLiteral("SkipDownloaded")), S(u"True"));
+}

@@ -5,10 +5,10 @@
 #include "qt_printers.h"
 #include "test_files.h"
 
-#include "shell/browser/favourites.h"
-#include "shell/browser/help_commands.h"
 #include "shell/app/lists_lock.h"
 #include "shell/app/program_options.h"
+#include "shell/browser/favourites.h"
+#include "shell/browser/help_commands.h"
 #include "shell/browser/skins.h"
 #include "shell/browser/tray_icon.h"
 

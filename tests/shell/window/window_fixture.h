@@ -8,10 +8,10 @@
 #include "lists/item_list.h"
 #include "platform/desktop.h"
 #include "platform/text_file.h"
-#include "shell/browser/browser_area.h"
-#include "shell/window/main_form.h"
 #include "shell/app/lists_lock.h"
 #include "shell/app/program_core.h"
+#include "shell/browser/browser_area.h"
+#include "shell/window/main_form.h"
 
 #include <QComboBox>
 #include <QDir>
