@@ -13,8 +13,10 @@
 
 namespace {
 
-// Excel's limit on a cell's text.
+// Excel's limits: a cell's text, a link's length, links in one sheet.
 constexpr qsizetype MaxCellText = 32767;
+constexpr qsizetype MaxLinkLength = 2079;
+constexpr int MaxLinks = 65530;
 constexpr int PictureMargin = 2; // pixels around a row's picture
 constexpr QFileDevice::Permissions OrdinaryFile = QFileDevice::ReadOwner | QFileDevice::WriteOwner
     | QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ReadGroup | QFileDevice::ReadOther;
@@ -131,11 +133,14 @@ private:
     }
 
     // A link showing its text; plain text where there is no address, or where
-    // Excel would refuse it (too long, too many links in one sheet).
+    // Excel would refuse the link (checked here: the library would print a
+    // warning for every refused one).
     void link(lxw_row_t row, lxw_col_t col, const QUrl &url, const QString &shown)
     {
-        if (url.isValid() && !url.isEmpty()
-            && worksheet_write_url(m_sheet, row, col, url.toEncoded().constData(), m_link) == LXW_NO_ERROR) {
+        const QByteArray encoded = url.isValid() ? url.toEncoded() : QByteArray();
+        if (!encoded.isEmpty() && encoded.size() <= MaxLinkLength && m_links < MaxLinks
+            && worksheet_write_url(m_sheet, row, col, encoded.constData(), m_link) == LXW_NO_ERROR) {
+            ++m_links;
             worksheet_write_string(m_sheet, row, col, cellText(shown).constData(), m_link);
             return;
         }
@@ -147,6 +152,7 @@ private:
     lxw_format *m_header = nullptr;
     lxw_format *m_cell = nullptr;
     lxw_format *m_link = nullptr;
+    int m_links = 0;
 };
 
 bool fail(QString *errorText, const QString &reason)

@@ -1,13 +1,18 @@
-"""Prints what an .xlsx file holds, as JSON, read with openpyxl: the sheet
-names, the first sheet's cell values row by row, its hyperlinks and its
-pictures with their anchors and bytes (base64).
+"""Prints what an .xlsx file holds, as JSON.
 
-openpyxl itself drops pictures when Pillow is missing, so they are read
-with its drawing parser directly.
+read_xlsx.py FILE: read with openpyxl, the sheet names, the first sheet's
+cell values row by row, its hyperlinks and its pictures with their anchors
+and bytes (base64). openpyxl itself drops pictures when Pillow is missing,
+so they are read with its drawing parser directly.
+
+read_xlsx.py --cells FILE REF...: for sheets too big for openpyxl to load
+quickly, the first sheet's XML read directly: the cells that carry a
+hyperlink and the text of the named cells.
 """
 import base64
 import json
 import sys
+import xml.etree.ElementTree as ElementTree
 import zipfile
 
 import openpyxl
@@ -49,5 +54,26 @@ def main(path):
     json.dump({"sheets": book.sheetnames, "rows": rows, "links": links, "pictures": pictures(path)}, sys.stdout)
 
 
+MAIN_NS = "{http://schemas.openxmlformats.org/spreadsheetml/2006/main}"
+
+
+def cells(path, refs):
+    with zipfile.ZipFile(path) as archive:
+        strings = ElementTree.fromstring(archive.read("xl/sharedStrings.xml"))
+        shared = ["".join(t.text or "" for t in si.iter(MAIN_NS + "t")) for si in strings.iter(MAIN_NS + "si")]
+        sheet = ElementTree.fromstring(archive.read("xl/worksheets/sheet1.xml"))
+    values = {}
+    for cell in sheet.iter(MAIN_NS + "c"):
+        ref = cell.get("r")
+        value = cell.find(MAIN_NS + "v")
+        if ref in refs and value is not None:
+            values[ref] = shared[int(value.text)] if cell.get("t") == "s" else value.text
+    links = [link.get("ref") for link in sheet.iter(MAIN_NS + "hyperlink")]
+    json.dump({"links": links, "cells": values}, sys.stdout)
+
+
 if __name__ == "__main__":
-    main(sys.argv[1])
+    if sys.argv[1] == "--cells":
+        cells(sys.argv[2], set(sys.argv[3:]))
+    else:
+        main(sys.argv[1])

@@ -37,16 +37,22 @@ struct SheetContents
     }
 };
 
+// The reader's JSON, or its complaint in error.
+inline QJsonObject runSheetReader(const QStringList &arguments, QString &error)
+{
+    ChildProcess reader(QStringLiteral("/usr/bin/python3"), QStringList{QStringLiteral(READ_XLSX_SCRIPT)} + arguments,
+                        QProcessEnvironment::systemEnvironment());
+    if (!reader.waitForExit() || reader.process.exitCode() != 0) {
+        error = QStringLiteral("reader failed: ") + QString::fromUtf8(reader.process.readAllStandardError());
+        return {};
+    }
+    return QJsonDocument::fromJson(reader.output.toUtf8()).object();
+}
+
 inline SheetContents readSheet(const QString &path)
 {
     SheetContents contents;
-    ChildProcess reader(QStringLiteral("/usr/bin/python3"), {QStringLiteral(READ_XLSX_SCRIPT), path},
-                        QProcessEnvironment::systemEnvironment());
-    if (!reader.waitForExit() || reader.process.exitCode() != 0) {
-        contents.error = QStringLiteral("reader failed: ") + QString::fromUtf8(reader.process.readAllStandardError());
-        return contents;
-    }
-    const QJsonObject json = QJsonDocument::fromJson(reader.output.toUtf8()).object();
+    const QJsonObject json = runSheetReader({path}, contents.error);
     for (const QJsonValue &name : json.value(QLatin1String("sheets")).toArray())
         contents.sheets.append(name.toString());
     for (const QJsonValue &row : json.value(QLatin1String("rows")).toArray())
@@ -63,5 +69,26 @@ inline SheetContents readSheet(const QString &path)
                                   QImage::fromData(QByteArray::fromBase64(
                                       o.value(QLatin1String("bytes")).toString().toLatin1()))});
     }
+    return contents;
+}
+
+// A sheet too big for openpyxl to load in good time, read from its XML: the
+// cells (like "G7") that carry links, and the text of the cells asked for.
+struct SheetCells
+{
+    QString error;
+    QStringList links;
+    QMap<QString, QString> cells;
+};
+
+inline SheetCells readSheetCells(const QString &path, const QStringList &refs)
+{
+    SheetCells contents;
+    const QJsonObject json = runSheetReader(QStringList{QStringLiteral("--cells"), path} + refs, contents.error);
+    for (const QJsonValue &link : json.value(QLatin1String("links")).toArray())
+        contents.links.append(link.toString());
+    const QJsonObject cells = json.value(QLatin1String("cells")).toObject();
+    for (auto it = cells.begin(); it != cells.end(); ++it)
+        contents.cells.insert(it.key(), it.value().toString());
     return contents;
 }

@@ -4,6 +4,7 @@
 #include "test_app.h"
 #include "lists/export_items.h"
 #include "lists/item_list.h"
+#include "lists/item_sheet.h"
 #include "lists/spreadsheet_export.h"
 
 #include <QDir>
@@ -268,6 +269,32 @@ TEST(SpreadsheetExport, DroppedWhileReadingItWritesNothing)
     ASSERT_TRUE(waitUntil([] { return QThreadPool::globalInstance()->activeThreadCount() == 0; }, 120000));
     QCoreApplication::sendPostedEvents();
     EXPECT_EQ(QDir(output.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), before);
+}
+
+// Excel takes 65,530 links in a sheet: the rows past that show their
+// addresses as text instead of losing them.
+TEST(ItemSheet, RowsPastTheLinkLimitKeepTheirAddressesAsText)
+{
+    QTemporaryDir output;
+    QList<SheetRow> rows;
+    for (int i = 1; i <= 65532; ++i) {
+        SheetRow row;
+        row.item.line = {QString::number(i), QString(), output.filePath(QString::number(i)),
+                         QStringLiteral("https://d/%1.html").arg(i)};
+        rows.append(row);
+    }
+    const QString path = output.filePath(q("多.xlsx"));
+    QString error;
+    ASSERT_TRUE(writeItemSheet(rows, path, &error)) << error.toStdString();
+
+    // No folders, no attributes: the page's column is G, row 1 the header.
+    const SheetCells sheet = readSheetCells(path, {q("G65531"), q("G65532"), q("G65533")});
+    ASSERT_TRUE(sheet.error.isEmpty()) << sheet.error.toStdString();
+    EXPECT_EQ(sheet.links.size(), 65530);
+    EXPECT_EQ(sheet.links.last(), q("G65531"));
+    EXPECT_EQ(sheet.cells.value(q("G65531")), q("https://d/65530.html"));
+    EXPECT_EQ(sheet.cells.value(q("G65532")), q("https://d/65531.html"));
+    EXPECT_EQ(sheet.cells.value(q("G65533")), q("https://d/65532.html"));
 }
 
 // A failed export leaves no file, not even a temporary one, and an old file as it was.
