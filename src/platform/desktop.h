@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 // The desktop's folder and file choosers, behind a seam that tests can answer.
@@ -15,6 +16,10 @@ public:
     // Existing files for a page's file input: one, or several when `multiple`;
     // none when the user cancelled.
     virtual QStringList chooseFiles(const QString &title, const QString &initialFolder, bool multiple) = 0;
+    // Where a file is to be written, asked without waiting: `done` gets the
+    // chosen path, or an empty string when the user cancelled.
+    virtual void chooseSaveFile(const QString &title, const QString &suggestedPath, const QString &filter,
+                                std::function<void(const QString &path)> done) = 0;
 };
 
 // Shows a folder in the file manager or an address in the web browser.

@@ -20,6 +20,20 @@ QStringList DialogFolderPicker::chooseFiles(const QString &title, const QString 
     return file.isEmpty() ? QStringList() : QStringList{file};
 }
 
+void DialogFolderPicker::chooseSaveFile(const QString &title, const QString &suggestedPath, const QString &filter,
+                                        std::function<void(const QString &)> done)
+{
+    auto *dialog = new QFileDialog(m_owner, title, suggestedPath, filter);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
+    dialog->selectFile(suggestedPath);
+    QObject::connect(dialog, &QFileDialog::finished, dialog, [dialog, done = std::move(done)](int result) {
+        done(result == QDialog::Accepted ? dialog->selectedFiles().value(0) : QString());
+    });
+    dialog->open();
+}
+
 bool DesktopOpener::openFolder(const QString &path)
 {
     return QDesktopServices::openUrl(QUrl::fromLocalFile(path));

@@ -30,6 +30,18 @@ public:
         askedInitial = initialFolder;
         return answer;
     }
+    // The save dialog: the answer, and what it was asked with.
+    QString saveAnswer;
+    QString askedSavePath;
+    int savesAsked = 0;
+    void chooseSaveFile(const QString &title, const QString &suggestedPath, const QString &,
+                        std::function<void(const QString &)> done) override
+    {
+        askedTitle = title;
+        askedSavePath = suggestedPath;
+        ++savesAsked;
+        done(saveAnswer);
+    }
     QStringList chooseFiles(const QString &title, const QString &initialFolder, bool multiple) override
     {
         askedTitle = title;

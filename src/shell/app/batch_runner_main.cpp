@@ -1,5 +1,7 @@
 // zorvane-picker-batch: collects the pending list without the window.
 #include "download/save_folder.h"
+#include "lists/export/export_items.h"
+#include "lists/export/spreadsheet_export.h"
 #include "lists/list_commands.h"
 #include "platform/desktop.h"
 #include "shell/app/chinese_texts.h"
@@ -27,6 +29,11 @@ public:
     QString BrowseForFolder(const QString &, const QString &) override { return m_folder; }
     // No tabs, no page of the user's: nothing asks for files.
     QStringList chooseFiles(const QString &, const QString &, bool) override { return {}; }
+    void chooseSaveFile(const QString &, const QString &, const QString &,
+                        std::function<void(const QString &)> done) override
+    {
+        done(QString());
+    }
 
 private:
     QString m_folder;
@@ -47,6 +54,7 @@ enum ExitCode {
     ListsNotSaved = 4,
     ListsHeldElsewhere = 5,
     AtVerificationWall = 6,
+    ExportFailed = 7,
 };
 
 } // namespace
@@ -78,7 +86,9 @@ int main(int argc, char **argv)
     const QCommandLineOption newOnlyOption(QStringLiteral("new-only"),
         QStringLiteral("本次跳过已下载(不改变设置):已下载列表中已有的宝贝不再采集,整店采集只加入新宝贝"));
     program.addTo(parser);
-    parser.addOptions({shopOption, saveOption, addOption, fastOption, newOnlyOption});
+    const QCommandLineOption exportOption(QStringLiteral("export"),
+        QStringLiteral("把已下载列表的全部宝贝导出为表格文件(.xlsx)后退出,不采集"), QStringLiteral("FILE"));
+    parser.addOptions({shopOption, saveOption, addOption, fastOption, newOnlyOption, exportOption});
     if (!parser.parse(program.arguments())) {
         std::fprintf(stderr, "%s\n", parser.errorText().toLocal8Bit().constData());
         return Usage;
@@ -124,6 +134,19 @@ int main(int argc, char **argv)
         GivenFolder picker(saveFolder);
         NoOpener opener;
         SaveFolder(core.settings(), core.log(), picker, opener).ChooseSaveFolder();
+    }
+    if (parser.isSet(exportOption)) {
+        // Nothing is collected: the downloaded list as it stands goes into the file.
+        auto *sheet = new SpreadsheetExport(&app);
+        QObject::connect(sheet, &SpreadsheetExport::finished, &app, [&core](bool ok, const QString &message) {
+            core.log().AddMesg(message);
+            QCoreApplication::exit(ok ? Done : ExportFailed);
+        });
+        QString path = QDir(parser.value(exportOption)).absolutePath();
+        if (!path.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive))
+            path += QStringLiteral(".xlsx");
+        sheet->start(linesToExport(core.lists().AlreadyDownedList()), path);
+        return app.exec();
     }
     const QStringList added = parser.values(addOption);
     if (!added.isEmpty())

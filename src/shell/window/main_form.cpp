@@ -8,6 +8,7 @@
 #include "shell/browser/tray_icon.h"
 #include "shell/window/address_strip.h"
 #include "shell/window/batch_panel.h"
+#include "shell/window/export_command.h"
 #include "shell/window/log_window.h"
 #include "shell/window/program_parts.h"
 #include "shell/window/progress_strip.h"
@@ -63,6 +64,9 @@ MainForm::MainForm(ProgramParts &core, const Desktop &desktop, QWidget *parent)
     m_panel = new BatchPanel(core, desktop.folders, desktop.opener, m_client);
     m_panel->hide();
     m_progress = new ProgressStrip(core, m_client);
+    m_export = new ExportCommand(core, desktop.folders, this);
+    connect(m_export, &ExportCommand::progressed, m_progress, &ProgressStrip::showExport);
+    connect(m_export, &ExportCommand::ended, m_progress, &ProgressStrip::hideExport);
 
     const auto px = [this](int twips) { return m_twips.toPixels(twips); };
     arrangeToolbar();
@@ -113,6 +117,8 @@ void MainForm::buildMenus()
     };
     connect(add(file, "new", QStringLiteral("新建"), QKeySequence(QStringLiteral("Ctrl+N"))), &QAction::triggered,
             this, &MainForm::new_Click);
+    connect(add(file, "exportSheet", QStringLiteral("导出表格…"), QKeySequence()), &QAction::triggered, m_export,
+            &ExportCommand::exportSheet_Click);
     QAction *exit = add(file, "exit", QStringLiteral("退出"), QKeySequence(QStringLiteral("Ctrl+E")));
     connect(exit, &QAction::triggered, this, &QWidget::close);
     connect(add(file, "Ver", QStringLiteral("版本"), QKeySequence(QStringLiteral("Ctrl+B"))), &QAction::triggered,

@@ -12,6 +12,7 @@
 class AddressStrip;
 class BatchPanel;
 class BrowserArea;
+class ExportCommand;
 class FavouritesWindow;
 class FolderPicker;
 class LogWindow;
@@ -136,6 +137,7 @@ private:
     BrowserArea *m_browsers;
     BatchPanel *m_panel;
     ProgressStrip *m_progress;
+    ExportCommand *m_export;
     QMenu *m_fileMenu = nullptr;
     TrayIcon *m_tray = nullptr;
     FavouritesWindow *m_favouritesWindow = nullptr;

@@ -28,12 +28,15 @@ ProgressStrip::ProgressStrip(ProgramParts &core, QWidget *parent)
     , m_notice(new QLabel(this))
     , m_pictures(new QProgressBar(this))
     , m_counts(new QLabel(this))
+    , m_export(new QLabel(this))
 {
     setObjectName(QStringLiteral("ProgressStrip"));
     m_item->setObjectName(QStringLiteral("ProgressItem"));
     m_notice->setObjectName(QStringLiteral("ProgressNotice"));
     m_pictures->setObjectName(QStringLiteral("ProgressPictures"));
     m_counts->setObjectName(QStringLiteral("ProgressCounts"));
+    m_export->setObjectName(QStringLiteral("ProgressExport"));
+    m_export->hide();
     m_pictures->setFormat(QStringLiteral("图片 %v/%m"));
     m_pictures->setTextVisible(true);
     m_pictures->setMaximumWidth(220);
@@ -48,6 +51,7 @@ ProgressStrip::ProgressStrip(ProgramParts &core, QWidget *parent)
     row->addWidget(m_notice, 2);
     row->addWidget(m_pictures);
     row->addSpacing(12);
+    row->addWidget(m_export);
     row->addWidget(m_counts);
 
     m_noticeTimer.setSingleShot(true);
@@ -149,4 +153,16 @@ void ProgressStrip::showNotice(const QString &logLine)
     m_notice->setToolTip(logLine);
     m_notice->show();
     m_noticeTimer.start();
+}
+
+void ProgressStrip::showExport(int done, int total)
+{
+    m_export->setText(done < total ? QStringLiteral("导出表格 %1/%2").arg(done).arg(total)
+                                   : QStringLiteral("导出表格:正在写入文件"));
+    m_export->show();
+}
+
+void ProgressStrip::hideExport()
+{
+    m_export->hide();
 }

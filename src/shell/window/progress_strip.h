@@ -26,6 +26,9 @@ public:
     static QString stepText(const QString &logged);
     // How long a failure stays in the strip when no other follows.
     void setNoticeDuration(int ms) { m_noticeTimer.setInterval(ms); }
+    // An export under way: items read so far, then the file being written.
+    void showExport(int done, int total);
+    void hideExport();
 
 private:
     void showStep(const QString &itemNo, const QString &step);
@@ -42,6 +45,7 @@ private:
     QLabel *m_notice;
     QProgressBar *m_pictures;
     QLabel *m_counts;
+    QLabel *m_export;
     QTimer m_noticeTimer;
     QString m_step;   // the item and its step
     QString m_scroll; // how far its page has been scrolled

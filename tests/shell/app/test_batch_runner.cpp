@@ -9,6 +9,7 @@
 #include "platform/text_file.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -211,4 +212,26 @@ TEST_F(RunnerTest, NewOnlySkipsWhatWasDownloadedForThisRunOnly)
     EXPECT_EQ(listData(), S(u"<AddUrlText>\r\n\r\n<readyDownList>\r\n<AlreadyDownedList>\r\n") + downloaded + S(u"\r\n"));
     // The setting itself is left as it was.
     EXPECT_FALSE(readLocalTextFile(QDir(folder.path()).filePath(QStringLiteral("config.ini")))->contains(S(u"SkipDownloaded")));
+}
+
+TEST_F(RunnerTest, ExportWritesTheDownloadedListIntoASpreadsheetAndCollectsNothing)
+{
+    const QString item = QDir(folder.path()).filePath(QStringLiteral("宝贝1"));
+    QDir().mkpath(item + QStringLiteral("/主图"));
+    const QString lists = S(u"<AddUrlText>\r\n\r\n<readyDownList>\r\nP-1|") + detailPageAddress(751)
+        + S(u"\r\n<AlreadyDownedList>\r\nX-1|宝贝1|") + item + S(u"|") + detailPageAddress(750) + S(u"\r\n");
+    writeLocalTextFile(QDir(folder.path()).filePath(QStringLiteral("listdata.txt")), lists);
+    const QString sheet = QDir(folder.path()).filePath(QStringLiteral("表格"));
+    {
+        Runner runner(common() + QStringList{QStringLiteral("--export"), sheet});
+        ASSERT_TRUE(runner.waitForExit());
+        EXPECT_EQ(runner.process.exitCode(), 0) << runner.output.toStdString();
+        EXPECT_TRUE(runner.output.contains(S(u"已导出1个宝贝到") + sheet + S(u".xlsx")));
+        EXPECT_TRUE(QFileInfo(sheet + S(u".xlsx")).isFile());
+        EXPECT_EQ(listData(), lists) << "nothing collected";
+    }
+    Runner failing(common() + QStringList{QStringLiteral("--export"), QDir(folder.path()).filePath(QStringLiteral("没有的目录/表格.xlsx"))});
+    ASSERT_TRUE(failing.waitForExit());
+    EXPECT_EQ(failing.process.exitCode(), 7);
+    EXPECT_TRUE(failing.output.contains(S(u"导出表格失败,原因:")));
 }

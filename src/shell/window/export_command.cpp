@@ -1,0 +1,57 @@
+#include "shell/window/export_command.h"
+
+#include "download/save_folder.h"
+#include "lists/export/export_items.h"
+#include "platform/desktop.h"
+#include "shell/window/program_parts.h"
+
+#include <QDir>
+#include <QPointer>
+
+ExportCommand::ExportCommand(ProgramParts &parts, FolderPicker &picker, QObject *parent)
+    : QObject(parent)
+    , m_parts(parts)
+    , m_picker(picker)
+{
+    connect(&m_export, &SpreadsheetExport::progressed, this, &ExportCommand::progressed);
+    connect(&m_export, &SpreadsheetExport::finished, this, [this](bool, const QString &message) {
+        m_parts.log().AddMesg(message);
+        emit ended();
+    });
+}
+
+QString ExportCommand::suggestedPath(const QString &saveFolder)
+{
+    return QDir(saveFolder).filePath(QStringLiteral("已下载宝贝.xlsx"));
+}
+
+void ExportCommand::exportSheet_Click()
+{
+    if (m_export.isRunning()) {
+        m_parts.log().AddMesg(QStringLiteral("正在导出表格,请待本次导出完成后再导出"));
+        return;
+    }
+    const QList<DownloadedLine> lines = linesToExport(m_parts.lists().AlreadyDownedList());
+    if (lines.isEmpty()) {
+        m_parts.log().AddMesg(QStringLiteral("导出表格失败,原因:已下载列表中没有宝贝"));
+        return;
+    }
+    QPointer<ExportCommand> self(this);
+    m_picker.chooseSaveFile(QStringLiteral("导出表格"), suggestedPath(SaveFolder::startFolder(m_parts.settings())),
+                            QStringLiteral("Excel 表格 (*.xlsx)"), [self, lines](const QString &path) {
+                                if (self)
+                                    self->start(lines, path);
+                            });
+}
+
+void ExportCommand::start(const QList<DownloadedLine> &lines, QString path)
+{
+    if (path.isEmpty()) {
+        m_parts.log().AddMesg(QStringLiteral("导出表格已取消"));
+        return;
+    }
+    if (!path.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive))
+        path += QStringLiteral(".xlsx");
+    m_parts.log().AddMesg(QStringLiteral("正在导出表格:%1个宝贝到").arg(lines.size()) + path);
+    m_export.start(lines, path);
+}
