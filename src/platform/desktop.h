@@ -22,13 +22,16 @@ public:
                                 std::function<void(const QString &path)> done) = 0;
 };
 
-// Shows a folder in the file manager or an address in the web browser.
+// Shows a folder in the file manager, a file in the desktop's program for it,
+// or an address in the web browser.
 class Opener
 {
 public:
     virtual ~Opener() = default;
     virtual bool openFolder(const QString &path) = 0;
     virtual bool openAddress(const QString &address) = 0;
+    // An opener without a desktop behind it opens no file.
+    virtual bool openFile(const QString &) { return false; }
 };
 
 // Shows a folder in the file manager: nothing when it did, else the log line

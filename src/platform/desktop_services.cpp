@@ -43,3 +43,8 @@ bool DesktopOpener::openAddress(const QString &address)
 {
     return QDesktopServices::openUrl(QUrl::fromUserInput(address));
 }
+
+bool DesktopOpener::openFile(const QString &path)
+{
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}

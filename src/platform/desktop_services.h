@@ -25,4 +25,5 @@ class DesktopOpener : public Opener
 public:
     bool openFolder(const QString &path) override;
     bool openAddress(const QString &address) override;
+    bool openFile(const QString &path) override;
 };

@@ -70,6 +70,14 @@ public:
         opened << address;
         return true;
     }
+    bool hasFileViewer = true; // false: the desktop has no program for the file
+    bool openFile(const QString &path) override
+    {
+        if (!hasFileViewer)
+            return false;
+        opened << path;
+        return true;
+    }
 };
 
 // Keeps the programs the program asked to start, and starts none.
