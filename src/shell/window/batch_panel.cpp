@@ -33,6 +33,7 @@ constexpr int BoxHeight = 330;
 BatchPanel::BatchPanel(ProgramParts &core, FolderPicker &folders, Opener &opener, QWidget *parent)
     : QGroupBox(QStringLiteral("批量模式"), parent)
     , m_core(core)
+    , m_opener(opener)
 {
     setObjectName(QStringLiteral("batModeFrame"));
     // The panel covers the browsers behind it.
@@ -49,6 +50,7 @@ BatchPanel::BatchPanel(ProgramParts &core, FolderPicker &folders, Opener &opener
     wireBatch();
     wireSearchAndShop();
     wireDownloaded();
+    wirePreview();
 }
 
 BatchPanel::~BatchPanel() = default;
@@ -125,6 +127,8 @@ void BatchPanel::build()
     m_c.editBabyNumCmd = addButton(QStringLiteral("EditBabyNumCmd"), ItemNumberEdit::restingCaption());
     m_c.newBabyNumText = new HintLineEdit(QStringLiteral("NewBabyNumText"), this);
     m_c.openWebCmd = addButton(QStringLiteral("OpenWebCmd"), QStringLiteral("打开网址"));
+    m_c.previewCmd = addButton(QStringLiteral("PreviewCmd"), QStringLiteral("预览"));
+    m_c.previewCmd->setToolTip(QStringLiteral("查看选中宝贝的主图和描述图(在已下载列表中按空格键也可以)"));
 
     // Over everything else in the panel, shown while the pointer is over a list.
     m_c.listInfoText = new QPlainTextEdit(this);
@@ -141,7 +145,7 @@ void BatchPanel::build()
              m_c.insertToTopCmd, m_c.fastPickChk, m_c.skipDownloadedChk, m_c.proNumLbl, m_c.proDenLbl, m_c.readyUrlLbl, m_c.readyDownList,
              m_c.shopUrlText, m_c.asBabyUrlAlaCmd, m_c.alreadyDownedLbl, m_c.findAdlCmd, m_c.findUpCmd,
              m_c.findNextCmd, m_c.alreadyDownedList, m_c.findStrText, m_c.delCmd, m_c.rePickCmd, m_c.setSavePathCmd,
-             m_c.openSavePathCmd, m_c.editBabyNumCmd, m_c.newBabyNumText, m_c.openWebCmd, m_c.listInfoText})
+             m_c.openSavePathCmd, m_c.editBabyNumCmd, m_c.newBabyNumText, m_c.openWebCmd, m_c.previewCmd, m_c.listInfoText})
         m_byName.insert(w->objectName(), w);
 }
 
@@ -158,7 +162,7 @@ void BatchPanel::setDesignSizes(const WindowLayout::Twips &twips)
     };
     for (QPushButton *button : {m_c.addUrlCmd, m_c.delUrlCmd, m_c.startPickCmd, m_c.stopPickCmd, m_c.insertToTopCmd,
                                 m_c.delCmd, m_c.rePickCmd, m_c.setSavePathCmd, m_c.openSavePathCmd, m_c.editBabyNumCmd,
-                                m_c.openWebCmd})
+                                m_c.openWebCmd, m_c.previewCmd})
         size(button, ButtonWidth, ButtonHeight);
     size(m_c.asBabyUrlAlaCmd, ButtonWidth, SmallButtonHeight);
     size(m_c.findAdlCmd, 700, SmallButtonHeight);

@@ -11,6 +11,7 @@
 class DownloadedCommands;
 class FolderPicker;
 class HintLineEdit;
+class ItemPreviewWindow;
 class ItemListView;
 class ItemNumberEdit;
 class ListCommands;
@@ -40,6 +41,12 @@ public:
     void setDesignSizes(const WindowLayout::Twips &twips);
 
     ListCommands &listCommands() { return *m_listCommands; }
+
+    // "预览" (and Space on the downloaded list): the 宝贝预览 window, which
+    // then follows the list's current entry while it is open.
+    void PreviewCmd_Click();
+    // Nothing until first opened.
+    ItemPreviewWindow *previewWindow() const { return m_preview; }
 
     // The panel's controls, each named as the design names it (its objectName).
     struct Controls
@@ -72,6 +79,7 @@ public:
         QPushButton *editBabyNumCmd = nullptr;
         HintLineEdit *newBabyNumText = nullptr;
         QPushButton *openWebCmd = nullptr;
+        QPushButton *previewCmd = nullptr;
         QPlainTextEdit *listInfoText = nullptr; // the hover box
     };
     const Controls &controls() const { return m_c; }
@@ -81,6 +89,8 @@ public:
 protected:
     // The whole rectangle, before the look draws the frame.
     void paintEvent(QPaintEvent *event) override;
+    // Space on the downloaded list opens the preview.
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
 
 private:
@@ -89,6 +99,9 @@ private:
     void wireBatch();
     void wireSearchAndShop();
     void wireDownloaded();
+    void wirePreview();
+    // The downloaded list's current entry, in the preview when it is open.
+    void followInPreview();
     void showBatchState();
     // Runs the handler when the button is pressed.
     void click(QPushButton *button, const std::function<void()> &handler);
@@ -105,5 +118,7 @@ private:
     ItemNumberEdit *m_itemNumbers = nullptr;
     WindowLayout::Twips m_twips{96};
     Controls m_c;
+    Opener &m_opener;
+    ItemPreviewWindow *m_preview = nullptr;
     QHash<QString, QWidget *> m_byName;
 };

@@ -10,9 +10,11 @@
 #include "lists/list_commands.h"
 #include "shell/window/hint_line_edit.h"
 #include "shell/window/item_list_view.h"
+#include "shell/window/item_preview_window.h"
 #include "shell/window/program_parts.h"
 
 #include <QCheckBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -175,4 +177,53 @@ void BatchPanel::wireDownloaded()
     connect(m_itemNumbers, &ItemNumberEdit::changed, this, showItemNumbers);
     connect(m_c.newBabyNumText, &HintLineEdit::typed, m_itemNumbers, &ItemNumberEdit::setNewBabyNumText);
     connect(m_c.newBabyNumText, &HintLineEdit::focusGained, m_itemNumbers, &ItemNumberEdit::NewBabyNumText_GotFocus);
+}
+
+void BatchPanel::wirePreview()
+{
+    click(m_c.previewCmd, [this] { PreviewCmd_Click(); });
+    m_c.alreadyDownedList->installEventFilter(this);
+    connect(m_c.alreadyDownedList->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            &BatchPanel::followInPreview);
+}
+
+bool BatchPanel::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_c.alreadyDownedList && event->type() == QEvent::KeyPress
+        && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Space) {
+        PreviewCmd_Click();
+        return true;
+    }
+    return QGroupBox::eventFilter(watched, event);
+}
+
+void BatchPanel::PreviewCmd_Click()
+{
+    if (!m_preview) {
+        m_preview = new ItemPreviewWindow(m_opener, this);
+        // A window of its own, over the main one.
+        m_preview->setWindowFlag(Qt::Window);
+    }
+    m_preview->show();
+    m_preview->raise();
+    followInPreview();
+}
+
+void BatchPanel::followInPreview()
+{
+    if (!m_preview || !m_preview->isVisible())
+        return;
+    const ItemList &downloaded = m_core.lists().AlreadyDownedList();
+    int row = m_c.alreadyDownedList->currentIndex().row();
+    if (row < 0 || row >= downloaded.count()) {
+        // No current entry: the first selected one, else the first.
+        row = 0;
+        for (int r = 0; r < downloaded.count(); ++r) {
+            if (downloaded.isSelected(r)) {
+                row = r;
+                break;
+            }
+        }
+    }
+    m_preview->showItem(downloaded.at(row));
 }

@@ -146,6 +146,7 @@ QList<Move> batModeFrameResize(const PanelInput &in)
         m.move(column2.at(i), X4, ListTop + Step * i);
     m.move(QStringLiteral("NewBabyNumText"), X4 + in.editBabyNumCmdWidth, ListTop + Step * 4);
     m.move(QStringLiteral("OpenWebCmd"), X4, 4400);
+    m.move(QStringLiteral("PreviewCmd"), X4, 4400 + Step);
 
     const qint64 logLeft = qint64(in.xqkfLeft) + ContactButtonWidth + 200;
     m.move(QStringLiteral("mesgText"), logLeft, 0, PW - (qint64(in.xqkfLeft) + ContactButtonWidth + 250), 630);
