@@ -5,7 +5,8 @@
 #   tabs   docs/window-tabs.png  the marketplace's home page and an item's page in two tabs
 #   skin   docs/window-skin.png  the shipped skin 墨夜, the second item under way
 #   log    docs/window-log.png   the 日志 window over the window, searched for a refusal
-# Usage: scripts/screenshot.sh            (all four)
+#   preview docs/window-preview.png the 宝贝预览 window over the window, the first collected item
+# Usage: scripts/screenshot.sh            (all five)
 #        scripts/screenshot.sh SCENE [output.png]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -25,7 +26,8 @@ if [[ $# -ge 1 ]]; then
     tabs) default=docs/window-tabs.png ;;
     skin) default=docs/window-skin.png ;;
     log) default=docs/window-log.png ;;
-    *) echo "未知的截图内容: $1 (batch、tabs、skin 或 log)" >&2; exit 1 ;;
+    preview) default=docs/window-preview.png ;;
+    *) echo "未知的截图内容: $1 (batch、tabs、skin、log 或 preview)" >&2; exit 1 ;;
   esac
   shoot "$1" "${2:-$default}"
 else
@@ -33,4 +35,5 @@ else
   shoot tabs docs/window-tabs.png
   shoot skin docs/window-skin.png
   shoot log docs/window-log.png
+  shoot preview docs/window-preview.png
 fi

@@ -57,7 +57,7 @@ int main(int argc, char **argv)
                                         QStringLiteral("FILE"));
     screenshotOption.setFlags(QCommandLineOption::HiddenFromHelp);
     parser.addOption(screenshotOption);
-    QCommandLineOption sceneOption(QStringLiteral("screenshot-scene"), QStringLiteral("截图内容: batch、tabs、skin 或 log"),
+    QCommandLineOption sceneOption(QStringLiteral("screenshot-scene"), QStringLiteral("截图内容: batch、tabs、skin、log 或 preview"),
                                    QStringLiteral("NAME"));
     sceneOption.setFlags(QCommandLineOption::HiddenFromHelp);
     parser.addOption(sceneOption);

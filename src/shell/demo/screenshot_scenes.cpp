@@ -5,6 +5,8 @@
 #include "shell/browser/browser_area.h"
 #include "shell/browser/skin_window.h"
 #include "shell/window/batch_panel.h"
+#include "shell/window/item_list_view.h"
+#include "shell/window/item_preview_window.h"
 #include "shell/window/log_window.h"
 #include "shell/window/main_form.h"
 #include "shell/window/program_parts.h"
@@ -49,6 +51,18 @@ void duringBatch(MainForm &form, ProgramParts &core, int collected, const std::f
                      });
 }
 
+// From the screen, for a window of its own over the main one.
+void grabScreenSoon(MainForm &form, const QString &file)
+{
+    QTimer::singleShot(1500, &form, [&form, file] {
+        const QRect shown = form.frameGeometry();
+        const bool saved =
+            form.screen()->grabWindow(0, shown.x(), shown.y(), shown.width(), shown.height()).save(file);
+        printLine(stderr, (saved ? QStringLiteral("窗口截图已保存: ") : QStringLiteral("窗口截图保存失败: ")) + file);
+        form.close();
+    });
+}
+
 // A refusal in the strip, and the 日志 window searched for it, over the window.
 void logSearched(MainForm &form, const QString &file)
 {
@@ -57,14 +71,20 @@ void logSearched(MainForm &form, const QString &file)
     LogWindow *window = form.logWindow();
     window->setGeometry(form.x() + 150, form.y() + 190, 940, 430);
     window->search(QStringLiteral("失败"));
-    // From the screen: the log window is a window of its own.
-    QTimer::singleShot(1500, &form, [&form, file] {
-        const QRect shown = form.frameGeometry();
-        const bool saved =
-            form.screen()->grabWindow(0, shown.x(), shown.y(), shown.width(), shown.height()).save(file);
-        printLine(stderr, (saved ? QStringLiteral("窗口截图已保存: ") : QStringLiteral("窗口截图保存失败: ")) + file);
-        form.close();
-    });
+    grabScreenSoon(form, file);
+}
+
+// The first collected item in the 宝贝预览 window, over the window.
+void previewed(MainForm &form, const QString &file)
+{
+    BatchPanel &panel = form.batchPanel();
+    QListView *downloaded = panel.controls().alreadyDownedList;
+    downloaded->setCurrentIndex(downloaded->model()->index(0, 0));
+    panel.PreviewCmd_Click();
+    ItemPreviewWindow *preview = panel.previewWindow();
+    preview->setGeometry(form.x() + 320, form.y() + 150, 860, 560);
+    QObject::connect(preview, &ItemPreviewWindow::allShown, &form, [&form, file] { grabScreenSoon(form, file); },
+                     Qt::SingleShotConnection);
 }
 
 void pickSkin(MainForm &form)
@@ -100,6 +120,8 @@ std::optional<Scene> sceneNamed(const QString &name)
         return Scene::Skin;
     if (name == u"log")
         return Scene::Log;
+    if (name == u"preview")
+        return Scene::Preview;
     return std::nullopt;
 }
 
@@ -123,6 +145,9 @@ void take(Scene scene, MainForm &form, ProgramParts &core, const QStringList &it
         break;
     case Scene::Log:
         duringBatch(form, core, 1, [&form, file] { logSearched(form, file); });
+        break;
+    case Scene::Preview:
+        duringBatch(form, core, 2, [&form, file] { previewed(form, file); });
         break;
     }
 }

@@ -18,6 +18,7 @@ enum class Scene
     Tabs,  // the marketplace's home page and an item's page in two tabs
     Skin,  // a shipped skin, the batch panel open, the second item under way
     Log,   // the 日志 window over the window, searched for a refusal the strip shows
+    Preview, // the 宝贝预览 window over the window, showing the first collected item
 };
 
 std::optional<Scene> sceneNamed(const QString &name);
