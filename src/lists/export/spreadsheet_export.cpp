@@ -60,3 +60,8 @@ void SpreadsheetExport::end(const Outcome &outcome)
     m_running = false;
     emit finished(outcome.ok, outcome.message);
 }
+
+QString SpreadsheetExport::xlsxPath(const QString &typed)
+{
+    return typed.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive) ? typed : typed + QStringLiteral(".xlsx");
+}

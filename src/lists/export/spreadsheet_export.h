@@ -30,6 +30,8 @@ public:
     // False, and nothing starts, while an export runs.
     bool start(const QList<DownloadedLine> &lines, const QString &path);
     bool isRunning() const { return m_running; }
+    // The path as typed, with ".xlsx" added when it has not that ending.
+    static QString xlsxPath(const QString &typed);
 
 signals:
     // Items read so far; done equals total while the file itself is written.

@@ -142,10 +142,8 @@ int main(int argc, char **argv)
             core.log().AddMesg(message);
             QCoreApplication::exit(ok ? Done : ExportFailed);
         });
-        QString path = QDir(parser.value(exportOption)).absolutePath();
-        if (!path.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive))
-            path += QStringLiteral(".xlsx");
-        sheet->start(linesToExport(core.lists().AlreadyDownedList()), path);
+        sheet->start(linesToExport(core.lists().AlreadyDownedList()),
+                     SpreadsheetExport::xlsxPath(QDir(parser.value(exportOption)).absolutePath()));
         return app.exec();
     }
     const QStringList added = parser.values(addOption);

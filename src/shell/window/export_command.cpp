@@ -44,14 +44,13 @@ void ExportCommand::exportSheet_Click()
                             });
 }
 
-void ExportCommand::start(const QList<DownloadedLine> &lines, QString path)
+void ExportCommand::start(const QList<DownloadedLine> &lines, const QString &typed)
 {
-    if (path.isEmpty()) {
+    if (typed.isEmpty()) {
         m_parts.log().AddMesg(QStringLiteral("导出表格已取消"));
         return;
     }
-    if (!path.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive))
-        path += QStringLiteral(".xlsx");
+    const QString path = SpreadsheetExport::xlsxPath(typed);
     m_parts.log().AddMesg(QStringLiteral("正在导出表格:%1个宝贝到").arg(lines.size()) + path);
     m_export.start(lines, path);
 }

@@ -28,7 +28,7 @@ signals:
     void ended();
 
 private:
-    void start(const QList<DownloadedLine> &lines, QString path);
+    void start(const QList<DownloadedLine> &lines, const QString &typed);
 
     ProgramParts &m_parts;
     FolderPicker &m_picker;

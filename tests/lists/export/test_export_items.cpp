@@ -18,7 +18,7 @@ void removeFile(const QString &path) { ASSERT_TRUE(QFile::remove(path)) << path.
 struct ReadCase
 {
     const char *name;
-    ItemSpec spec;
+    FolderPlan plan;
     // Changes the folder (or the list line) after it was made as the download makes it.
     std::function<void(const QString &folder, DownloadedLine &line)> alter;
     bool folderExists;
@@ -34,9 +34,9 @@ class ReadExportItem : public ::testing::TestWithParam<ReadCase> {};
 
 const QList<AttributePair> Attributes = {{q("颜色"), q("红")}, {q("尺码"), q("M")}};
 
-ItemSpec spec(bool folder = true, bool infoFile = true)
+FolderPlan plan(bool folder = true, bool infoFile = true)
 {
-    ItemSpec s{q("A-1"), q("连衣裙"), Attributes};
+    FolderPlan s{q("A-1"), q("连衣裙"), Attributes};
     s.folder = folder;
     s.infoFile = infoFile;
     return s;
@@ -48,7 +48,7 @@ TEST_P(ReadExportItem, ReadsTheFolderAndSaysWhatIsMissing)
 {
     const ReadCase &c = GetParam();
     QTemporaryDir output;
-    DownloadedLine line = makeItemFolder(output.path(), c.spec);
+    DownloadedLine line = makeItemFolder(output.path(), c.plan);
     if (c.alter)
         c.alter(line.folder, line);
 
@@ -68,51 +68,51 @@ TEST_P(ReadExportItem, ReadsTheFolderAndSaysWhatIsMissing)
 INSTANTIATE_TEST_SUITE_P(
     Cases, ReadExportItem,
     ::testing::Values(
-        ReadCase{"complete", spec(), {}, true, 2, 3, q("主图/主图1.jpg"), true, {}},
-        ReadCase{"folder_gone", spec(false), {}, false, std::nullopt, std::nullopt, {}, false, {q("目录不存在")}},
-        ReadCase{"no_folder_in_line", spec(), [](const QString &, DownloadedLine &line) { line.folder.clear(); },
+        ReadCase{"complete", plan(), {}, true, 2, 3, q("主图/主图1.jpg"), true, {}},
+        ReadCase{"folder_gone", plan(false), {}, false, std::nullopt, std::nullopt, {}, false, {q("目录不存在")}},
+        ReadCase{"no_folder_in_line", plan(), [](const QString &, DownloadedLine &line) { line.folder.clear(); },
                  false, std::nullopt, std::nullopt, {}, false, {q("目录不存在")}},
-        ReadCase{"info_file_gone", spec(true, false), {}, true, 2, 3, q("主图/主图1.jpg"), false,
+        ReadCase{"info_file_gone", plan(true, false), {}, true, 2, 3, q("主图/主图1.jpg"), false,
                  {q("宝贝基本信息.txt不存在")}},
         ReadCase{"info_file_of_other_text",
-                 spec(),
+                 plan(),
                  [](const QString &folder, DownloadedLine &) {
                      writeBytes(folder + q("/宝贝基本信息.txt"), QByteArray("colour:red\r\n"));
                  },
                  true, 2, 3, q("主图/主图1.jpg"), false, {q("宝贝基本信息.txt内容无法识别")}},
         ReadCase{"main_folder_gone",
-                 spec(),
+                 plan(),
                  [](const QString &folder, DownloadedLine &) { QDir(folder + q("/主图")).removeRecursively(); },
                  true, std::nullopt, 3, {}, true, {q("主图目录不存在")}},
         ReadCase{"first_main_picture_failed",
-                 spec(),
+                 plan(),
                  [](const QString &folder, DownloadedLine &) {
                      removeFile(folder + q("/主图/主图1.jpg"));
                      writeBytes(folder + q("/主图/主图10.jpg"), makePicture(10, 10));
                  },
                  true, 2, 3, q("主图/主图2.jpg"), true, {}},
         ReadCase{"picture_still_arriving_not_counted",
-                 spec(),
+                 plan(),
                  [](const QString &folder, DownloadedLine &) {
                      writeBytes(folder + q("/描述图/.下载中4"), QByteArray("part"));
                  },
                  true, 2, 3, q("主图/主图1.jpg"), true, {}},
         ReadCase{"empty_picture_folders",
-                 [] { ItemSpec s = spec(); s.mainPictures = s.descPictures = 0; return s; }(),
+                 [] { FolderPlan s = plan(); s.mainPictures = s.descPictures = 0; return s; }(),
                  {}, true, 0, 0, {}, true, {}}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(ReadExportItemFields, TheListsNumberAndTitleWinAndEmptyOnesComeFromTheInfoFile)
 {
     QTemporaryDir output;
-    DownloadedLine line = makeItemFolder(output.path(), spec());
+    DownloadedLine line = makeItemFolder(output.path(), plan());
     line.itemNo = q("新-7"); // renumbered in the list; the folder keeps the old number
     line.title.clear();
     line.address.clear();
     const ExportItem item = readExportItem(line);
     EXPECT_EQ(item.line.itemNo, q("新-7"));
     EXPECT_EQ(item.line.title, q("连衣裙"));
-    EXPECT_EQ(item.line.address, testAddress(spec()));
+    EXPECT_EQ(item.line.address, testAddress(plan()));
 }
 
 TEST(AttributeColumns, UnionInFirstSeenOrderAndCellsUnderTheirNames)

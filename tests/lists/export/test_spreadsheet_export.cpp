@@ -71,14 +71,14 @@ QSize fitted(QSize size)
 const QStringList Fixed = {q("序号"), q("货号"), q("标题")};
 const QStringList After = {q("主图数"), q("描述图数"), q("宝贝目录"), q("宝贝链接"), q("主图"), q("备注")};
 
-ItemSpec item(const char *itemNo, const char *title, QList<AttributePair> attributes, QSize mainSize = {800, 800})
+FolderPlan item(const char *itemNo, const char *title, QList<AttributePair> attributes, QSize mainSize = {800, 800})
 {
-    ItemSpec s{q(itemNo), q(title), std::move(attributes)};
+    FolderPlan s{q(itemNo), q(title), std::move(attributes)};
     s.mainSize = mainSize;
     return s;
 }
 
-ItemSpec without(ItemSpec s, bool folder, bool infoFile)
+FolderPlan without(FolderPlan s, bool folder, bool infoFile)
 {
     s.folder = folder;
     s.infoFile = infoFile;
@@ -88,7 +88,7 @@ ItemSpec without(ItemSpec s, bool folder, bool infoFile)
 struct SheetCase
 {
     const char *name;
-    QList<ItemSpec> items;
+    QList<FolderPlan> items;
     QList<int> selected;                // entries selected in the downloaded list
     QList<int> exported;                // the items that become rows, in row order
     QStringList attributeHeader;
@@ -99,9 +99,9 @@ ZORVANE_PRINT_AS_NAME(SheetCase)
 
 class ExportedSheet : public ::testing::TestWithParam<SheetCase> {};
 
-const ItemSpec Dress = item("A-1", "连衣裙", {{q("颜色"), q("红")}, {q("尺码"), q("S:M")}}, {800, 800});
-const ItemSpec Shirt = item("B-2", "衬衫", {{q("材质"), q("棉")}, {q("颜色"), q("白")}, {q("货号"), q("B-2")}}, {800, 400});
-const ItemSpec Bag = item("C-3", "女包", {}, {300, 900});
+const FolderPlan Dress = item("A-1", "连衣裙", {{q("颜色"), q("红")}, {q("尺码"), q("S:M")}}, {800, 800});
+const FolderPlan Shirt = item("B-2", "衬衫", {{q("材质"), q("棉")}, {q("颜色"), q("白")}, {q("货号"), q("B-2")}}, {800, 400});
+const FolderPlan Bag = item("C-3", "女包", {}, {300, 900});
 
 } // namespace
 
@@ -111,8 +111,8 @@ TEST_P(ExportedSheet, RowsCellsLinksAndPicturesReadBack)
     QTemporaryDir output;
     ItemList downloaded;
     QList<DownloadedLine> lines;
-    for (const ItemSpec &spec : c.items) {
-        lines.append(makeItemFolder(output.path(), spec));
+    for (const FolderPlan &plan : c.items) {
+        lines.append(makeItemFolder(output.path(), plan));
         downloaded.append(lines.last().toString());
     }
     for (int position : c.selected)
@@ -134,19 +134,19 @@ TEST_P(ExportedSheet, RowsCellsLinksAndPicturesReadBack)
     int pictures = 0, folders = 0;
     for (int r = 1; r <= c.exported.size(); ++r) {
         SCOPED_TRACE("row " + std::to_string(r));
-        const ItemSpec &spec = c.items.at(c.exported.at(r - 1));
+        const FolderPlan &plan = c.items.at(c.exported.at(r - 1));
         const DownloadedLine &line = lines.at(c.exported.at(r - 1));
         EXPECT_EQ(number(sheet.cell(r, 0)), r);
-        EXPECT_EQ(sheet.cell(r, 1).toString(), spec.itemNo);
-        EXPECT_EQ(sheet.cell(r, 2).toString(), spec.title);
+        EXPECT_EQ(sheet.cell(r, 1).toString(), plan.itemNo);
+        EXPECT_EQ(sheet.cell(r, 2).toString(), plan.title);
         for (int a = 0; a < c.attributeHeader.size(); ++a)
             EXPECT_EQ(sheet.cell(r, int(Fixed.size()) + a).toString(), c.attributeCells.at(r - 1).value(a)) << a;
-        EXPECT_EQ(number(sheet.cell(r, counts)), spec.folder ? std::optional<double>(spec.mainPictures) : std::nullopt);
-        EXPECT_EQ(number(sheet.cell(r, counts + 1)), spec.folder ? std::optional<double>(spec.descPictures) : std::nullopt);
+        EXPECT_EQ(number(sheet.cell(r, counts)), plan.folder ? std::optional<double>(plan.mainPictures) : std::nullopt);
+        EXPECT_EQ(number(sheet.cell(r, counts + 1)), plan.folder ? std::optional<double>(plan.descPictures) : std::nullopt);
 
         EXPECT_EQ(sheet.cell(r, folderCol).toString(), QDir::toNativeSeparators(line.folder));
-        folders += spec.folder ? 1 : 0;
-        if (spec.folder) {
+        folders += plan.folder ? 1 : 0;
+        if (plan.folder) {
             EXPECT_EQ(QUrl::fromEncoded(sheet.links.value({r, folderCol}).toUtf8()).toLocalFile(), line.folder);
         } else {
             EXPECT_FALSE(sheet.links.contains({r, folderCol})) << "a link to a folder that is gone";
@@ -155,14 +155,14 @@ TEST_P(ExportedSheet, RowsCellsLinksAndPicturesReadBack)
         EXPECT_EQ(sheet.links.value({r, pageCol}), line.address);
 
         const SheetContents::Picture *picture = sheet.pictureAt(r);
-        if (spec.folder && spec.mainPictures > 0) {
+        if (plan.folder && plan.mainPictures > 0) {
             ASSERT_NE(picture, nullptr);
             ++pictures;
             EXPECT_EQ(picture->col, pictureCol);
             EXPECT_EQ(picture->toCol, pictureCol) << "wider than its column";
             EXPECT_EQ(picture->toRow, r) << "taller than its row";
             // Each item's 主图1 has a shape of its own: this is this row's picture.
-            EXPECT_EQ(picture->image.size(), fitted(spec.mainSize));
+            EXPECT_EQ(picture->image.size(), fitted(plan.mainSize));
         } else {
             EXPECT_EQ(picture, nullptr);
         }
