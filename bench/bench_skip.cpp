@@ -1,6 +1,7 @@
 // 跳过已下载: 300 pending lines matched against a downloaded list of 100,000
 // lines. The set of page addresses follows the list as it is loaded; each
 // match is then a lookup. A walk over the list per line is timed beside it.
+#include "collection/marketplace.h"
 #include "lists/downloaded_addresses.h"
 #include "lists/item_lines.h"
 #include "lists/item_list.h"
@@ -81,13 +82,13 @@ void ScanTheListPerLine(benchmark::State &state)
 {
     QStringList keys;
     for (int n = 0; n < Downloaded; ++n)
-        keys << DownloadedAddresses::pageKey(DownloadedLine::parse(downloadedLine(n)).address);
+        keys << Marketplace::pageKey(DownloadedLine::parse(downloadedLine(n)).address);
     const QStringList pending = pendingAddresses();
     int found = 0;
     for (auto _ : state) {
         found = 0;
         for (const QString &address : pending)
-            found += keys.contains(DownloadedAddresses::pageKey(address));
+            found += keys.contains(Marketplace::pageKey(address));
     }
     state.counters["found"] = found;
 }

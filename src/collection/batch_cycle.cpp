@@ -52,7 +52,7 @@ BatchCycle::BatchCycle(const Services &services, const Intervals &intervals, QOb
     connect(&m_s.download, &ItemDownload::finished, this, &BatchCycle::endItem);
     connect(&m_s.download, &ItemDownload::failed, this,
             [this](int, const QString &reason) { onDownloadFailed(reason); });
-    m_s.listFile.setUnderWayLine([this] { return underWayLine(); });
+    m_s.listFile.setUnderWayLines([this] { return underWayLines(); });
 }
 
 void BatchCycle::logLine(const QString &itemNo, const QString &text, const QString &address)
@@ -120,6 +120,7 @@ void BatchCycle::StartPickCmd_Click(std::function<void(bool)> then)
         } else {
             started = true;
             self->m_pauseFlag = false;
+            self->m_moved.startRun();
             self->m_controller.start();
             self->tickAtOnceWhenFast();
             self->setStartEnabled(false);
@@ -169,6 +170,7 @@ void BatchCycle::PickControlTimer_Timer()
     m_indicator.clear();
     emit uiStateChanged();
     if (m_pauseFlag) {
+        putBackUndecided();
         setStartEnabled(true);
         m_controller.stop();
         setStopCaption(QStringLiteral("暂停"));
@@ -186,6 +188,12 @@ void BatchCycle::PickNextItem()
     skipDownloadedLines();
     ItemList &pending = m_s.lists.readyDownList();
     if (pending.count() == 0) {
+        if (!m_moved.isEmpty()) {
+            // No item page is left to tell a wall from items taken off sale.
+            const QList<MovedItems::Item> items = m_moved.takeAll();
+            holdAtWall(items, items.last().movedTo);
+            return;
+        }
         emit idle();
         return;
     }
@@ -205,8 +213,8 @@ void BatchCycle::PickNextItem()
             return;
         self->m_loading = false;
         self->removeTakenLine(line);
-        if (rejected == Rejection::Walled) {
-            self->holdAtWall(taken);
+        if (rejected == Rejection::Moved) {
+            self->onMoved(taken);
             return;
         }
         if (rejected) {
@@ -234,7 +242,7 @@ void BatchCycle::skipDownloadedLines()
     bool skipped = false;
     while (pending.count() > 0) {
         const PendingLine line = PendingLine::parse(pending.at(0));
-        if (!line.hasAddress || !isDownloaded(line.address))
+        if (!line.hasAddress || !isDownloaded(line.address) || m_s.lists.isSentBack(pending.at(0)))
             break;
         pending.removeAt(0);
         logLine(line.itemNo, QStringLiteral("采集中:已下载过,跳过_"), line.address);
@@ -266,11 +274,14 @@ void BatchCycle::removeTakenLine(const QString &line)
         pending.removeAt(int(position));
 }
 
-QString BatchCycle::underWayLine() const
+QStringList BatchCycle::underWayLines() const
 {
-    if (!m_s.records.PickBusy(Slot))
-        return QString();
-    return PendingLine{m_taken.itemNo, m_taken.address, InterruptedMarker}.toString();
+    QStringList lines;
+    for (const MovedItems::Item &item : m_moved.waiting())
+        lines << PendingLine{item.taken.itemNo, item.taken.address, InterruptedMarker}.toString();
+    if (m_s.records.PickBusy(Slot))
+        lines << PendingLine{m_taken.itemNo, m_taken.address, InterruptedMarker}.toString();
+    return lines;
 }
 
 void BatchCycle::halt()
@@ -282,9 +293,10 @@ void BatchCycle::halt()
 
 void BatchCycle::requeueInterruptedItem()
 {
-    if (!m_s.records.PickBusy(Slot))
-        return;
-    m_s.lists.readyDownList().insert(0, underWayLine());
-    // From here the pending list holds it: the file must not list it twice.
+    const QStringList lines = underWayLines();
+    for (qsizetype k = 0; k < lines.size(); ++k)
+        m_s.lists.readyDownList().insert(int(k), lines.at(k));
+    // From here the pending list holds them: the file must not list them twice.
+    m_moved.takeAll();
     m_s.records.setPickBusy(Slot, false);
 }

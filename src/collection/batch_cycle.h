@@ -1,5 +1,6 @@
 #pragma once
 
+#include "collection/moved_items.h"
 #include "collection/page_document.h"
 #include "collection/page_scroller.h"
 #include "lists/item_lines.h"
@@ -104,9 +105,11 @@ public:
     // Shutdown: an item under way goes back to the top of the pending list
     // as it was taken, with the interrupted-item marker. The caller saves.
     void requeueInterruptedItem();
-    // The pending line of the item under way with the interrupted-item
-    // marker, as listdata.txt keeps it until the item ends; empty when none.
-    QString underWayLine() const;
+    // The pending lines of the items taken and not ended (the item under way,
+    // and items whose moved page awaits a verdict) with the interrupted-item
+    // marker, in the order they were taken, as listdata.txt keeps them until
+    // they end.
+    QStringList underWayLines() const;
 
     Pace pace() const { return m_pace; }
     // Takes effect with the next item.
@@ -133,9 +136,9 @@ signals:
     // number and address (e.g. "采集中:加载_"), for the window's progress strip.
     void stepLogged(const QString &itemNo, const QString &step);
     // The marketplace moved the reader to a page of its own (a verification
-    // or login page) instead of the item: the item is back on top of the
-    // pending list and the batch pauses until the user has passed the check
-    // at this address and starts again.
+    // or login page) instead of its item pages: the items are back on top of
+    // the pending list and the batch pauses until the user has passed the
+    // check at this address and starts again.
     void verificationWall(const QString &pageAddress);
     // At the standard pace, for the progress strip: how far the page under
     // way has been scrolled (the scroll amount of its height, in pixels) and
@@ -143,14 +146,20 @@ signals:
     void scrollProgress(double scrolled, double height, int pictures);
 
 private:
-    enum class Rejection { NotDetailPage, NotLoaded, NotResponding, Walled };
+    enum class Rejection { NotDetailPage, NotLoaded, NotResponding, Moved };
 
     void PickControlTimer_Timer();
     void PickNextItem();
     void tickAtOnceWhenFast();
     // Lines of items downloaded already leave the pending list (跳过已下载).
     void skipDownloadedLines();
-    void holdAtWall(const PendingLine &taken);
+    // Moved pages (batch_moved.cpp): taken off sale, or a wall.
+    void onMoved(const PendingLine &taken);
+    void checkKnownPage(const MovedItems::Item &item);
+    void setAside(const MovedItems::Item &item);
+    void holdAtWall(const QList<MovedItems::Item> &items, const QString &wallAddress);
+    void giveBackSoldOut(const QList<MovedItems::Item> &items);
+    void putBackUndecided();
     // The pace is taken up by each item as it is taken: its scroller, its
     // connections and how long its page may take.
     void takeUpPace();
@@ -166,6 +175,7 @@ private:
     void endItem();
     // Back into the address box as the user would type it, and logged.
     void rejectLine(const QString &line, const QString &itemNo, const QString &address, Rejection why);
+    void returnToBox(const QString &line, const QString &itemNo, const QString &address, const QString &why);
     void removeTakenLine(const QString &line);
     void logLine(const QString &itemNo, const QString &text, const QString &address);
     void logItem(const QString &text);
@@ -199,6 +209,7 @@ private:
     // goes back to the address box instead of being tried for ever.
     QString m_lastFailed;
     double m_lastHeight = 0; // the body's height when the page was read
-    QString m_wallAddress;   // where the marketplace moved the reader instead
+    QString m_movedTo;       // where the marketplace moved the reader instead
+    MovedItems m_moved;
     bool m_skipDownloaded = false;
 };

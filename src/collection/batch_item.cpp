@@ -13,54 +13,34 @@
 #include "lists/list_file.h"
 #include "lists/list_store.h"
 
+#include "collection/marketplace.h"
+
 #include <QPointer>
-#include <QUrl>
-
-namespace {
-
-// The marketplace moved the reader: the page that loaded stands on another
-// host or path than the one asked for (a query or a fragment does not count).
-bool movedElsewhere(const QString &asked, const QString &reported)
-{
-    const QUrl a = QUrl::fromUserInput(asked);
-    const QUrl r = QUrl::fromUserInput(reported);
-    return r.isValid() && !r.host().isEmpty()
-        && (a.host().compare(r.host(), Qt::CaseInsensitive) != 0 || a.path() != r.path());
-}
-
-} // namespace
 
 void BatchCycle::rejectLine(const QString &line, const QString &itemNo, const QString &address, Rejection why)
 {
-    const QString back = address.isEmpty() ? line : UrlInputLine{address, itemNo}.toString();
-    m_s.lists.setAddUrlText(m_s.lists.AddUrlText() + QStringLiteral("\r\n") + back);
     switch (why) {
     case Rejection::NotDetailPage:
-    case Rejection::Walled: // held at the wall, never rejected
-        logLine(itemNo, QStringLiteral("采集中:采集地址非法,不是Zorvane宝贝下载地址_"), address);
+    case Rejection::Moved: // decided by the moved-page rule, never rejected as such
+        returnToBox(line, itemNo, address, QStringLiteral("采集中:采集地址非法,不是Zorvane宝贝下载地址_"));
         break;
     case Rejection::NotLoaded:
-        logLine(itemNo, QStringLiteral("采集中:页面加载失败(无法连接或超时)_"), address);
+        returnToBox(line, itemNo, address, QStringLiteral("采集中:页面加载失败(无法连接或超时)_"));
         break;
     case Rejection::NotResponding:
-        logLine(itemNo, QStringLiteral("采集中:页面无响应,已放弃该页面_"), address);
+        returnToBox(line, itemNo, address, QStringLiteral("采集中:页面无响应,已放弃该页面_"));
         break;
     }
-    logLine(itemNo, QStringLiteral("采集中:本次采集结束_"), address);
     emit itemEnded();
 }
 
-void BatchCycle::holdAtWall(const PendingLine &taken)
+void BatchCycle::returnToBox(const QString &line, const QString &itemNo, const QString &address, const QString &why)
 {
-    // Every further item would meet the same page: the queue waits for the
-    // user instead of draining into the address box.
-    m_s.lists.readyDownList().insert(0, PendingLine{taken.itemNo, taken.address, QString()}.toString());
-    logLine(taken.itemNo, QStringLiteral("采集中:Zorvane要求验证,请在打开的页面中完成验证后点击启动继续采集_"),
-            taken.address);
-    m_s.listFile.SaveLists();
-    StopPickCmd_Click();
-    emit verificationWall(m_wallAddress);
-    emit itemEnded();
+    const QString back = address.isEmpty() ? line : UrlInputLine{address, itemNo}.toString();
+    const QString box = m_s.lists.AddUrlText();
+    m_s.lists.setAddUrlText(box.isEmpty() ? back : box + QStringLiteral("\r\n") + back);
+    logLine(itemNo, why, address);
+    logLine(itemNo, QStringLiteral("采集中:本次采集结束_"), address);
 }
 
 void BatchCycle::LoadPickPage(const QString &itemNo, const QString &address, PageVerdict done)
@@ -116,11 +96,13 @@ void BatchCycle::onPageLoaded(const QString &itemNo, const QString &address, con
     logLine(itemNo, QStringLiteral("采集中:基本信息获取完成_"), address);
     m_lastHeight = page.scrollHeight;
     logLine(itemNo, QStringLiteral("采集中:判断地址合法性_"), address);
-    if (!m_s.analyser.AnalysePage(page, 1, Slot, true)) {
-        m_wallAddress = page.url;
-        done(movedElsewhere(address, page.url) ? Rejection::Walled : Rejection::NotDetailPage);
+    if (!m_s.analyser.isDetailPage(page)) {
+        m_movedTo = page.url;
+        done(Marketplace::movedElsewhere(address, page.url) ? Rejection::Moved : Rejection::NotDetailPage);
         return;
     }
+    // Items whose page moved before are taken off sale: this item page was not moved.
+    giveBackSoldOut(m_moved.itemPageLoaded(page.url));
     if (m_itemFast) {
         // The pictures the page names already can be on their way while it is scrolled.
         ItemRecord &scratch = m_s.records.record(ScratchSlot);
@@ -203,5 +185,6 @@ void BatchCycle::giveBack()
 void BatchCycle::endItem()
 {
     m_lastFailed.clear();
+    m_s.lists.forgetSentBack(m_taken.toString());
     emit itemEnded();
 }

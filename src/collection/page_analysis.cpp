@@ -32,28 +32,31 @@ PageAnalyser::PageAnalyser(const Marketplace &marketplace, ItemRecordTable &reco
 
 bool PageAnalyser::AnalysePage(const PageSnapshot &page, int mainMode, int slot, bool checkOnly)
 {
-    bool foundMain = false;
-    bool foundDesc = false;
+    if (checkOnly)
+        return isDetailPage(page);
     for (const PageBlock &block : page.blocks) {
         if (block.id == u"mod-detail") {
-            if (checkOnly)
-                foundMain = true;
-            else
-                PickMainImages(block.innerHtml, mainMode, slot);
+            PickMainImages(block.innerHtml, mainMode, slot);
         } else if (block.id == u"desc-lazyload-container") {
-            if (checkOnly)
-                foundDesc = true;
-            else
-                PickDescImages(block.innerHtml, slot);
+            PickDescImages(block.innerHtml, slot);
         } else if (block.id == u"wp-all-offer-tab") {
             PickShopItemLinks(block.innerHtml);
             return true;
         }
     }
-    if (checkOnly)
-        return foundMain && foundDesc;
     m_shopLinks.ShopPageEnd = true;
     return false;
+}
+
+bool PageAnalyser::isDetailPage(const PageSnapshot &page)
+{
+    bool main = false;
+    bool description = false;
+    for (const PageBlock &block : page.blocks) {
+        main = main || block.id == u"mod-detail";
+        description = description || block.id == u"desc-lazyload-container";
+    }
+    return main && description;
 }
 
 void PageAnalyser::PickMainImages(const QString &markup, int mainMode, int slot)

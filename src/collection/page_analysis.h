@@ -16,10 +16,13 @@ class PageAnalyser
 public:
     PageAnalyser(const Marketplace &marketplace, ItemRecordTable &records, ShopLinks &shopLinks);
 
-    // Check only: true when the page has both detail blocks, or a shop block.
-    // Extract: fills the slot's image lists; true only for a shop page, whose
-    // links it collects (a page without a shop block ends a shop walk).
+    // Check only: isDetailPage. Extract: fills the slot's image lists; true
+    // only for a shop page, whose links it collects (a page without a shop
+    // block ends a shop walk).
     bool AnalysePage(const PageSnapshot &page, int mainMode, int slot, bool checkOnly);
+    // The page holds an item's own blocks, the gallery and the description.
+    // A shop's offer list, which an item address may lead to, is none.
+    static bool isDetailPage(const PageSnapshot &page);
 
     // mainMode 1: addresses from the "original" entries of the gallery's JSON;
     // otherwise every image address in the markup.

@@ -1,46 +1,93 @@
 #include "collection/request_ledger.h"
 
+#include "collection/marketplace.h"
+
 #include <QUrl>
 
 #include <algorithm>
 
-QString RequestLedger::key(const QString &address)
+namespace {
+
+QString originOf(const QString &key)
 {
-    // The engine writes addresses decoded, the page's timeline encoded; the
-    // fragment never reaches the network.
-    return QUrl(address).adjusted(QUrl::RemoveFragment).toString(QUrl::FullyEncoded);
+    return QUrl(key).adjusted(QUrl::RemovePath | QUrl::RemoveQuery).toString();
 }
+
+bool sameKind(RequestLedger::Kind a, RequestLedger::Kind b)
+{
+    return a == b || a == RequestLedger::Kind::Any || b == RequestLedger::Kind::Any;
+}
+
+} // namespace
 
 void RequestLedger::clear()
 {
-    m_starts.clear();
-    m_open = 0;
+    m_open.clear();
 }
 
-void RequestLedger::started(const QString &address, qint64 atMs)
+void RequestLedger::started(const QString &address, Kind kind, qint64 atMs)
 {
-    m_starts[key(address)].append(atMs);
-    ++m_open;
-}
-
-void RequestLedger::finished(const QString &address)
-{
-    const auto it = m_starts.find(key(address));
-    if (it == m_starts.end())
+    const QString key = Marketplace::requestKey(address);
+    if (m_unreported.contains(key))
         return;
-    it->removeFirst();
-    --m_open;
-    if (it->isEmpty())
-        m_starts.erase(it);
+    m_open.append({key, originOf(key), kind, atMs});
 }
 
-QList<qint64> RequestLedger::openAges(qint64 nowMs) const
+void RequestLedger::finished(const Finish &finish)
+{
+    const QString key = Marketplace::requestKey(finish.address);
+    m_unreported.remove(key);
+    // Two requests of one address end in the order they started.
+    const auto it = std::find_if(m_open.begin(), m_open.end(), [&](const Start &s) { return s.key == key; });
+    if (it == m_open.end())
+        return; // from the page's memory cache, or a start already given up
+    const qint64 firstStartMs = it->atMs;
+    m_open.erase(it);
+    settleHops(finish, key, firstStartMs);
+}
+
+void RequestLedger::settleHops(const Finish &finish, const QString &key, qint64 firstStartMs)
+{
+    // The engine starts every hop of a redirect as a request of its own, but
+    // the timeline reports the chain once, under its first address.
+    const qint64 from = std::min(firstStartMs, finish.startMs) - SlackMs;
+    if (finish.redirectSeen) {
+        // Same-origin hops all started between the first and the last start.
+        const qint64 to = finish.fetchStartMs + SlackMs;
+        m_open.removeIf([&](const Start &s) {
+            return s.key != key && sameKind(s.kind, finish.kind) && s.atMs >= from && s.atMs <= to;
+        });
+        return;
+    }
+    // A hop to another site leaves no trace in the timeline: the chain's first
+    // request to another origin that started while it ran is its hop.
+    const QString origin = originOf(key);
+    const auto hop = std::find_if(m_open.begin(), m_open.end(), [&](const Start &s) {
+        return s.key != key && s.origin != origin && sameKind(s.kind, finish.kind) && s.atMs >= from
+            && s.atMs <= finish.endMs + SlackMs;
+    });
+    if (hop != m_open.end())
+        m_open.erase(hop);
+}
+
+void RequestLedger::documentMade(qint64 atMs)
+{
+    m_open.removeIf([atMs](const Start &s) { return s.atMs < atMs; });
+}
+
+QList<qint64> RequestLedger::openAges(qint64 nowMs)
 {
     QList<qint64> ages;
-    ages.reserve(m_open);
-    for (const QList<qint64> &starts : m_starts) {
-        for (const qint64 at : starts)
-            ages.append(nowMs - at);
+    ages.reserve(m_open.size());
+    m_open.removeIf([&](const Start &s) {
+        if (nowMs - s.atMs < UnreportedMs)
+            return false;
+        m_unreported.insert(s.key);
+        return true;
+    });
+    for (const Start &s : std::as_const(m_open)) {
+        if (!m_unreported.contains(s.key))
+            ages.append(nowMs - s.atMs);
     }
     std::sort(ages.begin(), ages.end(), std::greater<>());
     return ages;

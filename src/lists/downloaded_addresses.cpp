@@ -1,9 +1,10 @@
 #include "lists/downloaded_addresses.h"
 
+#include "collection/marketplace.h"
+
 #include "lists/item_lines.h"
 #include "lists/item_list.h"
 
-#include <QUrl>
 
 DownloadedAddresses::DownloadedAddresses(const ItemList &downloaded, QObject *parent)
     : QObject(parent)
@@ -21,25 +22,16 @@ DownloadedAddresses::DownloadedAddresses(const ItemList &downloaded, QObject *pa
                 // A rewritten line (a new item number) may carry another address.
                 for (int row = from.row(); row <= to.row() && row < m_keys.size(); ++row) {
                     count(m_keys.at(row), -1);
-                    m_keys[row] = pageKey(DownloadedLine::parse(m_list.at(row)).address);
+                    m_keys[row] = Marketplace::pageKey(DownloadedLine::parse(m_list.at(row)).address);
                     count(m_keys.at(row), +1);
                 }
             });
     rebuild();
 }
 
-QString DownloadedAddresses::pageKey(const QString &address)
-{
-    const QUrl url = QUrl::fromUserInput(address.trimmed());
-    if (!url.isValid() || url.host().isEmpty())
-        return address.trimmed();
-    return url.adjusted(QUrl::RemoveQuery | QUrl::RemoveFragment | QUrl::RemoveUserInfo | QUrl::NormalizePathSegments)
-        .toString(QUrl::FullyEncoded);
-}
-
 bool DownloadedAddresses::contains(const QString &address) const
 {
-    const QString key = pageKey(address);
+    const QString key = Marketplace::pageKey(address);
     return !key.isEmpty() && m_count.contains(key);
 }
 
@@ -57,7 +49,7 @@ void DownloadedAddresses::count(const QString &key, int by)
 void DownloadedAddresses::add(int first, int last)
 {
     for (int row = first; row <= last; ++row) {
-        const QString key = pageKey(DownloadedLine::parse(m_list.at(row)).address);
+        const QString key = Marketplace::pageKey(DownloadedLine::parse(m_list.at(row)).address);
         m_keys.insert(row, key);
         count(key, +1);
     }

@@ -9,8 +9,8 @@ class ItemList;
 
 // The page addresses of the downloaded list, kept in step with it as it
 // changes, so that asking whether an item was downloaded costs a lookup, not
-// a walk over the list. Two addresses are the same page when their scheme,
-// host and path agree; the query and the fragment do not count.
+// a walk over the list. Two addresses are the same page when the
+// marketplace's page keys agree (Marketplace::pageKey).
 class DownloadedAddresses : public QObject
 {
     Q_OBJECT
@@ -18,8 +18,6 @@ public:
     explicit DownloadedAddresses(const ItemList &downloaded, QObject *parent = nullptr);
 
     bool contains(const QString &address) const;
-    // What two addresses of one page have in common.
-    static QString pageKey(const QString &address);
 
 private:
     void add(int first, int last);

@@ -52,7 +52,9 @@ void DownloadedCommands::RePickCmd_Click()
         const DownloadedLine item = DownloadedLine::parse(line);
         m_log.AddMesg(QStringLiteral("重新采集<") + line + QStringLiteral(">"));
         downloaded.removeAt(position);
-        pending.append(PendingLine{item.itemNo, item.address, QString()}.toString());
+        const QString again = PendingLine{item.itemNo, item.address, QString()}.toString();
+        m_lists.markSentBack(again);
+        pending.append(again);
         pending.setSelected(pending.count() - 1, true);
         return true;
     });

@@ -64,9 +64,8 @@ QString ListFile::listText() const
     QString text = AddUrlTextTag + LineEnd + withCrLf(m_lists.AddUrlText()) + LineEnd;
     text += ReadyDownListTag + LineEnd;
     if (m_underWay) {
-        const QString underWay = m_underWay();
-        if (!underWay.isEmpty())
-            text += underWay + LineEnd;
+        for (const QString &line : m_underWay())
+            text += line + LineEnd;
     }
     for (const QString &line : m_lists.readyDownList().entries())
         text += line + LineEnd;

@@ -38,10 +38,9 @@ public:
     // file starts with its byte-order mark.
     bool LoadLists();
 
-    // A line written at the top of the pending section although the list no
-    // longer holds it: the item under way, so that a crash does not lose it.
-    // An empty answer writes nothing.
-    void setUnderWayLine(std::function<QString()> line) { m_underWay = std::move(line); }
+    // Lines written at the top of the pending section although the list no
+    // longer holds them: the items under way, so that a crash does not lose them.
+    void setUnderWayLines(std::function<QStringList()> lines) { m_underWay = std::move(lines); }
 
 private:
     QString listText() const;
@@ -52,7 +51,7 @@ private:
     ListStore &m_lists;
     StatusLog &m_log;
     QString m_path;
-    std::function<QString()> m_underWay;
+    std::function<QStringList()> m_underWay;
     bool m_keepCopy = false; // the file on disk holds what the lists could not take in
     bool m_readOnly = false;
     QString m_lastError;

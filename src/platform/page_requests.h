@@ -2,12 +2,12 @@
 
 #include "collection/request_ledger.h"
 
-#include <QElapsedTimer>
+#include <QVariantList>
 #include <QWebEngineUrlRequestInterceptor>
 
 // The requests a page makes of its own, as the engine starts them: scripts,
 // pictures, style sheets, fonts, fetches and XMLHttpRequests of the page's own
-// documents. Frames of other sites, beacons, media streams and the page's
+// site. Frames of other sites, beacons, media streams and the page's
 // navigation itself are no part of what the page is still loading. Set on
 // one page; called on the GUI thread.
 class PageRequests : public QWebEngineUrlRequestInterceptor
@@ -20,12 +20,16 @@ public:
 
     // A new navigation: what the previous document had open no longer counts.
     void clear() { m_ledger.clear(); }
-    // The page's timeline lists these as finished.
-    void finished(const QStringList &addresses);
+    // When the document the page holds now was made (epoch ms; 0: unknown).
+    void documentMade(qint64 atMs);
+    // The page's timeline lists these as finished: for each, its address,
+    // initiator type, first start, last start, end, and whether it shows hops.
+    void finished(const QVariantList &entries);
     // Ages of the requests still open, oldest first.
-    QList<qint64> openAges() const { return m_ledger.openAges(m_clock.elapsed()); }
+    QList<qint64> openAges() { return m_ledger.openAges(now()); }
 
 private:
-    QElapsedTimer m_clock;
+    static qint64 now();
+
     RequestLedger m_ledger;
 };

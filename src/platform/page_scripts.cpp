@@ -143,6 +143,7 @@ return {
   loading: loading,
   unstarted: unstarted,
   pictures: started,
+  born: w.__zorvaneBorn || 0,
   finished: w.__zorvaneFinished ? w.__zorvaneFinished.splice(0) : []
 };
 })())JS");
@@ -150,13 +151,22 @@ return {
 
 QString documentWatch()
 {
+    // Also in frames: a frame of the page's own site reports its ends to the
+    // page, since the engine counts its requests as the page's.
     return QStringLiteral(R"JS((function () {
-var w = window;
-w.__zorvaneBorn = Date.now();
-w.__zorvaneFinished = [];
+var w = window, page = w;
+try { if (w.top !== w && w.top.__zorvaneFinished) page = w.top; } catch (e) {}
+if (page === w) {
+  w.__zorvaneBorn = Date.now();
+  w.__zorvaneFinished = [];
+}
 try {
   new PerformanceObserver(function (list) {
-    list.getEntries().forEach(function (e) { w.__zorvaneFinished.push(e.name); });
+    var o = performance.timeOrigin;
+    list.getEntries().forEach(function (e) {
+      page.__zorvaneFinished.push([e.name, e.initiatorType, o + e.startTime, o + e.fetchStart,
+                                   o + e.responseEnd, e.redirectEnd > 0]);
+    });
   }).observe({type: 'resource', buffered: true});
 } catch (e) {}
 })();)JS");

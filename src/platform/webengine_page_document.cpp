@@ -55,7 +55,7 @@ WebEnginePageDocument::WebEnginePageDocument(int loadTimeoutMs, QWebEngineView *
     watch.setName(QStringLiteral("zorvane-document-watch"));
     watch.setInjectionPoint(QWebEngineScript::DocumentCreation);
     watch.setWorldId(QWebEngineScript::ApplicationWorld);
-    watch.setRunsOnSubFrames(false);
+    watch.setRunsOnSubFrames(true);
     watch.setSourceCode(PageScripts::documentWatch());
     m_page->scripts().insert(watch);
     connect(&m_watch, &AnswerWatch::noAnswer, this, &WebEnginePageDocument::onNoAnswer);
@@ -271,7 +271,8 @@ void WebEnginePageDocument::readScrollState(std::function<void(std::optional<Scr
             return;
         }
         const QVariantMap map = result.toMap();
-        m_requests->finished(map.value(QStringLiteral("finished")).toStringList());
+        m_requests->documentMade(map.value(QStringLiteral("born")).toLongLong());
+        m_requests->finished(map.value(QStringLiteral("finished")).toList());
         ScrollState state;
         state.requestAgesMs = m_requests->openAges();
         state.y = map.value(QStringLiteral("y")).toDouble();

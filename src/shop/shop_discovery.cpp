@@ -2,6 +2,7 @@
 
 #include "collection/batch_cycle.h"
 #include "collection/item_record.h"
+#include "collection/marketplace.h"
 #include "collection/page_analysis.h"
 #include "collection/page_document.h"
 #include "collection/status_log.h"
@@ -12,17 +13,6 @@
 #include <QSet>
 
 #include <limits>
-
-QString ShopDiscovery::shopName(const QString &shopAddress)
-{
-    return shopAddress.section(QLatin1Char('.'), 0, 0).remove(QStringLiteral("http://"));
-}
-
-QString ShopDiscovery::pageAddress(const QString &shopAddress, int pageNumber)
-{
-    return shopAddress + QStringLiteral("/page/offerlist.htm?sortType=tradenumdown&pageNum=")
-        + QString::number(pageNumber);
-}
 
 ShopDiscovery::ShopDiscovery(const Services &services, QObject *parent)
     : QObject(parent)
@@ -81,7 +71,7 @@ void ShopDiscovery::AllShopBabyUrlAla()
     }
     m_running = true;
     m_address = address;
-    m_name = shopName(address);
+    m_name = Marketplace::shopName(address);
     m_s.shop.ShopPageEnd = false;
     m_page = 1;
     m_s.batch.StopPickCmd_Click();
@@ -108,7 +98,7 @@ void ShopDiscovery::loadPage()
         queueLinks();
         return;
     }
-    m_s.view.NavigateAndRead(pageAddress(m_address, m_page), this, [this](const PageLoad &load) { onPageRead(load); });
+    m_s.view.NavigateAndRead(Marketplace::shopPageAddress(m_address, m_page), this, [this](const PageLoad &load) { onPageRead(load); });
 }
 
 void ShopDiscovery::onPageRead(const PageLoad &load)

@@ -29,10 +29,6 @@ public:
     };
 
     static QString hintText() { return QStringLiteral("输入店铺地址,回车开始"); }
-    // The part of the address before its first "." without "http://".
-    static QString shopName(const QString &shopAddress);
-    static QString pageAddress(const QString &shopAddress, int pageNumber);
-
     explicit ShopDiscovery(const Services &services, QObject *parent = nullptr);
 
     // The shop address box (ShopUrlText) and its button.

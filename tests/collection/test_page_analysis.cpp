@@ -88,6 +88,11 @@ INSTANTIATE_TEST_SUITE_P(
                    u"http://detail.zorvane.com/offer/33.html"),
                  {S(u"http://detail.zorvane.com/offer/11.html"), S(u"http://DETAIL.zorvane.com/offer/22.HTML"),
                   S(u"http://detail.zorvane.com/offer/33.html")}},
+        PickCase{"shop_either_scheme", Pick::Shop,
+                 S(u"https://detail.zorvane.com/offer/5.html https://detail.zorvane.com/offer/5.html "
+                   u"http://detail.zorvane.com/offer/6.html http://detail.zorvane.com/offer/6.html "
+                   u"ftp://detail.zorvane.com/offer/7.html ftp://detail.zorvane.com/offer/7.html"),
+                 {S(u"https://detail.zorvane.com/offer/5.html"), S(u"http://detail.zorvane.com/offer/6.html")}},
         PickCase{"shop_one_link_ends", Pick::Shop, S(u"http://detail.zorvane.com/offer/1.html"), {}, true},
         PickCase{"shop_other_hosts_end", Pick::Shop,
                  S(u"http://detailxzorvane.com/offer/1.html http://www.zorvane.com/offer/2.html"), {}, true}),
@@ -151,8 +156,9 @@ INSTANTIATE_TEST_SUITE_P(
         PageCase{"check_desc_only", {desc}, true, false, false, {}, {}, {}},
         PageCase{"check_both", {desc, main1}, true, true, false, {}, {}, {}},
         PageCase{"check_id_compared_exactly", {upperId, desc}, true, false, false, {}, {}, {}},
-        PageCase{"check_shop_block", {shop}, true, true, false, {}, {}, {L1}},
-        PageCase{"check_shop_one_link", {shopOneLink}, true, true, true, {}, {}, {}},
+        // An item address may lead to the shop's offer list: no detail page, and nothing collected.
+        PageCase{"check_shop_block", {shop}, true, false, false, {}, {}, {}},
+        PageCase{"check_shop_one_link", {shopOneLink}, true, false, false, {}, {}, {}},
         PageCase{"extract_detail_page", {main1, attributes, desc}, false, false, true, {M1}, {D1}, {}},
         PageCase{"extract_every_main_block_adds", {main1, main2, main1}, false, false, true, {M1, M2}, {}, {}},
         PageCase{"extract_shop_stops_the_walk", {main1, shop, desc}, false, true, false, {M1}, {}, {L1}},

@@ -31,7 +31,7 @@ TEST(DownloadedAddresses, OnePageWhateverItsQueryOrFragment)
         {Page + QStringLiteral("?from=shop"), true},
         {Page + QStringLiteral("#top"), true},
         {QStringLiteral("http://DETAIL.zorvane.com/offer/7.html"), true}, // host names ignore case
-        {QStringLiteral("https://detail.zorvane.com/offer/7.html"), false},
+        {QStringLiteral("https://detail.zorvane.com/offer/7.html"), true}, // the marketplace moves http to https
         {QStringLiteral("http://detail.zorvane.com/offer/70.html"), false},
         {QStringLiteral("http://detail.zorvane.com/offer/7.htm"), false},
         {QStringLiteral("http://other.zorvane.com/offer/7.html"), false},

@@ -262,16 +262,17 @@ TEST(ListFile, AFileThatDidNotLoadWholeIsCopiedAsideBeforeItIsOverwritten)
     }
 }
 
-TEST(ListFile, TheItemUnderWayIsWrittenFirstInThePendingSection)
+TEST(ListFile, TheItemsUnderWayAreWrittenFirstInThePendingSectionInTheirOrder)
 {
     Lists lists;
     lists.store.setAddUrlText(QString());
     lists.store.readyDownList().append(QStringLiteral("B|b"));
-    QString underWay = QStringLiteral("A|a|[上次软件退出未采集完成]");
-    lists.file.setUnderWayLine([&] { return underWay; });
+    QStringList underWay{QStringLiteral("A|a|[上次软件退出未采集完成]"), QStringLiteral("Z|z|[上次软件退出未采集完成]")};
+    lists.file.setUnderWayLines([&] { return underWay; });
     ASSERT_TRUE(lists.file.SaveLists());
     EXPECT_EQ(readLocalTextFile(lists.path()).value(),
-              QStringLiteral("<AddUrlText>\r\n\r\n<readyDownList>\r\nA|a|[上次软件退出未采集完成]\r\nB|b\r\n<AlreadyDownedList>\r\n"));
+              QStringLiteral("<AddUrlText>\r\n\r\n<readyDownList>\r\nA|a|[上次软件退出未采集完成]\r\n"
+                             "Z|z|[上次软件退出未采集完成]\r\nB|b\r\n<AlreadyDownedList>\r\n"));
     EXPECT_EQ(lists.store.readyDownList().entries(), QStringList{QStringLiteral("B|b")});
     underWay.clear();
     ASSERT_TRUE(lists.file.SaveLists());

@@ -118,6 +118,7 @@ TEST(WebEnginePage, PagesWithoutDetailBlocksAndShopOfferLists)
     const QStringList items{detailPageAddress(201), detailPageAddress(202), detailPageAddress(203)};
     page = load(*doc, shopOfferListAddress(S(u"myshop"), 1), shopOfferListHtml({S(u"第1页"), items}));
     ASSERT_TRUE(page && page->valid);
+    EXPECT_FALSE(PageAnalyser::isDetailPage(*page)) << "an item address may lead to the offer list";
     EXPECT_TRUE(a.analyser.AnalysePage(*page, 0, 0, false));
     EXPECT_EQ(a.shop.ShopItemLinks, items);
     EXPECT_FALSE(a.shop.ShopPageEnd);
