@@ -189,9 +189,7 @@ void BatchCycle::PickNextItem()
     ItemList &pending = m_s.lists.readyDownList();
     if (pending.count() == 0) {
         if (!m_moved.isEmpty()) {
-            // No item page is left to tell a wall from items taken off sale.
-            const QList<MovedItems::Item> items = m_moved.takeAll();
-            holdAtWall(items, items.last().movedTo);
+            decideAtQueueEnd();
             return;
         }
         emit idle();
@@ -257,7 +255,9 @@ void BatchCycle::takeUpPace()
     m_itemFast = m_pace == Pace::Fast;
     m_scroller = m_itemFast ? static_cast<PageScroller *>(&m_fast) : &m_standard;
     m_s.download.setConnections(m_itemFast ? ItemDownload::MaxConnections : 1);
-    m_s.view.setPatience(m_itemFast ? m_intervals.fastPatience : m_intervals.standardPatience);
+    PagePatience patience = m_itemFast ? m_intervals.fastPatience : m_intervals.standardPatience;
+    patience.requestLimitMs = m_intervals.requestLimitMs;
+    m_s.view.setPatience(patience);
 }
 
 void BatchCycle::removeTakenLine(const QString &line)

@@ -155,7 +155,8 @@ private:
     void skipDownloadedLines();
     // Moved pages (batch_moved.cpp): taken off sale, or a wall.
     void onMoved(const PendingLine &taken);
-    void checkKnownPage(const MovedItems::Item &item);
+    void checkKnownPage(const QString &known, bool atQueueEnd);
+    void decideAtQueueEnd();
     void setAside(const MovedItems::Item &item);
     void holdAtWall(const QList<MovedItems::Item> &items, const QString &wallAddress);
     void giveBackSoldOut(const QList<MovedItems::Item> &items);

@@ -6,6 +6,7 @@
 #include "collection/page_analysis.h"
 #include "collection/page_document.h"
 #include "collection/status_log.h"
+#include "lists/item_list.h"
 #include "lists/list_file.h"
 #include "lists/list_store.h"
 
@@ -25,7 +26,7 @@ void BatchCycle::onMoved(const PendingLine &taken)
     const MovedItems::Item item{PendingLine{taken.itemNo, taken.address, QString()}, m_movedTo};
     switch (m_moved.moved(item)) {
     case MovedItems::Next::CheckKnownPage:
-        checkKnownPage(item);
+        checkKnownPage(m_moved.knownPage(), false);
         return;
     case MovedItems::Next::SetAside:
         setAside(item);
@@ -36,35 +37,50 @@ void BatchCycle::onMoved(const PendingLine &taken)
     }
 }
 
-void BatchCycle::checkKnownPage(const MovedItems::Item &item)
+void BatchCycle::decideAtQueueEnd()
 {
-    logLine(item.taken.itemNo, movedText(item, QStringLiteral(",打开本次已采集的宝贝页面核对_")), item.taken.address);
+    // No item of the queue is left to tell: the item collected last, in this
+    // run or before, stands in.
+    QString known = m_moved.knownPage();
+    const ItemList &downloaded = m_s.lists.AlreadyDownedList();
+    if (known.isEmpty() && downloaded.count() > 0)
+        known = DownloadedLine::parse(downloaded.at(downloaded.count() - 1)).address;
+    if (known.isEmpty()) {
+        const QList<MovedItems::Item> items = m_moved.takeAll();
+        holdAtWall(items, items.last().movedTo);
+        return;
+    }
+    checkKnownPage(known, true);
+}
+
+void BatchCycle::checkKnownPage(const QString &known, bool atQueueEnd)
+{
+    const MovedItems::Item item = m_moved.waiting().last();
+    logLine(item.taken.itemNo, movedText(item, QStringLiteral(",打开已采集的宝贝页面核对_")), item.taken.address);
     m_s.listFile.SaveLists();
     m_loading = true;
     QPointer<BatchCycle> self(this);
-    m_s.view.NavigateAndRead(m_moved.knownPage(), this, [self](const PageLoad &load) {
+    m_s.view.NavigateAndRead(known, this, [self, item, atQueueEnd](const PageLoad &load) {
         if (!self || self->m_halted)
             return;
         self->m_loading = false;
         if (load.outcome == PageLoad::NotResponding)
             self->m_s.view.renew();
         if (load.outcome != PageLoad::Read) {
-            // Nothing learned: the item waits for the next item page.
-            const MovedItems::Item checked = self->m_moved.waiting().last();
-            if (self->m_moved.checkFailed() == MovedItems::Next::Wall)
-                self->holdAtWall(self->m_moved.takeAll(), checked.movedTo);
+            // Nothing learned: the item waits for the next item page, if any comes.
+            if (atQueueEnd || self->m_moved.checkFailed() == MovedItems::Next::Wall)
+                self->holdAtWall(self->m_moved.takeAll(), item.movedTo);
             else
-                self->setAside(checked);
+                self->setAside(item);
             return;
         }
         if (self->m_s.analyser.isDetailPage(load.page)) {
-            const std::optional<MovedItems::Item> soldOut = self->m_moved.checkedItemPage();
-            self->giveBackSoldOut(soldOut ? QList<MovedItems::Item>{*soldOut} : QList<MovedItems::Item>{});
+            self->giveBackSoldOut(self->m_moved.takeAll());
             self->m_s.listFile.SaveLists();
             emit self->itemEnded();
             return;
         }
-        // An item page of this run moves the reader too: the marketplace stands in the way.
+        // An item page known before moves the reader too: the marketplace stands in the way.
         self->holdAtWall(self->m_moved.takeAll(), load.page.url);
     });
 }

@@ -58,6 +58,9 @@ struct PagePatience
     int loadMs = 60000;    // the whole load
     int firstAnswerMs = 0; // nothing of the new page by then: not loaded (0: only loadMs counts)
     int queryMs = 20000;   // a query unanswered this long: the page is not responding
+    // A request of the page's own the page has not reported this long after
+    // its start is one it cannot report (a worker's): its address stops counting.
+    int requestLimitMs = 10000;
 };
 
 // What a navigation and the read after it came to.

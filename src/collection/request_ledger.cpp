@@ -80,7 +80,7 @@ QList<qint64> RequestLedger::openAges(qint64 nowMs)
     QList<qint64> ages;
     ages.reserve(m_open.size());
     m_open.removeIf([&](const Start &s) {
-        if (nowMs - s.atMs < UnreportedMs)
+        if (nowMs - s.atMs < m_unreportedMs)
             return false;
         m_unreported.insert(s.key);
         return true;

@@ -32,7 +32,7 @@ public:
     // A request the page has not reported this long after its start is one it
     // cannot report (a worker's, say); its address stops counting until the
     // page reports it once.
-    static constexpr qint64 UnreportedMs = 10000;
+    void setUnreportedAfter(qint64 ms) { m_unreportedMs = ms; }
 
     void clear();
     void started(const QString &address, Kind kind, qint64 atMs);
@@ -58,4 +58,5 @@ private:
 
     QList<Start> m_open; // in the order they started
     QSet<QString> m_unreported;
+    qint64 m_unreportedMs = 10000;
 };

@@ -4,16 +4,33 @@
 
 #include <chrono>
 
-LocalWebServer::LocalWebServer()
-    : m_server(std::make_unique<httplib::Server>())
+LocalWebServer::LocalWebServer(const std::optional<Tls> &tls)
 {
+    m_plain.server = std::make_unique<httplib::Server>();
+    m_port = listen(m_plain, false);
+    if (tls) {
+        m_secure.server = std::make_unique<httplib::SSLServer>(tls->certificateFile.toLocal8Bit().constData(),
+                                                               tls->keyFile.toLocal8Bit().constData());
+        m_tlsPort = listen(m_secure, true);
+    }
+}
+
+int LocalWebServer::listen(Listener &listener, bool secure)
+{
+    httplib::Server &server = *listener.server;
     // Every kept-alive connection holds a thread: a browser and several
     // fetchers at once need more than the default eight.
-    m_server->new_task_queue = [] { return new httplib::ThreadPool(64); };
-    m_server->Get(".*", [this](const httplib::Request &request, httplib::Response &response) {
-        std::string host = request.get_header_value("Host");
+    server.new_task_queue = [] { return new httplib::ThreadPool(64); };
+    server.Get(".*", [this, secure](const httplib::Request &request, httplib::Response &response) {
+        const std::string hostHeader = request.get_header_value("Host");
+        std::string host = hostHeader;
         if (const auto colon = host.find(':'); colon != std::string::npos)
             host.resize(colon);
+        if (!secure && m_httpMoved) {
+            response.status = 301;
+            response.set_header("Location", "https://" + host + request.target);
+            return;
+        }
         const Response r = answer(host, request.target);
         response.status = r.status;
         if (!r.location.isEmpty())
@@ -28,14 +45,14 @@ LocalWebServer::LocalWebServer()
                                           });
             return;
         }
-        response.set_content(std::string(r.body.constData(), size_t(r.body.size())),
-                             r.contentType.toStdString());
+        response.set_content(std::string(r.body.constData(), size_t(r.body.size())), r.contentType.toStdString());
     });
-    m_port = m_server->bind_to_any_port("127.0.0.1");
-    m_thread = std::thread([this] { m_server->listen_after_bind(); });
+    const int port = server.bind_to_any_port("127.0.0.1");
+    listener.thread = std::thread([&server] { server.listen_after_bind(); });
     // stop() before the accept loop runs would be missed and join() would hang.
-    while (!m_server->is_running())
+    while (!server.is_running())
         std::this_thread::yield();
+    return port;
 }
 
 LocalWebServer::~LocalWebServer()
@@ -45,8 +62,12 @@ LocalWebServer::~LocalWebServer()
         m_stopping = true;
     }
     releaseStalls();
-    m_server->stop();
-    m_thread.join();
+    for (Listener *listener : {&m_plain, &m_secure}) {
+        if (!listener->server)
+            continue;
+        listener->server->stop();
+        listener->thread.join();
+    }
 }
 
 QString LocalWebServer::base() const

@@ -3,11 +3,13 @@
 #include <QByteArray>
 #include <QString>
 
+#include <atomic>
 #include <condition_variable>
 #include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -18,9 +20,15 @@ namespace httplib { class Server; }
 // route is, so Chromium's host mapping can be set before the application
 // starts). Requests are served on the server's own threads; the table is
 // guarded. The demo marketplace and the tests serve their pages with it.
+// Given a certificate, it answers https on a second port from the same table.
 class LocalWebServer
 {
 public:
+    struct Tls
+    {
+        QString certificateFile; // PEM, the chain up to the authority
+        QString keyFile;
+    };
     struct Response
     {
         int status = 200;
@@ -33,12 +41,17 @@ public:
     };
     using Handler = std::function<Response(const std::string &host, const std::string &target)>;
 
-    LocalWebServer();
+    explicit LocalWebServer(const std::optional<Tls> &tls = std::nullopt);
     ~LocalWebServer();
     LocalWebServer(const LocalWebServer &) = delete;
     LocalWebServer &operator=(const LocalWebServer &) = delete;
 
     int port() const { return m_port; }
+    // 0 without a certificate.
+    int tlsPort() const { return m_tlsPort; }
+    // A site that has moved to https: every http request is answered with a
+    // 301 to the same address over https.
+    void setHttpMovedToHttps(bool moved) { m_httpMoved = moved; }
     // "http://127.0.0.1:PORT"
     QString base() const;
 
@@ -59,11 +72,19 @@ public:
     static Response status(int code, const QByteArray &body = QByteArray());
 
 private:
+    struct Listener
+    {
+        std::unique_ptr<httplib::Server> server;
+        std::thread thread;
+    };
+    int listen(Listener &listener, bool secure);
     Response answer(const std::string &host, const std::string &target);
 
-    std::unique_ptr<httplib::Server> m_server;
-    std::thread m_thread;
+    Listener m_plain;
+    Listener m_secure;
     int m_port = 0;
+    int m_tlsPort = 0;
+    std::atomic<bool> m_httpMoved{false};
     mutable std::mutex m_mutex;
     std::condition_variable m_stallReleased;
     unsigned m_releases = 0;

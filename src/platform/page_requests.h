@@ -18,6 +18,7 @@ public:
 
     void interceptRequest(QWebEngineUrlRequestInfo &info) override;
 
+    void setUnreportedAfter(int ms) { m_ledger.setUnreportedAfter(ms); }
     // A new navigation: what the previous document had open no longer counts.
     void clear() { m_ledger.clear(); }
     // When the document the page holds now was made (epoch ms; 0: unknown).

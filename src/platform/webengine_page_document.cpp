@@ -239,6 +239,7 @@ void WebEnginePageDocument::setPatience(const PagePatience &patience)
     m_loadTimer.setInterval(patience.loadMs);
     m_firstAnswerMs = patience.firstAnswerMs;
     m_queryTimeoutMs = patience.queryMs;
+    m_requests->setUnreportedAfter(patience.requestLimitMs);
 }
 
 void WebEnginePageDocument::setSilent(bool silent)

@@ -34,10 +34,15 @@ std::vector<std::string> webEngineArguments(int argc, char **argv,
     return args;
 }
 
-std::vector<std::string> webEngineTestArguments(const char *argv0, int port)
+std::string marketplaceHostRule(int port, int tlsPort)
+{
+    // The first rule that matches wins: the one with the port goes first.
+    const std::string secure = tlsPort > 0 ? "MAP *.zorvane.com:443 127.0.0.1:" + std::to_string(tlsPort) + ", " : "";
+    return secure + "MAP *.zorvane.com 127.0.0.1:" + std::to_string(port);
+}
+
+std::vector<std::string> webEngineTestArguments(const char *argv0, int port, int tlsPort)
 {
     char *argv[] = {const_cast<char *>(argv0)};
-    return webEngineArguments(1, argv,
-                              {"--disable-gpu",
-                               "--host-resolver-rules=MAP *.zorvane.com 127.0.0.1:" + std::to_string(port)});
+    return webEngineArguments(1, argv, {"--disable-gpu", "--host-resolver-rules=" + marketplaceHostRule(port, tlsPort)});
 }

@@ -14,5 +14,8 @@ void prepareWebEngineEnvironment();
 std::vector<std::string> webEngineArguments(int argc, char **argv,
                                             const std::vector<std::string> &extraFlags = {});
 
-// Test binaries: the program name, and every marketplace host mapped to a local port.
-std::vector<std::string> webEngineTestArguments(const char *argv0, int port);
+// Every marketplace host mapped to a local port, and their https (443) to
+// `tlsPort` when there is one: the value of --host-resolver-rules.
+std::string marketplaceHostRule(int port, int tlsPort = 0);
+// Test binaries: the program name and the marketplace on local ports.
+std::vector<std::string> webEngineTestArguments(const char *argv0, int port, int tlsPort = 0);

@@ -2,6 +2,7 @@
 
 // The batch cycle and its models over a scripted page, without a browser.
 #include "log_text.h"
+#include "recording_desktop.h"
 #include "qt_printers.h"
 #include "scripted_page.h"
 #include "test_app.h"
@@ -10,6 +11,7 @@
 #include "collection/page_analysis.h"
 #include "download/item_download.h"
 #include "lists/downloaded_addresses.h"
+#include "lists/downloaded_commands.h"
 #include "lists/downloaded_search.h"
 #include "lists/list_file.h"
 #include "lists/list_store.h"

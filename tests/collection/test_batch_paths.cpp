@@ -186,3 +186,19 @@ TEST_F(BatchPaths, AVerificationWallHoldsTheItemOnTopAndPausesInsteadOfRejecting
     ASSERT_EQ(lists.AlreadyDownedList().count(), 2);
     EXPECT_TRUE(lists.AlreadyDownedList().at(0).startsWith(QStringLiteral("W-2|墙后宝贝|")));
 }
+
+TEST_F(BatchPaths, WithSkipDownloadedALineSentBackOnPurposeIsCollectedAgain)
+{
+    // The page was downloaded twice: sending one entry back leaves the other.
+    lists.AlreadyDownedList().append(QStringLiteral("A|好宝贝|/out/A|") + Good);
+    lists.AlreadyDownedList().append(QStringLiteral("B|好宝贝|/out/B|https://detail.zorvane.com/offer/1.html"));
+    lists.AlreadyDownedList().setSelected(0, true);
+    RecordingOpener opener;
+    DownloadedCommands(lists, listFile, search, log, opener).RePickCmd_Click();
+    batch.setSkipDownloaded(true);
+    runUntilIdleOrStopped();
+    EXPECT_EQ(lists.readyDownList().count(), 0);
+    ASSERT_EQ(lists.AlreadyDownedList().count(), 2);
+    EXPECT_TRUE(lists.AlreadyDownedList().at(1).startsWith(QStringLiteral("A|好宝贝|")));
+    EXPECT_FALSE(logOf(QStringLiteral("A")).contains(QStringLiteral("采集中:已下载过,跳过_") + Good));
+}

@@ -110,6 +110,36 @@ TEST_F(BatchTest, AFastPageWithARequestThatNeverEndsStillEndsWithEveryPicture)
         EXPECT_FALSE(line.contains(S(u"页面在限定时间内未能稳定"))) << line.toStdString();
 }
 
+TEST_F(BatchTest, RequestsThePageCannotReportAsItsOwnHoldNoItem)
+{
+    // With no limit on requests or on the page, a request counted for the
+    // wrong document would hold the item for ever.
+    build([](ProgramCore::Options &options) {
+        options.intervals.requestLimitMs = 600000;
+        options.intervals.fastMaxScrollMs = 600000;
+    });
+    core->setPace(BatchCycle::Pace::Fast, false);
+    LazyServing serving;
+    serving.height = 5000;
+    serving.mainCount = 1;
+    serving.descCount = 4;
+    serving.sections = 2;
+    serving.chunks = {300, 600};
+    serving.pictures = {20, 200};
+    serving.redirectPollMs = 1000;
+    serving.strays = true;
+    serveLazyItem(sharedServer(), 631, serving);
+    // The second page arrives late: the first one's farewell goes on meanwhile.
+    serving.pageDelayMs = 500;
+    serveLazyItem(sharedServer(), 632, serving);
+    pending().append(S(u"ST-1|") + detailPageAddress(631));
+    pending().append(S(u"ST-2|") + detailPageAddress(632));
+    runUntilIdle();
+    ASSERT_EQ(downloaded().count(), 2);
+    for (int k = 0; k < 2; ++k)
+        EXPECT_EQ(descriptionOf(DownloadedLine::parse(downloaded().at(k)).folder).size(), 4);
+}
+
 TEST_F(BatchTest, AtTheFastPaceADeadPageCostsSecondsWhileASlowPageIsStillCollected)
 {
     // The fast pace's own limits (15 s without an answer, 5 s without a
@@ -135,8 +165,7 @@ TEST_F(BatchTest, AtTheFastPaceADeadPageCostsSecondsWhileASlowPageIsStillCollect
     ASSERT_EQ(downloaded().count(), 2);
     EXPECT_EQ(DownloadedLine::parse(downloaded().at(0)).itemNo, S(u"S-3"));
     EXPECT_EQ(DownloadedLine::parse(downloaded().at(1)).itemNo, S(u"G-4"));
-    EXPECT_EQ(core->lists().AddUrlText(),
-              S(u"\r\n") + detailPageAddress(621) + S(u"|N-1\r\n") + hung + S(u"|H-2"));
+    EXPECT_EQ(core->lists().AddUrlText(), detailPageAddress(621) + S(u"|N-1\r\n") + hung + S(u"|H-2"));
     const QStringList log = logMessages(core->log());
     EXPECT_TRUE(log.contains(S(u"N-1采集中:页面加载失败(无法连接或超时)_") + detailPageAddress(621)));
     EXPECT_TRUE(log.contains(S(u"H-2采集中:页面无响应,已放弃该页面_") + hung));

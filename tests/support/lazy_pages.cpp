@@ -74,6 +74,34 @@ namespace {
 const QString LongPollScript = QStringLiteral(
     "<script>(function poll() { fetch('/lazy/poll').then(poll, function () { setTimeout(poll, 1000); }); })();</script>");
 
+QString strayScripts(FixtureServer &server, const LazyServing &s)
+{
+    QString scripts;
+    if (s.redirectPollMs > 0) {
+        FixtureServer::Response hop = FixtureServer::status(302);
+        hop.location = "/lazy/hopped";
+        server.route(QStringLiteral("/lazy/hop"), hop);
+        FixtureServer::Response hopped = FixtureServer::page(QStringLiteral("{}"));
+        hopped.delayMs = 100;
+        server.route(QStringLiteral("/lazy/hopped"), hopped);
+        scripts += QStringLiteral("<script>setInterval(function () { fetch('/lazy/hop'); }, %1);</script>").arg(s.redirectPollMs);
+    }
+    if (s.strays) {
+        FixtureServer::Response slow = FixtureServer::page(QStringLiteral("{}"));
+        slow.delayMs = 1000;
+        server.route(QStringLiteral("/lazy/frame-data"), slow);
+        server.route(QStringLiteral("/lazy/frame.html"),
+                     FixtureServer::page(QStringLiteral("<html><body><script>fetch('/lazy/frame-data');</script></body></html>")));
+        FixtureServer::Response farewell = FixtureServer::page(QStringLiteral("{}"));
+        farewell.delayMs = 300;
+        server.route(QStringLiteral("/lazy/farewell"), farewell);
+        scripts += QStringLiteral("<script>addEventListener('beforeunload', function () { fetch('/lazy/farewell'); });"
+                                  "addEventListener('DOMContentLoaded', function () { var f = document.createElement('iframe');"
+                                  " f.src = '/lazy/frame.html'; document.body.appendChild(f); });</script>");
+    }
+    return scripts;
+}
+
 } // namespace
 
 LazyDetailPage serveLazyItem(FixtureServer &server, int id, const LazyServing &s)
@@ -123,7 +151,8 @@ LazyDetailPage serveLazyItem(FixtureServer &server, int id, const LazyServing &s
         page.chunkDelaysMs << chunk.delayMs;
     }
     FixtureServer::Response html = FixtureServer::page(
-        lazyDetailPageHtml(page).replace(QStringLiteral("</head>"), (s.longPoll ? LongPollScript : QString()) + QStringLiteral("</head>")));
+        lazyDetailPageHtml(page).replace(QStringLiteral("</head>"), (s.longPoll ? LongPollScript : QString())
+                                                                        + strayScripts(server, s) + QStringLiteral("</head>")));
     html.delayMs = s.pageDelayMs;
     server.route(QStringLiteral("detail.zorvane.com/offer/%1.html").arg(id), html);
     if (s.longPoll) {

@@ -21,6 +21,9 @@
 
 #if ZORVANE_TEST_APP == 3
 #include "platform/webengine_setup.h"
+#if ZORVANE_TEST_TLS
+#include "test_authority.h"
+#endif
 
 static FixtureServer *g_server = nullptr;
 FixtureServer &sharedServer() { return *g_server; }
@@ -47,9 +50,15 @@ int main(int argc, char **argv)
 #else
     // Chromium reads its flags once, when the first profile starts: the
     // server's port must be known before the application exists.
+#if ZORVANE_TEST_TLS
+    // The marketplace over https too, with an authority the browser trusts.
+    TestAuthority authority;
+    FixtureServer server(FixtureServer::Tls{authority.certificateFile(), authority.keyFile()});
+#else
     FixtureServer server;
+#endif
     g_server = &server;
-    std::vector<std::string> args = webEngineTestArguments(argv[0], server.port());
+    std::vector<std::string> args = webEngineTestArguments(argv[0], server.port(), server.tlsPort());
     std::vector<char *> argvWeb;
     for (std::string &a : args)
         argvWeb.push_back(a.data());
@@ -57,6 +66,9 @@ int main(int argc, char **argv)
     argvWeb.push_back(nullptr);
     prepareWebEngineEnvironment();
     QApplication app(argcWeb, argvWeb.data());
+#if ZORVANE_TEST_TLS
+    authority.trustInQtNetwork();
+#endif
     const int rc = RUN_ALL_TESTS();
     return rc;
 #endif
