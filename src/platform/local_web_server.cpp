@@ -26,7 +26,7 @@ int LocalWebServer::listen(Listener &listener, bool secure)
         std::string host = hostHeader;
         if (const auto colon = host.find(':'); colon != std::string::npos)
             host.resize(colon);
-        if (!secure && m_httpMoved) {
+        if (!secure && movedToHttps(host)) {
             response.status = 301;
             response.set_header("Location", "https://" + host + request.target);
             return;
@@ -53,6 +53,19 @@ int LocalWebServer::listen(Listener &listener, bool secure)
     while (!server.is_running())
         std::this_thread::yield();
     return port;
+}
+
+void LocalWebServer::moveToHttps(const QString &domain)
+{
+    std::lock_guard lock(m_mutex);
+    m_movedDomain = domain.toStdString();
+}
+
+bool LocalWebServer::movedToHttps(const std::string &host) const
+{
+    std::lock_guard lock(m_mutex);
+    return !m_movedDomain.empty() && host.size() >= m_movedDomain.size()
+        && host.compare(host.size() - m_movedDomain.size(), m_movedDomain.size(), m_movedDomain) == 0;
 }
 
 LocalWebServer::~LocalWebServer()

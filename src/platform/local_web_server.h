@@ -3,7 +3,6 @@
 #include <QByteArray>
 #include <QString>
 
-#include <atomic>
 #include <condition_variable>
 #include <functional>
 #include <map>
@@ -49,9 +48,10 @@ public:
     int port() const { return m_port; }
     // 0 without a certificate.
     int tlsPort() const { return m_tlsPort; }
-    // A site that has moved to https: every http request is answered with a
-    // 301 to the same address over https.
-    void setHttpMovedToHttps(bool moved) { m_httpMoved = moved; }
+    // Sites that moved to https: an http request for a host ending in
+    // `domain` is answered with a 301 to the same address over https (an
+    // empty domain: none).
+    void moveToHttps(const QString &domain);
     // "http://127.0.0.1:PORT"
     QString base() const;
 
@@ -79,12 +79,13 @@ private:
     };
     int listen(Listener &listener, bool secure);
     Response answer(const std::string &host, const std::string &target);
+    bool movedToHttps(const std::string &host) const;
 
     Listener m_plain;
     Listener m_secure;
     int m_port = 0;
     int m_tlsPort = 0;
-    std::atomic<bool> m_httpMoved{false};
+    std::string m_movedDomain; // guarded by m_mutex
     mutable std::mutex m_mutex;
     std::condition_variable m_stallReleased;
     unsigned m_releases = 0;

@@ -7,10 +7,12 @@
 #include "verification_wall.h"
 
 #include "platform/text_file.h"
+#include "platform/webengine_setup.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
@@ -29,8 +31,9 @@ public:
         : ChildProcess(QStringLiteral(ZORVANE_BATCH_EXE),
                        arguments
                            + QStringList{QStringLiteral("--webEngineArgs"),
-                                         QStringLiteral("--host-resolver-rules=MAP *.zorvane.com 127.0.0.1:%1")
-                                             .arg(sharedServer().port())},
+                                         QStringLiteral("--host-resolver-rules=")
+                                             + QString::fromStdString(marketplaceHostRule(
+                                                 sharedServer().port(), sharedServer().tlsPort()))},
                        environment())
     {
     }
@@ -194,6 +197,46 @@ TEST_F(RunnerTest, AVerificationWallEndsTheRunWithItsCodeAndTheNextRunGoesOn)
     EXPECT_EQ(again.process.exitCode(), 0) << again.output.toStdString();
     EXPECT_TRUE(listData().contains(S(u"<readyDownList>\r\n<AlreadyDownedList>\r\nW-731|")));
     EXPECT_EQ(listData().count(S(u"|验证墙宝贝")), 3);
+}
+
+TEST_F(RunnerTest, OverHttpsAShopIsCollectedItsSoldOutItemGoesBackAndANewOnlyRunCollectsNothing)
+{
+    FixtureServer &server = sharedServer();
+    server.moveToHttps(S(u".zorvane.com"));
+    const auto back = qScopeGuard([&] { server.moveToHttps(QString()); });
+    // The offer list names most items over https, one over http as old shops do.
+    const auto secure = [](int id) { return detailPageAddress(id).replace(S(u"http:"), S(u"https:")); };
+    servePage(server, shopOfferListAddress(S(u"tlsshop"), 1),
+              shopOfferListHtml({S(u"第1页"), {secure(761), secure(763), detailPageAddress(762)}}));
+    servePage(server, shopOfferListAddress(S(u"tlsshop"), 2), shopOfferListHtml({S(u"第2页"), {}}));
+    servePage(server, S(u"http://tlsshop.zorvane.com/"), plainPageHtml(S(u"店铺首页"), S(u"<p>欢迎</p>")));
+    for (const int id : {761, 762}) {
+        DetailPage item;
+        item.title = S(u"安全宝贝") + QString::number(id);
+        servePage(server, detailPageAddress(id), detailPageHtml(item));
+    }
+    FixtureServer::Response offSale = FixtureServer::status(302);
+    offSale.location = "https://tlsshop.zorvane.com/";
+    server.route(S(u"detail.zorvane.com/offer/763.html"), offSale);
+    const QString soldOut = S(u"tlsshop#2采集中:页面被转到https://tlsshop.zorvane.com/,可能已下架_") + secure(763);
+    {
+        Runner runner(common() + QStringList{QStringLiteral("--shop"), S(u"https://tlsshop.zorvane.com"), QStringLiteral("--fast")});
+        ASSERT_TRUE(runner.waitForExit());
+        EXPECT_EQ(runner.process.exitCode(), 0) << runner.output.toStdString();
+        EXPECT_TRUE(runner.output.contains(soldOut)) << runner.output.toStdString();
+        EXPECT_TRUE(listData().contains(secure(763) + S(u"|tlsshop#2\r\n<readyDownList>\r\n<AlreadyDownedList>")))
+            << listData().toStdString();
+        EXPECT_TRUE(listData().contains(S(u"|https://detail.zorvane.com/offer/762.html\r\n"))) << listData().toStdString();
+        EXPECT_EQ(listData().count(S(u"|安全宝贝")), 2);
+    }
+    // A week later over http: the two are known, the one off sale is tried and given back again.
+    Runner again(common() + QStringList{QStringLiteral("--shop"), S(u"http://tlsshop.zorvane.com"), QStringLiteral("--new-only")});
+    ASSERT_TRUE(again.waitForExit());
+    EXPECT_EQ(again.process.exitCode(), 0) << again.output.toStdString();
+    EXPECT_TRUE(again.output.contains(S(u"店铺共3个宝贝,其中2个已下载过,加入1个新宝贝")));
+    EXPECT_TRUE(again.output.contains(soldOut));
+    EXPECT_EQ(listData().count(S(u"|安全宝贝")), 2);
+    EXPECT_EQ(listData().count(S(u"|tlsshop#2")), 2) << "in the box once more";
 }
 
 TEST_F(RunnerTest, NewOnlySkipsWhatWasDownloadedForThisRunOnly)
