@@ -11,7 +11,7 @@ const QStringList FailureWords = {
     QStringLiteral("拒绝"),     QStringLiteral("只能打开"),     QStringLiteral("不能"),
     QStringLiteral("未能"),     QStringLiteral("无法"),         QStringLiteral("只读"),
     QStringLiteral("无查找结果"), QStringLiteral("未分析到"),     QStringLiteral("已放回待下载列表"),
-    QStringLiteral("请待本次"), QStringLiteral("请输入店铺"),
+    QStringLiteral("请待本次"), QStringLiteral("请输入店铺"),     QStringLiteral("可能已下架"),
 };
 
 // Messages that report success and quote the user's or a page's text after these words.
@@ -27,7 +27,12 @@ QString ownWords(const QString &message)
 {
     // A collection step stands between the item number and the address: "A-1采集中:加载_http://…".
     const qsizetype step = message.indexOf(QStringLiteral("采集中:"));
+    // "采集中:页面被转到<the page's address>,…_": the address is the page's.
+    static const QRegularExpression moved(QStringLiteral(
+        "采集中:页面被转到.*(,(?:可能已下架|待采到其他宝贝后再判断是否已下架|打开已采集的宝贝页面核对)_)"));
     if (step >= 0) {
+        if (const QRegularExpressionMatch m = moved.match(message, step); m.hasMatch())
+            return QStringLiteral("采集中:页面被转到") + m.captured(1);
         const qsizetype end = message.indexOf(QLatin1Char('_'), step);
         return message.mid(step, end < 0 ? -1 : end - step);
     }

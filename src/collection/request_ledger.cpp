@@ -48,9 +48,9 @@ void RequestLedger::finished(const Finish &finish)
 
 void RequestLedger::settleHops(const Finish &finish, const QString &key, qint64 firstStartMs)
 {
-    // The engine starts every hop of a redirect as a request of its own, but
-    // the timeline reports the chain once, under its first address.
-    const qint64 from = std::min(firstStartMs, finish.startMs) - SlackMs;
+    // The engine starts every hop of a redirect as a request of its own, after
+    // the first, but the timeline reports the chain once, under its first address.
+    const qint64 from = firstStartMs;
     if (finish.redirectSeen) {
         // Same-origin hops all started between the first and the last start.
         const qint64 to = finish.fetchStartMs + SlackMs;
@@ -59,11 +59,16 @@ void RequestLedger::settleHops(const Finish &finish, const QString &key, qint64 
         });
         return;
     }
-    // A hop to another site leaves no trace in the timeline: the chain's first
-    // request to another origin that started while it ran is its hop.
+    // A hop to another site leaves no trace in the timeline. Pictures are
+    // moved to picture hosts all the time, and whether the page's pictures
+    // have loaded is asked of the page itself: the first picture to another
+    // origin that started while the chain ran is taken for its hop. Other
+    // kinds are left to the limit on unreported addresses.
+    if (finish.kind != Kind::Picture)
+        return;
     const QString origin = originOf(key);
     const auto hop = std::find_if(m_open.begin(), m_open.end(), [&](const Start &s) {
-        return s.key != key && s.origin != origin && sameKind(s.kind, finish.kind) && s.atMs >= from
+        return s.key != key && s.origin != origin && s.kind == Kind::Picture && s.atMs >= from
             && s.atMs <= finish.endMs + SlackMs;
     });
     if (hop != m_open.end())

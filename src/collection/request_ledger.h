@@ -27,7 +27,7 @@ public:
         qint64 endMs = 0;
         bool redirectSeen = false; // same-origin hops, which the timeline shows
     };
-    // How far apart the engine's and the page's times of one event may lie.
+    // How much later than the page the engine may see a hop start.
     static constexpr qint64 SlackMs = 250;
     // A request the page has not reported this long after its start is one it
     // cannot report (a worker's, say); its address stops counting until the

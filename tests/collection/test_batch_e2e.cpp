@@ -50,7 +50,7 @@ TEST_F(BatchTest, WorksOffThePendingListAndRejectsNonDetailPages)
                                 + detailPageAddress(101) + S(u"\r\n")));
     EXPECT_TRUE(info.endsWith(S(u"宝贝属性：\r\n颜色:红\r\n货号:P-101\r\n")));
 
-    EXPECT_EQ(core->lists().AddUrlText(), S(u"\r\n") + plain + S(u"|B-2"));
+    EXPECT_EQ(core->lists().AddUrlText(), plain + S(u"|B-2"));
     EXPECT_TRUE(pending().entries().isEmpty());
     EXPECT_EQ(downloaded().entries(),
               (QStringList{S(u"A-1->P-101|P101春季新款连衣裙|") + first + u'|' + detailPageAddress(101),
@@ -59,7 +59,7 @@ TEST_F(BatchTest, WorksOffThePendingListAndRejectsNonDetailPages)
 
     // listdata.txt holds exactly what the lists hold.
     const QString saved = readLocalTextFile(core->listFile().path()).value();
-    EXPECT_EQ(saved, S(u"<AddUrlText>\r\n\r\n") + plain + S(u"|B-2\r\n<readyDownList>\r\n<AlreadyDownedList>\r\n")
+    EXPECT_EQ(saved, S(u"<AddUrlText>\r\n") + plain + S(u"|B-2\r\n<readyDownList>\r\n<AlreadyDownedList>\r\n")
                          + downloaded().at(0) + S(u"\r\n") + downloaded().at(1) + S(u"\r\n"));
 
     const QStringList log = logMessages(core->log());
@@ -159,7 +159,7 @@ TEST_F(BatchTest, APendingLineWithoutAnAddressGoesBackUnloaded)
     const int loads = sharedServer().hits(QStringLiteral("/justtext"));
     runUntilIdle();
     EXPECT_TRUE(pending().entries().isEmpty());
-    EXPECT_EQ(core->lists().AddUrlText(), QStringLiteral("\r\njusttext"));
+    EXPECT_EQ(core->lists().AddUrlText(), QStringLiteral("justtext"));
     EXPECT_EQ(sharedServer().hits(QStringLiteral("/justtext")), loads);
     const QStringList log = logMessages(core->log());
     EXPECT_TRUE(log.contains(S(u"justtext采集中:采集地址非法,不是Zorvane宝贝下载地址_")));

@@ -38,8 +38,7 @@ TEST_F(BatchTest, PagesThatDoNotLoadOrHangCostTheirItemOnly)
     EXPECT_EQ(DownloadedLine::parse(downloaded().at(0)).title, S(u"第一件"));
     EXPECT_EQ(DownloadedLine::parse(downloaded().at(1)).itemNo, S(u"E-5"));
     EXPECT_EQ(DownloadedLine::parse(downloaded().at(1)).title, S(u"最后一件"));
-    EXPECT_EQ(core->lists().AddUrlText(), S(u"\r\n") + detailPageAddress(302) + S(u"|B-2\r\nhttp://|C-3\r\n") + hung
-                                              + S(u"|D-4"));
+    EXPECT_EQ(core->lists().AddUrlText(), detailPageAddress(302) + S(u"|B-2\r\nhttp://|C-3\r\n") + hung + S(u"|D-4"));
     const QStringList log = logMessages(core->log());
     const struct
     {
@@ -96,7 +95,7 @@ TEST_F(BatchTest, APageThatStopsAnsweringWhileScrolledIsTriedOnceMoreThenGivenUp
 
     EXPECT_EQ(downloaded().count(), 1);
     EXPECT_EQ(DownloadedLine::parse(downloaded().at(0)).itemNo, S(u"Y-2"));
-    EXPECT_EQ(core->lists().AddUrlText(), S(u"\r\n") + freezing + S(u"|X-1"));
+    EXPECT_EQ(core->lists().AddUrlText(), freezing + S(u"|X-1"));
     const QStringList log = logMessages(core->log());
     EXPECT_EQ(log.filter(S(u"X-1采集中:页面无响应,读取失败,宝贝已放回待下载列表顶部_")).size(), 1);
     EXPECT_EQ(log.filter(S(u"X-1采集中:加载_")).size(), 2);

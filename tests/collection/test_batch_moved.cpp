@@ -6,91 +6,77 @@ namespace {
 using namespace batch_paths;
 
 const QString Shop = QStringLiteral("https://shop.zorvane.com/");
-// On the item's own host, at another path.
-const QString Check = QStringLiteral("http://detail.zorvane.com/verify.html");
+const QString Check = QStringLiteral("http://detail.zorvane.com/verify.html"); // the item's host, another path
 
 struct MovedCase
 {
     const char *name;
-    // One letter per pending line: G an item page, S taken off sale (moved to
-    // the shop), E a shop address reported with "/", H reported over https,
-    // Q reported with a query (the last three are no item pages).
+    // A letter per pending line: G an item page, S moved to the shop (taken
+    // off sale); no item pages: E a shop address shown with "/", H shown over
+    // https, Q shown with a query.
     QString items;
-    int wallAfter; // every item page moves to the check once this many items ended; -1: never
-    QString box;      // the items back in the address box, by position
-    QString pending;  // left on top of the pending list
+    int wallAfter;   // every item page moves to the check once this many items ended; -1: never
+    QString box;     // positions of the lines back in the address box
+    QString pending; // positions of the lines left on top of the pending list
     int downloaded;
 };
 ZORVANE_PRINT_AS_NAME(MovedCase)
 
-class MovedPages : public BatchPaths, public ::testing::WithParamInterface<MovedCase>
+class MovedPages : public BatchPaths, public ::testing::WithParamInterface<MovedCase> {};
+
+QString address(int k, QChar kind)
 {
-protected:
-    static QString address(int k, QChar kind)
-    {
-        return kind == u'E' ? QStringLiteral("http://shop%1.zorvane.com").arg(k)
-                            : QStringLiteral("http://detail.zorvane.com/offer/%1.html").arg(10 + k);
-    }
-    static PageSnapshot plain(const QString &url)
-    {
-        PageSnapshot s = detailSnapshot(url, QStringLiteral("别处"), {}, {});
-        s.blocks.clear();
-        return s;
-    }
-    QString positions(const QString &text, const QString &letters) const
-    {
-        QString found;
-        for (qsizetype k = 0; k < letters.size(); ++k) {
-            if (text.contains(QStringLiteral("|M-%1").arg(k + 1)) || text.contains(QStringLiteral("M-%1|").arg(k + 1)))
-                found += QString::number(k + 1);
-        }
-        return found;
-    }
-};
+    return kind == u'E' ? QStringLiteral("http://shop%1.zorvane.com").arg(k)
+                        : QStringLiteral("http://detail.zorvane.com/offer/%1.html").arg(10 + k);
+}
+
+PageSnapshot elsewhere(const QString &url)
+{
+    PageSnapshot s = detailSnapshot(url, QStringLiteral("别处"), {}, {});
+    s.blocks.clear();
+    return s;
+}
 
 } // namespace
 
 TEST_P(MovedPages, OnlyAWallPausesTheRunItemsTakenOffSaleGoToTheAddressBox)
 {
     const MovedCase &c = GetParam();
-    lists.setAddUrlText(QString());
-    for (qsizetype k = 0; k < c.items.size(); ++k) {
-        const QChar kind = c.items.at(k);
-        const QString a = address(int(k + 1), kind);
-        const QString url = kind == u'S' ? Shop
-            : kind == u'E'               ? a + QLatin1Char('/')
-            : kind == u'H'               ? QString(a).replace(QStringLiteral("http:"), QStringLiteral("https:"))
-            : kind == u'Q'               ? a + QStringLiteral("?spm=1")
-                                         : a;
-        page.serve(a, kind == u'G' ? detailSnapshot(a, QStringLiteral("宝贝"), {}, {}) : plain(url));
-        lists.readyDownList().append(QStringLiteral("M-%1|").arg(k + 1) + a);
-    }
-    const auto raiseWall = [&] {
-        for (qsizetype k = 0; k < c.items.size(); ++k)
-            page.serve(address(int(k + 1), c.items.at(k)), plain(Check));
+    const auto serveAll = [&](bool wall) {
+        for (int k = 1; k <= c.items.size(); ++k) {
+            const QChar kind = c.items.at(k - 1);
+            const QString a = address(k, kind);
+            const QString shown = wall ? Check
+                : kind == u'S'         ? Shop
+                : kind == u'E'         ? a + QLatin1Char('/')
+                : kind == u'H'         ? QString(a).replace(QStringLiteral("http:"), QStringLiteral("https:"))
+                                       : a + QStringLiteral("?spm=1");
+            page.serve(a, kind == u'G' && !wall ? detailSnapshot(a, QStringLiteral("宝贝"), {}, {}) : elsewhere(shown));
+        }
     };
+    serveAll(c.wallAfter == 0);
     int ended = 0;
-    QObject::connect(&batch, &BatchCycle::itemEnded, &batch, [&] {
-        if (++ended == c.wallAfter)
-            raiseWall();
-    });
-    if (c.wallAfter == 0)
-        raiseWall();
+    QObject::connect(&batch, &BatchCycle::itemEnded, &batch, [&] { serveAll(c.wallAfter >= 0 && ++ended >= c.wallAfter); });
+    lists.setAddUrlText(QString());
+    for (int k = 1; k <= c.items.size(); ++k)
+        lists.readyDownList().append(QStringLiteral("M%1|").arg(k) + address(k, c.items.at(k - 1)));
     QSignalSpy wall(&batch, &BatchCycle::verificationWall);
     runUntilIdleOrStopped();
 
-    EXPECT_EQ(positions(lists.AddUrlText(), c.items), c.box) << lists.AddUrlText().toStdString();
-    EXPECT_EQ(positions(lists.readyDownList().entries().join(QLatin1Char('\n')), c.items), c.pending);
-    EXPECT_TRUE(lists.readyDownList().entries().join(QString()).indexOf(QStringLiteral("M-")) <= 0);
+    QString box, pending;
+    for (int k = 1; k <= c.items.size(); ++k) {
+        box += lists.AddUrlText().contains(QStringLiteral("|M%1").arg(k)) ? QString::number(k) : QString();
+        const QString itemNo = QStringLiteral("M%1").arg(k);
+        if (c.items.at(k - 1) == u'S' && c.box.contains(QString::number(k)))
+            EXPECT_TRUE(logOf(itemNo).contains(QStringLiteral("采集中:页面被转到") + Shop + QStringLiteral(",可能已下架_")
+                                               + address(k, u'S')));
+    }
+    for (const QString &line : lists.readyDownList().entries())
+        pending += line.section(QLatin1Char('|'), 0, 0).mid(1);
+    EXPECT_EQ(box, c.box) << lists.AddUrlText().toStdString();
+    EXPECT_EQ(pending, c.pending) << "in the order they were taken";
     EXPECT_EQ(lists.AlreadyDownedList().count(), c.downloaded);
     EXPECT_EQ(wall.size(), c.pending.isEmpty() ? 0 : 1);
-    EXPECT_EQ(batch.isControllerOn(), c.pending.isEmpty());
-    for (qsizetype k = 0; k < c.items.size(); ++k) {
-        const QString itemNo = QStringLiteral("M-%1").arg(k + 1);
-        if (c.box.contains(QString::number(k + 1)) && c.items.at(k) == u'S')
-            EXPECT_TRUE(logOf(itemNo).contains(QStringLiteral("采集中:页面被转到") + Shop + QStringLiteral(",可能已下架_")
-                                               + address(int(k + 1), u'S')));
-    }
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -1,8 +1,5 @@
 #pragma once
 
-#include <QByteArray>
-#include <QFile>
-#include <QSslCertificate>
 #include <QSslConfiguration>
 #include <QString>
 
@@ -10,32 +7,24 @@
 #include <filesystem>
 #include <stdexcept>
 
-// A certificate authority the test binary makes for itself, trusted the way a
-// user's desktop trusts one: the embedded browser through the NSS database in
-// HOME (so HOME becomes a folder of the authority's), Qt's network through
-// its list of authorities. Made before the application starts.
+// A certificate authority the test binary makes, trusted as a desktop trusts
+// one: by the browser through the NSS database in HOME (which moves to the
+// authority's folder), by Qt's network through its list of authorities.
 class TestAuthority
 {
 public:
     TestAuthority()
     {
         char folder[] = "/tmp/zorvane-authority-XXXXXX";
-        if (!mkdtemp(folder))
-            throw std::runtime_error("no folder for the test authority");
+        if (!mkdtemp(folder)
+            || std::system((std::string(ZORVANE_TEST_SUPPORT_DIR "/make-test-authority.sh ") + folder + " >/dev/null 2>&1").c_str()))
+            throw std::runtime_error("no test authority: make-test-authority.sh needs openssl and certutil");
         m_dir = folder;
-        const std::string make = std::string(ZORVANE_TEST_SUPPORT_DIR) + "/make-test-authority.sh '" + m_dir.string()
-            + "' >/dev/null 2>&1";
-        if (std::system(make.c_str()) != 0)
-            throw std::runtime_error("make-test-authority.sh failed (openssl, certutil)");
         setenv("HOME", (m_dir / "home").c_str(), 1);
     }
     ~TestAuthority() { std::filesystem::remove_all(m_dir); }
-    TestAuthority(const TestAuthority &) = delete;
-    TestAuthority &operator=(const TestAuthority &) = delete;
 
-    QString certificateFile() const { return file("server.pem"); }
-    QString keyFile() const { return file("server.key"); }
-
+    QString file(const char *name) const { return QString::fromStdString((m_dir / name).string()); }
     // Once the application exists.
     void trustInQtNetwork() const
     {
@@ -45,7 +34,5 @@ public:
     }
 
 private:
-    QString file(const char *name) const { return QString::fromStdString((m_dir / name).string()); }
-
     std::filesystem::path m_dir;
 };

@@ -53,7 +53,7 @@ int main(int argc, char **argv)
 #if ZORVANE_TEST_TLS
     // The marketplace over https too, with an authority the browser trusts.
     TestAuthority authority;
-    FixtureServer server(FixtureServer::Tls{authority.certificateFile(), authority.keyFile()});
+    FixtureServer server(FixtureServer::Tls{authority.file("server.pem"), authority.file("server.key")});
 #else
     FixtureServer server;
 #endif
