@@ -5,6 +5,7 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace {
 
@@ -52,11 +53,18 @@ void RequestLedger::settleHops(const Finish &finish, const QString &key, qint64 
     // the first, but the timeline reports the chain once, under its first address.
     const qint64 from = firstStartMs;
     if (finish.redirectSeen) {
-        // Same-origin hops all started between the first and the last start.
-        const qint64 to = finish.fetchStartMs + SlackMs;
-        m_open.removeIf([&](const Start &s) {
-            return s.key != key && sameKind(s.kind, finish.kind) && s.atMs >= from && s.atMs <= to;
-        });
+        // The timeline tells when the last hop started: the start the engine
+        // saw closest to then is that hop. (A chain of several hops leaves the
+        // ones between to the limit on unreported addresses.)
+        const auto distance = [&](const Start &s) { return std::abs(s.atMs - finish.fetchStartMs); };
+        auto hop = m_open.end();
+        for (auto it = m_open.begin(); it != m_open.end(); ++it) {
+            if (it->key != key && sameKind(it->kind, finish.kind) && it->atMs >= from
+                && it->atMs <= finish.fetchStartMs + SlackMs && (hop == m_open.end() || distance(*it) < distance(*hop)))
+                hop = it;
+        }
+        if (hop != m_open.end())
+            m_open.erase(hop);
         return;
     }
     // A hop to another site leaves no trace in the timeline. Pictures are

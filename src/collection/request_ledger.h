@@ -28,7 +28,7 @@ public:
         bool redirectSeen = false; // same-origin hops, which the timeline shows
     };
     // How much later than the page the engine may see a hop start.
-    static constexpr qint64 SlackMs = 250;
+    static constexpr qint64 SlackMs = 100;
     // A request the page has not reported this long after its start is one it
     // cannot report (a worker's, say); its address stops counting until the
     // page reports it once.

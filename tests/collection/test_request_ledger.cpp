@@ -35,8 +35,10 @@ TEST(RequestLedger, OnlyTheDocumentsOwnUnfinishedRequestsStayOpen)
 
     start(l, "r", Kind::Fetch, 500);
     start(l, "final", Kind::Fetch, 530);
+    start(l, "chunk", Kind::Fetch, 560);
     end(l, "r", Kind::Fetch, 495, 528, 600, true);
-    EXPECT_EQ(l.openAges(1000), QList<qint64>{550}) << "a same-origin hop ends with its chain";
+    EXPECT_EQ(l.openAges(1000), (QList<qint64>{550, 440})) << "a same-origin hop ends with its chain, no other request";
+    end(l, "chunk", Kind::Fetch, 560, 560, 610, false);
 
     start(l, "p.jpg", Kind::Picture, 600);
     start(l, "https://img.zorvane.com/p.jpg", Kind::Picture, 650);

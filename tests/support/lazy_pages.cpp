@@ -84,7 +84,8 @@ QString strayScripts(FixtureServer &server, const LazyServing &s)
         FixtureServer::Response hopped = FixtureServer::page(QStringLiteral("{}"));
         hopped.delayMs = 100;
         server.route(QStringLiteral("/lazy/hopped"), hopped);
-        scripts += QStringLiteral("<script>setInterval(function () { fetch('/lazy/hop'); }, %1);</script>").arg(s.redirectPollMs);
+        scripts += QStringLiteral("<script>(function hop() { fetch('/lazy/hop'); setTimeout(hop, %1); })();</script>")
+                       .arg(s.redirectPollMs);
     }
     if (s.strays) {
         FixtureServer::Response slow = FixtureServer::page(QStringLiteral("{}"));

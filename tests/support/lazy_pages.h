@@ -57,7 +57,7 @@ struct LazyServing
     Lateness pictures;
     // A request the page keeps open for ever (a long poll, asked again whenever answered).
     bool longPoll = false;
-    // The page fetches through a 302 this often (0: never).
+    // The page fetches through a 302 as it loads and then this often (0: never).
     int redirectPollMs = 0;
     // Requests the page's timeline does not report as its own: a frame of the
     // page's site that fetches for 1 s, and a fetch as the page is left, which
