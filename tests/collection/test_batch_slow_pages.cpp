@@ -119,15 +119,8 @@ TEST_F(BatchTest, RequestsThePageCannotReportAsItsOwnHoldNoItem)
         options.intervals.fastMaxScrollMs = 600000;
     });
     core->setPace(BatchCycle::Pace::Fast, false);
-    LazyServing serving;
-    serving.height = 5000;
-    serving.mainCount = 1;
-    serving.descCount = 4;
-    serving.sections = 2;
-    serving.chunks = {300, 600};
-    serving.pictures = {20, 200};
-    serving.redirectPollMs = 1000;
-    serving.strays = true;
+    LazyServing serving{.height = 5000, .mainCount = 1, .descCount = 4, .sections = 2, .chunks = {300, 600},
+                        .pictures = {20, 200}, .redirectPollMs = 1000, .strays = true};
     serveLazyItem(sharedServer(), 631, serving);
     // The second page arrives late: the first one's farewell goes on meanwhile.
     serving.pageDelayMs = 500;

@@ -76,29 +76,27 @@ const QString LongPollScript = QStringLiteral(
 
 QString strayScripts(FixtureServer &server, const LazyServing &s)
 {
+    const auto late = [&](const char *path, int ms, const char *body = "{}") {
+        FixtureServer::Response r = FixtureServer::page(QString::fromUtf8(body));
+        r.delayMs = ms;
+        server.route(QString::fromUtf8(path), r);
+    };
     QString scripts;
     if (s.redirectPollMs > 0) {
         FixtureServer::Response hop = FixtureServer::status(302);
         hop.location = "/lazy/hopped";
         server.route(QStringLiteral("/lazy/hop"), hop);
-        FixtureServer::Response hopped = FixtureServer::page(QStringLiteral("{}"));
-        hopped.delayMs = 100;
-        server.route(QStringLiteral("/lazy/hopped"), hopped);
+        late("/lazy/hopped", 100);
         scripts += QStringLiteral("<script>(function hop() { fetch('/lazy/hop'); setTimeout(hop, %1); })();</script>")
                        .arg(s.redirectPollMs);
     }
     if (s.strays) {
-        FixtureServer::Response slow = FixtureServer::page(QStringLiteral("{}"));
-        slow.delayMs = 1000;
-        server.route(QStringLiteral("/lazy/frame-data"), slow);
-        server.route(QStringLiteral("/lazy/frame.html"),
-                     FixtureServer::page(QStringLiteral("<html><body><script>fetch('/lazy/frame-data');</script></body></html>")));
-        FixtureServer::Response farewell = FixtureServer::page(QStringLiteral("{}"));
-        farewell.delayMs = 300;
-        server.route(QStringLiteral("/lazy/farewell"), farewell);
-        scripts += QStringLiteral("<script>addEventListener('beforeunload', function () { fetch('/lazy/farewell'); });"
-                                  "addEventListener('DOMContentLoaded', function () { var f = document.createElement('iframe');"
-                                  " f.src = '/lazy/frame.html'; document.body.appendChild(f); });</script>");
+        late("/lazy/frame-data", 1000);
+        late("/lazy/frame.html", 0, "<script>fetch('/lazy/frame-data');</script>");
+        late("/lazy/farewell", 300);
+        scripts += QStringLiteral("<script>onbeforeunload = function () { fetch('/lazy/farewell'); };"
+                                  "addEventListener('DOMContentLoaded', function () {"
+                                  " document.body.appendChild(document.createElement('iframe')).src = '/lazy/frame.html'; });</script>");
     }
     return scripts;
 }
