@@ -13,7 +13,7 @@
 // child measures how late a 10 ms timer fires (the event loop's stalls) and,
 // at the end, what adding one line costs once the status log holds 10,000.
 #include "stall_meter.h"
-#include "collection/batch_cycle.h"
+#include "collection/batch/batch_cycle.h"
 #include "collection/status_log.h"
 #include "platform/desktop_services.h"
 #include "shell/app/program_core.h"

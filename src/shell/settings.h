@@ -1,6 +1,6 @@
 #pragma once
 
-#include "collection/batch_cycle.h"
+#include "collection/batch/batch_cycle.h"
 #include "download/save_folder.h"
 
 #include <QString>

@@ -7,7 +7,7 @@
 #include "scripted_page.h"
 #include "test_app.h"
 
-#include "collection/batch_cycle.h"
+#include "collection/batch/batch_cycle.h"
 #include "collection/page_analysis.h"
 #include "download/item_download.h"
 #include "lists/downloaded_addresses.h"

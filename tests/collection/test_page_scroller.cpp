@@ -4,7 +4,7 @@
 #include "scripted_page.h"
 #include "test_app.h"
 
-#include "collection/page_scroller.h"
+#include "collection/batch/page_scroller.h"
 
 #include <QSignalSpy>
 #include <QTimer>

@@ -1,6 +1,6 @@
 #include "shell/app/lists_lock.h"
 
-#include "collection/batch_cycle.h"
+#include "collection/batch/batch_cycle.h"
 #include "lists/list_file.h"
 
 #include <QDir>

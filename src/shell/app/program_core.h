@@ -1,6 +1,6 @@
 #pragma once
 
-#include "collection/batch_cycle.h"
+#include "collection/batch/batch_cycle.h"
 #include "collection/item_record.h"
 #include "collection/marketplace.h"
 #include "collection/page_analysis.h"

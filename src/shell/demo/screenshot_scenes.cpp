@@ -1,6 +1,6 @@
 #include "shell/demo/screenshot_scenes.h"
 
-#include "collection/batch_cycle.h"
+#include "collection/batch/batch_cycle.h"
 #include "platform/terminal.h"
 #include "shell/browser/browser_area.h"
 #include "shell/browser/skin_window.h"

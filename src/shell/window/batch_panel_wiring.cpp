@@ -2,7 +2,7 @@
 // to its command or model, and shows what the models say.
 #include "shell/window/batch_panel.h"
 
-#include "collection/batch_cycle.h"
+#include "collection/batch/batch_cycle.h"
 #include "download/save_folder.h"
 #include "lists/downloaded_commands.h"
 #include "lists/item_list.h"

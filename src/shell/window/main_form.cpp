@@ -1,6 +1,6 @@
 #include "shell/window/main_form.h"
 
-#include "collection/batch_cycle.h"
+#include "collection/batch/batch_cycle.h"
 #include "lists/list_commands.h"
 #include "platform/net_check.h"
 #include "platform/prompts.h"

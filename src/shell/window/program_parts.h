@@ -1,6 +1,6 @@
 #pragma once
 
-#include "collection/batch_cycle.h"
+#include "collection/batch/batch_cycle.h"
 #include "collection/status_log.h"
 #include "download/item_download.h"
 #include "lists/downloaded_search.h"

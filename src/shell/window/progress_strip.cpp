@@ -1,6 +1,6 @@
 #include "shell/window/progress_strip.h"
 
-#include "collection/batch_cycle.h"
+#include "collection/batch/batch_cycle.h"
 #include "collection/log_notices.h"
 #include "collection/status_log.h"
 #include "download/item_download.h"

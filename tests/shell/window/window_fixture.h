@@ -4,7 +4,7 @@
 #include "log_text.h"
 #include "test_app.h"
 
-#include "collection/batch_cycle.h"
+#include "collection/batch/batch_cycle.h"
 #include "lists/item_list.h"
 #include "platform/desktop.h"
 #include "platform/text_file.h"

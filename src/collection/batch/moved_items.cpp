@@ -1,4 +1,4 @@
-#include "collection/moved_items.h"
+#include "collection/batch/moved_items.h"
 
 QList<MovedItems::Item> MovedItems::itemPageLoaded(const QString &address)
 {

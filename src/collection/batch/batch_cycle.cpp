@@ -1,4 +1,4 @@
-#include "collection/batch_cycle.h"
+#include "collection/batch/batch_cycle.h"
 
 #include "collection/item_record.h"
 #include "collection/page_document.h"

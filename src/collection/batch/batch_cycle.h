@@ -1,8 +1,8 @@
 #pragma once
 
-#include "collection/moved_items.h"
+#include "collection/batch/moved_items.h"
 #include "collection/page_document.h"
-#include "collection/page_scroller.h"
+#include "collection/batch/page_scroller.h"
 #include "lists/item_lines.h"
 
 #include <QList>

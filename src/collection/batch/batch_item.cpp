@@ -1,7 +1,7 @@
 // The item under way, from its page to its end: loaded and checked, read
 // once scrolled, handed to the download, or given back or rejected with the
 // reason in the log.
-#include "collection/batch_cycle.h"
+#include "collection/batch/batch_cycle.h"
 
 #include "collection/item_record.h"
 #include "collection/page_analysis.h"

@@ -1,7 +1,7 @@
 // Items whose page moved the reader elsewhere: taken off sale (only their own
 // page moves: back to the address box, and the batch goes on) or held at a
 // wall (every item page moves: back on top, and the batch pauses).
-#include "collection/batch_cycle.h"
+#include "collection/batch/batch_cycle.h"
 
 #include "collection/page_analysis.h"
 #include "collection/page_document.h"

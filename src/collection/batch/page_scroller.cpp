@@ -1,4 +1,4 @@
-#include "collection/page_scroller.h"
+#include "collection/batch/page_scroller.h"
 
 #include "collection/page_document.h"
 
