@@ -9,6 +9,7 @@ packages=(
   qt6-translations-l10n libqt6webengine6-data
   libcpp-httplib-dev libxlsxwriter-dev googletest libgtest-dev libgmock-dev libbenchmark-dev
   curl xvfb xauth fonts-wqy-microhei python3-openpyxl
+  appstream
 )
 
 missing=()
