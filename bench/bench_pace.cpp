@@ -9,202 +9,20 @@
 // and no timers. A last figure runs 60 items with 5 dead pages among them at
 // the fast pace and prints what each dead page cost. The redirect profile
 // compares the fast pace on pages that also fetch through a 302 every 3 s
-// with the same pages without.
-#include "fixture_server.h"
-#include "lazy_pages.h"
+// with the same pages without. With --collectors, the fast pace collects
+// each profile with each number of collectors at once instead.
+#include "pace_runs.h"
 
-#include "lists/item_lines.h"
-#include "platform/http_fetcher.h"
-#include "platform/webengine_page_document.h"
 #include "platform/webengine_setup.h"
-#include "shell/app/program_core.h"
 #include "shell/demo/demo_pages.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QDir>
-#include <QElapsedTimer>
-#include <QEventLoop>
-#include <QHash>
-#include <QTemporaryDir>
-#include <QTimer>
-#include <QWebEngineView>
 
 #include <cstdio>
-#include <memory>
 #include <vector>
 
 namespace {
-
-constexpr int PageHeight = 12000;
-constexpr int MainPictures = 5;
-constexpr int DescPictures = 15;
-
-struct Profile
-{
-    const char *name;
-    int pageMs;
-    Lateness chunks;
-    Lateness pictures;
-    int redirectPollMs = 0;
-};
-
-const Profile Quick{"50 ms answers", 50, {50, 50}, {50, 50}};
-const Profile SlowDescription{"slow description (chunks 0.3-1.5 s, pictures 20-300 ms)", 50, {300, 1500}, {20, 300}};
-
-struct PaceRun
-{
-    double seconds = 0;      // the whole queue, start to idle
-    double timerSeconds = 0; // scroller ticks and controller waits (standard pace)
-    int descPictures = 0;    // description pictures saved, all items
-    QHash<QString, double> deadSeconds; // item number: from its load to its rejection
-};
-
-// Runs the event loop until `done` holds.
-void runUntil(const std::function<bool()> &done)
-{
-    QEventLoop loop;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (done())
-            loop.quit();
-    });
-    poll.start(5);
-    loop.exec();
-}
-
-PaceRun collect(BatchCycle::Pace pace, const QStringList &lines)
-{
-    QTemporaryDir folder;
-    ProgramCore::Options options;
-    options.programFolder = folder.path();
-    options.marketplace.checkHost = QStringLiteral("127.0.0.1");
-    ProgramCore core(options);
-    const QString output = QDir(folder.path()).filePath(QStringLiteral("out"));
-    QDir().mkpath(output);
-    core.settings().SaveConfigValue(QStringLiteral("PicOutPutPath"), output);
-    core.setPace(pace, false);
-    core.collectorView().view()->resize(1280, 900);
-    core.collectorView().view()->show();
-    for (const QString &line : lines)
-        core.lists().readyDownList().append(line);
-
-    PaceRun run;
-    QElapsedTimer clock;
-    qint64 itemEnded = -1;
-    int ticks = 0;
-    QHash<QString, qint64> loadStarted;
-    QObject::connect(&core.log(), &StatusLog::lineAdded, &core, [&](const QString &line) {
-        const QString message = line.section(QLatin1Char(' '), 2);
-        if (qEnvironmentVariableIsSet("BENCH_TRACE"))
-            std::printf("%6lld %s\n", (long long)clock.elapsed(), qPrintable(message));
-        const QString itemNo = message.section(QStringLiteral("采集中:"), 0, 0);
-        if (message.contains(QStringLiteral("采集中:图片地址分析中...")))
-            ++ticks;
-        if (message.contains(QStringLiteral("采集中:加载_"))) {
-            loadStarted.insert(itemNo, clock.elapsed());
-            if (itemEnded >= 0)
-                run.timerSeconds += double(clock.elapsed() - itemEnded) / 1000; // the controller's wait
-        }
-        if (message.contains(QStringLiteral("采集中:本次采集结束_")))
-            run.deadSeconds.insert(itemNo, double(clock.elapsed() - loadStarted.value(itemNo)) / 1000);
-        if (message.contains(QStringLiteral("采集中:采集成功")) || message.contains(QStringLiteral("采集中:本次采集结束_")))
-            itemEnded = clock.elapsed();
-    });
-    bool idle = false;
-    QObject::connect(&core.batch(), &BatchCycle::idle, &core, [&] {
-        if (itemEnded >= 0)
-            run.timerSeconds += double(clock.elapsed() - itemEnded) / 1000;
-        idle = true;
-    });
-    clock.start();
-    core.batch().StartPickCmd_Click();
-    runUntil([&] { return idle; });
-    run.seconds = double(clock.elapsed()) / 1000;
-    // Every progress line but the last stands for one scroller tick, and one
-    // more tick found the end.
-    const int items = core.lists().AlreadyDownedList().count();
-    run.timerSeconds += double(ticks + items) * options.intervals.scrollerMs / 1000;
-    for (const QString &line : core.lists().AlreadyDownedList().entries())
-        run.descPictures += int(QDir(DownloadedLine::parse(line).folder + QStringLiteral("/描述图"))
-                                    .entryList(QDir::Files)
-                                    .size());
-    return run;
-}
-
-// Fetches `addresses` over `connections` at once; returns when all are done.
-void fetchAll(const QStringList &addresses, std::vector<std::unique_ptr<HttpFetcher>> &fetchers, const QString &folder)
-{
-    int next = 0, done = 0;
-    std::function<void(HttpFetcher &)> fetchNext = [&](HttpFetcher &fetcher) {
-        if (next >= addresses.size())
-            return;
-        const int i = next++;
-        fetcher.FetchToFile(addresses.at(i), QDir(folder).filePath(QString::number(i)), [&](const FetchResult &) {
-            ++done;
-            fetchNext(fetcher);
-        });
-    };
-    for (auto &fetcher : fetchers)
-        fetchNext(*fetcher);
-    runUntil([&] { return done == addresses.size(); });
-}
-
-// Loading each page, its chunks one after another and its pictures over
-// `connections`: what a pace with that many connections cannot go below.
-// Seconds for all the pages together.
-double lowerBound(const FixtureServer &server, const std::vector<LazyDetailPage> &pages, int connections)
-{
-    QTemporaryDir folder;
-    WebEnginePageDocument view(60000);
-    view.view()->resize(1280, 900);
-    view.view()->show();
-    std::vector<std::unique_ptr<HttpFetcher>> fetchers;
-    for (int i = 0; i < std::max(1, connections); ++i)
-        fetchers.push_back(std::make_unique<HttpFetcher>());
-    std::vector<std::unique_ptr<HttpFetcher>> one;
-    one.push_back(std::make_unique<HttpFetcher>());
-    QElapsedTimer clock;
-    clock.start();
-    for (const LazyDetailPage &page : pages) {
-        bool loaded = false;
-        QObject::connect(&view, &PageDocument::loadEnded, &view, [&] { loaded = true; }, Qt::SingleShotConnection);
-        view.Navigate(detailPageAddress(page.id));
-        runUntil([&] { return loaded; });
-        for (const QString &chunk : page.chunkPaths)
-            fetchAll({server.base() + chunk}, one, folder.path());
-        QStringList addresses = page.mainImages;
-        for (const LazyDetailPage::Picture &picture : page.descImages)
-            addresses << picture.address;
-        fetchAll(addresses, fetchers, folder.path());
-    }
-    return double(clock.elapsed()) / 1000;
-}
-
-std::vector<LazyDetailPage> servePages(FixtureServer &server, int firstId, int count, const Profile &profile)
-{
-    std::vector<LazyDetailPage> pages;
-    for (int i = 0; i < count; ++i) {
-        LazyServing serving;
-        serving.height = PageHeight;
-        serving.mainCount = MainPictures;
-        serving.descCount = DescPictures;
-        serving.pageDelayMs = profile.pageMs;
-        serving.chunks = profile.chunks;
-        serving.pictures = profile.pictures;
-        serving.redirectPollMs = profile.redirectPollMs;
-        pages.push_back(serveLazyItem(server, firstId + i, serving));
-    }
-    return pages;
-}
-
-QStringList linesFor(const std::vector<LazyDetailPage> &pages)
-{
-    QStringList lines;
-    for (const LazyDetailPage &page : pages)
-        lines << QStringLiteral("B-%1|%2").arg(page.id).arg(detailPageAddress(page.id));
-    return lines;
-}
 
 void runProfile(FixtureServer &server, const Profile &profile, int firstId, int items, bool fastOnly)
 {
@@ -264,15 +82,8 @@ void runShopWithDeadPages(FixtureServer &server, int firstId)
         const int deadIndex = int(dead.indexOf(i));
         if (deadIndex < 0) {
             good.push_back(servePages(server, id, 1, shop).front());
-        } else if (deadIndex % 2 == 0) {
-            LocalWebServer::Response never = LocalWebServer::page(QStringLiteral("<html></html>"));
-            never.stall = true;
-            server.route(QStringLiteral("detail.zorvane.com/offer/%1.html").arg(id), never);
         } else {
-            DetailPage hung;
-            hung.title = QStringLiteral("卡死");
-            hung.headHtml = QStringLiteral("<script>while (true) {}</script>");
-            servePage(server, detailPageAddress(id), detailPageHtml(hung));
+            serveDeadPage(server, id, deadIndex % 2 == 1);
         }
         lines << QStringLiteral("店#%1|%2").arg(i + 1).arg(detailPageAddress(id));
     }
@@ -290,6 +101,44 @@ void runShopWithDeadPages(FixtureServer &server, int firstId)
                 run.seconds, int(good.size()), bound, run.seconds / bound, run.descPictures,
                 int(good.size()) * DescPictures);
     std::fflush(stdout);
+}
+
+// One profile's queue (fresh pages for every run, so that no cache helps)
+// collected at the fast pace by each number of collectors at once.
+void runCollectors(FixtureServer &server, const Profile &profile, int firstId, int items, const QList<int> &counts,
+                   int deadEvery)
+{
+    std::printf("%s, %d items%s, fast pace:\n", profile.name, items,
+                deadEvery > 0 ? qPrintable(QStringLiteral(" (every %1th dead)").arg(deadEvery)) : "");
+    std::printf("  %-10s %8s %8s %6s %8s %9s %12s\n", "collectors", "s/item", "bound", "ratio", "vs one",
+                "pictures", "peak PSS MB");
+    double one = 0;
+    qint64 onePss = 0;
+    for (const int count : counts) {
+        const int base = firstId + count * 1000;
+        std::vector<LazyDetailPage> good;
+        QStringList lines;
+        for (int i = 0; i < items; ++i) {
+            if (deadEvery > 0 && i % deadEvery == deadEvery / 2) {
+                serveDeadPage(server, base + i, (i / deadEvery) % 2 == 1);
+            } else {
+                good.push_back(servePages(server, base + i, 1, profile).front());
+            }
+            lines << QStringLiteral("C-%1|%2").arg(base + i).arg(detailPageAddress(base + i));
+        }
+        const double bound = lowerBound(server, good, 4) / items;
+        const PaceRun run = collect(BatchCycle::Pace::Fast, lines, count);
+        server.releaseStalls();
+        const double perItem = run.seconds / items;
+        if (count == counts.first()) {
+            one = perItem;
+            onePss = run.peakPssKb;
+        }
+        std::printf("  %-10d %8.3f %8.3f %6.2f %8.2f %4d/%-4d %7.0f (%+.0f)\n", count, perItem, bound, perItem / bound,
+                    perItem / one, run.descPictures, int(good.size()) * DescPictures, double(run.peakPssKb) / 1024,
+                    double(run.peakPssKb - onePss) / 1024);
+        std::fflush(stdout);
+    }
 }
 
 } // namespace
@@ -318,9 +167,15 @@ int main(int argc, char **argv)
     const QCommandLineOption profileOption(QStringLiteral("profile"),
                                            QStringLiteral("quick, slow, redirect or shop; all when not given."),
                                            QStringLiteral("NAME"));
+    const QCommandLineOption collectorsOption(
+        QStringLiteral("collectors"),
+        QStringLiteral("Numbers of collectors at once, e.g. 1,2,3,4: the fast pace on every profile (quick, slow, "
+                       "redirect, dead: every 12th page dead) with each."),
+        QStringLiteral("LIST"));
     parser.addOption(itemsOption);
     parser.addOption(fastOnly);
     parser.addOption(profileOption);
+    parser.addOption(collectorsOption);
     QStringList own;
     for (int i = 0; i < argc; ++i)
         own << QString::fromLocal8Bit(argv[i]);
@@ -330,6 +185,24 @@ int main(int argc, char **argv)
 
     std::printf("lazy pages of about %d px, %d main and %d description pictures each, the description in 3 chunks\n\n",
                 PageHeight, MainPictures, DescPictures);
+    if (parser.isSet(collectorsOption)) {
+        QList<int> counts;
+        for (const QString &n : parser.value(collectorsOption).split(QLatin1Char(',')))
+            counts << std::clamp(n.toInt(), 1, BatchCycle::MaxCollectors);
+        Profile redirecting = Quick;
+        redirecting.name = "50 ms answers, a fetch through a 302 every 3 s";
+        redirecting.redirectPollMs = 3000;
+        const Profile dead{"answers 20-150 ms late, pages dead", 50, {20, 150}, {20, 150}};
+        const struct { const char *key; const Profile &profile; int deadEvery; } runs[] = {
+            {"quick", Quick, 0}, {"slow", SlowDescription, 0}, {"redirect", redirecting, 0}, {"dead", dead, 12}};
+        int first = 20000;
+        for (const auto &r : runs) {
+            if (only.isEmpty() || only == QLatin1String(r.key))
+                runCollectors(server, r.profile, first, items, counts, r.deadEvery);
+            first += 10000;
+        }
+        return 0;
+    }
     if (only.isEmpty() || only == QLatin1String("quick"))
         runProfile(server, Quick, 9001, items, parser.isSet(fastOnly));
     if (only.isEmpty() || only == QLatin1String("slow"))

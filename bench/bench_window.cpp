@@ -12,6 +12,7 @@
 // counted once per process) and the program's own process alone. The window
 // child measures how late a 10 ms timer fires (the event loop's stalls) and,
 // at the end, what adding one line costs once the status log holds 10,000.
+#include "process_memory.h"
 #include "stall_meter.h"
 #include "collection/batch/batch_cycle.h"
 #include "collection/status_log.h"
@@ -130,43 +131,6 @@ int runWindow(const char *argv0, int items, const BatchCycle::Intervals &interva
         QCoreApplication::quit();
     });
     return app.exec();
-}
-
-// Every process of the tree under `root`, root included.
-QList<int> processTree(int root)
-{
-    QList<int> tree{root};
-    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-    QHash<int, QList<int>> children;
-    for (const QString &entry : entries) {
-        bool ok = false;
-        const int pid = entry.toInt(&ok);
-        if (!ok)
-            continue;
-        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-        if (!stat.open(QIODevice::ReadOnly))
-            continue;
-        const QByteArray text = stat.readAll();
-        const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
-        if (fields.size() > 1)
-            children[fields.at(1).toInt()].append(pid);
-    }
-    for (qsizetype i = 0; i < tree.size(); ++i)
-        tree += children.value(tree.at(i));
-    return tree;
-}
-
-// kB of one field ("Rss:", "Pss:") of /proc/PID/smaps_rollup.
-qint64 rollup(int pid, const QByteArray &field)
-{
-    QFile file(QStringLiteral("/proc/%1/smaps_rollup").arg(pid));
-    if (!file.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : file.readAll().split('\n')) {
-        if (line.startsWith(field))
-            return line.mid(field.size()).trimmed().split(' ').first().toLongLong();
-    }
-    return 0;
 }
 
 struct Peak

@@ -3,6 +3,7 @@
 #include "collection/item_record.h"
 #include "collection/status_log.h"
 #include "collection/text_helpers.h"
+#include "download/host_connections.h"
 #include "download/info_file.h"
 #include "download/picture_probe.h"
 #include "download/save_folder.h"
@@ -49,6 +50,41 @@ ItemDownload::ItemDownload(const Services &services, QObject *parent)
     , m_s(services)
 {
     m_fetchers.append(&m_s.fetcher);
+    if (m_s.hosts) {
+        // Later: a transfer that ends calls back before it is counted out.
+        connect(m_s.hosts, &HostConnections::freed, this, [this] {
+            if (m_running)
+                fetchMore();
+            else
+                pumpPrefetch();
+        }, Qt::QueuedConnection);
+    }
+}
+
+QString ItemDownload::folderNameOf(const QString &pickTitle)
+{
+    return fitFolderName(CleanName(pickTitle));
+}
+
+bool ItemDownload::startFetch(HttpFetcher *fetcher, const QString &address, const QString &file,
+                              std::function<void(const FetchResult &)> done)
+{
+    if (m_s.hosts) {
+        if (!m_s.hosts->take(address))
+            return false;
+        m_holding.insert(fetcher, address);
+    }
+    fetcher->FetchToFile(address, file, [this, fetcher, done = std::move(done)](const FetchResult &result) {
+        releaseHost(fetcher);
+        done(result);
+    });
+    return true;
+}
+
+void ItemDownload::releaseHost(HttpFetcher *fetcher)
+{
+    if (m_s.hosts && m_holding.contains(fetcher))
+        m_s.hosts->giveBack(m_holding.take(fetcher));
 }
 
 ItemDownload::~ItemDownload()
@@ -94,11 +130,14 @@ HttpFetcher *ItemDownload::idleFetcher() const
 void ItemDownload::pumpPrefetch()
 {
     while (HttpFetcher *fetcher = idleFetcher()) {
+        const QString upNext = m_prefetch.upNext();
+        if (upNext.isEmpty() || (m_s.hosts && m_s.hosts->inUse(upNext) >= HostConnections::PerHost))
+            return;
         const auto next = m_prefetch.next();
         if (!next)
             return;
         const QString address = next->first;
-        fetcher->FetchToFile(address, next->second, [this, address](const FetchResult &result) {
+        startFetch(fetcher, address, next->second, [this, address](const FetchResult &result) {
             m_prefetch.arrived(address, result);
             if (m_running)
                 fetchMore();
@@ -134,7 +173,7 @@ void ItemDownload::DownloadItemImages(int slot)
         return;
     }
     QString error;
-    m_itemFolder = MakeUniqueFolder(output + Sep + fitFolderName(m_title), 0, &error);
+    m_itemFolder = MakeUniqueFolder(output + Sep + folderNameOf(item.PickTitle), 0, &error);
     if (!m_itemFolder.isEmpty())
         m_mainFolder = MakeUniqueFolder(m_itemFolder + Sep + QStringLiteral("主图"), 0, &error);
     if (!m_itemFolder.isEmpty() && !m_mainFolder.isEmpty())
@@ -220,11 +259,10 @@ void ItemDownload::fetchMore()
             continue;
         }
         HttpFetcher *fetcher = idleFetcher();
-        if (!fetcher)
+        if (!fetcher || !startFetch(fetcher, address, m_jobs.at(job).file,
+                                    [this, job](const FetchResult &result) { onFetched(job, result); }))
             return;
         m_toStart.removeFirst();
-        fetcher->FetchToFile(address, m_jobs.at(job).file,
-                             [this, job](const FetchResult &result) { onFetched(job, result); });
     }
 }
 
@@ -319,8 +357,10 @@ void ItemDownload::finish()
 
 void ItemDownload::cancelFetches()
 {
-    for (HttpFetcher *fetcher : std::as_const(m_fetchers))
+    for (HttpFetcher *fetcher : std::as_const(m_fetchers)) {
         fetcher->cancel();
+        releaseHost(fetcher);
+    }
 }
 
 void ItemDownload::fail(const QString &reason)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -11,6 +12,7 @@
 #include <optional>
 
 class DownloadedSearch;
+class HostConnections;
 class HttpFetcher;
 class ItemRecordTable;
 class ListFile;
@@ -40,6 +42,8 @@ public:
         StatusLog &log;
         HttpFetcher &fetcher;
         const PictureProbe &probe;
+        // Shared with the other downloads: one limit of connections per host.
+        HostConnections *hosts = nullptr;
     };
 
     // Description pictures narrower than this are thrown away.
@@ -50,6 +54,9 @@ public:
     ~ItemDownload() override;
 
     void DownloadItemImages(int slot);
+    // The folder name an item of this title is saved under (before a number
+    // is added to tell it from a folder already there).
+    static QString folderNameOf(const QString &pickTitle);
     bool isRunning() const { return m_running; }
 
     // Pictures fetched at once, 1 to MaxConnections. Names, numbers and the
@@ -88,6 +95,10 @@ private:
     void fetchMore();
     void pumpPrefetch();
     HttpFetcher *idleFetcher() const;
+    // False when the host has no connection to spare: it is tried again once one is freed.
+    bool startFetch(HttpFetcher *fetcher, const QString &address, const QString &file,
+                    std::function<void(const FetchResult &)> done);
+    void releaseHost(HttpFetcher *fetcher);
     void onFetched(int job, const FetchResult &result);
     bool settleMain(Job &job);
     bool settleDesc(Job &job);
@@ -98,6 +109,7 @@ private:
 
     Services m_s;
     QList<HttpFetcher *> m_fetchers; // the first is the services' own
+    QHash<HttpFetcher *, QString> m_holding; // the address each counts against its host
     PicturePrefetch m_prefetch;
     bool m_running = false;
     bool m_inDesc = false;

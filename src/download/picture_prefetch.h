@@ -22,6 +22,8 @@ public:
     // The next address to fetch ahead, with the file its body goes to;
     // nothing when the queue is empty or no folder can be had.
     std::optional<std::pair<QString, QString>> next();
+    // The address next() gives next; empty when none.
+    QString upNext() const { return m_queue.isEmpty() ? QString() : m_queue.first(); }
     void arrived(const QString &address, const FetchResult &result);
 
     // A picture on its way: who asks for it now is told when it arrived.

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QList>
 
+#include <algorithm>
 #include <optional>
 #include <utility>
 
@@ -14,7 +15,7 @@ constexpr qsizetype MaxValueLength = 254;
 
 // Every setting's key in config.ini and what it reads as when the key is
 // missing or empty. Key names are compared without regard to case.
-enum class Key { SaveFolder, AutoMode, Pace, Skin, SkinId, SkipDownloaded };
+enum class Key { SaveFolder, AutoMode, Pace, Skin, SkinId, SkipDownloaded, Collectors };
 struct KeyEntry
 {
     Key key;
@@ -28,6 +29,7 @@ constexpr KeyEntry Keys[] = {
     {Key::Skin, "skin", u""},
     {Key::SkinId, "skinid", u""},
     {Key::SkipDownloaded, "SkipDownloaded", u"False"},
+    {Key::Collectors, "Collectors", u"1"},
 };
 
 const KeyEntry &entry(Key key)
@@ -274,6 +276,19 @@ bool Settings::setSkipDownloaded(bool skip, QString *errorText)
 {
     return SaveConfigValue(keyName(Key::SkipDownloaded), skip ? QStringLiteral("True") : QStringLiteral("False"),
                            errorText);
+}
+
+int Settings::collectors() const
+{
+    // A value out of range or no number (edited by hand) counts as the nearest allowed.
+    bool number = false;
+    const int count = read(*this, Key::Collectors).toInt(&number);
+    return number ? std::clamp(count, 1, BatchCycle::MaxCollectors) : 1;
+}
+
+bool Settings::setCollectors(int count, QString *errorText)
+{
+    return SaveConfigValue(keyName(Key::Collectors), QString::number(count), errorText);
 }
 
 QString Settings::skin() const

@@ -31,6 +31,9 @@ public:
     // 跳过已下载: items whose page is in the downloaded list are not collected again.
     bool skipDownloaded() const;
     bool setSkipDownloaded(bool skip, QString *errorText = nullptr);
+    // 同时采集: how many collectors work at once, 1 to BatchCycle::MaxCollectors.
+    int collectors() const;
+    bool setCollectors(int count, QString *errorText = nullptr);
     // The skin in force: a file name in 皮肤/, empty for the plain look.
     QString skin() const;
     bool setSkin(const QString &fileName, QString *errorText = nullptr);

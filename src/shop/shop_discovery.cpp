@@ -89,7 +89,7 @@ void ShopDiscovery::takeOverView()
         loadPage();
         return;
     }
-    connect(&m_s.batch, &BatchCycle::itemEnded, this, &ShopDiscovery::loadPage, Qt::SingleShotConnection);
+    connect(&m_s.batch, &BatchCycle::collectorsIdle, this, &ShopDiscovery::loadPage, Qt::SingleShotConnection);
 }
 
 void ShopDiscovery::loadPage()

@@ -43,7 +43,9 @@ protected:
         , download({records, lists, listFile, search, settings, log, fetcher, probe})
         , net(QStringLiteral("127.0.0.1"))
         , addresses(lists.AlreadyDownedList())
-        , batch({page, analyser, records, lists, listFile, download, net, log, addresses}, quick())
+        , batch({analyser, records, lists, listFile, net, log, addresses,
+                 [this](int) { return BatchCycle::CollectorParts{page, download}; }},
+                quick())
     {
         QDir(folder.path()).mkdir(QStringLiteral("out"));
         settings.SaveConfigValue(QStringLiteral("PicOutPutPath"), QDir(folder.path()).filePath(QStringLiteral("out")));

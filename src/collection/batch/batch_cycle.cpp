@@ -1,7 +1,7 @@
 #include "collection/batch/batch_cycle.h"
 
+#include "collection/batch/address_box.h"
 #include "collection/item_record.h"
-#include "collection/page_document.h"
 #include "collection/status_log.h"
 #include "download/item_download.h"
 #include "lists/downloaded_addresses.h"
@@ -13,58 +13,76 @@
 
 #include <algorithm>
 
-namespace {
-
-FastScroller::Timing fastTiming(const BatchCycle::Intervals &intervals)
-{
-    FastScroller::Timing timing;
-    timing.maxScrollMs = intervals.fastMaxScrollMs;
-    timing.requestLimitMs = intervals.requestLimitMs;
-    return timing;
-}
-
-} // namespace
-
 BatchCycle::BatchCycle(const Services &services, const Intervals &intervals, QObject *parent)
     : QObject(parent)
     , m_s(services)
     , m_intervals(intervals)
-    , m_standard(services.view, intervals.scrollerMs, intervals.maxScrollMs)
-    , m_fast(services.view, fastTiming(intervals))
     , m_stopCaption(QStringLiteral("暂停"))
 {
     m_controller.setInterval(intervals.controllerMs);
     m_controller.setObjectName(QStringLiteral("PickControlTimer"));
     connect(&m_controller, &QTimer::timeout, this, &BatchCycle::PickControlTimer_Timer);
-    for (PageScroller *scroller : {static_cast<PageScroller *>(&m_standard), static_cast<PageScroller *>(&m_fast)}) {
-        connect(scroller, &PageScroller::progressed, this,
-                [this] { logItem(QStringLiteral("采集中:图片地址分析中..._")); });
-        connect(scroller, &PageScroller::arrived, this, &BatchCycle::finishScrolling);
-        connect(scroller, &PageScroller::timedOut, this, [this] {
-            logItem(QStringLiteral("采集中:页面在限定时间内未能稳定,按页面现有内容继续采集_"));
-            finishScrolling();
-        });
-        connect(scroller, &PageScroller::pageLost, this, &BatchCycle::readFailed);
-        connect(scroller, &PageScroller::picturesSeen, &m_s.download, &ItemDownload::prefetch);
-    }
-    connect(&m_standard, &PageScroller::scrolled, this, &BatchCycle::reportScroll);
     connect(this, &BatchCycle::itemEnded, this, &BatchCycle::tickAtOnceWhenFast);
-    connect(&m_s.download, &ItemDownload::finished, this, &BatchCycle::endItem);
-    connect(&m_s.download, &ItemDownload::failed, this,
-            [this](int, const QString &reason) { onDownloadFailed(reason); });
+    m_gap.setSingleShot(true);
+    connect(&m_gap, &QTimer::timeout, this, [this] {
+        if (m_controller.isActive())
+            fillCollectors();
+    });
     m_s.listFile.setUnderWayLines([this] { return underWayLines(); });
+    collector(0);
+}
+
+Collector &BatchCycle::collector(int n)
+{
+    while (m_collectors.size() <= n) {
+        const int slot = int(m_collectors.size());
+        const CollectorParts parts = m_s.collectorParts(slot);
+        Collector::Timing timing;
+        timing.scrollerMs = m_intervals.scrollerMs;
+        timing.maxScrollMs = m_intervals.maxScrollMs;
+        timing.fast.maxScrollMs = m_intervals.fastMaxScrollMs;
+        timing.fast.requestLimitMs = m_intervals.requestLimitMs;
+        timing.standardPatience = m_intervals.standardPatience;
+        timing.fastPatience = m_intervals.fastPatience;
+        timing.standardPatience.requestLimitMs = timing.fastPatience.requestLimitMs = m_intervals.requestLimitMs;
+        auto *c = new Collector(slot, {parts.view, parts.download, m_s.analyser, m_s.records, m_s.lists, m_s.log,
+                                       [this](const QString &line) { return readFailedBefore(line); }},
+                                timing, this);
+        connect(c, &Collector::stepLogged, this,
+                [this, slot](const QString &itemNo, const QString &step) { emit stepLogged(itemNo, step, slot); });
+        connect(c, &Collector::scrollProgress, this, [this, slot](double scrolled, double height, int pictures) {
+            emit scrollProgress(scrolled, height, pictures, slot);
+        });
+        connect(c, &Collector::titleKnown, this, [this](quint64 ticket, const QString &name) {
+            m_turns.titleKnown(ticket, name);
+            trySave();
+        });
+        connect(c, &Collector::itemPageLoaded, this, [this](const QString &address) {
+            // Items whose page moved before are taken off sale: this item page was not moved.
+            const QList<MovedItems::Item> soldOut = m_moved.itemPageLoaded(address);
+            giveBackSoldOut(soldOut);
+            if (!soldOut.isEmpty())
+                m_s.listFile.SaveLists();
+        });
+        connect(c, &Collector::readyToSave, this, [this, c] {
+            m_waitingToSave.append(c);
+            trySave();
+        });
+        connect(c, &Collector::ended, this, [this, c](Collector::Ending ending) { onEnded(*c, ending); });
+        m_collectors.append(c);
+    }
+    return *m_collectors.at(n);
+}
+
+void BatchCycle::setCollectors(int count)
+{
+    m_collectorCount = std::clamp(count, 1, MaxCollectors);
 }
 
 void BatchCycle::logLine(const QString &itemNo, const QString &text, const QString &address)
 {
     m_s.log.AddMesg(itemNo + text + address);
-    emit stepLogged(itemNo, text);
-}
-
-void BatchCycle::logItem(const QString &text)
-{
-    const ItemRecord &item = m_s.records.record(Slot);
-    logLine(item.PickItemNo, text, item.PickUrl);
+    emit stepLogged(itemNo, text, -1);
 }
 
 void BatchCycle::setStartEnabled(bool enabled)
@@ -81,7 +99,7 @@ void BatchCycle::setStopCaption(const QString &caption)
 
 bool BatchCycle::isItemUnderWay() const
 {
-    return m_loading || m_s.records.PickBusy(Slot);
+    return std::any_of(m_collectors.cbegin(), m_collectors.cend(), [](const Collector *c) { return c->isBusy(); });
 }
 
 void BatchCycle::refuseStarts(const QString &logLine)
@@ -155,21 +173,22 @@ void BatchCycle::StopPickCmd_Click()
 
 void BatchCycle::PickControlTimer_Timer()
 {
-    // While a page loads, the tick that started it has not ended yet.
-    if (m_loading)
-        return;
-    if (m_s.records.PickBusy(Slot)) {
+    const bool collecting = std::any_of(m_collectors.cbegin(), m_collectors.cend(),
+                                        [](const Collector *c) { return c->isCollecting(); });
+    if (collecting) {
         if (m_pauseFlag)
             setStopCaption(QStringLiteral("等待暂停"));
         m_denVisible = !m_denVisible;
         const qsizetype k = m_indicator.size();
         m_indicator = QStringLiteral("采集中...").left(k % 6 + 1);
         emit uiStateChanged();
-        return;
+    } else if (!isItemUnderWay()) {
+        m_indicator.clear();
+        emit uiStateChanged();
     }
-    m_indicator.clear();
-    emit uiStateChanged();
     if (m_pauseFlag) {
+        if (isItemUnderWay())
+            return;
         putBackUndecided();
         setStartEnabled(true);
         m_controller.stop();
@@ -178,53 +197,67 @@ void BatchCycle::PickControlTimer_Timer()
         emit stopped();
         return;
     }
-    PickNextItem();
+    fillCollectors();
 }
 
-void BatchCycle::PickNextItem()
+Collector *BatchCycle::freeCollector()
 {
-    if (m_viewLent)
-        return;
+    for (int n = 0; n < m_collectorCount; ++n) {
+        if (!collector(n).isBusy())
+            return &collector(n);
+    }
+    return nullptr;
+}
+
+void BatchCycle::fillCollectors()
+{
+    while (!m_viewLent && !m_pauseFlag && m_controller.isActive()) {
+        Collector *free = freeCollector();
+        if (!free)
+            return;
+        // Gentle on the marketplace: loads start a gap apart.
+        if (isItemUnderWay() && m_sinceLoad.isValid() && m_sinceLoad.elapsed() < m_intervals.loadGapMs) {
+            m_gap.start(int(m_intervals.loadGapMs - m_sinceLoad.elapsed()));
+            return;
+        }
+        if (!takeNext(*free))
+            return;
+    }
+}
+
+bool BatchCycle::takeNext(Collector &collector)
+{
     skipDownloadedLines();
     ItemList &pending = m_s.lists.readyDownList();
     if (pending.count() == 0) {
-        if (!m_moved.isEmpty()) {
-            decideAtQueueEnd();
-            return;
-        }
-        emit idle();
-        return;
+        if (isItemUnderWay())
+            return false;
+        if (!m_moved.isEmpty())
+            decideAtQueueEnd(collector);
+        else
+            emit idle();
+        return false;
     }
     const QString line = pending.at(0);
+    pending.removeAt(0);
+    if (!m_backOnTop.isEmpty())
+        m_backOnTop.removeFirst();
     const PendingLine taken = PendingLine::parse(line);
     if (!taken.hasAddress) {
         // Only an edited list file can hold such a line: there is nothing to load.
-        removeTakenLine(line);
-        rejectLine(line, taken.itemNo, QString(), Rejection::NotDetailPage);
-        return;
+        giveBackToAddressBox(m_s.lists, line, taken.itemNo, QString());
+        logLine(taken.itemNo, QStringLiteral("采集中:采集地址非法,不是Zorvane宝贝下载地址_"), QString());
+        logLine(taken.itemNo, QStringLiteral("采集中:本次采集结束_"), QString());
+        m_s.listFile.SaveLists();
+        emit itemEnded();
+        return true;
     }
-    m_loading = true;
-    takeUpPace();
-    QPointer<BatchCycle> self(this);
-    LoadPickPage(taken.itemNo, taken.address, [self, line, taken](std::optional<Rejection> rejected) {
-        if (!self || self->m_halted)
-            return;
-        self->m_loading = false;
-        self->removeTakenLine(line);
-        if (rejected == Rejection::Moved) {
-            self->onMoved(taken);
-            return;
-        }
-        if (rejected) {
-            self->rejectLine(line, taken.itemNo, taken.address, *rejected);
-            return;
-        }
-        self->m_taken = PendingLine{taken.itemNo, taken.address, QString()};
-        self->m_s.records.setPickBusy(Slot, true);
-        self->logLine(taken.itemNo, QStringLiteral("采集中:开始图片URL分析_"), taken.address);
-        self->m_s.listFile.SaveLists();
-        self->m_scroller->start(self->m_lastHeight);
-    });
+    const quint64 ticket = m_nextTicket++;
+    m_turns.taken(ticket);
+    m_sinceLoad.start();
+    collector.take(taken, ticket, m_pace == Pace::Fast);
+    m_s.listFile.SaveLists();
+    return true;
 }
 
 bool BatchCycle::isDownloaded(const QString &address) const
@@ -250,37 +283,86 @@ void BatchCycle::skipDownloadedLines()
         m_s.listFile.SaveLists();
 }
 
-void BatchCycle::takeUpPace()
+void BatchCycle::trySave()
 {
-    m_itemFast = m_pace == Pace::Fast;
-    m_scroller = m_itemFast ? static_cast<PageScroller *>(&m_fast) : &m_standard;
-    m_s.download.setConnections(m_itemFast ? ItemDownload::MaxConnections : 1);
-    PagePatience patience = m_itemFast ? m_intervals.fastPatience : m_intervals.standardPatience;
-    patience.requestLimitMs = m_intervals.requestLimitMs;
-    m_s.view.setPatience(patience);
+    // In the order they were taken: an earlier item may free a later one's turn.
+    std::sort(m_waitingToSave.begin(), m_waitingToSave.end(),
+              [](const Collector *a, const Collector *b) { return a->ticket() < b->ticket(); });
+    for (qsizetype k = 0; k < m_waitingToSave.size();) {
+        Collector *c = m_waitingToSave.at(k);
+        if (!m_turns.mayMakeFolder(c->ticket())) {
+            ++k;
+            continue;
+        }
+        m_waitingToSave.removeAt(k);
+        c->save();
+        m_turns.done(c->ticket());
+        k = 0;
+    }
 }
 
-void BatchCycle::removeTakenLine(const QString &line)
+void BatchCycle::onEnded(Collector &collector, Collector::Ending ending)
 {
-    // The user may have edited the list while the page loaded: remove the
-    // line that was taken, not whichever line is first now.
-    ItemList &pending = m_s.lists.readyDownList();
-    if (pending.count() > 0 && pending.at(0) == line) {
-        pending.removeAt(0);
+    m_waitingToSave.removeAll(&collector);
+    m_turns.done(collector.ticket());
+    switch (ending) {
+    case Collector::Ending::Saved:
+        m_lastFailed.clear();
+        m_s.lists.forgetSentBack(collector.taken().toString());
+        break;
+    case Collector::Ending::Rejected:
+        m_s.listFile.SaveLists();
+        break;
+    case Collector::Ending::Moved:
+        onMoved(collector);
         return;
+    case Collector::Ending::GivenBack:
+        putBackOnTop(collector.ticket(), collector.taken());
+        break;
+    case Collector::Ending::SaveFailed:
+        putBackOnTop(collector.ticket(), collector.taken());
+        // Collecting on would only fail on the next item too.
+        StopPickCmd_Click();
+        break;
     }
-    const qsizetype position = pending.entries().indexOf(line);
-    if (position >= 0)
-        pending.removeAt(int(position));
+    trySave();
+    emit itemEnded();
+    if (!isItemUnderWay())
+        emit collectorsIdle();
+}
+
+void BatchCycle::putBackOnTop(quint64 ticket, const PendingLine &line)
+{
+    const auto at = std::lower_bound(m_backOnTop.begin(), m_backOnTop.end(), ticket);
+    const int position = int(at - m_backOnTop.begin());
+    m_backOnTop.insert(position, ticket);
+    m_s.lists.readyDownList().insert(position, PendingLine{line.itemNo, line.address, QString()}.toString());
+    m_s.listFile.SaveLists();
+}
+
+bool BatchCycle::readFailedBefore(const QString &line)
+{
+    if (m_lastFailed == line) {
+        m_lastFailed.clear();
+        return true;
+    }
+    m_lastFailed = line;
+    return false;
 }
 
 QStringList BatchCycle::underWayLines() const
 {
-    QStringList lines;
+    QList<std::pair<quint64, PendingLine>> items;
     for (const MovedItems::Item &item : m_moved.waiting())
-        lines << PendingLine{item.taken.itemNo, item.taken.address, InterruptedMarker}.toString();
-    if (m_s.records.PickBusy(Slot))
-        lines << PendingLine{m_taken.itemNo, m_taken.address, InterruptedMarker}.toString();
+        items.append({item.ticket, item.taken});
+    for (const Collector *c : m_collectors) {
+        if (c->holdsItem())
+            items.append({c->ticket(), c->taken()});
+    }
+    std::sort(items.begin(), items.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
+    QStringList lines;
+    for (const auto &[ticket, line] : items)
+        lines << PendingLine{line.itemNo, line.address, InterruptedMarker}.toString();
     return lines;
 }
 
@@ -288,7 +370,9 @@ void BatchCycle::halt()
 {
     m_halted = true;
     m_controller.stop();
-    m_scroller->stop();
+    m_gap.stop();
+    for (Collector *c : std::as_const(m_collectors))
+        c->halt();
 }
 
 void BatchCycle::requeueInterruptedItem()
@@ -298,5 +382,6 @@ void BatchCycle::requeueInterruptedItem()
         m_s.lists.readyDownList().insert(int(k), lines.at(k));
     // From here the pending list holds them: the file must not list them twice.
     m_moved.takeAll();
-    m_s.records.setPickBusy(Slot, false);
+    for (Collector *c : std::as_const(m_collectors))
+        c->release();
 }

@@ -1,17 +1,18 @@
 #pragma once
 
+#include "collection/batch/collector.h"
+#include "collection/batch/folder_turns.h"
 #include "collection/batch/moved_items.h"
 #include "collection/page_document.h"
-#include "collection/batch/page_scroller.h"
 #include "lists/item_lines.h"
 
+#include <QElapsedTimer>
 #include <QList>
 #include <QObject>
 #include <QString>
 #include <QTimer>
 
 #include <functional>
-#include <optional>
 
 class DownloadedAddresses;
 class ItemDownload;
@@ -20,31 +21,36 @@ class ListFile;
 class ListStore;
 class NetCheck;
 class PageAnalyser;
-class PageDocument;
 class StatusLog;
-struct PageLoad;
-struct PageSnapshot;
 
-// Works the pending list off one item at a time: a controller timer takes the
-// first pending line, the collector's view loads it, the page is checked and
-// scrolled step by step by a scroller timer until its lazily loaded
-// description has arrived, and the item download saves it. A state machine on
-// timers and callbacks: nothing here waits.
+// Works the pending list off with up to four collectors at once (同时采集):
+// a controller timer takes pending lines from the top, in order, and hands
+// each to a free collector, whose hidden view loads, scrolls and saves it.
+// Decides what the collectors cannot decide alone: in which order folders
+// are made, whether a moved page means an item taken off sale or a wall, and
+// where items that could not be finished go. A state machine on timers and
+// callbacks: nothing here waits.
 class BatchCycle : public QObject
 {
     Q_OBJECT
 public:
-    struct Services
+    // What one collector works with of its own: its hidden view and its download.
+    struct CollectorParts
     {
         PageDocument &view;
+        ItemDownload &download;
+    };
+    struct Services
+    {
         PageAnalyser &analyser;
         ItemRecordTable &records;
         ListStore &lists;
         ListFile &listFile;
-        ItemDownload &download;
         NetCheck &net;
         StatusLog &log;
         const DownloadedAddresses &downloaded;
+        // Collector n's parts, made when it is first needed (n from 0).
+        std::function<CollectorParts(int n)> collectorParts;
     };
     struct Intervals
     {
@@ -62,13 +68,14 @@ public:
         // At the fast pace, a request of the page's own older than this (a
         // long poll, a beacon) no longer keeps the item waiting.
         int requestLimitMs = 10000;
+        // Collectors start their page loads at least this far apart.
+        int loadGapMs = 300;
     };
     // Standard: the gentle timers. Fast: as quickly as the page and the
     // network allow, the next item at once, pictures over several connections.
     enum class Pace { Standard, Fast };
-    static constexpr int Slot = 0;
-    // A record the fast pace reads a page into ahead of time.
-    static constexpr int ScratchSlot = 1;
+    static constexpr int Slot = 0; // collector 0's item record
+    static constexpr int MaxCollectors = 4;
     static constexpr int MaxPickStep = StandardScroller::MaxPickStep;
 
     BatchCycle(const Services &services, const Intervals &intervals, QObject *parent = nullptr);
@@ -77,7 +84,7 @@ public:
     // unless "暂停" was pressed while the check ran. `then` (optional) learns
     // whether it started, after the start was logged.
     void StartPickCmd_Click(std::function<void(bool started)> then = {});
-    // "暂停": the item under way is finished first.
+    // "暂停": no item is taken any more; the items under way are finished first.
     void StopPickCmd_Click();
     // A copy of the program that does not own the lists never collects (two
     // copies would take the same items): every start is refused with this
@@ -92,28 +99,33 @@ public:
 
     bool isControllerOn() const { return m_controller.isActive(); }
     bool PickPauseFlag() const { return m_pauseFlag; }
-    // An item has been taken (loading, scrolling or downloading).
+    // An item has been taken (loading, scrolling or saving) by any collector.
     bool isItemUnderWay() const;
 
-    // While lent (to shop discovery), the collector's view loads no item.
+    // While lent (to shop discovery), collector 0's view loads no item and
+    // no collector takes one.
     void setViewLent(bool lent) { m_viewLent = lent; }
 
     // Shutdown: nothing more is started, taken or scrolled, and the answer of
     // a page being loaded or read is let go. The program may still run a
     // while (a message is read), and the lists are final by then.
     void halt();
-    // Shutdown: an item under way goes back to the top of the pending list
-    // as it was taken, with the interrupted-item marker. The caller saves.
+    // Shutdown: the items under way go back to the top of the pending list
+    // as they were taken, in that order, with the interrupted-item marker.
+    // The caller saves.
     void requeueInterruptedItem();
-    // The pending lines of the items taken and not ended (the item under way,
-    // and items whose moved page awaits a verdict) with the interrupted-item
-    // marker, in the order they were taken, as listdata.txt keeps them until
-    // they end.
+    // The pending lines of the items taken and not ended (under way, or
+    // waiting for a verdict on their moved page) with the interrupted-item
+    // marker, in the order they were taken, as listdata.txt keeps them.
     QStringList underWayLines() const;
 
     Pace pace() const { return m_pace; }
-    // Takes effect with the next item.
+    // Both take effect with the next item taken.
     void setPace(Pace pace) { m_pace = pace; }
+    int collectors() const { return m_collectorCount; }
+    void setCollectors(int count);
+    // The collectors made so far (at least one).
+    const QList<Collector *> &collectorList() const { return m_collectors; }
 
     // 跳过已下载: a pending line whose page is in the downloaded list leaves
     // the pending list as it is taken, and the next one is taken at once.
@@ -122,7 +134,7 @@ public:
     bool isDownloaded(const QString &address) const;
 
     // Exposed for tests of the tick rules.
-    int PickStep() const { return m_standard.PickStep(); }
+    int PickStep() const { return m_collectors.first()->standardScroller().PickStep(); }
 
 signals:
     void uiStateChanged();
@@ -130,69 +142,61 @@ signals:
     void idle();
     // The pause took effect: the controller is off.
     void stopped();
-    // The item under way ended (downloaded, rejected or given back).
+    // An item ended (saved, rejected, given back, or its moved page decided).
     void itemEnded();
-    // A step of the item under way was logged: the message text without item
-    // number and address (e.g. "采集中:加载_"), for the window's progress strip.
-    void stepLogged(const QString &itemNo, const QString &step);
+    // No collector holds an item any more.
+    void collectorsIdle();
+    // A step of an item was logged by collector `collector`: the message text
+    // without item number and address (e.g. "采集中:加载_").
+    void stepLogged(const QString &itemNo, const QString &step, int collector);
     // The marketplace moved the reader to a page of its own (a verification
     // or login page) instead of its item pages: the items are back on top of
     // the pending list and the batch pauses until the user has passed the
     // check at this address and starts again.
     void verificationWall(const QString &pageAddress);
-    // At the standard pace, for the progress strip: how far the page under
-    // way has been scrolled (the scroll amount of its height, in pixels) and
-    // how many description pictures it shows by now.
-    void scrollProgress(double scrolled, double height, int pictures);
+    // At the standard pace, for the progress strip: how far collector
+    // `collector`'s page has been scrolled against its height, and how many
+    // description pictures it shows by now.
+    void scrollProgress(double scrolled, double height, int pictures, int collector);
 
 private:
-    enum class Rejection { NotDetailPage, NotLoaded, NotResponding, Moved };
-
     void PickControlTimer_Timer();
-    void PickNextItem();
+    void fillCollectors();
+    // Takes the first pending line into `collector`; false when none is left.
+    bool takeNext(Collector &collector);
+    Collector *freeCollector();
+    Collector &collector(int n);
     void tickAtOnceWhenFast();
     // Lines of items downloaded already leave the pending list (跳过已下载).
     void skipDownloadedLines();
+    void onEnded(Collector &collector, Collector::Ending ending);
+    void trySave();
+    // Back on top of the pending list, after the lines put back before that
+    // were taken before it: together in the order they were taken.
+    void putBackOnTop(quint64 ticket, const PendingLine &line);
+    bool readFailedBefore(const QString &line);
+
     // Moved pages (batch_moved.cpp): taken off sale, or a wall.
-    void onMoved(const PendingLine &taken);
-    void checkKnownPage(const QString &known, bool atQueueEnd);
-    void decideAtQueueEnd();
+    void onMoved(Collector &collector);
+    void checkKnownPage(Collector &collector, const QString &known, bool atQueueEnd);
+    void decideAtQueueEnd(Collector &collector);
+    void decided();
     void setAside(const MovedItems::Item &item);
     void holdAtWall(const QList<MovedItems::Item> &items, const QString &wallAddress);
     void giveBackSoldOut(const QList<MovedItems::Item> &items);
     void putBackUndecided();
-    // The pace is taken up by each item as it is taken: its scroller, its
-    // connections and how long its page may take.
-    void takeUpPace();
-    // done(nothing) for a detail page, otherwise why the line is rejected.
-    using PageVerdict = std::function<void(std::optional<Rejection>)>;
-    void LoadPickPage(const QString &itemNo, const QString &address, PageVerdict done);
-    void onPageLoaded(const QString &itemNo, const QString &address, const PageLoad &load, const PageVerdict &done);
-    void finishScrolling();
-    void reportScroll(double amount, double height);
-    void onDownloadFailed(const QString &reason);
-    void readFailed();
-    void giveBack();
-    void endItem();
-    // Back into the address box as the user would type it, and logged.
-    void rejectLine(const QString &line, const QString &itemNo, const QString &address, Rejection why);
-    void returnToBox(const QString &line, const QString &itemNo, const QString &address, const QString &why);
-    void removeTakenLine(const QString &line);
+
     void logLine(const QString &itemNo, const QString &text, const QString &address);
-    void logItem(const QString &text);
     void setStartEnabled(bool enabled);
     void setStopCaption(const QString &caption);
 
     Services m_s;
     Intervals m_intervals;
     QTimer m_controller;
-    StandardScroller m_standard;
-    FastScroller m_fast;
-    PageScroller *m_scroller = &m_standard; // of the item under way
-    bool m_itemFast = false;                // the item under way is collected at the fast pace
+    QList<Collector *> m_collectors;
+    int m_collectorCount = 1;
     Pace m_pace = Pace::Standard;
     QList<std::function<void(bool)>> m_startWaiters; // starts waiting for the reachability check
-    bool m_loading = false;      // LoadPickPage is under way
     bool m_pauseFlag = false;
     bool m_pausedDuringCheck = false; // "暂停" after the last "启动" whose check runs
     bool m_viewLent = false;
@@ -203,14 +207,16 @@ private:
     QString m_indicator;
     bool m_denVisible = true;
 
-    // The item under way as its pending line was taken: what goes back when
-    // it cannot be finished.
-    PendingLine m_taken;
+    quint64 m_nextTicket = 1;
+    FolderTurns m_turns;
+    QList<Collector *> m_waitingToSave;
+    // Tickets of the lines put back on top since, in the order they stand.
+    QList<quint64> m_backOnTop;
+    QTimer m_gap; // the next load waits for the gap after the last
+    QElapsedTimer m_sinceLoad;
     // The item whose page last failed to be read: failing twice in a row, it
     // goes back to the address box instead of being tried for ever.
     QString m_lastFailed;
-    double m_lastHeight = 0; // the body's height when the page was read
-    QString m_movedTo;       // where the marketplace moved the reader instead
     MovedItems m_moved;
     bool m_skipDownloaded = false;
 };

@@ -3,14 +3,12 @@
 // wall (every item page moves: back on top, and the batch pauses).
 #include "collection/batch/batch_cycle.h"
 
+#include "collection/batch/address_box.h"
 #include "collection/page_analysis.h"
-#include "collection/page_document.h"
 #include "collection/status_log.h"
 #include "lists/item_list.h"
 #include "lists/list_file.h"
 #include "lists/list_store.h"
-
-#include <QPointer>
 
 namespace {
 
@@ -21,12 +19,18 @@ QString movedText(const MovedItems::Item &item, const QString &then)
 
 } // namespace
 
-void BatchCycle::onMoved(const PendingLine &taken)
+void BatchCycle::onMoved(Collector &collector)
 {
-    const MovedItems::Item item{PendingLine{taken.itemNo, taken.address, QString()}, m_movedTo};
+    const MovedItems::Item item{collector.taken(), collector.movedTo(), collector.ticket()};
+    if (m_pauseFlag) {
+        // Pausing (at a wall, say): no more pages are loaded to decide.
+        putBackOnTop(item.ticket, item.taken);
+        decided();
+        return;
+    }
     switch (m_moved.moved(item)) {
     case MovedItems::Next::CheckKnownPage:
-        checkKnownPage(m_moved.knownPage(), false);
+        checkKnownPage(collector, m_moved.knownPage(), false);
         return;
     case MovedItems::Next::SetAside:
         setAside(item);
@@ -37,7 +41,7 @@ void BatchCycle::onMoved(const PendingLine &taken)
     }
 }
 
-void BatchCycle::decideAtQueueEnd()
+void BatchCycle::decideAtQueueEnd(Collector &collector)
 {
     // No item of the queue is left to tell: the item collected last, in this
     // run or before, stands in.
@@ -50,38 +54,31 @@ void BatchCycle::decideAtQueueEnd()
         holdAtWall(items, items.last().movedTo);
         return;
     }
-    checkKnownPage(known, true);
+    checkKnownPage(collector, known, true);
 }
 
-void BatchCycle::checkKnownPage(const QString &known, bool atQueueEnd)
+void BatchCycle::checkKnownPage(Collector &collector, const QString &known, bool atQueueEnd)
 {
     const MovedItems::Item item = m_moved.waiting().last();
     logLine(item.taken.itemNo, movedText(item, QStringLiteral(",打开已采集的宝贝页面核对_")), item.taken.address);
     m_s.listFile.SaveLists();
-    m_loading = true;
-    QPointer<BatchCycle> self(this);
-    m_s.view.NavigateAndRead(known, this, [self, item, atQueueEnd](const PageLoad &load) {
-        if (!self || self->m_halted)
-            return;
-        self->m_loading = false;
-        if (load.outcome == PageLoad::NotResponding)
-            self->m_s.view.renew();
+    collector.check(known, [this, item, atQueueEnd](const PageLoad &load) {
         if (load.outcome != PageLoad::Read) {
             // Nothing learned: the item waits for the next item page, if any comes.
-            if (atQueueEnd || self->m_moved.checkFailed() == MovedItems::Next::Wall)
-                self->holdAtWall(self->m_moved.takeAll(), item.movedTo);
+            if (atQueueEnd || m_moved.checkFailed() == MovedItems::Next::Wall)
+                holdAtWall(m_moved.takeAll(), item.movedTo);
             else
-                self->setAside(item);
+                setAside(item);
             return;
         }
-        if (self->m_s.analyser.isDetailPage(load.page)) {
-            self->giveBackSoldOut(self->m_moved.takeAll());
-            self->m_s.listFile.SaveLists();
-            emit self->itemEnded();
+        if (PageAnalyser::isDetailPage(load.page)) {
+            giveBackSoldOut(m_moved.takeAll());
+            m_s.listFile.SaveLists();
+            decided();
             return;
         }
         // An item page known before moves the reader too: the marketplace stands in the way.
-        self->holdAtWall(self->m_moved.takeAll(), load.page.url);
+        holdAtWall(m_moved.takeAll(), load.page.url);
     });
 }
 
@@ -90,36 +87,44 @@ void BatchCycle::setAside(const MovedItems::Item &item)
     logLine(item.taken.itemNo, movedText(item, QStringLiteral(",待采到其他宝贝后再判断是否已下架_")),
             item.taken.address);
     m_s.listFile.SaveLists();
-    emit itemEnded();
+    decided();
 }
 
 void BatchCycle::giveBackSoldOut(const QList<MovedItems::Item> &items)
 {
-    for (const MovedItems::Item &item : items)
-        returnToBox(item.taken.toString(), item.taken.itemNo, item.taken.address,
-                    movedText(item, QStringLiteral(",可能已下架_")));
+    for (const MovedItems::Item &item : items) {
+        giveBackToAddressBox(m_s.lists, item.taken.toString(), item.taken.itemNo, item.taken.address);
+        logLine(item.taken.itemNo, movedText(item, QStringLiteral(",可能已下架_")), item.taken.address);
+        logLine(item.taken.itemNo, QStringLiteral("采集中:本次采集结束_"), item.taken.address);
+    }
 }
 
 void BatchCycle::holdAtWall(const QList<MovedItems::Item> &items, const QString &wallAddress)
 {
     // Every further item would meet the same page: the queue waits for the
     // user instead of draining into the address box.
-    for (qsizetype k = 0; k < items.size(); ++k)
-        m_s.lists.readyDownList().insert(int(k), items.at(k).taken.toString());
-    const PendingLine &last = items.last().taken;
-    logLine(last.itemNo, QStringLiteral("采集中:Zorvane要求验证,请在打开的页面中完成验证后点击启动继续采集_"),
-            last.address);
-    m_s.listFile.SaveLists();
-    StopPickCmd_Click();
-    emit verificationWall(wallAddress);
-    emit itemEnded();
+    if (!items.isEmpty()) {
+        for (const MovedItems::Item &item : items)
+            putBackOnTop(item.ticket, item.taken);
+        const PendingLine &last = items.last().taken;
+        logLine(last.itemNo, QStringLiteral("采集中:Zorvane要求验证,请在打开的页面中完成验证后点击启动继续采集_"),
+                last.address);
+        m_s.listFile.SaveLists();
+        StopPickCmd_Click();
+        emit verificationWall(wallAddress);
+    }
+    decided();
 }
 
 void BatchCycle::putBackUndecided()
 {
-    const QList<MovedItems::Item> items = m_moved.takeAll();
-    for (qsizetype k = 0; k < items.size(); ++k)
-        m_s.lists.readyDownList().insert(int(k), items.at(k).taken.toString());
-    if (!items.isEmpty())
-        m_s.listFile.SaveLists();
+    for (const MovedItems::Item &item : m_moved.takeAll())
+        putBackOnTop(item.ticket, item.taken);
+}
+
+void BatchCycle::decided()
+{
+    emit itemEnded();
+    if (!isItemUnderWay())
+        emit collectorsIdle();
 }

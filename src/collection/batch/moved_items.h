@@ -18,6 +18,7 @@ public:
     {
         PendingLine taken; // as it was taken from the pending list
         QString movedTo;   // where its page moved the reader
+        quint64 ticket = 0; // the order it was taken in
     };
     enum class Next { CheckKnownPage, SetAside, Wall };
 

@@ -85,10 +85,12 @@ int main(int argc, char **argv)
         QStringLiteral("本次以快速采集(不改变设置):页面滚动和图片下载尽可能快,下一个宝贝立即开始"));
     const QCommandLineOption newOnlyOption(QStringLiteral("new-only"),
         QStringLiteral("本次跳过已下载(不改变设置):已下载列表中已有的宝贝不再采集,整店采集只加入新宝贝"));
+    const QCommandLineOption collectorsOption(QStringLiteral("collectors"),
+        QStringLiteral("本次同时采集的宝贝数,1 到 %1(不改变设置)").arg(BatchCycle::MaxCollectors), QStringLiteral("N"));
     program.addTo(parser);
     const QCommandLineOption exportOption(QStringLiteral("export"),
         QStringLiteral("把已下载列表的全部宝贝导出为表格文件(.xlsx)后退出,不采集"), QStringLiteral("FILE"));
-    parser.addOptions({shopOption, saveOption, addOption, fastOption, newOnlyOption, exportOption});
+    parser.addOptions({shopOption, saveOption, addOption, fastOption, newOnlyOption, collectorsOption, exportOption});
     if (!parser.parse(program.arguments())) {
         std::fprintf(stderr, "%s\n", parser.errorText().toLocal8Bit().constData());
         return Usage;
@@ -98,6 +100,12 @@ int main(int argc, char **argv)
     if (parser.isSet(QStringLiteral("version")))
         parser.showVersion();
 
+    bool number = false;
+    const int collectors = parser.value(collectorsOption).toInt(&number);
+    if (parser.isSet(collectorsOption) && (!number || collectors < 1 || collectors > BatchCycle::MaxCollectors)) {
+        printLine(stderr, QStringLiteral("--collectors 只能是 1 到 %1 的整数").arg(BatchCycle::MaxCollectors));
+        return Usage;
+    }
     QString error;
     if (!program.finish(parser, &error)) {
         printLine(stderr, error);
@@ -121,6 +129,8 @@ int main(int argc, char **argv)
         core.setPace(BatchCycle::Pace::Fast, false);
     if (parser.isSet(newOnlyOption))
         core.batch().setSkipDownloaded(true);
+    if (parser.isSet(collectorsOption))
+        core.batch().setCollectors(collectors);
     QObject::connect(&core.log(), &StatusLog::lineAdded, [](const QString &line) { printLine(stdout, line); });
     core.collectorView().view()->resize(1280, 900);
     core.collectorView().view()->show();

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QWebEngineView>
 
 namespace {
 
@@ -26,10 +27,11 @@ ProgramCore::ProgramCore(const Options &options, QObject *parent)
     , m_analyser(options.marketplace, m_records, m_shopLinks)
     , m_view(options.pageLoadTimeoutMs)
     , m_fetcher(options.fetchLimits)
-    , m_download({m_records, m_lists, m_listFile, m_search, m_settings, m_log, m_fetcher, m_probe})
+    , m_download({m_records, m_lists, m_listFile, m_search, m_settings, m_log, m_fetcher, m_probe, &m_hosts})
     , m_lookup(options.marketplace.checkHost)
     , m_net(options.netCheck ? *options.netCheck : m_lookup)
-    , m_batch({m_view, m_analyser, m_records, m_lists, m_listFile, m_download, m_net, m_log, m_downloadedAddresses},
+    , m_batch({m_analyser, m_records, m_lists, m_listFile, m_net, m_log, m_downloadedAddresses,
+               [this](int n) { return collectorParts(n); }},
               batchIntervals(options))
     , m_shop({m_view, m_analyser, m_shopLinks, m_lists, m_batch, m_log})
 {
@@ -37,6 +39,7 @@ ProgramCore::ProgramCore(const Options &options, QObject *parent)
     m_view.setSilent(true);
     m_view.setQueryTimeout(options.pageQueryTimeoutMs);
     m_batch.setPace(m_settings.pace());
+    m_batch.setCollectors(m_settings.collectors());
     m_batch.setSkipDownloaded(m_settings.skipDownloaded());
 }
 
@@ -53,6 +56,32 @@ bool ProgramCore::setPace(BatchCycle::Pace pace, bool store)
 }
 
 ProgramCore::~ProgramCore() = default;
+
+BatchCycle::CollectorParts ProgramCore::collectorParts(int n)
+{
+    if (n == 0)
+        return {m_view, m_download};
+    ExtraCollector extra;
+    extra.view = std::make_unique<WebEnginePageDocument>(m_options.pageLoadTimeoutMs);
+    extra.view->setSilent(true);
+    extra.view->setQueryTimeout(m_options.pageQueryTimeoutMs);
+    // A page never shown gets no scroll events: it lies where the first
+    // collector's view lies, behind whatever covers that one.
+    QWebEngineView *first = m_view.view();
+    QWebEngineView *view = extra.view->view();
+    view->setParent(first->parentWidget());
+    view->setGeometry(first->geometry());
+    view->setObjectName(first->objectName());
+    view->setProperty("index", n);
+    view->show();
+    if (view->parentWidget())
+        view->lower();
+    extra.fetcher = std::make_unique<HttpFetcher>(m_options.fetchLimits);
+    extra.download = std::make_unique<ItemDownload>(ItemDownload::Services{
+        m_records, m_lists, m_listFile, m_search, m_settings, m_log, *extra.fetcher, m_probe, &m_hosts});
+    m_extraCollectors.push_back(std::move(extra));
+    return {*m_extraCollectors.back().view, *m_extraCollectors.back().download};
+}
 
 void ProgramCore::loadLists()
 {

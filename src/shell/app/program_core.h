@@ -5,6 +5,7 @@
 #include "collection/marketplace.h"
 #include "collection/page_analysis.h"
 #include "collection/status_log.h"
+#include "download/host_connections.h"
 #include "download/item_download.h"
 #include "lists/downloaded_addresses.h"
 #include "lists/downloaded_search.h"
@@ -21,7 +22,9 @@
 #include <QObject>
 #include <QString>
 
+#include <memory>
 #include <optional>
+#include <vector>
 
 // Owns the program's state and wires its parts: the models, the collector's
 // browser view, the item download, the batch cycle and shop discovery. The
@@ -62,6 +65,7 @@ public:
     ListFile &listFile() override { return m_listFile; }
     DownloadedSearch &search() override { return m_search; }
     ItemDownload &download() override { return m_download; }
+    // Collector 0's view; shop discovery borrows it.
     WebEnginePageDocument &collectorView() override { return m_view; }
     BatchCycle &batch() override { return m_batch; }
     ShopDiscovery &shop() override { return m_shop; }
@@ -73,6 +77,9 @@ public:
     std::optional<QString> rescueLists(const QString &otherFolder) override;
 
 private:
+    // Collector n's view and download; those after the first are made when needed.
+    BatchCycle::CollectorParts collectorParts(int n);
+
     Options m_options;
     StatusLog m_log;
     Settings m_settings;
@@ -84,11 +91,19 @@ private:
     ShopLinks m_shopLinks;
     PageAnalyser m_analyser;
     WebEnginePageDocument m_view;
+    HostConnections m_hosts; // before every download that counts against it
     HttpFetcher m_fetcher;
     ImageReaderProbe m_probe;
     ItemDownload m_download;
     NetCheck m_lookup;
     NetCheck &m_net;
+    struct ExtraCollector
+    {
+        std::unique_ptr<WebEnginePageDocument> view;
+        std::unique_ptr<HttpFetcher> fetcher;
+        std::unique_ptr<ItemDownload> download;
+    };
+    std::vector<ExtraCollector> m_extraCollectors;
     BatchCycle m_batch;
     ShopDiscovery m_shop;
 };

@@ -1,0 +1,254 @@
+#include "collection/batch/collector.h"
+
+#include "collection/batch/address_box.h"
+#include "collection/item_record.h"
+#include "collection/marketplace.h"
+#include "collection/page_analysis.h"
+#include "collection/page_attributes.h"
+#include "collection/status_log.h"
+#include "collection/text_helpers.h"
+#include "download/item_download.h"
+
+#include <QPointer>
+
+namespace {
+
+// A record the fast pace reads a page into ahead of time, one per collector.
+constexpr int ScratchSlots = 128;
+
+} // namespace
+
+Collector::Collector(int slot, const Services &services, const Timing &timing, QObject *parent)
+    : QObject(parent)
+    , m_slot(slot)
+    , m_s(services)
+    , m_timing(timing)
+    , m_standard(services.view, timing.scrollerMs, timing.maxScrollMs)
+    , m_fast(services.view, timing.fast)
+{
+    for (PageScroller *scroller : {static_cast<PageScroller *>(&m_standard), static_cast<PageScroller *>(&m_fast)}) {
+        connect(scroller, &PageScroller::progressed, this, [this] { logItem(QStringLiteral("采集中:图片地址分析中..._")); });
+        connect(scroller, &PageScroller::arrived, this, &Collector::finishScrolling);
+        connect(scroller, &PageScroller::timedOut, this, [this] {
+            logItem(QStringLiteral("采集中:页面在限定时间内未能稳定,按页面现有内容继续采集_"));
+            finishScrolling();
+        });
+        connect(scroller, &PageScroller::pageLost, this, &Collector::readFailed);
+        connect(scroller, &PageScroller::picturesSeen, &m_s.download, &ItemDownload::prefetch);
+    }
+    connect(&m_standard, &PageScroller::scrolled, this, &Collector::reportScroll);
+    connect(&m_s.download, &ItemDownload::finished, this, [this] { end(Ending::Saved); });
+    connect(&m_s.download, &ItemDownload::failed, this, [this](int, const QString &reason) {
+        logItem(QStringLiteral("采集中:") + reason + QStringLiteral(",宝贝已放回待下载列表顶部,采集暂停_"));
+        m_s.records.setPickBusy(m_slot, false);
+        end(Ending::SaveFailed);
+    });
+}
+
+bool Collector::isCollecting() const
+{
+    return m_s.records.PickBusy(m_slot);
+}
+
+void Collector::logTaken(const QString &text)
+{
+    m_s.log.AddMesg(m_taken.itemNo + text + m_taken.address);
+    emit stepLogged(m_taken.itemNo, text);
+}
+
+void Collector::logItem(const QString &text)
+{
+    const ItemRecord &item = m_s.records.record(m_slot);
+    m_s.log.AddMesg(item.PickItemNo + text + item.PickUrl);
+    emit stepLogged(item.PickItemNo, text);
+}
+
+void Collector::take(const PendingLine &taken, quint64 ticket, bool fast)
+{
+    m_busy = true;
+    m_loading = true;
+    m_taken = PendingLine{taken.itemNo, taken.address, QString()};
+    m_ticket = ticket;
+    m_movedTo.clear();
+    // The pace is taken up by each item as it is taken: its scroller, its
+    // connections and how long its page may take.
+    m_fastItem = fast;
+    m_scroller = fast ? static_cast<PageScroller *>(&m_fast) : &m_standard;
+    m_s.download.setConnections(fast ? ItemDownload::MaxConnections : 1);
+    m_s.view.setPatience(fast ? m_timing.fastPatience : m_timing.standardPatience);
+    logTaken(QStringLiteral("采集中:加载_"));
+    // Nothing an earlier page left in the record may reach this item, the
+    // title included: a page without one must not take the previous one's.
+    ItemRecord &item = m_s.records.record(m_slot);
+    item.PickTitle.clear();
+    ClearCollection(item.MainImgList);
+    ClearCollection(item.DescImgList);
+    ClearCollection(item.AttrList);
+    QPointer<Collector> self(this);
+    m_s.view.NavigateAndRead(m_taken.address, this, [self](const PageLoad &load) {
+        if (self && !self->m_halted)
+            self->onPageLoaded(load);
+    });
+}
+
+void Collector::onPageLoaded(const PageLoad &load)
+{
+    m_loading = false;
+    switch (load.outcome) {
+    case PageLoad::Read:
+        break;
+    case PageLoad::NotAnAddress:
+        reject(QStringLiteral("采集中:采集地址非法,不是Zorvane宝贝下载地址_"));
+        return;
+    case PageLoad::NotLoaded:
+        reject(QStringLiteral("采集中:页面加载失败(无法连接或超时)_"));
+        return;
+    case PageLoad::NotResponding:
+        m_s.view.renew();
+        reject(QStringLiteral("采集中:页面无响应,已放弃该页面_"));
+        return;
+    }
+    logTaken(QStringLiteral("采集中:加载完成_"));
+    const PageSnapshot &page = load.page;
+    readRecord(page);
+    logTaken(QStringLiteral("采集中:基本信息获取完成_"));
+    m_lastHeight = page.scrollHeight;
+    logTaken(QStringLiteral("采集中:判断地址合法性_"));
+    if (!PageAnalyser::isDetailPage(page)) {
+        if (!Marketplace::movedElsewhere(m_taken.address, page.url)) {
+            reject(QStringLiteral("采集中:采集地址非法,不是Zorvane宝贝下载地址_"));
+            return;
+        }
+        m_movedTo = page.url;
+        end(Ending::Moved);
+        return;
+    }
+    emit itemPageLoaded(page.url);
+    if (m_fastItem) {
+        // The pictures the page names already can be on their way while it is scrolled.
+        ItemRecord &scratch = m_s.records.record(ScratchSlots + m_slot);
+        m_s.analyser.AnalysePage(page, 1, ScratchSlots + m_slot, false);
+        m_s.download.prefetch(scratch.MainImgList + scratch.DescImgList);
+        ClearCollection(scratch.MainImgList);
+        ClearCollection(scratch.DescImgList);
+    }
+    m_s.records.setPickBusy(m_slot, true);
+    emit titleKnown(m_ticket, ItemDownload::folderNameOf(m_s.records.record(m_slot).PickTitle));
+    logTaken(QStringLiteral("采集中:开始图片URL分析_"));
+    m_scroller->start(m_lastHeight);
+}
+
+void Collector::readRecord(const PageSnapshot &page)
+{
+    ItemRecord &item = m_s.records.record(m_slot);
+    const QString &itemNo = m_taken.itemNo;
+    if (const std::optional<QString> title = GetPageTitle(page))
+        item.PickTitle = CleanPageTitle(*title);
+    item.PickUrl = PlainPageAddress(page.url);
+    item.PickItemNo = itemNo;
+    PickAttributes(page, item);
+    for (AttributePair &attribute : item.AttrList) {
+        attribute.first = PlainPageText(attribute.first);
+        attribute.second = PlainPageText(attribute.second);
+    }
+    if (item.PickItemNo != itemNo) {
+        // The folder title is cleaned once more as the item is saved, the page's number with it.
+        item.PickTitle = BlankControls(item.PickItemNo) + item.PickTitle;
+        item.PickItemNo = itemNo + QStringLiteral("->") + PlainPageText(item.PickItemNo);
+    }
+}
+
+void Collector::finishScrolling()
+{
+    QPointer<Collector> self(this);
+    m_s.view.readSnapshot([self](const PageSnapshot &page) {
+        if (!self || self->m_halted)
+            return;
+        if (!page.valid) {
+            self->readFailed();
+            return;
+        }
+        self->m_s.analyser.AnalysePage(page, 1, self->m_slot, false);
+        self->logItem(QStringLiteral("采集中:图片地址分析完成_"));
+        emit self->readyToSave(self->m_ticket);
+    });
+}
+
+void Collector::save()
+{
+    logItem(QStringLiteral("采集中:开始下载图片_"));
+    m_s.download.DownloadItemImages(m_slot);
+}
+
+void Collector::reportScroll(double amount, double height)
+{
+    QPointer<Collector> self(this);
+    const quint64 ticket = m_ticket;
+    m_s.view.readScrollState([self, ticket, amount, height](const std::optional<ScrollState> &state) {
+        if (self && state && self->m_ticket == ticket && self->m_busy)
+            emit self->scrollProgress(amount, height, int(state->pictures.size()));
+    });
+}
+
+// The page stopped answering while it was scrolled or read: nothing of it can
+// be trusted, so the item goes back as it was taken and the view starts
+// afresh; failing twice in a row, it goes to the address box.
+void Collector::readFailed()
+{
+    m_scroller->stop();
+    m_s.download.dropPrefetched();
+    m_s.view.renew();
+    ItemRecord &item = m_s.records.record(m_slot);
+    ClearCollection(item.MainImgList);
+    ClearCollection(item.DescImgList);
+    ClearCollection(item.AttrList);
+    m_s.records.setPickBusy(m_slot, false);
+    if (m_s.failedBefore(m_taken.toString())) {
+        reject(QStringLiteral("采集中:页面无响应,已放弃该页面_"));
+        return;
+    }
+    logItem(QStringLiteral("采集中:页面无响应,读取失败,宝贝已放回待下载列表顶部_"));
+    end(Ending::GivenBack);
+}
+
+void Collector::reject(const QString &why)
+{
+    giveBackToAddressBox(m_s.lists, m_taken.toString(), m_taken.itemNo, m_taken.address);
+    logTaken(why);
+    logTaken(QStringLiteral("采集中:本次采集结束_"));
+    end(Ending::Rejected);
+}
+
+void Collector::end(Ending ending)
+{
+    m_busy = false;
+    m_loading = false;
+    emit ended(ending);
+}
+
+void Collector::check(const QString &address, std::function<void(const PageLoad &)> done)
+{
+    m_busy = true;
+    QPointer<Collector> self(this);
+    m_s.view.NavigateAndRead(address, this, [self, done = std::move(done)](const PageLoad &load) {
+        if (!self || self->m_halted)
+            return;
+        self->m_busy = false;
+        if (load.outcome == PageLoad::NotResponding)
+            self->m_s.view.renew();
+        done(load);
+    });
+}
+
+void Collector::halt()
+{
+    m_halted = true;
+    m_scroller->stop();
+}
+
+void Collector::release()
+{
+    m_s.records.setPickBusy(m_slot, false);
+    m_busy = false;
+    m_loading = false;
+}

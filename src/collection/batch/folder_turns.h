@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QMap>
+#include <QString>
+
+#include <optional>
+
+// Items saved by several collectors at once make their folders in the order
+// they were taken wherever their titles could give the same folder name, so
+// that each gets the name one collector would give it (T for the first, T1
+// for the next). An item whose title is not known yet may still want any name.
+class FolderTurns
+{
+public:
+    void taken(quint64 ticket) { m_open.insert(ticket, std::nullopt); }
+    void titleKnown(quint64 ticket, const QString &folderName);
+    // Its folder is made, or it ended without one.
+    void done(quint64 ticket) { m_open.remove(ticket); }
+    bool mayMakeFolder(quint64 ticket) const;
+
+private:
+    QMap<quint64, std::optional<QString>> m_open; // by ticket: the name, once known
+};
