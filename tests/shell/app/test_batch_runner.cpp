@@ -6,6 +6,7 @@
 #include "test_app.h"
 #include "verification_wall.h"
 
+#include "lists/item_lines.h"
 #include "platform/text_file.h"
 #include "platform/webengine_setup.h"
 
@@ -114,6 +115,26 @@ TEST_F(RunnerTest, AKilledRunLeavesTheItemUnderWayOnTopWithTheMarker)
     EXPECT_EQ(listData(), S(u"<AddUrlText>\r\n\r\n<readyDownList>\r\nK-1|") + detailPageAddress(203)
                               + S(u"|[上次软件退出未采集完成]\r\nK-2|") + detailPageAddress(204)
                               + S(u"\r\n<AlreadyDownedList>\r\n"));
+}
+
+TEST_F(RunnerTest, AKilledRunWithThreeCollectorsLeavesAllThreeOnTopInTheOrderTheyWereTaken)
+{
+    QString lists = S(u"<AddUrlText>\r\n\r\n<readyDownList>\r\n"), expected = lists;
+    for (int id = 205; id <= 208; ++id) {
+        DetailPage item;
+        item.title = S(u"三个一起") + QString::number(id);
+        item.height = 30000;
+        servePage(sharedServer(), detailPageAddress(id), detailPageHtml(item));
+        lists += QStringLiteral("T-%1|%2\r\n").arg(id).arg(detailPageAddress(id));
+        expected += QStringLiteral("T-%1|%2%3\r\n").arg(id).arg(detailPageAddress(id)).arg(id < 208 ? QLatin1Char('|') + InterruptedMarker : QString());
+    }
+    writeLocalTextFile(QDir(folder.path()).filePath(QStringLiteral("listdata.txt")), lists + S(u"<AlreadyDownedList>\r\n"));
+    Runner runner(common() + QStringList{QStringLiteral("--collectors"), QStringLiteral("3")});
+    ASSERT_TRUE(waitUntil([&] { return runner.output.contains(S(u"T-207采集中:图片地址分析中..._")); }, 60000))
+        << runner.output.toStdString();
+    ::kill(pid_t(runner.process.processId()), SIGKILL);
+    ASSERT_TRUE(runner.waitForExit());
+    EXPECT_EQ(listData(), expected + S(u"<AlreadyDownedList>\r\n"));
 }
 
 TEST_F(RunnerTest, ExitsWhenThereIsNothingLeftOrTheStartIsRefused)
