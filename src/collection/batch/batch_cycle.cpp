@@ -28,6 +28,8 @@ BatchCycle::BatchCycle(const Services &services, const Intervals &intervals, QOb
         if (m_controller.isActive())
             fillCollectors();
     });
+    m_saveWait.setSingleShot(true);
+    connect(&m_saveWait, &QTimer::timeout, this, &BatchCycle::trySave);
     m_s.listFile.setUnderWayLines([this] { return underWayLines(); });
     collector(0);
 }
@@ -66,6 +68,7 @@ Collector &BatchCycle::collector(int n)
         });
         connect(c, &Collector::readyToSave, this, [this, c] {
             m_waitingToSave.append(c);
+            m_readySince[c].start();
             trySave();
         });
         connect(c, &Collector::ended, this, [this, c](Collector::Ending ending) { onEnded(*c, ending); });
@@ -290,11 +293,15 @@ void BatchCycle::trySave()
               [](const Collector *a, const Collector *b) { return a->ticket() < b->ticket(); });
     for (qsizetype k = 0; k < m_waitingToSave.size();) {
         Collector *c = m_waitingToSave.at(k);
-        if (!m_turns.mayMakeFolder(c->ticket())) {
+        const qint64 waited = m_readySince.value(c).elapsed();
+        if (!m_turns.mayMakeFolder(c->ticket(), waited >= m_intervals.folderWaitMs)) {
+            if (!m_saveWait.isActive() || m_saveWait.remainingTime() > m_intervals.folderWaitMs - waited)
+                m_saveWait.start(int(std::max<qint64>(0, m_intervals.folderWaitMs - waited)));
             ++k;
             continue;
         }
         m_waitingToSave.removeAt(k);
+        m_readySince.remove(c);
         c->save();
         m_turns.done(c->ticket());
         k = 0;
@@ -304,6 +311,7 @@ void BatchCycle::trySave()
 void BatchCycle::onEnded(Collector &collector, Collector::Ending ending)
 {
     m_waitingToSave.removeAll(&collector);
+    m_readySince.remove(&collector);
     m_turns.done(collector.ticket());
     switch (ending) {
     case Collector::Ending::Saved:

@@ -7,6 +7,7 @@
 #include "lists/item_lines.h"
 
 #include <QElapsedTimer>
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -70,6 +71,9 @@ public:
         int requestLimitMs = 10000;
         // Collectors start their page loads at least this far apart.
         int loadGapMs = 300;
+        // An item ready to be saved waits no longer than this for an item
+        // taken before it whose page has not loaded (whose title might be its own).
+        int folderWaitMs = 3000;
     };
     // Standard: the gentle timers. Fast: as quickly as the page and the
     // network allow, the next item at once, pictures over several connections.
@@ -210,6 +214,8 @@ private:
     quint64 m_nextTicket = 1;
     FolderTurns m_turns;
     QList<Collector *> m_waitingToSave;
+    QHash<Collector *, QElapsedTimer> m_readySince;
+    QTimer m_saveWait; // the longest wait for an unknown title runs out
     // Tickets of the lines put back on top since, in the order they stand.
     QList<quint64> m_backOnTop;
     QTimer m_gap; // the next load waits for the gap after the last

@@ -6,13 +6,13 @@ void FolderTurns::titleKnown(quint64 ticket, const QString &folderName)
         m_open.insert(ticket, folderName);
 }
 
-bool FolderTurns::mayMakeFolder(quint64 ticket) const
+bool FolderTurns::mayMakeFolder(quint64 ticket, bool passUnknown) const
 {
     const auto mine = m_open.constFind(ticket);
     if (mine == m_open.cend() || !*mine)
         return true;
     for (auto it = m_open.cbegin(); it != mine; ++it) {
-        if (!*it || **it == **mine)
+        if (!*it ? !passUnknown : **it == **mine)
             return false;
     }
     return true;
