@@ -121,7 +121,7 @@ TEST_F(ShellTest, ASkinPickedInTheSkinWindowIsAppliedAndStored)
     EXPECT_TRUE(control<QWidget>("skin")->isVisible());
     ASSERT_EQ(list("SkinFile")->count(), 1);
     EXPECT_EQ(qApp->styleSheet(), QString());
-    pick("SkinFile", Skin);
+    pick("SkinFile", S(u"青竹")); // shown without its file's ending
     EXPECT_EQ(qApp->styleSheet(), shippedSkin());
     EXPECT_EQ(core->settings().LoadConfigValue(QStringLiteral("skin")), Skin);
     EXPECT_EQ(core->settings().LoadConfigValue(QStringLiteral("skinid")), QStringLiteral("0"));
