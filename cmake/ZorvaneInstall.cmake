@@ -1,8 +1,9 @@
-# cmake --install: the programs, the skins, the desktop entry and the icon in
-# their usual places under the prefix. Installed, the program keeps its lists
-# and settings in the per-user data folder (~/.local/share/zorvane-picker); it
-# finds the shipped skins in share/zorvane-picker/皮肤 and copies them into
-# the user's 皮肤/ when it makes that folder.
+# cmake --install (and the .deb): the programs, the skins, the desktop entry,
+# the icons and the AppStream metadata in their usual places under the prefix.
+# Installed, the program keeps its lists and settings in the per-user data
+# folder (~/.local/share/zorvane-picker); it finds the shipped skins in
+# share/zorvane-picker/皮肤 and copies them into the user's 皮肤/ when it makes
+# that folder.
 include(GNUInstallDirs)
 
 foreach(program zorvane-picker zorvane-picker-batch)
@@ -18,8 +19,16 @@ install(FILES ${PROJECT_SOURCE_DIR}/data/zorvane-picker.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${PROJECT_SOURCE_DIR}/data/icons/zorvane-picker.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
-foreach(size 32 48 64 128 256)
-  install(FILES ${PROJECT_SOURCE_DIR}/data/icons/zorvane-picker-${size}.png
-          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
+# Every size scripts/render-icons.sh renders.
+file(GLOB icons CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/data/icons/zorvane-picker-*.png)
+foreach(icon IN LISTS icons)
+  string(REGEX REPLACE ".*-([0-9]+)\\.png$" "\\1" size ${icon})
+  install(FILES ${icon} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
           RENAME zorvane-picker.png)
 endforeach()
+
+# What software centres show: made from a template that takes the version.
+configure_file(${PROJECT_SOURCE_DIR}/data/com.zorvane.picker.metainfo.xml.in
+               ${PROJECT_BINARY_DIR}/data/com.zorvane.picker.metainfo.xml @ONLY)
+install(FILES ${PROJECT_BINARY_DIR}/data/com.zorvane.picker.metainfo.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)

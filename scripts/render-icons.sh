@@ -3,6 +3,6 @@
 # that are committed beside it. Needs rsvg-convert (Debian: librsvg2-bin).
 set -euo pipefail
 cd "$(dirname "$0")/../data/icons"
-for size in 32 48 64 128 256; do
+for size in 16 22 24 32 48 64 128 256 512; do
   rsvg-convert -w "$size" -h "$size" zorvane-picker.svg -o "zorvane-picker-$size.png"
 done

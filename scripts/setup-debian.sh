@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the program, its tests and benchmarks need;
+# Installs the Debian packages the program, its tests, benchmarks and package need;
 # only what is missing, so a second run is quick and needs no network.
 set -euo pipefail
 
@@ -9,6 +9,7 @@ packages=(
   qt6-translations-l10n libqt6webengine6-data
   libcpp-httplib-dev libxlsxwriter-dev googletest libgtest-dev libgmock-dev libbenchmark-dev
   curl xvfb xauth fonts-wqy-microhei python3-openpyxl openssl libnss3-tools
+  appstream dpkg-dev
 )
 
 missing=()

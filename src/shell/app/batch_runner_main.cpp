@@ -95,6 +95,8 @@ int main(int argc, char **argv)
     }
     if (parser.isSet(QStringLiteral("help")))
         parser.showHelp(Done);
+    if (parser.isSet(QStringLiteral("version")))
+        parser.showVersion();
 
     QString error;
     if (!program.finish(parser, &error)) {

@@ -5,6 +5,7 @@
 #include "shell/app/program_folder.h"
 #include "shell/demo/demo_marketplace.h"
 #include "shell/settings.h"
+#include "zorvane_version.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -86,7 +87,20 @@ ProgramOptions::~ProgramOptions() = default;
 
 void ProgramOptions::addTo(QCommandLineParser &parser) const
 {
+    QCoreApplication::setApplicationVersion(QStringLiteral(ZORVANE_VERSION));
+    parser.addVersionOption();
     parser.addOptions({m_folderOption, m_hostOption, m_demoOption});
+}
+
+bool asksOnlyForText(int argc, char **argv)
+{
+    for (int i = 1; i < argc && !isWebEngineMarker(argv[i]); ++i) {
+        for (const char *option : {"--version", "-v", "--help", "-h", "-?", "--help-all"}) {
+            if (std::strcmp(argv[i], option) == 0)
+                return true;
+        }
+    }
+    return false;
 }
 
 QString ProgramOptions::demoSaveFolder() const

@@ -31,7 +31,7 @@ public:
     int &appArgc() { return m_appArgc; }
     char **appArgv() { return m_appArgv.data(); }
 
-    // Adds the shared options to the parser.
+    // Adds the shared options, --version among them, to the parser.
     void addTo(QCommandLineParser &parser) const;
     // Our own arguments: those before "--webEngineArgs".
     QStringList arguments() const { return m_ownArguments; }
@@ -57,6 +57,9 @@ private:
     QCommandLineOption m_demoOption;
     ProgramCore::Options m_core;
 };
+
+// --version or --help: the answer needs no display.
+bool asksOnlyForText(int argc, char **argv);
 
 // Qt's and Chromium's own chatter (the flag dump, graphics back-end notes)
 // stays off the terminal; set ZORVANE_QT_MESSAGES=1 to see it.

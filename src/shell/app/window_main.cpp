@@ -31,6 +31,8 @@ bool hasDisplay()
 int main(int argc, char **argv)
 {
     quietQtMessages();
+    if (asksOnlyForText(argc, argv) && !hasDisplay())
+        qputenv("QT_QPA_PLATFORM", QByteArray("offscreen"));
     if (!hasDisplay()) {
         printLine(stderr, QStringLiteral(
             "没有图形显示(DISPLAY 和 WAYLAND_DISPLAY 都未设置),无法打开窗口。\n"
@@ -67,6 +69,8 @@ int main(int argc, char **argv)
     }
     if (parser.isSet(QStringLiteral("help")))
         parser.showHelp(0);
+    if (parser.isSet(QStringLiteral("version")))
+        parser.showVersion();
     const std::optional<ScreenshotScenes::Scene> scene = ScreenshotScenes::sceneNamed(parser.value(sceneOption));
     if (!scene) {
         printLine(stderr, QStringLiteral("未知的截图内容: ") + parser.value(sceneOption));

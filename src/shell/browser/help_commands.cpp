@@ -2,6 +2,7 @@
 
 #include "platform/desktop.h"
 #include "platform/prompts.h"
+#include "zorvane_version.h"
 
 #include <QRegularExpression>
 
@@ -21,7 +22,7 @@ QString HelpCommands::helpText(const QString &homePage)
 
 QString HelpCommands::versionText()
 {
-    return QStringLiteral("软件名称：Zorvane图片下载器") + QLatin1Char('\r') + QStringLiteral("软件版本:Ver3.3.1");
+    return QStringLiteral("软件名称：Zorvane图片下载器") + QLatin1Char('\r') + QStringLiteral("软件版本:Ver" ZORVANE_VERSION);
 }
 
 HelpCommands::HelpCommands(const QString &homePage, Prompts &prompts, Opener &opener)

@@ -8,8 +8,10 @@
 #include "shell/app/lists_lock.h"
 #include "shell/window/main_form.h"
 #include "test_files.h"
+#include "zorvane_version.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -166,5 +168,19 @@ TEST(WindowProgram, BothProgramsShowQtsOwnTextsInChinese)
         // The parser's own words, from Qt's catalogue.
         EXPECT_TRUE(help.output.contains(S(u"用法："))) << help.output.toStdString();
         EXPECT_TRUE(help.output.contains(S(u"在命令行选项上显示帮助。"))) << help.output.toStdString();
+    }
+}
+
+TEST(WindowProgram, BothProgramsTellTheVersionWithoutADisplay)
+{
+    QProcessEnvironment env = environment();
+    for (const char *name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+        env.remove(QLatin1String(name));
+    for (const QString &program : {QStringLiteral(ZORVANE_WINDOW_EXE), QStringLiteral(ZORVANE_BATCH_EXE)}) {
+        SCOPED_TRACE(program.toStdString());
+        ChildProcess version(program, {QStringLiteral("--version")}, env);
+        ASSERT_TRUE(version.waitForExit());
+        EXPECT_EQ(version.process.exitCode(), 0);
+        EXPECT_EQ(version.output, QFileInfo(program).fileName() + QStringLiteral(" " ZORVANE_VERSION "\n"));
     }
 }

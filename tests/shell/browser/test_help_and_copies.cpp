@@ -2,6 +2,7 @@
 #include "recording_desktop.h"
 #include "shell/browser/another_copy.h"
 #include "shell/browser/help_commands.h"
+#include "zorvane_version.h"
 
 
 #include <gtest/gtest.h>
@@ -48,7 +49,7 @@ TEST_F(HelpTest, VersionTextHasALoneCarriageReturn)
     ASSERT_EQ(prompts.messages.size(), 1);
     EXPECT_EQ(prompts.messages.first().icon, Prompts::Icon::Information);
     EXPECT_EQ(prompts.messages.first().title, QStringLiteral("软件版本信息"));
-    EXPECT_EQ(prompts.messages.first().text, QStringLiteral("软件名称：Zorvane图片下载器\r软件版本:Ver3.3.1"));
+    EXPECT_EQ(prompts.messages.first().text, QStringLiteral("软件名称：Zorvane图片下载器\r软件版本:Ver" ZORVANE_VERSION));
 }
 
 TEST(AnotherCopy, SameProgramFolderCheckHostAndChromiumFlagsNeverDemo)
