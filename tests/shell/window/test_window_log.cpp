@@ -36,6 +36,8 @@ TEST_F(WindowLogTest, TheLatestFailureStandsOutInTheStripUntilTheNextOrForAWhile
     EXPECT_FALSE(notice()->isVisible());
     logStep(3);
     EXPECT_FALSE(notice()->isVisible()) << "steps are no failures";
+    core->log().AddMesg(S(u"修改宝贝货号5至失败品"));
+    EXPECT_FALSE(notice()->isVisible()) << "judged by the message, not with the date in front of it";
 
     click("DelUrlCmd"); // nothing selected
     logStep(5);
