@@ -1,32 +1,44 @@
 #!/usr/bin/env bash
-# Makes the README's pictures of the window at 1280×800 on a virtual display
-# (Xvfb) during demo runs:
+# Makes the README's pictures of the window on a virtual display (Xvfb)
+# during demo runs, at 1280×800:
 #   batch  docs/window.png       the batch panel open, two items collected, the third under way
 #   tabs   docs/window-tabs.png  the marketplace's home page and an item's page in two tabs
 #   skin   docs/window-skin.png  the shipped skin 墨夜, the second item under way
 #   log    docs/window-log.png   the 日志 window over the window, searched for a refusal
 #   preview docs/window-preview.png the 宝贝预览 window over the window, the first collected item
-# Usage: scripts/screenshot.sh            (all five)
-#        scripts/screenshot.sh SCENE [output.png]
+# and at display scaling 1.5 on a 1920×1080 screen (a laptop at 150 %, 1280×720 to the program):
+#   docs/window-150.png (batch) and docs/window-preview-150.png (preview)
+# Usage: scripts/screenshot.sh                            (all seven)
+#        scripts/screenshot.sh [--scale 1.5] SCENE [output.png]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/setup-debian.sh >&2
 ./scripts/build.sh >/dev/null
 
+scale=1
+if [[ ${1:-} == --scale ]]; then
+  scale=$2
+  shift 2
+fi
+
 shoot() {
-  local scene=$1 out=$2
+  local scene=$1 out=$2 screen=1280x800
+  # The same window in the program's own pixels, drawn with more screen pixels.
+  [[ $scale != 1 ]] && screen=$(awk -v s="$scale" 'BEGIN { printf "%dx%d", 1280 * s, 720 * s }')
   mkdir -p "$(dirname "$out")"
-  xvfb-run -a -s "-screen 0 1280x800x24" ./build/src/shell/zorvane-picker --demo \
+  QT_SCALE_FACTOR=$scale xvfb-run -a -s "-screen 0 ${screen}x24" ./build/src/shell/zorvane-picker --demo \
     --screenshot "$out" --screenshot-scene "$scene"
 }
 
 if [[ $# -ge 1 ]]; then
+  suffix=
+  [[ $scale != 1 ]] && suffix=-$(awk -v s="$scale" 'BEGIN { printf "%d", s * 100 }')
   case $1 in
-    batch) default=docs/window.png ;;
-    tabs) default=docs/window-tabs.png ;;
-    skin) default=docs/window-skin.png ;;
-    log) default=docs/window-log.png ;;
-    preview) default=docs/window-preview.png ;;
+    batch) default=docs/window$suffix.png ;;
+    tabs) default=docs/window-tabs$suffix.png ;;
+    skin) default=docs/window-skin$suffix.png ;;
+    log) default=docs/window-log$suffix.png ;;
+    preview) default=docs/window-preview$suffix.png ;;
     *) echo "未知的截图内容: $1 (batch、tabs、skin、log 或 preview)" >&2; exit 1 ;;
   esac
   shoot "$1" "${2:-$default}"
@@ -36,4 +48,7 @@ else
   shoot skin docs/window-skin.png
   shoot log docs/window-log.png
   shoot preview docs/window-preview.png
+  scale=1.5
+  shoot batch docs/window-150.png
+  shoot preview docs/window-preview-150.png
 fi

@@ -18,8 +18,9 @@ SaveFolder::SaveFolder(SaveFolderSetting &setting, StatusLog &log, FolderPicker 
 void SaveFolder::ChooseSaveFolder()
 {
     const QString folder = m_picker.BrowseForFolder(QStringLiteral("请选择保存目录"), startFolder(m_setting));
+    // Cancelling is the user's choice, not a failure.
     if (folder.isEmpty()) {
-        m_log.AddMesg(QStringLiteral("保存目录设置失败,原因:未选择正确目录!"));
+        m_log.AddMesg(QStringLiteral("保存目录设置已取消"));
         return;
     }
     QString error;

@@ -17,7 +17,9 @@ public:
     // none when the user cancelled.
     virtual QStringList chooseFiles(const QString &title, const QString &initialFolder, bool multiple) = 0;
     // Where a file is to be written, asked without waiting: `done` gets the
-    // chosen path, or an empty string when the user cancelled.
+    // chosen path, or an empty string when the user cancelled. A typed name
+    // gets the suggested file's ending, and the user is asked before an
+    // existing file is chosen.
     virtual void chooseSaveFile(const QString &title, const QString &suggestedPath, const QString &filter,
                                 std::function<void(const QString &path)> done) = 0;
 };

@@ -2,6 +2,7 @@
 
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QUrl>
 
 QString DialogFolderPicker::BrowseForFolder(const QString &title, const QString &initialFolder)
@@ -27,6 +28,9 @@ void DialogFolderPicker::chooseSaveFile(const QString &title, const QString &sug
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setAcceptMode(QFileDialog::AcceptSave);
     dialog->setOption(QFileDialog::DontUseNativeDialog);
+    // A name typed without the suggested ending gets it inside the dialog, so
+    // that the dialog's own question comes before an existing file is replaced.
+    dialog->setDefaultSuffix(QFileInfo(suggestedPath).suffix());
     dialog->selectFile(suggestedPath);
     QObject::connect(dialog, &QFileDialog::finished, dialog, [dialog, done = std::move(done)](int result) {
         done(result == QDialog::Accepted ? dialog->selectedFiles().value(0) : QString());

@@ -128,3 +128,14 @@ QList<DownloadedLine> linesToExport(const ItemList &downloaded)
     }
     return lines;
 }
+
+QStringList sheetHeader(const QStringList &attributes)
+{
+    const QStringList before{QStringLiteral("序号"), QStringLiteral("货号"), QStringLiteral("标题")};
+    const QStringList after{QStringLiteral("主图数"), QStringLiteral("描述图数"), QStringLiteral("宝贝目录"),
+                            QStringLiteral("宝贝链接"), QStringLiteral("主图"),   QStringLiteral("备注")};
+    QStringList header = before;
+    for (const QString &name : attributes)
+        header.append(before.contains(name) || after.contains(name) ? name + QStringLiteral("(属性)") : name);
+    return header + after;
+}

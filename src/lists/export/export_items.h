@@ -37,3 +37,8 @@ QStringList attributeCells(const ExportItem &item, const QStringList &columns);
 
 // The selected entries of the downloaded list, or all of them when none is selected.
 QList<DownloadedLine> linesToExport(const ItemList &downloaded);
+
+// The sheet's header row: the fixed columns around the attribute columns. An
+// attribute named like a fixed column (the page's own "货号") is headed
+// "货号(属性)", so that no two columns read alike.
+QStringList sheetHeader(const QStringList &attributes);

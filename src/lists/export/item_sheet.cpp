@@ -17,6 +17,9 @@ namespace {
 constexpr qsizetype MaxCellText = 32767;
 constexpr qsizetype MaxLinkLength = 2079;
 constexpr int MaxLinks = 65530;
+// A sheet's rows and columns (the library refuses cells past them, one by one).
+constexpr qsizetype MaxRows = 1'048'576;
+constexpr qsizetype MaxColumns = 16'384;
 constexpr int PictureMargin = 2; // pixels around a row's picture
 constexpr QFileDevice::Permissions OrdinaryFile = QFileDevice::ReadOwner | QFileDevice::WriteOwner
     | QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ReadGroup | QFileDevice::ReadOther;
@@ -66,10 +69,7 @@ public:
 
     void writeHeader()
     {
-        QStringList names = {QStringLiteral("序号"), QStringLiteral("货号"), QStringLiteral("标题")};
-        names += m_attributes;
-        names += {QStringLiteral("主图数"), QStringLiteral("描述图数"), QStringLiteral("宝贝目录"),
-                  QStringLiteral("宝贝链接"), QStringLiteral("主图"), QStringLiteral("备注")};
+        const QStringList names = sheetHeader(m_attributes);
         for (int col = 0; col < names.size(); ++col)
             worksheet_write_string(m_sheet, 0, lxw_col_t(col), cellText(names.at(col)).constData(), m_header);
         worksheet_freeze_panes(m_sheet, 1, 0);
@@ -178,6 +178,18 @@ bool writeItemSheet(const QList<SheetRow> &rows, const QString &path, QString *e
     const QFileInfo target(path);
     if (target.isDir())
         return fail(errorText, path + QStringLiteral("是一个目录"));
+    QList<ExportItem> items;
+    items.reserve(rows.size());
+    for (const SheetRow &row : rows)
+        items.append(row.item);
+    const QStringList attributes = attributeColumns(items);
+    // Checked before anything is written: a sheet that cannot hold every cell is no export.
+    if (const qsizetype columns = sheetHeader(attributes).size(); columns > MaxColumns)
+        return fail(errorText, QStringLiteral("宝贝属性共%1种,表格需要%2列,超过了一张工作表最多的%3列;请少选一些宝贝分开导出")
+                                   .arg(attributes.size()).arg(columns).arg(MaxColumns));
+    if (rows.size() + 1 > MaxRows)
+        return fail(errorText, QStringLiteral("共%1个宝贝,超过了一张工作表最多的%2行;请少选一些宝贝分开导出")
+                                   .arg(rows.size()).arg(MaxRows - 1));
     // Hidden, in the target's folder so that the rename stays on one file system.
     QTemporaryFile temp(target.absolutePath() + QStringLiteral("/.") + target.fileName()
                         + QStringLiteral(".XXXXXX"));
@@ -189,11 +201,7 @@ bool writeItemSheet(const QList<SheetRow> &rows, const QString &path, QString *e
     lxw_workbook *book = workbook_new(QFile::encodeName(temp.fileName()).constData());
     if (!book)
         return fail(errorText, libraryError(LXW_ERROR_MEMORY_MALLOC_FAILED));
-    QList<ExportItem> items;
-    items.reserve(rows.size());
-    for (const SheetRow &row : rows)
-        items.append(row.item);
-    SheetWriter sheet(book, attributeColumns(items));
+    SheetWriter sheet(book, attributes);
     sheet.writeHeader();
     for (qsizetype i = 0; i < rows.size(); ++i)
         sheet.writeRow(lxw_row_t(i + 1), rows.at(i));

@@ -38,7 +38,11 @@ void SkinWindow::skin_Form_Load()
     {
         const QSignalBlocker quiet(m_list);
         m_list->clear();
-        m_list->addItems(m_skins.entries());
+        for (const QString &file : m_skins.entries()) {
+            // Named as the user knows a skin, without its file's ending.
+            auto *entry = new QListWidgetItem(Skins::displayName(file), m_list);
+            entry->setData(FileRole, file);
+        }
         m_list->setCurrentRow(-1);
     }
     const int stored = m_skins.storedRow(m_list->count());
@@ -52,7 +56,7 @@ void SkinWindow::skin_Form_Load()
 void SkinWindow::SkinFile_Click(int row)
 {
     if (const QListWidgetItem *item = m_list->item(row))
-        m_skins.pick(item->text(), row);
+        m_skins.pick(item->data(FileRole).toString(), row);
 }
 
 void SkinWindow::DefaultLookCmd_Click()

@@ -19,6 +19,8 @@ public:
     void skin_Form_Load();
 
     QListWidget *SkinFile() const { return m_list; }
+    // An entry's file name, beside the name it shows.
+    static constexpr int FileRole = Qt::UserRole;
 
     void SkinFile_Click(int row);
     // "恢复默认外观": the plain look, with nothing stored and nothing selected.

@@ -92,8 +92,23 @@ QStringList Skins::entries() const
     return QDir(m_folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
 }
 
+QString Skins::displayName(const QString &fileName)
+{
+    const QString ending = QStringLiteral(".qss");
+    return fileName.endsWith(ending, Qt::CaseInsensitive) && fileName.size() > ending.size()
+        ? fileName.chopped(ending.size())
+        : fileName;
+}
+
+// The shipped skins' pictures (the ticks of check boxes), linked in from a static library.
+static void loadSkinImages()
+{
+    Q_INIT_RESOURCE(skin_images);
+}
+
 bool Skins::ApplySkin(const QString &path)
 {
+    loadSkinImages();
     auto *app = qobject_cast<QApplication *>(QCoreApplication::instance());
     const std::optional<QString> sheet = readStyleSheet(path);
     if (!app || !sheet)

@@ -23,6 +23,8 @@ public:
     bool ensureFolder() const;
     // The folder's files, sorted by name.
     QStringList entries() const;
+    // A skin file's name as the skin window shows it: without ".qss".
+    static QString displayName(const QString &fileName);
 
     // ApplySkin: the file's style sheet becomes the program's look. A file
     // that is not a readable style sheet (missing, not UTF-8 text, no rule,

@@ -91,9 +91,11 @@ void pickSkin(MainForm &form)
 {
     form.Toolbar1_ButtonClick(ToolbarBand::ChangeSkin);
     SkinWindow &skinWindow = form.skinWindow();
-    const QList<QListWidgetItem *> found = skinWindow.SkinFile()->findItems(ShownSkin, Qt::MatchExactly);
-    if (!found.isEmpty())
-        skinWindow.SkinFile()->setCurrentItem(found.first());
+    QListWidget *list = skinWindow.SkinFile();
+    for (int row = 0; row < list->count(); ++row) {
+        if (list->item(row)->data(SkinWindow::FileRole).toString() == ShownSkin)
+            list->setCurrentRow(row);
+    }
     skinWindow.close();
 }
 

@@ -1,9 +1,13 @@
 #include "shell/window/address_strip.h"
 
+#include "shell/window/caption_width.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+
+#include <algorithm>
 
 namespace {
 
@@ -55,7 +59,7 @@ void AddressStrip::setDesignSizes(const std::function<int(int)> &twips)
     m_back->setGeometry(twips(60), twips(60), twips(330), twips(300));
     m_forward->setGeometry(twips(450), twips(60), twips(330), twips(300));
     m_address->resize(m_address->width(), twips(300));
-    for (QWidget *w : {static_cast<QWidget *>(m_add), static_cast<QWidget *>(m_show)})
-        w->resize(twips(900), twips(360));
-    m_auto->resize(twips(1300), twips(360));
+    for (QPushButton *button : {m_add, m_show})
+        button->resize(std::max(twips(900), captionWidth(button)), twips(360));
+    m_auto->resize(std::max(twips(1300), m_auto->sizeHint().width()), twips(360));
 }

@@ -4,6 +4,7 @@
 #include "lists/downloaded_commands.h"
 #include "lists/item_number_edit.h"
 #include "lists/list_commands.h"
+#include "shell/window/caption_width.h"
 #include "shell/window/hint_line_edit.h"
 #include "shell/window/item_list_view.h"
 #include "shell/window/program_parts.h"
@@ -85,6 +86,9 @@ void BatchPanel::build()
     m_c.addUrlText = new QPlainTextEdit(this);
     m_c.addUrlText->setObjectName(QStringLiteral("AddUrlText"));
     m_c.addUrlText->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // A tab character has no place in an address line.
+    m_c.addUrlText->setTabChangesFocus(true);
+    m_c.addUrlText->installEventFilter(this);
 
     m_c.addUrlCmd = addButton(QStringLiteral("addUrlCmd"), QStringLiteral("加入>>"));
     m_c.delUrlCmd = addButton(QStringLiteral("DelUrlCmd"), QStringLiteral("删除X"));
@@ -100,10 +104,8 @@ void BatchPanel::build()
     // Two labels that take turns: a blinking light beside the pending list.
     m_c.proNumLbl = addLabel(QStringLiteral("ProNumLbl"), QString());
     m_c.proDenLbl = addLabel(QStringLiteral("ProDenLbl"), QString());
-    for (QLabel *light : {m_c.proNumLbl, m_c.proDenLbl}) {
-        light->setWordWrap(true);
+    for (QLabel *light : {m_c.proNumLbl, m_c.proDenLbl})
         light->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    }
     m_c.proNumLbl->setStyleSheet(QStringLiteral("color: #1f6fd0; font-weight: bold"));
     m_c.proDenLbl->setStyleSheet(QStringLiteral("color: #d23c3c; font-weight: bold"));
 
@@ -134,6 +136,7 @@ void BatchPanel::build()
     m_c.listInfoText = new QPlainTextEdit(this);
     m_c.listInfoText->setObjectName(QStringLiteral("listInfoText"));
     m_c.listInfoText->setReadOnly(true);
+    m_c.listInfoText->setFocusPolicy(Qt::NoFocus);
     // An entry is one long line: it wraps anywhere, as the box's size reckons.
     m_c.listInfoText->setWordWrapMode(QTextOption::WrapAnywhere);
     m_c.listInfoText->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -154,40 +157,61 @@ QWidget *BatchPanel::control(const QString &name) const
     return m_byName.value(name);
 }
 
+QList<QWidget *> BatchPanel::focusOrder() const
+{
+    return {m_c.addUrlText,    m_c.addUrlCmd,       m_c.delUrlCmd,        m_c.startPickCmd,   m_c.stopPickCmd,
+            m_c.insertToTopCmd, m_c.fastPickChk,    m_c.skipDownloadedChk, m_c.readyDownList, m_c.shopUrlText,
+            m_c.asBabyUrlAlaCmd, m_c.delCmd,        m_c.rePickCmd,        m_c.setSavePathCmd, m_c.openSavePathCmd,
+            m_c.editBabyNumCmd, m_c.newBabyNumText, m_c.openWebCmd,       m_c.previewCmd,     m_c.alreadyDownedList,
+            m_c.findStrText,    m_c.findAdlCmd,     m_c.findUpCmd,        m_c.findNextCmd};
+}
+
 void BatchPanel::setDesignSizes(const WindowLayout::Twips &twips)
 {
     m_twips = twips;
     const auto size = [&](QWidget *w, int width, int height) {
         w->resize(twips.toPixels(width), twips.toPixels(height));
     };
+    // Captions stay whole in any font: a control is as wide as its design or its text.
     for (QPushButton *button : {m_c.addUrlCmd, m_c.delUrlCmd, m_c.startPickCmd, m_c.stopPickCmd, m_c.insertToTopCmd,
                                 m_c.delCmd, m_c.rePickCmd, m_c.setSavePathCmd, m_c.openSavePathCmd, m_c.editBabyNumCmd,
                                 m_c.openWebCmd, m_c.previewCmd})
-        size(button, ButtonWidth, ButtonHeight);
-    size(m_c.asBabyUrlAlaCmd, ButtonWidth, SmallButtonHeight);
-    size(m_c.findAdlCmd, 700, SmallButtonHeight);
-    size(m_c.findUpCmd, 800, SmallButtonHeight);
-    size(m_c.findNextCmd, 800, SmallButtonHeight);
+        button->resize(std::max(twips.toPixels(ButtonWidth), captionWidth(button)), twips.toPixels(ButtonHeight));
+    // The headings' buttons as wide as their captions: in a narrow window the
+    // downloaded list's heading holds its label and three of them.
+    for (QPushButton *button : {m_c.asBabyUrlAlaCmd, m_c.findAdlCmd, m_c.findUpCmd, m_c.findNextCmd})
+        button->resize(captionWidth(button), twips.toPixels(SmallButtonHeight));
     size(m_c.newBabyNumText, 1400, ButtonHeight);
-    size(m_c.fastPickChk, 1250, BoxHeight);
-    size(m_c.skipDownloadedChk, 1250, BoxHeight);
+    for (QCheckBox *box : {m_c.fastPickChk, m_c.skipDownloadedChk})
+        box->resize(std::max(twips.toPixels(1250), box->sizeHint().width()), twips.toPixels(BoxHeight));
     for (QWidget *box : {static_cast<QWidget *>(m_c.shopUrlText), static_cast<QWidget *>(m_c.findStrText)})
         box->resize(box->width(), twips.toPixels(BoxHeight));
     for (QLabel *label : {m_c.addUrlLbl, m_c.readyUrlLbl, m_c.alreadyDownedLbl})
         label->resize(label->sizeHint().width() + twips.toPixels(60), twips.toPixels(300));
 }
 
+QString BatchPanel::indicatorText(const QString &caption)
+{
+    // Read downwards, a character to a line: the column is narrower than "采集中...".
+    return QStringList(caption.split(QString(), Qt::SkipEmptyParts)).join(u'\n');
+}
+
 WindowLayout::PanelInput BatchPanel::layoutInput(const WindowLayout::Twips &twips) const
 {
     const auto width = [&](const QWidget *w) { return twips.fromPixels(w->width()); };
     WindowLayout::PanelInput in;
-    in.width = twips.fromPixels(this->width());
+    in.width = twips.fromPixels(this->width()) - WindowLayout::PanelRightMargin;
     in.height = twips.fromPixels(this->height());
     in.alreadyDownedLblWidth = width(m_c.alreadyDownedLbl);
     in.findAdlCmdWidth = width(m_c.findAdlCmd);
     in.findUpCmdWidth = width(m_c.findUpCmd);
     in.editBabyNumCmdWidth = width(m_c.editBabyNumCmd);
     in.asBabyUrlAlaCmdWidth = width(m_c.asBabyUrlAlaCmd);
+    // The indicator's longest caption, read downwards, in its own (bold) font.
+    m_c.proNumLbl->ensurePolished();
+    const QRect caption = m_c.proNumLbl->fontMetrics().boundingRect(QRect(), Qt::AlignLeft,
+                                                                     indicatorText(QStringLiteral("采集中...")));
+    in.indicatorHeight = twips.fromPixels(caption.height() + 2 * m_c.proNumLbl->margin()) + 1;
     return in;
 }
 

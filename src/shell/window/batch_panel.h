@@ -85,11 +85,15 @@ public:
     const Controls &controls() const { return m_c; }
     // The control the layout arithmetic names; nothing for a name the panel does not hold.
     QWidget *control(const QString &name) const;
+    // Tab's stops in reading order: column by column, a column's list or box
+    // before the buttons that stand beside or above it.
+    QList<QWidget *> focusOrder() const;
 
 protected:
     // The whole rectangle, before the look draws the frame.
     void paintEvent(QPaintEvent *event) override;
-    // Space on the downloaded list opens the preview.
+    // Space on the downloaded list opens the preview, Enter opens the entry's
+    // folder; Ctrl+Tab leaves the add box as Tab does.
     bool eventFilter(QObject *watched, QEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
 
@@ -100,9 +104,14 @@ private:
     void wireSearchAndShop();
     void wireDownloaded();
     void wirePreview();
+    // Shows or hides an inline box: it takes the focus as it appears, and
+    // gives it back to its button as it goes.
+    void focusAsShown(QWidget *box, QWidget *button, bool visible, bool wasVisible);
     // The downloaded list's current entry, in the preview when it is open.
     void followInPreview();
     void showBatchState();
+    // The indicator's caption as its narrow column shows it.
+    static QString indicatorText(const QString &caption);
     // Runs the handler when the button is pressed.
     void click(QPushButton *button, const std::function<void()> &handler);
     void hover(ItemListView *list, const QPoint &pointer, double rowsFromFirst);

@@ -13,6 +13,7 @@
 #include "shell/window/item_preview_window.h"
 #include "shell/window/program_parts.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -113,8 +114,9 @@ void BatchPanel::showBatchState()
     const BatchCycle &batch = m_core.batch();
     m_c.startPickCmd->setEnabled(batch.isStartEnabled());
     m_c.stopPickCmd->setText(batch.stopCaption());
-    m_c.proNumLbl->setText(batch.indicatorCaption());
-    m_c.proDenLbl->setText(batch.indicatorCaption());
+    const QString caption = indicatorText(batch.indicatorCaption());
+    m_c.proNumLbl->setText(caption);
+    m_c.proDenLbl->setText(caption);
     m_c.proDenLbl->setVisible(batch.isProDenLblVisible());
     m_c.proNumLbl->setVisible(!batch.isProDenLblVisible());
 }
@@ -123,8 +125,9 @@ void BatchPanel::wireSearchAndShop()
 {
     DownloadedSearch &search = m_core.search();
     const auto showSearch = [this, &search] {
+        const bool wasVisible = m_c.findStrText->isVisibleTo(this);
         m_c.findStrText->showText(search.FindStrText());
-        m_c.findStrText->setVisible(search.isFindStrTextVisible());
+        focusAsShown(m_c.findStrText, m_c.findAdlCmd, search.isFindStrTextVisible(), wasVisible);
     };
     showSearch();
     connect(&search, &DownloadedSearch::findStrTextChanged, this, showSearch);
@@ -141,8 +144,9 @@ void BatchPanel::wireSearchAndShop()
 
     ShopDiscovery &shop = m_core.shop();
     const auto showShop = [this, &shop] {
+        const bool wasVisible = m_c.shopUrlText->isVisibleTo(this);
         m_c.shopUrlText->showText(shop.ShopUrlText());
-        m_c.shopUrlText->setVisible(shop.isShopUrlTextVisible());
+        focusAsShown(m_c.shopUrlText, m_c.asBabyUrlAlaCmd, shop.isShopUrlTextVisible(), wasVisible);
     };
     showShop();
     connect(&shop, &ShopDiscovery::boxChanged, this, showShop);
@@ -169,9 +173,10 @@ void BatchPanel::wireDownloaded()
             [this](const QModelIndex &index) { m_downloadedCommands->AlreadyDownedList_DblClick(index.row()); });
 
     const auto showItemNumbers = [this] {
+        const bool wasVisible = m_c.newBabyNumText->isVisibleTo(this);
         m_c.editBabyNumCmd->setText(m_itemNumbers->caption());
         m_c.newBabyNumText->showText(m_itemNumbers->NewBabyNumText());
-        m_c.newBabyNumText->setVisible(m_itemNumbers->isBoxVisible());
+        focusAsShown(m_c.newBabyNumText, m_c.editBabyNumCmd, m_itemNumbers->isBoxVisible(), wasVisible);
     };
     showItemNumbers();
     connect(m_itemNumbers, &ItemNumberEdit::changed, this, showItemNumbers);
@@ -189,23 +194,57 @@ void BatchPanel::wirePreview()
 
 bool BatchPanel::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_c.alreadyDownedList && event->type() == QEvent::KeyPress
-        && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Space) {
-        PreviewCmd_Click();
+    if (event->type() != QEvent::KeyPress)
+        return QGroupBox::eventFilter(watched, event);
+    const auto *key = static_cast<QKeyEvent *>(event);
+    if (watched == m_c.alreadyDownedList) {
+        if (key->key() == Qt::Key_Space) {
+            PreviewCmd_Click();
+            return true;
+        }
+        // Enter does what a double-click does.
+        const QModelIndex current = m_c.alreadyDownedList->currentIndex();
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && current.isValid()) {
+            m_downloadedCommands->AlreadyDownedList_DblClick(current.row());
+            return true;
+        }
+    }
+    if (watched == m_c.addUrlText && (key->modifiers() & Qt::ControlModifier)
+        && (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)) {
+        QKeyEvent tab(QEvent::KeyPress, key->key(), key->modifiers() & ~Qt::ControlModifier);
+        QCoreApplication::sendEvent(m_c.addUrlText, &tab);
         return true;
     }
     return QGroupBox::eventFilter(watched, event);
+}
+
+void BatchPanel::focusAsShown(QWidget *box, QWidget *button, bool visible, bool wasVisible)
+{
+    const bool hadFocus = box->hasFocus();
+    box->setVisible(visible);
+    if (!isVisible() || visible == wasVisible)
+        return;
+    if (visible)
+        box->setFocus(Qt::OtherFocusReason);
+    else if (hadFocus)
+        button->setFocus(Qt::OtherFocusReason);
 }
 
 void BatchPanel::PreviewCmd_Click()
 {
     if (!m_preview) {
         m_preview = new ItemPreviewWindow(m_opener, this);
-        // A window of its own, over the main one.
-        m_preview->setWindowFlag(Qt::Window);
+        m_preview->setAttribute(Qt::WA_ShowWithoutActivating);
     }
+    // The keyboard stays where it was: ↑ and ↓ go on along the list, and the
+    // preview follows.
+    QWidget *focus = window()->isActiveWindow() ? QApplication::focusWidget() : nullptr;
     m_preview->show();
     m_preview->raise();
+    if (focus) {
+        window()->activateWindow();
+        focus->setFocus(Qt::ActiveWindowFocusReason);
+    }
     followInPreview();
 }
 

@@ -2,10 +2,12 @@
 
 #include "download/save_folder.h"
 #include "lists/export/export_items.h"
+#include "lists/item_list.h"
 #include "platform/desktop.h"
 #include "shell/window/program_parts.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QPointer>
 
 ExportCommand::ExportCommand(ProgramParts &parts, FolderPicker &picker, QObject *parent)
@@ -25,19 +27,26 @@ QString ExportCommand::suggestedPath(const QString &saveFolder)
     return QDir(saveFolder).filePath(QStringLiteral("已下载宝贝.xlsx"));
 }
 
+QString ExportCommand::dialogTitle(int selected, int exported)
+{
+    return (selected > 0 ? QStringLiteral("导出选中的%1个宝贝") : QStringLiteral("导出全部%1个宝贝")).arg(exported);
+}
+
 void ExportCommand::exportSheet_Click()
 {
     if (m_export.isRunning()) {
         m_parts.log().AddMesg(QStringLiteral("正在导出表格,请待本次导出完成后再导出"));
         return;
     }
-    const QList<DownloadedLine> lines = linesToExport(m_parts.lists().AlreadyDownedList());
+    const ItemList &downloaded = m_parts.lists().AlreadyDownedList();
+    const QList<DownloadedLine> lines = linesToExport(downloaded);
     if (lines.isEmpty()) {
         m_parts.log().AddMesg(QStringLiteral("导出表格失败,原因:已下载列表中没有宝贝"));
         return;
     }
     QPointer<ExportCommand> self(this);
-    m_picker.chooseSaveFile(QStringLiteral("导出表格"), suggestedPath(SaveFolder::startFolder(m_parts.settings())),
+    m_picker.chooseSaveFile(dialogTitle(downloaded.selectedCount(), int(lines.size())),
+                            suggestedPath(SaveFolder::startFolder(m_parts.settings())),
                             QStringLiteral("Excel 表格 (*.xlsx)"), [self, lines](const QString &path) {
                                 if (self)
                                     self->start(lines, path);
@@ -51,6 +60,12 @@ void ExportCommand::start(const QList<DownloadedLine> &lines, const QString &typ
         return;
     }
     const QString path = SpreadsheetExport::xlsxPath(typed);
+    // The dialog asked about the name it was given, not about this one.
+    if (path != typed && QFileInfo::exists(path)) {
+        m_parts.log().AddMesg(QStringLiteral("导出表格失败,原因:") + QDir::toNativeSeparators(path)
+                              + QStringLiteral("已存在;要替换它,请在导出对话框中选择这个文件"));
+        return;
+    }
     m_parts.log().AddMesg(QStringLiteral("正在导出表格:%1个宝贝到").arg(lines.size()) + path);
     m_export.start(lines, path);
 }

@@ -21,6 +21,8 @@ public:
 
     // The file the save dialog offers first, in the save folder (else home).
     static QString suggestedPath(const QString &saveFolder);
+    // The save dialog's title says which entries go: the selected ones, or all.
+    static QString dialogTitle(int selected, int exported);
 
 signals:
     // Items read so far; done equals total while the file is written.

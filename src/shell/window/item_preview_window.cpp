@@ -3,6 +3,7 @@
 #include "download/item_pictures.h"
 #include "lists/item_lines.h"
 #include "platform/desktop.h"
+#include "shell/window/preview_tiles.h"
 
 #include <QDir>
 #include <QLabel>
@@ -12,7 +13,7 @@
 namespace {
 
 constexpr int PathRole = Qt::UserRole;
-constexpr int TextRoom = 44; // two lines of caption under a thumbnail
+constexpr int CaptionLines = 2; // the name, then the size or what is wrong
 
 QString tileText(const ItemPicture &picture)
 {
@@ -22,7 +23,9 @@ QString tileText(const ItemPicture &picture)
 } // namespace
 
 ItemPreviewWindow::ItemPreviewWindow(Opener &opener, QWidget *parent, const ThumbnailLoader::Limits &limits)
-    : QWidget(parent, Qt::Window)
+    // A dialog, so that the window manager keeps it over the window that owns it.
+    : QWidget(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint
+                          | Qt::WindowCloseButtonHint)
     , m_opener(opener)
     , m_loader(limits)
     , m_placeholder(limits.bound)
@@ -54,8 +57,9 @@ ItemPreviewWindow::ItemPreviewWindow(Opener &opener, QWidget *parent, const Thum
     m_tiles->setWrapping(true);
     m_tiles->setUniformItemSizes(true);
     m_tiles->setIconSize(limits.bound);
-    m_tiles->setGridSize(limits.bound + QSize(24, TextRoom + 12));
-    m_tiles->setSpacing(4);
+    auto *tiles = new PreviewTiles(limits.bound, CaptionLines, m_tiles);
+    m_tiles->setItemDelegate(tiles);
+    m_tiles->setGridSize(tiles->sizeHint(QStyleOptionViewItem(), QModelIndex()) + QSize(4, 4));
     m_tiles->setSelectionMode(QAbstractItemView::SingleSelection);
 
     auto *column = new QVBoxLayout(this);
@@ -84,8 +88,8 @@ void ItemPreviewWindow::showItem(const QString &line)
                          .arg(item.line.itemNo)
                          .arg(item.count(ItemPicture::Kind::Main))
                          .arg(item.count(ItemPicture::Kind::Desc)));
-    m_notes->setText(item.problems.join(QLatin1Char('\n')));
-    m_notes->setVisible(!item.problems.isEmpty());
+    m_problems = item.problems.join(QLatin1Char('\n'));
+    showNotes(m_problems);
 
     for (const ItemPicture &picture : item.pictures) {
         auto *tile = new QListWidgetItem(QIcon(m_placeholder), tileText(picture), m_tiles);
@@ -139,8 +143,13 @@ void ItemPreviewWindow::open(QListWidgetItem *tile)
     const QString path = tile->data(PathRole).toString();
     if (path.isEmpty())
         return;
-    if (!m_opener.openFile(path)) {
-        m_notes->setText(QStringLiteral("无法打开图片:") + QDir::toNativeSeparators(path));
-        m_notes->show();
-    }
+    // A picture that opens takes away what an earlier one could not.
+    showNotes(m_opener.openFile(path) ? m_problems
+                                      : QStringLiteral("无法打开图片:") + QDir::toNativeSeparators(path));
+}
+
+void ItemPreviewWindow::showNotes(const QString &text)
+{
+    m_notes->setText(text);
+    m_notes->setVisible(!text.isEmpty());
 }

@@ -14,7 +14,8 @@ class QListWidgetItem;
 
 // 宝贝预览: the pictures of one downloaded item as thumbnails in page order,
 // each with its pixel size, shown as they are decoded. A double-click opens a
-// picture on the desktop. Non-modal; whoever owns it says which item to show.
+// picture on the desktop. Non-modal, kept over its owner's window; whoever
+// owns it says which item to show.
 class ItemPreviewWindow : public QWidget
 {
     Q_OBJECT
@@ -36,6 +37,7 @@ private:
     void thumbnailFailed(const QString &path);
     void settled(const QString &path);
     void open(QListWidgetItem *tile);
+    void showNotes(const QString &text);
 
     Opener &m_opener;
     ImageHeaders m_headers;
@@ -46,4 +48,5 @@ private:
     QLabel *m_notes;
     QListWidget *m_tiles;
     QHash<QString, QListWidgetItem *> m_waiting; // by path
+    QString m_problems; // what the item's folder lacks
 };

@@ -2,12 +2,17 @@
 
 #include "shell/window/status_log_view.h"
 
+#include "collection/status_log.h"
+
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QShortcut>
+#include <QShowEvent>
 #include <QTextCursor>
 #include <QVBoxLayout>
 
@@ -42,11 +47,36 @@ LogWindow::LogWindow(StatusLog &log, QWidget *parent)
     column->addLayout(bar);
     column->addWidget(m_lines, 1);
 
+    // A line found or read further down stays where it is as lines arrive at the top.
+    connect(&log, &StatusLog::lineAdded, this, &LogWindow::keepPlace);
+    auto *closeKey = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(closeKey, &QShortcut::activated, this, &QWidget::close);
+
     const auto find = [this] { findNext(m_findText->text()); };
     connect(m_findText, &QLineEdit::returnPressed, this, find);
     connect(findNextButton, &QPushButton::clicked, this, find);
     connect(copyButton, &QPushButton::clicked, this, &LogWindow::copyAll);
     resize(900, 520);
+}
+
+void LogWindow::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (event->spontaneous())
+        return;
+    // Opened (again): at the newest line.
+    m_lines->moveCursor(QTextCursor::Start);
+    m_lines->verticalScrollBar()->setValue(0);
+    m_findResult->clear();
+}
+
+void LogWindow::keepPlace()
+{
+    // At the top with nothing found, the window follows the newest line.
+    QScrollBar *rows = m_lines->verticalScrollBar();
+    if (rows->value() == 0 && !m_lines->textCursor().hasSelection())
+        return;
+    rows->setValue(rows->value() + 1);
 }
 
 void LogWindow::search(const QString &text)

@@ -25,7 +25,12 @@ public:
     // Puts every line on the clipboard.
     void copyAll();
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
+    void keepPlace();
+
     StatusLogView *m_lines;
     QLineEdit *m_findText;
     QLabel *m_findResult;

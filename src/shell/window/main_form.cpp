@@ -9,6 +9,7 @@
 #include "shell/window/address_strip.h"
 #include "shell/window/batch_panel.h"
 #include "shell/window/export_command.h"
+#include "shell/window/focus_chain.h"
 #include "shell/window/log_window.h"
 #include "shell/window/program_parts.h"
 #include "shell/window/progress_strip.h"
@@ -16,6 +17,7 @@
 #include "shell/window/toolbar_band.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -53,6 +55,7 @@ MainForm::MainForm(ProgramParts &core, const Desktop &desktop, QWidget *parent)
     , m_skins(core.programFolder(), core.settings())
     , m_help(core.homePage(), desktop.prompts, desktop.opener)
     , m_client(new QWidget(this))
+    , m_focus(new FocusChain(this))
 {
     setObjectName(QStringLiteral("MainForm"));
     showCaption(QString());
@@ -68,11 +71,7 @@ MainForm::MainForm(ProgramParts &core, const Desktop &desktop, QWidget *parent)
     connect(m_export, &ExportCommand::progressed, m_progress, &ProgressStrip::showExport);
     connect(m_export, &ExportCommand::ended, m_progress, &ProgressStrip::hideExport);
 
-    const auto px = [this](int twips) { return m_twips.toPixels(twips); };
-    arrangeToolbar();
-    m_address->setDesignSizes(px);
-    m_browsers->setDesignSizes(px(255), px(240));
-    m_panel->setDesignSizes(m_twips);
+    applyDesignSizes();
     buildMenus();
     wireBrowser();
 
@@ -158,9 +157,13 @@ void MainForm::Form_Load()
     m_tray->add();
 }
 
-void MainForm::arrangeToolbar()
+void MainForm::applyDesignSizes()
 {
-    m_toolbar->arrange(m_twips.toPixels(ToolbarBand::HeightTwips), m_twips.toPixels(WindowLayout::ContactButtonWidth));
+    const auto px = [this](int twips) { return m_twips.toPixels(twips); };
+    m_toolbar->arrange(px(ToolbarBand::HeightTwips), px(WindowLayout::ContactButtonWidth));
+    m_address->setDesignSizes(px);
+    m_browsers->setDesignSizes(px(255), px(240));
+    m_panel->setDesignSizes(m_twips);
 }
 
 void MainForm::resizeEvent(QResizeEvent *event)
@@ -234,6 +237,17 @@ void MainForm::applyMoves(const QList<WindowLayout::Move> &moves)
     }
 }
 
+bool MainForm::focusNextPrevChild(bool next)
+{
+    QList<QWidget *> chain{m_address->goback(),       m_address->GoForward(),   m_address->urladress(),
+                           m_address->AddToListCmd(), m_address->ShowListCmd(), m_address->AutoModeChk()};
+    if (m_panel->isVisible())
+        chain += m_panel->focusOrder();
+    else
+        chain += {m_browsers->tabStrip(), m_browsers->closeButton(), m_browsers->currentView()};
+    return m_focus->move(chain, next) || QMainWindow::focusNextPrevChild(next);
+}
+
 void MainForm::ShowListCmd_Click()
 {
     QPushButton *button = m_address->ShowListCmd();
@@ -244,6 +258,9 @@ void MainForm::ShowListCmd_Click()
         button->setToolTip(QStringLiteral("ALT+C"));
         m_core.log().AddMesg(QStringLiteral("显示下载列表"));
     } else {
+        // Not into the browsers' controls the panel uncovers.
+        if (m_panel->isAncestorOf(QApplication::focusWidget()))
+            button->setFocus(Qt::OtherFocusReason);
         m_panel->hide();
         button->setText(ShowCaption);
         button->setToolTip(QStringLiteral("ALT+L"));

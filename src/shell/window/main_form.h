@@ -13,6 +13,7 @@ class AddressStrip;
 class BatchPanel;
 class BrowserArea;
 class ExportCommand;
+class FocusChain;
 class FavouritesWindow;
 class FolderPicker;
 class LogWindow;
@@ -108,12 +109,16 @@ protected:
     // are saved, the tray icon goes. Lists that could not be saved are
     // written to a dated copy, and a message says where and why.
     void closeEvent(QCloseEvent *event) override;
+    // Tab and Shift+Tab walk the controls in view in reading order: over the
+    // batch panel only its own, never the browsers it covers.
+    bool focusNextPrevChild(bool next) override;
 
 private:
     void buildMenus();
     void wireBrowser();
-    // The toolbar takes the width its buttons need in the present look.
-    void arrangeToolbar();
+    // The sizes the layout keeps, in the present look: the toolbar as wide as
+    // its buttons need, the buttons as their captions need.
+    void applyDesignSizes();
     // The control a move of the layout arithmetic names.
     QWidget *controlAt(const WindowLayout::Move &move) const;
     void applyMoves(const QList<WindowLayout::Move> &moves);
@@ -138,6 +143,7 @@ private:
     BatchPanel *m_panel;
     ProgressStrip *m_progress;
     ExportCommand *m_export;
+    FocusChain *m_focus;
     QMenu *m_fileMenu = nullptr;
     TrayIcon *m_tray = nullptr;
     FavouritesWindow *m_favouritesWindow = nullptr;

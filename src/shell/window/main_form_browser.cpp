@@ -153,10 +153,11 @@ void MainForm::showCaption(const QString &pageTitle)
 void MainForm::changeEvent(QEvent *event)
 {
     QMainWindow::changeEvent(event);
-    // A skin changes the buttons' sizes; the controls may be polished after the window.
+    // A skin changes the buttons' sizes, and leaves them so when it goes: the
+    // design sizes again, once the controls have been polished after the window.
     if (event->type() == QEvent::StyleChange) {
         QTimer::singleShot(0, this, [this] {
-            arrangeToolbar();
+            applyDesignSizes();
             Form_Resize();
         });
     }

@@ -11,6 +11,52 @@
 #include <QLabel>
 #include <QProgressBar>
 
+namespace {
+
+// The notice: as wide as its text where the strip has the room, shortened in
+// the middle where it has not, so that both ends stay readable.
+class NoticeLabel : public QLabel
+{
+public:
+    using QLabel::QLabel;
+
+    void setNotice(const QString &text)
+    {
+        m_text = text;
+        show();
+        // The strip makes room for it now, not after this event.
+        updateGeometry();
+        if (QLayout *row = parentWidget()->layout())
+            row->activate();
+        fit();
+    }
+
+    QSize sizeHint() const override
+    {
+        const QMargins margins = contentsMargins();
+        return {fontMetrics().horizontalAdvance(m_text) + margins.left() + margins.right() + 2 * frameWidth() + 1,
+                QLabel::sizeHint().height()};
+    }
+    QSize minimumSizeHint() const override
+    {
+        return {fontMetrics().averageCharWidth() * 8, QLabel::minimumSizeHint().height()};
+    }
+
+protected:
+    void resizeEvent(QResizeEvent *event) override
+    {
+        QLabel::resizeEvent(event);
+        fit();
+    }
+
+private:
+    void fit() { setText(fontMetrics().elidedText(m_text, Qt::ElideMiddle, contentsRect().width())); }
+
+    QString m_text;
+};
+
+} // namespace
+
 QString ProgressStrip::stepText(const QString &logged)
 {
     QString step = logged;
@@ -25,7 +71,7 @@ ProgressStrip::ProgressStrip(ProgramParts &core, QWidget *parent)
     : QWidget(parent)
     , m_core(core)
     , m_item(new QLabel(this))
-    , m_notice(new QLabel(this))
+    , m_notice(new NoticeLabel(this))
     , m_pictures(new QProgressBar(this))
     , m_counts(new QLabel(this))
     , m_export(new QLabel(this))
@@ -40,15 +86,17 @@ ProgressStrip::ProgressStrip(ProgramParts &core, QWidget *parent)
     m_pictures->setFormat(QStringLiteral("图片 %v/%m"));
     m_pictures->setTextVisible(true);
     m_pictures->setMaximumWidth(220);
-    // Long texts are cut at the strip's edge rather than widening the window.
-    for (QLabel *label : {m_item, m_notice})
-        label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    m_notice->setStyleSheet(QStringLiteral("color: #8a1c00; background: #ffe08a; padding: 0 6px"));
+    // The step's long texts are cut at the strip's edge rather than widening
+    // the window; the notice takes the room it needs first.
+    m_item->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    m_notice->setStyleSheet(QStringLiteral("color: #8a1c00; background: #ffe08a"));
+    m_notice->setContentsMargins(6, 0, 6, 0);
+    m_notice->setTextFormat(Qt::PlainText); // a page's title may hold '<'
     m_notice->hide();
     auto *row = new QHBoxLayout(this);
     row->setContentsMargins(4, 0, 4, 0);
-    row->addWidget(m_item, 3);
-    row->addWidget(m_notice, 2);
+    row->addWidget(m_item, 1);
+    row->addWidget(m_notice);
     row->addWidget(m_pictures);
     row->addSpacing(12);
     row->addWidget(m_export);
@@ -149,9 +197,8 @@ void ProgressStrip::showNotice(const QString &logLine)
     const QString message = logLine.section(QLatin1Char(' '), 2);
     if (!isFailureNotice(message))
         return;
-    m_notice->setText(logLine.section(QLatin1Char(' '), 1));
+    static_cast<NoticeLabel *>(m_notice)->setNotice(logLine.section(QLatin1Char(' '), 1));
     m_notice->setToolTip(logLine);
-    m_notice->show();
     m_noticeTimer.start();
 }
 

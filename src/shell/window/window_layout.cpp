@@ -1,5 +1,6 @@
 #include "shell/window/window_layout.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -120,8 +121,9 @@ QList<Move> batModeFrameResize(const PanelInput &in)
     m.move(QStringLiteral("FastPickChk"), X1, ListTop + Step * column1.size());
     m.move(QStringLiteral("SkipDownloadedChk"), X1, ListTop + Step * column1.size() + 400);
 
-    m.move(QStringLiteral("ProNumLbl"), X1 + 1250, ListTop, 500, R);
-    m.move(QStringLiteral("ProDenLbl"), X1 + 1250, ListTop, 500, R);
+    const qint64 lights = in.indicatorHeight > 0 ? std::min<qint64>(R, in.indicatorHeight) : R;
+    m.move(QStringLiteral("ProNumLbl"), X1 + 1250, ListTop, 500, lights);
+    m.move(QStringLiteral("ProDenLbl"), X1 + 1250, ListTop, 500, lights);
 
     const qint64 X2 = X1 + 1250 + 500;
     m.move(QStringLiteral("ReadyUrlLbl"), X2, HeadTop);

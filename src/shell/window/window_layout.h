@@ -58,9 +58,15 @@ struct PanelInput
     int editBabyNumCmdWidth = 0;
     int asBabyUrlAlaCmdWidth = 0;
     int xqkfLeft = 0;
+    // The indicator's height when less than the lists' is enough for its text
+    // (0: as high as the lists), so that it covers nothing below it.
+    int indicatorHeight = 0;
 };
 
 constexpr int ContactButtonWidth = 1575; // xqkf
+// The panel's arithmetic runs this much short of its right edge: the last
+// list ends as far from it as the first begins from the left one, its border in view.
+constexpr int PanelRightMargin = 200;
 
 // batModeFrameResize: three list columns of width C = (PW - 3500) / 3 with
 // button columns between them, and the status log in the toolbar band.

@@ -176,7 +176,7 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, ExportedSheet,
     ::testing::Values(
         SheetCase{"attribute_union_and_order", {Dress, Shirt, Bag}, {}, {0, 1, 2},
-                  {q("颜色"), q("尺码"), q("材质"), q("货号")},
+                  {q("颜色"), q("尺码"), q("材质"), q("货号(属性)")},
                   {{q("红"), q("S:M")}, {q("白"), {}, q("棉"), q("B-2")}, {}},
                   {}},
         SheetCase{"missing_folder", {Dress, without(Shirt, false, false)}, {}, {0, 1},
@@ -184,14 +184,14 @@ INSTANTIATE_TEST_SUITE_P(
                   {{q("红"), q("S:M")}, {}},
                   {{}, q("目录不存在")}},
         SheetCase{"missing_info_file", {without(Dress, true, false), Shirt}, {}, {0, 1},
-                  {q("材质"), q("颜色"), q("货号")},
+                  {q("材质"), q("颜色"), q("货号(属性)")},
                   {{}, {q("棉"), q("白"), q("B-2")}},
                   {q("宝贝基本信息.txt不存在"), {}}},
         SheetCase{"title_with_chinese_and_bar",
                   {item("D-4", "女装｜夏季新款 连衣裙（加厚）#1", {{q("风格"), q("韩版｜通勤")}}, {640, 480})}, {}, {0},
                   {q("风格")}, {{q("韩版｜通勤")}}, {}},
         SheetCase{"nothing_selected_exports_all", {Dress, Shirt, Bag}, {}, {0, 1, 2},
-                  {q("颜色"), q("尺码"), q("材质"), q("货号")},
+                  {q("颜色"), q("尺码"), q("材质"), q("货号(属性)")},
                   {{q("红"), q("S:M")}, {q("白"), {}, q("棉"), q("B-2")}, {}},
                   {}},
         SheetCase{"selected_only_in_list_order", {Dress, Shirt, Bag}, {2, 0}, {0, 2},
@@ -295,6 +295,22 @@ TEST(ItemSheet, RowsPastTheLinkLimitKeepTheirAddressesAsText)
     EXPECT_EQ(sheet.cells.value(q("G65531")), q("https://d/65530.html"));
     EXPECT_EQ(sheet.cells.value(q("G65532")), q("https://d/65531.html"));
     EXPECT_EQ(sheet.cells.value(q("G65533")), q("https://d/65532.html"));
+}
+
+// A sheet holds 16,384 columns, nine of them fixed: one attribute more is a
+// failure that says so and writes nothing, not an export with columns missing.
+TEST(ItemSheet, MoreColumnsThanASheetHoldsFailAndWriteNothing)
+{
+    for (const int attributes : {16375, 16376}) {
+        QTemporaryDir output;
+        SheetRow row;
+        for (int a = 0; a < attributes; ++a)
+            row.item.attributes.append({QString::number(a), q("值")});
+        QString error;
+        EXPECT_EQ(writeItemSheet({row}, output.filePath(q("宽.xlsx")), &error), attributes == 16375) << attributes;
+        EXPECT_EQ(QDir(output.path()).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot) && error.contains(q("16384列")),
+                  attributes == 16376) << error.toStdString();
+    }
 }
 
 // A failed export leaves no file, not even a temporary one, and an old file as it was.

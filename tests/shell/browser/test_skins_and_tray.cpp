@@ -136,7 +136,8 @@ TEST_F(SkinsTest, OpeningSelectsTheStoredEntryAgain)
         EXPECT_EQ(opened.SkinFile()->currentRow(), c.selected) << c.skinid.toStdString();
         EXPECT_EQ(qApp->styleSheet(), c.sheet) << c.skinid.toStdString();
         const bool rewritten = c.selected >= 0;
-        EXPECT_EQ(stored("skin"), rewritten ? opened.SkinFile()->item(c.selected)->text() : QStringLiteral("old.qss"));
+        EXPECT_EQ(stored("skin"), rewritten ? opened.SkinFile()->item(c.selected)->data(SkinWindow::FileRole).toString()
+                                          : QStringLiteral("old.qss"));
         EXPECT_EQ(stored("skinid"), c.skinid);
     }
 }

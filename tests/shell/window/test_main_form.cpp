@@ -34,8 +34,9 @@ TEST_F(WindowTest, ControlsFollowTheLayoutArithmetic)
     EXPECT_EQ(control("PickWebBro")->geometry(), control("TabStrip1")->geometry());
     EXPECT_NEAR(control("urladress")->width(), t.toPixels(W - 4900), 1);
     EXPECT_NEAR(control("AutoModeChk")->x(), t.toPixels(W - 2075), 1);
-    // The panel: three list columns of (PW - 3500) / 3 with the buttons between.
-    const int C = WindowLayout::roundHalfEven(W - 3500, 3);
+    // The panel: three list columns of (PW - 3500) / 3 with the buttons between,
+    // PW short of a right margin.
+    const int C = WindowLayout::roundHalfEven(W - WindowLayout::PanelRightMargin - 3500, 3);
     EXPECT_NEAR(control("AddUrlText")->width(), t.toPixels(C), 1);
     EXPECT_NEAR(control("addUrlCmd")->x(), t.toPixels(C + 450), 1);
     EXPECT_NEAR(control("readyDownList")->x(), t.toPixels(C + 2200), 1);

@@ -10,8 +10,11 @@
 #include <QListWidget>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -152,4 +155,49 @@ TEST_F(PreviewWindowTest, DoubleClickOpensThePictureOnTheDesktop)
     EXPECT_EQ(text("PreviewNotes"),
               QString(q("无法打开图片:") + QDir::toNativeSeparators(QDir(folder).filePath(q("主图/主图1.jpg")))));
     EXPECT_TRUE(window.findChild<QLabel *>(QStringLiteral("PreviewNotes"))->isVisible());
+    // A later picture that opens takes the line away.
+    opener.hasFileViewer = true;
+    doubleClick(0);
+    EXPECT_FALSE(window.findChild<QLabel *>(QStringLiteral("PreviewNotes"))->isVisible());
+}
+
+// Each picture whole in its tile's square, its shape kept, and the squares
+// in the same place in every tile: the captions under them in one line.
+TEST_F(PreviewWindowTest, PicturesKeepTheirShapeWholeAboveTheirCaptions)
+{
+    const QList<QSize> sizes = {{600, 1200}, {1200, 600}, {800, 800}, {100, 50}}, shown = {{80, 160}, {160, 80}, {160, 160}, {100, 50}};
+    const QString shapes = dir.filePath(q("形状"));
+    QDir().mkpath(shapes + q("/主图"));
+    for (int i = 0; i < sizes.size(); ++i) {
+        QImage picture(sizes.at(i), QImage::Format_RGB32);
+        picture.fill(Qt::magenta);
+        picture.save(shapes + q("/主图/主图%1.png").arg(i + 1));
+    }
+    window.show();
+    ASSERT_TRUE(show(q("S-1|形状|") + shapes + q("|http://x/4.html")));
+    // In the display's own pixels: the build runs this at more than one scale.
+    const QImage view = tiles()->viewport()->grab().toImage();
+    const qreal scale = view.devicePixelRatio();
+    QList<int> middles, captions;
+    for (int i = 0; i < sizes.size(); ++i) {
+        const QRect logical = tiles()->visualItemRect(tiles()->item(i)), tile(logical.topLeft() * scale, logical.size() * scale);
+        QRect picture, caption;
+        for (int y = tile.top(); y <= tile.bottom(); ++y) {
+            for (int x = tile.left(); x <= tile.right(); ++x) {
+                if (view.pixelColor(x, y) == Qt::magenta)
+                    picture |= QRect(x, y, 1, 1);
+                else if (view.pixelColor(x, y).lightness() < 100)
+                    caption |= QRect(x, y, 1, 1);
+            }
+        }
+        EXPECT_NEAR(picture.width(), shown.at(i).width() * scale, 1) << i;
+        EXPECT_NEAR(picture.height(), shown.at(i).height() * scale, 1) << i;
+        middles << picture.center().y() - tile.top();
+        captions << caption.top() - tile.top();
+    }
+    std::sort(middles.begin(), middles.end());
+    std::sort(captions.begin(), captions.end());
+    EXPECT_LE(middles.last() - middles.first(), 1);
+    EXPECT_LE(captions.last() - captions.first(), 1);
+    EXPECT_GT(captions.first(), middles.last() + 80 * scale) << "captions under the squares";
 }

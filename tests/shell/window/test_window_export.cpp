@@ -1,9 +1,17 @@
 // 文件 → 导出表格…: the downloaded list into a spreadsheet the user names.
+#include "test_files.h"
 #include "window_fixture.h"
 
+#include "platform/desktop_services.h"
+
 #include <QAction>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QTest>
+#include <QTimer>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLineEdit>
 
 namespace {
 
@@ -25,20 +33,47 @@ TEST_F(ExportTest, TheSelectedItemsOrAllGoIntoTheFileTheUserNames)
                                 .arg(n)
                                 .arg(QDir(folder.path()).filePath(QString::number(n))));
     QDir().mkpath(QFileInfo(target()).path());
-    desktop.picker.saveAnswer = target(); // typed without its extension
+    // The dialog gives the name with its ending; the second export replaces the first.
+    desktop.picker.saveAnswer = target() + S(u".xlsx");
     const QStringList cases[] = {{}, {QStringLiteral("1"), QStringLiteral("2")}};
     for (const QStringList &selected : cases) {
         SCOPED_TRACE(selected.isEmpty() ? "none selected: all" : "two selected");
         for (const QString &row : selected)
             downloaded().setSelected(row.toInt() - 1, true);
         exportSheet();
-        // It offers a file in the save folder first.
+        // It offers a file in the save folder first, and says which items go.
         EXPECT_EQ(desktop.picker.askedSavePath, QDir(folder.path()).filePath(S(u"已下载宝贝.xlsx")));
+        EXPECT_EQ(desktop.picker.askedTitle, selected.isEmpty() ? S(u"导出全部3个宝贝") : S(u"导出选中的2个宝贝"));
         const QString done = S(u"已导出%1个宝贝到").arg(selected.isEmpty() ? 3 : 2) + target() + S(u".xlsx");
         ASSERT_TRUE(waitUntil([&] { return log().contains(done); })) << log().join(u'\n').toStdString();
         EXPECT_TRUE(QFileInfo(target() + S(u".xlsx")).isFile());
         EXPECT_FALSE(control<QLabel>("ProgressExport")->isVisible());
     }
+}
+
+// The save dialog adds the ending to a typed name before it closes: its own
+// question comes before a spreadsheet of that name is replaced.
+TEST_F(ExportTest, TheSaveDialogAsksBeforeATypedNameReplacesASpreadsheet)
+{
+    writeBytes(QDir(folder.path()).filePath(S(u"表.xlsx")), "an older export");
+    DialogFolderPicker picker;
+    QStringList chosen;
+    picker.chooseSaveFile(S(u"导出"), QDir(folder.path()).filePath(S(u"已下载宝贝.xlsx")), S(u"Excel 表格 (*.xlsx)"),
+                          [&](const QString &path) { chosen << path; });
+    auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+    ASSERT_TRUE(dialog);
+    QString asked; // Qt's own modal question, answered "no" once it is up
+    QTimer::singleShot(0, dialog, [&asked] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        asked = box ? box->text() : QString();
+        if (box)
+            box->button(QMessageBox::No)->click();
+    });
+    dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(S(u"表"));
+    QTest::keyClick(dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")), Qt::Key_Return);
+    EXPECT_TRUE(asked.contains(S(u"表.xlsx"))) << asked.toStdString();
+    ASSERT_TRUE(chosen.isEmpty()) << "the dialog closed";
+    dialog->reject();
 }
 
 TEST_F(ExportTest, NothingToExportOrACancelledDialogWritesNothingAndSaysSo)

@@ -10,6 +10,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
@@ -154,4 +155,52 @@ TEST_F(KeysTest, ShortcutsAndTheEditButtonsDoWhatTheySay)
         EXPECT_TRUE(waitUntil(p.done));
     }
     EXPECT_EQ(desktop.prompts.messages.size(), 2);
+}
+
+// Tab walks what is in view in reading order, round and round, and every stop
+// shows that it has the focus; the add box lets Tab and Ctrl+Tab go. Enter on
+// an entry opens its folder; what is typed right after a click on 整店采集 goes
+// into its box.
+TEST_F(KeysTest, TabWalksThePanelInReadingOrderShowingTheFocusAndKeysReachTheirControls)
+{
+    openActive();
+    form->resize(1024, 640);
+    downloaded().append(S(u"D-1|宝贝|") + folder.path() + S(u"|http://detail.zorvane.com/offer/1.html"));
+    form->ShowListCmd_Click();
+    const QString added = control<QPlainTextEdit>("AddUrlText")->toPlainText();
+    const QStringList order = QStringLiteral(
+        "goback GoForward urladress AddToListCmd ShowListCmd AutoModeChk AddUrlText addUrlCmd DelUrlCmd StartPickCmd "
+        "StopPickCmd InsertToTopCmd FastPickChk SkipDownloadedChk readyDownList ASBabyUrlAlaCmd DelCmd RePickCmd "
+        "SetSavePathCmd OpenSavePathCmd EditBabyNumCmd OpenWebCmd PreviewCmd AlreadyDownedList FindADLCmd FindUpCmd "
+        "FindNextCmd").split(u' ');
+    const auto focused = [] {
+        const QWidget *w = QApplication::focusWidget();
+        return w->objectName().isEmpty() ? w->parentWidget()->objectName() : w->objectName();
+    };
+    // The stop and its surroundings as the window shows them.
+    const auto look = [&](const QString &name) {
+        const QWidget *w = form->findChild<QWidget *>(name);
+        return form->grab(QRect(w->mapTo(form.get(), QPoint()), w->size()).adjusted(-3, -3, 3, 3)).toImage();
+    };
+    control<QWidget>("GoForward")->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+    QImage shown = look(order.first());
+    for (qsizetype i = 1; i <= order.size(); ++i) {
+        const QString stop = order.at(i % order.size()), left = order.at(i - 1);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, left == u"AddUrlText" ? Qt::ControlModifier : Qt::NoModifier);
+        ASSERT_EQ(focused(), stop) << "after " << left.toStdString();
+        EXPECT_NE(look(left), shown) << left.toStdString() << " showed no focus";
+        shown = look(stop);
+        if (stop == u"AlreadyDownedList")
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    }
+    EXPECT_EQ(desktop.opener.opened, QStringList{folder.path()});
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(focused(), order.last());
+    EXPECT_EQ(control<QPlainTextEdit>("AddUrlText")->toPlainText(), added) << "no tab typed into the box";
+
+    QTest::mouseClick(control<QPushButton>("ASBabyUrlAlaCmd"), Qt::LeftButton);
+    QTest::keyClicks(QApplication::focusWidget(), S(u"http://myshop.zorvane.com"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_TRUE(log().contains(S(u"整店宝贝地址分析中...采集暂停片刻..."))) << log().join(u'\n').toStdString();
 }

@@ -36,6 +36,8 @@ TEST_F(WindowLogTest, TheLatestFailureStandsOutInTheStripUntilTheNextOrForAWhile
     EXPECT_FALSE(notice()->isVisible());
     logStep(3);
     EXPECT_FALSE(notice()->isVisible()) << "steps are no failures";
+    core->log().AddMesg(S(u"修改宝贝货号5至失败品"));
+    EXPECT_FALSE(notice()->isVisible()) << "judged by the message, not with the date in front of it";
 
     click("DelUrlCmd"); // nothing selected
     logStep(5);
@@ -94,4 +96,24 @@ TEST_F(WindowLogTest, ADoubleClickOnTheLogOpensEveryKeptLineToSelectSearchAndCop
     window->findChild<QPushButton *>(QStringLiteral("LogCopyCmd"))->click();
     EXPECT_EQ(QGuiApplication::clipboard()->text(), lines->toPlainText());
     EXPECT_TRUE(QGuiApplication::clipboard()->text().contains(S(u" 第1行")));
+}
+
+TEST_F(WindowLogTest, AFoundLineStaysInViewTheWindowReopensAtTheNewestAndEscClosesIt)
+{
+    open();
+    for (int i = 1; i <= 200; ++i)
+        core->log().AddMesg(QStringLiteral("第%1行").arg(i));
+    form->showLogWindow();
+    auto *lines = form->logWindow()->findChild<QPlainTextEdit *>(QStringLiteral("LogText"));
+    const auto topLine = [&] { return lines->cursorForPosition(QPoint(1, 1)).block().text(); };
+    form->logWindow()->search(S(u"第20行"));
+    const QString top = topLine();
+    for (int i = 1; i <= 100; ++i)
+        core->log().AddMesg(S(u"新的一行"));
+    EXPECT_EQ(topLine(), top) << "the found line stays where it was";
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form->logWindow()));
+    QTest::keyClick(form->logWindow()->findChild<QLineEdit *>(QStringLiteral("LogFindText")), Qt::Key_Escape);
+    EXPECT_FALSE(form->logWindow()->isVisible());
+    form->showLogWindow();
+    EXPECT_TRUE(topLine().endsWith(S(u" 新的一行"))) << "reopened at the newest line";
 }

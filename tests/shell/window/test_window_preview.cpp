@@ -7,6 +7,7 @@
 #include "shell/window/item_preview_window.h"
 
 #include <QLabel>
+#include <QWindow>
 
 namespace {
 
@@ -57,8 +58,21 @@ TEST_F(PreviewTest, TheButtonAndTheSpaceKeyOpenItAndItFollowsTheList)
     ASSERT_TRUE(waitUntil([&] { return shownTitle().contains(S(u"第二件宝贝")); })) << shownTitle().toStdString();
 
     form->findChild<ItemPreviewWindow *>()->close();
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
     QTest::keyClick(list, Qt::Key_Up);
     EXPECT_TRUE(shownTitle().isEmpty()) << "closed, it follows nothing";
     QTest::keyClick(list, Qt::Key_Space);
     ASSERT_TRUE(waitUntil([&] { return shownTitle().contains(S(u"第一件宝贝")); })) << shownTitle().toStdString();
+
+    // The keyboard stays with the list, ↓ goes on along it; the preview is
+    // the main window's, which the window manager keeps it over.
+    QCoreApplication::processEvents();
+    EXPECT_EQ(QApplication::activeWindow(), form.get());
+    ASSERT_EQ(QApplication::focusWidget(), list);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    EXPECT_TRUE(waitUntil([&] { return shownTitle().contains(S(u"第二件宝贝")); })) << shownTitle().toStdString();
+    auto *preview = form->findChild<ItemPreviewWindow *>();
+    EXPECT_EQ(preview->windowType(), Qt::Dialog);
+    EXPECT_EQ(preview->windowHandle()->transientParent(), form->windowHandle());
 }
