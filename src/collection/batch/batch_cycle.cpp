@@ -55,6 +55,8 @@ Collector &BatchCycle::collector(int n)
         connect(c, &Collector::scrollProgress, this, [this, slot](double scrolled, double height, int pictures) {
             emit scrollProgress(scrolled, height, pictures, slot);
         });
+        connect(c, &Collector::picturesProgressed, this,
+                [this, slot](int done, int total) { emit picturesProgressed(done, total, slot); });
         connect(c, &Collector::titleKnown, this, [this](quint64 ticket, const QString &name) {
             m_turns.titleKnown(ticket, name);
             trySave();
@@ -317,6 +319,7 @@ void BatchCycle::onEnded(Collector &collector, Collector::Ending ending)
     case Collector::Ending::Saved:
         m_lastFailed.clear();
         m_s.lists.forgetSentBack(collector.taken().toString());
+        emit itemSaved(collector.slot());
         break;
     case Collector::Ending::Rejected:
         m_s.listFile.SaveLists();

@@ -162,6 +162,10 @@ signals:
     // `collector`'s page has been scrolled against its height, and how many
     // description pictures it shows by now.
     void scrollProgress(double scrolled, double height, int pictures, int collector);
+    // Collector `collector`'s item: pictures fetched so far, of all.
+    void picturesProgressed(int done, int total, int collector);
+    // Collector `collector`'s item was saved and listed as downloaded.
+    void itemSaved(int collector);
 
 private:
     void PickControlTimer_Timer();

@@ -37,6 +37,7 @@ Collector::Collector(int slot, const Services &services, const Timing &timing, Q
         connect(scroller, &PageScroller::picturesSeen, &m_s.download, &ItemDownload::prefetch);
     }
     connect(&m_standard, &PageScroller::scrolled, this, &Collector::reportScroll);
+    connect(&m_s.download, &ItemDownload::picturesProgressed, this, &Collector::picturesProgressed);
     connect(&m_s.download, &ItemDownload::finished, this, [this] { end(Ending::Saved); });
     connect(&m_s.download, &ItemDownload::failed, this, [this](int, const QString &reason) {
         logItem(QStringLiteral("采集中:") + reason + QStringLiteral(",宝贝已放回待下载列表顶部,采集暂停_"));

@@ -90,6 +90,8 @@ signals:
     // At the standard pace: how far the page has been scrolled against its
     // height, and how many description pictures it shows by now.
     void scrollProgress(double scrolled, double height, int pictures);
+    // The item's pictures fetched so far, of all.
+    void picturesProgressed(int done, int total);
 
 private:
     void onPageLoaded(const PageLoad &load);

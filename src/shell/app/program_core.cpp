@@ -55,6 +55,16 @@ bool ProgramCore::setPace(BatchCycle::Pace pace, bool store)
     return false;
 }
 
+bool ProgramCore::setCollectors(int count, bool store)
+{
+    m_batch.setCollectors(count);
+    QString error;
+    if (!store || m_settings.setCollectors(m_batch.collectors(), &error))
+        return true;
+    m_log.AddMesg(QStringLiteral("同时采集设置失败,原因:配置文件无法写入,") + error);
+    return false;
+}
+
 ProgramCore::~ProgramCore() = default;
 
 BatchCycle::CollectorParts ProgramCore::collectorParts(int n)

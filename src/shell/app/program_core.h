@@ -72,6 +72,7 @@ public:
     NetCheck &netCheck() override { return m_net; }
 
     bool setPace(BatchCycle::Pace pace, bool store) override;
+    bool setCollectors(int count, bool store) override;
     void loadLists() override;
     bool shutDown() override;
     std::optional<QString> rescueLists(const QString &otherFolder) override;

@@ -15,6 +15,7 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTextLayout>
 
 #include <QtMath>
@@ -101,6 +102,12 @@ void BatchPanel::build()
     m_c.skipDownloadedChk = new QCheckBox(QStringLiteral("跳过已下载"), this);
     m_c.skipDownloadedChk->setObjectName(QStringLiteral("SkipDownloadedChk"));
     m_c.skipDownloadedChk->setToolTip(QStringLiteral("勾选:已下载列表中已有的宝贝(同一网页地址)不再采集,整店采集只加入新宝贝"));
+    m_c.collectorsLbl = addLabel(QStringLiteral("CollectorsLbl"), QStringLiteral("同时采集"));
+    m_c.collectorsBox = new QSpinBox(this);
+    m_c.collectorsBox->setObjectName(QStringLiteral("CollectorsBox"));
+    m_c.collectorsBox->setRange(1, BatchCycle::MaxCollectors);
+    m_c.collectorsBox->setToolTip(QStringLiteral("同时采集几个宝贝(每个宝贝一个隐藏网页),从下一个宝贝起生效"));
+    m_c.collectorsLbl->setBuddy(m_c.collectorsBox);
     // Two labels that take turns: a blinking light beside the pending list.
     m_c.proNumLbl = addLabel(QStringLiteral("ProNumLbl"), QString());
     m_c.proDenLbl = addLabel(QStringLiteral("ProDenLbl"), QString());
@@ -145,7 +152,7 @@ void BatchPanel::build()
     // The layout arithmetic names the controls it places.
     for (QWidget *w : std::initializer_list<QWidget *>{
              m_c.addUrlLbl, m_c.addUrlText, m_c.addUrlCmd, m_c.delUrlCmd, m_c.startPickCmd, m_c.stopPickCmd,
-             m_c.insertToTopCmd, m_c.fastPickChk, m_c.skipDownloadedChk, m_c.proNumLbl, m_c.proDenLbl, m_c.readyUrlLbl, m_c.readyDownList,
+             m_c.insertToTopCmd, m_c.fastPickChk, m_c.skipDownloadedChk, m_c.collectorsLbl, m_c.collectorsBox, m_c.proNumLbl, m_c.proDenLbl, m_c.readyUrlLbl, m_c.readyDownList,
              m_c.shopUrlText, m_c.asBabyUrlAlaCmd, m_c.alreadyDownedLbl, m_c.findAdlCmd, m_c.findUpCmd,
              m_c.findNextCmd, m_c.alreadyDownedList, m_c.findStrText, m_c.delCmd, m_c.rePickCmd, m_c.setSavePathCmd,
              m_c.openSavePathCmd, m_c.editBabyNumCmd, m_c.newBabyNumText, m_c.openWebCmd, m_c.previewCmd, m_c.listInfoText})
@@ -160,7 +167,7 @@ QWidget *BatchPanel::control(const QString &name) const
 QList<QWidget *> BatchPanel::focusOrder() const
 {
     return {m_c.addUrlText,    m_c.addUrlCmd,       m_c.delUrlCmd,        m_c.startPickCmd,   m_c.stopPickCmd,
-            m_c.insertToTopCmd, m_c.fastPickChk,    m_c.skipDownloadedChk, m_c.readyDownList, m_c.shopUrlText,
+            m_c.insertToTopCmd, m_c.fastPickChk,    m_c.skipDownloadedChk, m_c.collectorsBox, m_c.readyDownList, m_c.shopUrlText,
             m_c.asBabyUrlAlaCmd, m_c.delCmd,        m_c.rePickCmd,        m_c.setSavePathCmd, m_c.openSavePathCmd,
             m_c.editBabyNumCmd, m_c.newBabyNumText, m_c.openWebCmd,       m_c.previewCmd,     m_c.alreadyDownedList,
             m_c.findStrText,    m_c.findAdlCmd,     m_c.findUpCmd,        m_c.findNextCmd};
@@ -184,6 +191,8 @@ void BatchPanel::setDesignSizes(const WindowLayout::Twips &twips)
     size(m_c.newBabyNumText, 1400, ButtonHeight);
     for (QCheckBox *box : {m_c.fastPickChk, m_c.skipDownloadedChk})
         box->resize(std::max(twips.toPixels(1250), box->sizeHint().width()), twips.toPixels(BoxHeight));
+    m_c.collectorsLbl->resize(m_c.collectorsLbl->sizeHint().width(), twips.toPixels(BoxHeight));
+    m_c.collectorsBox->resize(m_c.collectorsBox->sizeHint().width(), twips.toPixels(BoxHeight));
     for (QWidget *box : {static_cast<QWidget *>(m_c.shopUrlText), static_cast<QWidget *>(m_c.findStrText)})
         box->resize(box->width(), twips.toPixels(BoxHeight));
     for (QLabel *label : {m_c.addUrlLbl, m_c.readyUrlLbl, m_c.alreadyDownedLbl})
@@ -207,6 +216,7 @@ WindowLayout::PanelInput BatchPanel::layoutInput(const WindowLayout::Twips &twip
     in.findUpCmdWidth = width(m_c.findUpCmd);
     in.editBabyNumCmdWidth = width(m_c.editBabyNumCmd);
     in.asBabyUrlAlaCmdWidth = width(m_c.asBabyUrlAlaCmd);
+    in.collectorsLblWidth = width(m_c.collectorsLbl);
     // The indicator's longest caption, read downwards, in its own (bold) font.
     m_c.proNumLbl->ensurePolished();
     const QRect caption = m_c.proNumLbl->fontMetrics().boundingRect(QRect(), Qt::AlignLeft,

@@ -18,6 +18,7 @@ class ListCommands;
 class Opener;
 class ProgramParts;
 class QCheckBox;
+class QSpinBox;
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
@@ -60,6 +61,8 @@ public:
         QPushButton *insertToTopCmd = nullptr;
         QCheckBox *fastPickChk = nullptr;
         QCheckBox *skipDownloadedChk = nullptr;
+        QLabel *collectorsLbl = nullptr;
+        QSpinBox *collectorsBox = nullptr;
         QLabel *proNumLbl = nullptr;
         QLabel *proDenLbl = nullptr;
         QLabel *readyUrlLbl = nullptr;

@@ -20,6 +20,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QSpinBox>
 
 namespace {
 
@@ -96,6 +97,12 @@ void BatchPanel::wireBatch()
         m_core.setPace(fast ? BatchCycle::Pace::Fast : BatchCycle::Pace::Standard, true);
         m_core.log().AddMesg(fast ? QStringLiteral("开启快速采集,从下一个宝贝起生效.")
                                   : QStringLiteral("关闭快速采集,恢复标准速度,从下一个宝贝起生效."));
+    });
+
+    m_c.collectorsBox->setValue(m_core.settings().collectors());
+    connect(m_c.collectorsBox, &QSpinBox::valueChanged, this, [this](int count) {
+        m_core.setCollectors(count, true);
+        m_core.log().AddMesg(QStringLiteral("同时采集%1个宝贝,从下一个宝贝起生效.").arg(count));
     });
 
     m_c.skipDownloadedChk->setChecked(m_core.settings().skipDownloaded());

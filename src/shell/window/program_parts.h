@@ -39,6 +39,8 @@ public:
     // Applies the pace; `store` also keeps it for the next start. False when
     // it could not be stored (the log says why).
     virtual bool setPace(BatchCycle::Pace pace, bool store) = 0;
+    // 同时采集, 1 to BatchCycle::MaxCollectors, the same way.
+    virtual bool setCollectors(int count, bool store) = 0;
     // Start-up: the lists are loaded.
     virtual void loadLists() = 0;
     // Shutdown: an item under way goes back to the top of the pending list,

@@ -110,14 +110,13 @@ ProgressStrip::ProgressStrip(ProgramParts &core, QWidget *parent)
     BatchCycle &batch = core.batch();
     connect(&batch, &BatchCycle::stepLogged, this, &ProgressStrip::showStep);
     connect(&batch, &BatchCycle::scrollProgress, this, &ProgressStrip::showScroll);
-    connect(&batch, &BatchCycle::itemEnded, this, &ProgressStrip::showIdle);
+    connect(&batch, &BatchCycle::itemEnded, this, &ProgressStrip::showItemEnded);
     connect(&batch, &BatchCycle::uiStateChanged, this, [this] {
         if (!m_core.batch().isItemUnderWay())
             showIdle();
     });
-    connect(&core.download(), &ItemDownload::picturesProgressed, this, &ProgressStrip::showPictures);
-    // finished: the item was saved and listed as downloaded.
-    connect(&core.download(), &ItemDownload::finished, this, [this] {
+    connect(&batch, &BatchCycle::picturesProgressed, this, &ProgressStrip::showPictures);
+    connect(&batch, &BatchCycle::itemSaved, this, [this] {
         ++m_collected;
         showCountsOrIdle();
     });
@@ -128,12 +127,29 @@ ProgressStrip::ProgressStrip(ProgramParts &core, QWidget *parent)
     showIdle();
 }
 
-void ProgressStrip::showStep(const QString &itemNo, const QString &step)
+void ProgressStrip::showStep(const QString &itemNo, const QString &step, int collector)
 {
-    if (step == QLatin1String("采集中:加载_"))
+    if (step == QLatin1String("采集中:加载_")) {
         m_scroll.clear(); // a new item
-    m_step = QStringLiteral("正在采集: ") + itemNo + QStringLiteral("  ") + stepText(step);
+        m_fetched.remove(collector);
+    }
+    m_steps.insert(collector, itemNo + QStringLiteral("  ") + stepText(step));
     showItem();
+}
+
+void ProgressStrip::showItemEnded()
+{
+    const QList<Collector *> &collectors = m_core.batch().collectorList();
+    for (const int collector : m_steps.keys()) {
+        if (collector < 0 || collector >= collectors.size() || !collectors.at(collector)->isBusy()) {
+            m_steps.remove(collector);
+            m_fetched.remove(collector);
+        }
+    }
+    if (m_core.batch().isItemUnderWay())
+        showItem();
+    else
+        showIdle();
 }
 
 void ProgressStrip::showScroll(double scrolled, double height, int pictures)
@@ -149,16 +165,29 @@ void ProgressStrip::showScroll(double scrolled, double height, int pictures)
 
 void ProgressStrip::showItem()
 {
-    QString text = m_step;
-    if (!m_scroll.isEmpty())
-        text += QStringLiteral("  ") + m_scroll;
+    const QStringList steps = m_steps.values();
+    QString text;
+    if (steps.size() <= 1) {
+        text = QStringLiteral("正在采集: ") + steps.value(0);
+        if (!m_scroll.isEmpty())
+            text += QStringLiteral("  ") + m_scroll;
+    } else {
+        // One line for several collectors: each item and its step, in the collectors' order.
+        text = QStringLiteral("%1个宝贝采集中: ").arg(steps.size()) + steps.join(QStringLiteral(" · "));
+    }
     m_item->setText(text);
 }
 
-void ProgressStrip::showPictures(int done, int total)
+void ProgressStrip::showPictures(int done, int total, int collector)
 {
-    m_pictures->setRange(0, std::max(total, 1));
-    m_pictures->setValue(done);
+    m_fetched.insert(collector, {done, total});
+    int allDone = 0, all = 0;
+    for (const auto &[d, t] : std::as_const(m_fetched)) {
+        allDone += d;
+        all += t;
+    }
+    m_pictures->setRange(0, std::max(all, 1));
+    m_pictures->setValue(allDone);
     m_pictures->setVisible(true);
 }
 
@@ -181,6 +210,8 @@ void ProgressStrip::showCountsOrIdle()
 void ProgressStrip::showIdle()
 {
     m_scroll.clear();
+    m_steps.clear();
+    m_fetched.clear();
     if (!m_core.batch().isControllerOn())
         m_item->setText(QStringLiteral("采集未启动"));
     else if (m_collected > 0 && m_core.lists().readyDownList().count() == 0)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMap>
 #include <QTimer>
 #include <QWidget>
 
@@ -31,10 +32,12 @@ public:
     void hideExport();
 
 private:
-    void showStep(const QString &itemNo, const QString &step);
+    void showStep(const QString &itemNo, const QString &step, int collector);
     void showScroll(double scrolled, double height, int pictures);
     void showItem();
-    void showPictures(int done, int total);
+    void showPictures(int done, int total, int collector);
+    // An item ended: what the collectors still hold stays, or the strip goes idle.
+    void showItemEnded();
     void showCounts();
     void showCountsOrIdle();
     void showIdle();
@@ -47,7 +50,8 @@ private:
     QLabel *m_counts;
     QLabel *m_export;
     QTimer m_noticeTimer;
-    QString m_step;   // the item and its step
-    QString m_scroll; // how far its page has been scrolled
+    QMap<int, QString> m_steps;              // by collector: its item and step
+    QMap<int, std::pair<int, int>> m_fetched; // by collector: its item's pictures done, of all
+    QString m_scroll; // how far the page has been scrolled, with one item under way
     int m_collected = 0;
 };

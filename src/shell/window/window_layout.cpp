@@ -120,6 +120,10 @@ QList<Move> batModeFrameResize(const PanelInput &in)
         m.move(column1.at(i), X1, ListTop + Step * i);
     m.move(QStringLiteral("FastPickChk"), X1, ListTop + Step * column1.size());
     m.move(QStringLiteral("SkipDownloadedChk"), X1, ListTop + Step * column1.size() + 400);
+    // 同时采集 under the two boxes: its label, and the number beside it.
+    const qint64 collectorsTop = ListTop + Step * column1.size() + 800;
+    m.move(QStringLiteral("CollectorsLbl"), X1, collectorsTop);
+    m.move(QStringLiteral("CollectorsBox"), X1 + in.collectorsLblWidth + 60, collectorsTop);
 
     const qint64 lights = in.indicatorHeight > 0 ? std::min<qint64>(R, in.indicatorHeight) : R;
     m.move(QStringLiteral("ProNumLbl"), X1 + 1250, ListTop, 500, lights);

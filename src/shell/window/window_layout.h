@@ -57,6 +57,7 @@ struct PanelInput
     int findUpCmdWidth = 0;
     int editBabyNumCmdWidth = 0;
     int asBabyUrlAlaCmdWidth = 0;
+    int collectorsLblWidth = 0;
     int xqkfLeft = 0;
     // The indicator's height when less than the lists' is enough for its text
     // (0: as high as the lists), so that it covers nothing below it.

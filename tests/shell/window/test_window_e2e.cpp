@@ -6,6 +6,7 @@
 #include "lists/item_lines.h"
 
 #include <QCheckBox>
+#include <QSpinBox>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
@@ -201,4 +202,19 @@ TEST_F(WindowTest, TheSkipDownloadedBoxShowsAndStoresItsSettingUnderTheFastPaceB
     box->click();
     EXPECT_TRUE(core->batch().skipsDownloaded());
     EXPECT_EQ(core->settings().LoadConfigValue(QStringLiteral("SkipDownloaded")), S(u"True"));
+}
+
+TEST_F(WindowTest, TheCollectorsBoxUnderTheTwoBoxesShowsAndStoresHowManyAtOnce)
+{
+    writeConfig(S(u"Collectors=3\r\n"));
+    open();
+    form->ShowListCmd_Click();
+    auto *count = control<QSpinBox>("CollectorsBox");
+    EXPECT_EQ(count->value(), 3);
+    EXPECT_EQ(core->batch().collectors(), 3);
+    EXPECT_GT(count->y(), control<QCheckBox>("SkipDownloadedChk")->y());
+    count->setValue(2);
+    EXPECT_EQ(core->batch().collectors(), 2);
+    EXPECT_EQ(core->settings().LoadConfigValue(QStringLiteral("Collectors")), S(u"2"));
+    EXPECT_EQ(log().last(), S(u"同时采集2个宝贝,从下一个宝贝起生效."));
 }

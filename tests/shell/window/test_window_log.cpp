@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QTest>
 #include <QTextBlock>
 
@@ -53,6 +54,20 @@ TEST_F(WindowLogTest, TheLatestFailureStandsOutInTheStripUntilTheNextOrForAWhile
     click("DelCmd");
     EXPECT_TRUE(notice()->text().endsWith(S(u"删除已下载列表失败,原因:未选择")));
     EXPECT_TRUE(waitUntil([&] { return !notice()->isVisible(); }, 10000));
+}
+
+TEST_F(WindowLogTest, SeveralItemsUnderWayShareTheStripsLine)
+{
+    open();
+    BatchCycle &batch = core->batch();
+    emit batch.stepLogged(S(u"A-1"), S(u"采集中:加载_"), 0);
+    EXPECT_EQ(control<QLabel>("ProgressItem")->text(), S(u"正在采集: A-1  加载"));
+    emit batch.stepLogged(S(u"A-2"), S(u"采集中:开始下载主图_"), 2);
+    EXPECT_EQ(control<QLabel>("ProgressItem")->text(), S(u"2个宝贝采集中: A-1  加载 · A-2  开始下载主图"));
+    emit batch.picturesProgressed(1, 4, 0);
+    emit batch.picturesProgressed(3, 6, 2);
+    EXPECT_EQ(control<QProgressBar>("ProgressPictures")->value(), 4);
+    EXPECT_EQ(control<QProgressBar>("ProgressPictures")->maximum(), 10);
 }
 
 TEST_F(WindowLogTest, ADoubleClickOnTheLogOpensEveryKeptLineToSelectSearchAndCopy)
