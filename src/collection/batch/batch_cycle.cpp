@@ -337,6 +337,11 @@ void BatchCycle::onEnded(Collector &collector, Collector::Ending ending)
         break;
     }
     trySave();
+    itemDone();
+}
+
+void BatchCycle::itemDone()
+{
     emit itemEnded();
     if (!isItemUnderWay())
         emit collectorsIdle();

@@ -178,6 +178,8 @@ private:
     // Lines of items downloaded already leave the pending list (跳过已下载).
     void skipDownloadedLines();
     void onEnded(Collector &collector, Collector::Ending ending);
+    // An item ended, or its moved page was decided.
+    void itemDone();
     void trySave();
     // Back on top of the pending list, after the lines put back before that
     // were taken before it: together in the order they were taken.
@@ -188,7 +190,6 @@ private:
     void onMoved(Collector &collector);
     void checkKnownPage(Collector &collector, const QString &known, bool atQueueEnd);
     void decideAtQueueEnd(Collector &collector);
-    void decided();
     void setAside(const MovedItems::Item &item);
     void holdAtWall(const QList<MovedItems::Item> &items, const QString &wallAddress);
     void giveBackSoldOut(const QList<MovedItems::Item> &items);

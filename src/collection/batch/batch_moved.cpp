@@ -25,7 +25,7 @@ void BatchCycle::onMoved(Collector &collector)
     if (m_pauseFlag) {
         // Pausing (at a wall, say): no more pages are loaded to decide.
         putBackOnTop(item.ticket, item.taken);
-        decided();
+        itemDone();
         return;
     }
     switch (m_moved.moved(item)) {
@@ -74,7 +74,7 @@ void BatchCycle::checkKnownPage(Collector &collector, const QString &known, bool
         if (PageAnalyser::isDetailPage(load.page)) {
             giveBackSoldOut(m_moved.takeAll());
             m_s.listFile.SaveLists();
-            decided();
+            itemDone();
             return;
         }
         // An item page known before moves the reader too: the marketplace stands in the way.
@@ -87,7 +87,7 @@ void BatchCycle::setAside(const MovedItems::Item &item)
     logLine(item.taken.itemNo, movedText(item, QStringLiteral(",待采到其他宝贝后再判断是否已下架_")),
             item.taken.address);
     m_s.listFile.SaveLists();
-    decided();
+    itemDone();
 }
 
 void BatchCycle::giveBackSoldOut(const QList<MovedItems::Item> &items)
@@ -113,18 +113,11 @@ void BatchCycle::holdAtWall(const QList<MovedItems::Item> &items, const QString 
         StopPickCmd_Click();
         emit verificationWall(wallAddress);
     }
-    decided();
+    itemDone();
 }
 
 void BatchCycle::putBackUndecided()
 {
     for (const MovedItems::Item &item : m_moved.takeAll())
         putBackOnTop(item.ticket, item.taken);
-}
-
-void BatchCycle::decided()
-{
-    emit itemEnded();
-    if (!isItemUnderWay())
-        emit collectorsIdle();
 }

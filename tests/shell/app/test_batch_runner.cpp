@@ -238,6 +238,10 @@ TEST_F(RunnerTest, OverHttpsAShopIsCollectedItsSoldOutItemGoesBackAndANewOnlyRun
     }
     FixtureServer::Response offSale = FixtureServer::status(302);
     offSale.location = "https://tlsshop.zorvane.com/";
+    offSale.delayMs = 1500; // a busy marketplace: the rule waits for late answers
+    FixtureServer::Response known = FixtureServer::page(detailPageHtml([] { DetailPage p; p.title = S(u"安全宝贝761"); return p; }()));
+    known.delayMs = 700;
+    server.route(S(u"detail.zorvane.com/offer/761.html"), known);
     server.route(S(u"detail.zorvane.com/offer/763.html"), offSale);
     const QString soldOut = S(u"tlsshop#2采集中:页面被转到https://tlsshop.zorvane.com/,可能已下架_") + secure(763);
     {
