@@ -287,8 +287,7 @@ void MainForm::AutoModeChk_Click(bool ticked)
         m_core.log().AddMesg(QStringLiteral("关闭自动模式,下次打开软件需手动启动采集."));
     }
     QString error;
-    if (!m_core.settings().SaveConfigValue(QStringLiteral("isAuto"), ticked ? QStringLiteral("True")
-                                                                             : QStringLiteral("False"), &error))
+    if (!m_core.settings().setAutoMode(ticked, &error))
         m_core.log().AddMesg(QStringLiteral("自动模式设置未能保存,原因:") + error);
 }
 
