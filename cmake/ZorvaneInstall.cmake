@@ -9,6 +9,8 @@ include(GNUInstallDirs)
 foreach(program zorvane-picker zorvane-picker-batch)
   if(TARGET ${program})
     install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+    # Made with the program (src/shell/app), from the table --help uses.
+    install(FILES ${PROJECT_BINARY_DIR}/man/${program}.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
   endif()
 endforeach()
 

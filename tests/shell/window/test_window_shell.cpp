@@ -315,7 +315,7 @@ TEST(DemoFolder, ADemoNeverEmptiesTheFolderOfOneStillRunning)
 
     char program[] = "zorvane-picker", demo[] = "--demo";
     char *argv[] = {program, demo};
-    ProgramOptions start(2, argv);
+    ProgramOptions start(CommandLine::Program::Window, 2, argv);
     QCommandLineParser parser;
     start.addTo(parser);
     ASSERT_TRUE(parser.parse(start.arguments()));
