@@ -12,6 +12,7 @@
 #include "shell/browser/help_commands.h"
 #include "shell/browser/skins.h"
 #include "shell/browser/tray_icon.h"
+#include "shell/window/log_window.h"
 
 #include <QAction>
 #include <QApplication>
@@ -23,6 +24,7 @@
 #include <QStyleOptionViewItem>
 #include <QMenu>
 #include <QToolBar>
+#include <QTest>
 #include <QToolButton>
 
 namespace {
@@ -204,6 +206,40 @@ TEST_F(ShellTest, EveryShippedSkinPaintsTheWholeBatchPanel)
     click("DefaultLookCmd"); // 恢复默认外观
     QCoreApplication::processEvents();
     EXPECT_EQ(geometry(), plain);
+}
+
+// 日志, 换肤 and 收藏夹 are dialogs of the main window (the window manager keeps
+// them over it) and open over its middle, wherever it stands; 日志 opens
+// with the keyboard in its lines.
+TEST_F(ShellTest, TheSmallWindowsAreTheMainWindowsAndOpenOverIt)
+{
+    open(true);
+    form->setGeometry(120, 90, 1024, 640);
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    const struct
+    {
+        const char *name;
+        std::function<void()> open;
+    } windows[] = {
+        {"LogWindow", [&] { form->showLogWindow(); }},
+        {"skin", [&] { toolbar(8); }},
+        {"linka", [&] { toolbar(5); }},
+    };
+    for (const auto &w : windows) {
+        SCOPED_TRACE(w.name);
+        w.open();
+        auto *shown = form->findChild<QWidget *>(QLatin1String(w.name));
+        ASSERT_TRUE(shown && shown->isVisible());
+        EXPECT_EQ(shown->parentWidget(), form.get());
+        EXPECT_EQ(shown->windowType(), Qt::Dialog);
+        EXPECT_LE((shown->geometry().center() - form->geometry().center()).manhattanLength(), 2)
+            << "at " << shown->x() << "," << shown->y();
+    }
+    LogWindow *log = form->logWindow();
+    log->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(log));
+    EXPECT_EQ(QApplication::focusWidget(), log->findChild<QWidget *>(QStringLiteral("LogText")));
 }
 
 TEST_F(ShellTest, StartUpAppliesTheStoredSkin)
