@@ -1,5 +1,6 @@
 #include "shell/browser/owned_window.h"
 
+#include <QLayout>
 #include <QScreen>
 #include <QWidget>
 
@@ -16,6 +17,9 @@ void placeOverOwner(QWidget *window)
     const QWidget *owner = window->parentWidget() ? window->parentWidget()->window() : nullptr;
     if (!owner || window->isVisible())
         return;
+    // The size it shows with: its layout may still grow it to what it needs.
+    if (QLayout *layout = window->layout())
+        layout->activate();
     QRect place(QPoint(), window->size());
     place.moveCenter(owner->geometry().center());
     if (const QScreen *screen = owner->screen()) {

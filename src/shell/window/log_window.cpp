@@ -57,7 +57,7 @@ LogWindow::LogWindow(StatusLog &log, QWidget *parent)
     connect(m_findText, &QLineEdit::returnPressed, this, find);
     connect(findNextButton, &QPushButton::clicked, this, find);
     connect(copyButton, &QPushButton::clicked, this, &LogWindow::copyAll);
-    resize(900, 520);
+    resize(720, 460); // within the main window on a 960×540 screen (1920×1080 at scaling 2)
 }
 
 void LogWindow::showEvent(QShowEvent *event)

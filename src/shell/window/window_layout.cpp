@@ -105,7 +105,7 @@ QList<Move> formResize(const FormInput &in)
 namespace {
 
 constexpr qint64 HeadTop = 360, ListTop = 700, Step = 750;
-constexpr qint64 MinStep = 480; // a button's 450 and a gap
+constexpr qint64 MinStep = 510; // a button's 450, and room for 打开网址 standing 50 twips higher
 constexpr qint64 BoxGap = 60;
 constexpr qint64 Gutters = 3500; // margins, button columns and the indicator between the lists
 constexpr qint64 MinListWidth = 1500;

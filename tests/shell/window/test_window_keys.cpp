@@ -255,8 +255,8 @@ TEST_F(KeysTest, EscClosesEachInlineBoxWithoutActing)
         QString typed;
     } boxes[] = {
         {"ASBabyUrlAlaCmd", "ShopUrlText", S(u"http://myshop.zorvane.com")},
-        {"FindADLCmd", "FindStrText", S(u"宝贝")},
-        {"EditBabyNumCmd", "NewBabyNumText", S(u"新货号")},
+        {"FindADLCmd", "FindStrText", S(u"D-1")},
+        {"EditBabyNumCmd", "NewBabyNumText", S(u"N-9")},
     };
     for (const auto &b : boxes) {
         SCOPED_TRACE(b.box);

@@ -142,7 +142,7 @@ TEST(BatModeFrameResize, InlineBoxesPushTheirListsDownAndALowPanelClosesUpItsBut
 {
     PanelInput in;
     in.width = 12000;
-    in.height = 4700;
+    in.height = 4800;
     in.shopBoxShown = in.findBoxShown = in.numberBoxShown = true;
     const QList<Move> moves = batModeFrameResize(in);
     const auto bottom = [&](const char *name) {
