@@ -89,6 +89,9 @@ INSTANTIATE_TEST_SUITE_P(
         MovedOrder{"sold_out_between_good_3", 3, QStringLiteral("GSG"), false, QStringLiteral("2"), {}, 2, 0},
         // Nothing tells a wall from three sold-out items: nothing was ever
         // downloaded and no item page loads. The run stops, the items on top.
+        // At the queue's end the item downloaded last decides.
+        MovedOrder{"two_sold_out_at_the_end_1", 1, QStringLiteral("SS"), true, QStringLiteral("12"), {}, 0, 0},
+        MovedOrder{"two_sold_out_at_the_end_3", 3, QStringLiteral("SS"), true, QStringLiteral("12"), {}, 0, 0},
         MovedOrder{"only_sold_out_nothing_downloaded_1", 1, QStringLiteral("SS"), false, {}, QStringLiteral("12"), 0, 1},
         MovedOrder{"three_sold_out_nothing_downloaded_4", 4, QStringLiteral("SSSS"), false, {}, QStringLiteral("1234"), 0, 1}),
     [](const auto &info) { return std::string(info.param.name); });
@@ -174,25 +177,31 @@ TEST_F(ScriptedBatch, WithSkipDownloadedASecondLineOfAPageUnderWayWaitsForItAndI
 
 TEST_F(ScriptedBatch, TwoPagesDyingMidScrollOnTwoCollectorsEndInTheBoxAfterTwoTriesEach)
 {
-    // Each dies after two answers about its scrolling; the good ones between
-    // are saved, which must not make the dead ones fresh again.
-    rebuild(quick(), 2);
-    for (const int id : {1, 2})
-        serve(item(id), detailSnapshot(item(id), QStringLiteral("死页%1").arg(id), {}, {}), ScriptedPage::Load::Page, 2);
-    for (const int id : {3, 4, 5, 6})
-        serveGood(id, QStringLiteral("好宝贝%1").arg(id));
-    for (const int id : {1, 2, 3, 4, 5, 6})
-        queue(QStringLiteral("L%1").arg(id), item(id));
-    EXPECT_EQ(runToEnd(), 0);
-    EXPECT_EQ(requests(item(1)), 2);
-    EXPECT_EQ(requests(item(2)), 2);
-    QStringList box = boxNumbers();
-    box.sort();
-    EXPECT_EQ(box, (QStringList{"L1", "L2"}));
-    EXPECT_EQ(lists.AlreadyDownedList().count(), 4);
-    EXPECT_EQ(logOf(QStringLiteral("L1")).filter(QStringLiteral("无响应")),
-              (QStringList{S(u"采集中:页面无响应,读取失败,宝贝已放回待下载列表顶部_") + item(1),
-                           S(u"采集中:页面无响应,已放弃该页面_") + item(1)}));
+    // Each dies after so many answers about its scrolling: early, or late
+    // enough for good items to be saved between its two tries, which must
+    // not make it fresh again.
+    for (const int answers : {2, 40}) {
+        SCOPED_TRACE(answers);
+        rebuild(quick(), 2);
+        const int base = answers * 10;
+        for (const int id : {base + 1, base + 2})
+            serve(item(id), detailSnapshot(item(id), QStringLiteral("死页%1").arg(id), {}, {}), ScriptedPage::Load::Page, answers);
+        for (int id = base + 3; id <= base + 8; ++id)
+            serveGood(id, QStringLiteral("好宝贝%1").arg(id));
+        for (int id = base + 1; id <= base + 8; ++id)
+            queue(QStringLiteral("L%1").arg(id), item(id));
+        const int before = lists.AlreadyDownedList().count();
+        EXPECT_EQ(runToEnd(), 0);
+        EXPECT_EQ(requests(item(base + 1)), 2);
+        EXPECT_EQ(requests(item(base + 2)), 2);
+        QStringList box = boxNumbers().filter(QRegularExpression(QStringLiteral("^L%1\\d$").arg(base / 10)));
+        box.sort();
+        EXPECT_EQ(box, (QStringList{QStringLiteral("L%1").arg(base + 1), QStringLiteral("L%1").arg(base + 2)}));
+        EXPECT_EQ(lists.AlreadyDownedList().count() - before, 6);
+        EXPECT_EQ(logOf(QStringLiteral("L%1").arg(base + 1)).filter(QStringLiteral("无响应")),
+                  (QStringList{S(u"采集中:页面无响应,读取失败,宝贝已放回待下载列表顶部_") + item(base + 1),
+                               S(u"采集中:页面无响应,已放弃该页面_") + item(base + 1)}));
+    }
     expectAuditClean();
 }
 
