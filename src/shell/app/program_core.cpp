@@ -33,7 +33,12 @@ ProgramCore::ProgramCore(const Options &options, QObject *parent)
     , m_batch({m_analyser, m_records, m_lists, m_listFile, m_net, m_log, m_downloadedAddresses,
                [this](int n) { return collectorParts(n); }},
               batchIntervals(options))
-    , m_shop({m_view, m_analyser, m_shopLinks, m_lists, m_batch, m_log})
+    , m_walk(m_view, m_analyser, m_shopLinks)
+    , m_shop({m_walk, m_lists, m_batch, m_log})
+    , m_notifier(options.notifier ? *options.notifier : m_desktopNotifier)
+    , m_watch({options.programFolder, [this] { return m_settings.saveFolder(); }, m_walk, m_batch, m_lists, m_listFile,
+               m_log, m_notifier},
+              options.intervals.loadGapMs)
 {
     // Nobody sits in front of the collector's view to answer a page's alert.
     m_view.setSilent(true);

@@ -13,11 +13,14 @@
 #include "lists/list_store.h"
 #include "platform/http_fetcher.h"
 #include "platform/image_reader_probe.h"
+#include "platform/dbus_notifier.h"
 #include "platform/net_check.h"
 #include "platform/webengine_page_document.h"
 #include "shell/settings.h"
 #include "shell/window/program_parts.h"
+#include "shop/offer_list_walk.h"
 #include "shop/shop_discovery.h"
+#include "shop/watch_check.h"
 
 #include <QObject>
 #include <QString>
@@ -48,6 +51,8 @@ public:
         HttpFetcher::Limits fetchLimits;
         // Answers the reachability check in place of a lookup of marketplace.checkHost.
         NetCheck *netCheck = nullptr;
+        // Tells what a check of the watched shops found in place of the desktop's notifications.
+        Notifier *notifier = nullptr;
     };
 
     explicit ProgramCore(const Options &options, QObject *parent = nullptr);
@@ -69,6 +74,8 @@ public:
     WebEnginePageDocument &collectorView() override { return m_view; }
     BatchCycle &batch() override { return m_batch; }
     ShopDiscovery &shop() override { return m_shop; }
+    WatchCheck &watch() override { return m_watch; }
+    Notifier &notifier() override { return m_notifier; }
     NetCheck &netCheck() override { return m_net; }
 
     bool setPace(BatchCycle::Pace pace, bool store) override;
@@ -106,5 +113,9 @@ private:
     };
     std::vector<ExtraCollector> m_extraCollectors;
     BatchCycle m_batch;
+    OfferListWalk m_walk;
     ShopDiscovery m_shop;
+    DBusNotifier m_desktopNotifier;
+    Notifier &m_notifier;
+    WatchCheck m_watch;
 };

@@ -10,6 +10,7 @@
 #include "platform/webengine_page_document.h"
 #include "shell/settings.h"
 #include "shop/shop_discovery.h"
+#include "shop/watch_check.h"
 
 #include <QString>
 
@@ -35,6 +36,9 @@ public:
     virtual BatchCycle &batch() = 0;
     virtual ShopDiscovery &shop() = 0;
     virtual NetCheck &netCheck() = 0;
+    // The check of the watched shops, and the notifications it sends.
+    virtual WatchCheck &watch() = 0;
+    virtual Notifier &notifier() = 0;
 
     // Applies the pace; `store` also keeps it for the next start. False when
     // it could not be stored (the log says why).
