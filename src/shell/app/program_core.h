@@ -15,8 +15,10 @@
 #include "platform/image_reader_probe.h"
 #include "platform/dbus_notifier.h"
 #include "platform/net_check.h"
+#include "platform/systemd_user_timer.h"
 #include "platform/webengine_page_document.h"
 #include "shell/settings.h"
+#include "shell/watch_schedule.h"
 #include "shell/window/program_parts.h"
 #include "shop/offer_list_walk.h"
 #include "shop/shop_discovery.h"
@@ -53,6 +55,8 @@ public:
         NetCheck *netCheck = nullptr;
         // Tells what a check of the watched shops found in place of the desktop's notifications.
         Notifier *notifier = nullptr;
+        // Where the schedule's systemd user units go.
+        QString unitFolder = SystemdUserTimer::defaultUnitFolder();
     };
 
     explicit ProgramCore(const Options &options, QObject *parent = nullptr);
@@ -76,6 +80,7 @@ public:
     ShopDiscovery &shop() override { return m_shop; }
     WatchCheck &watch() override { return m_watch; }
     Notifier &notifier() override { return m_notifier; }
+    WatchSchedule &watchSchedule() override { return m_schedule; }
     NetCheck &netCheck() override { return m_net; }
 
     bool setPace(BatchCycle::Pace pace, bool store) override;
@@ -118,4 +123,6 @@ private:
     DBusNotifier m_desktopNotifier;
     Notifier &m_notifier;
     WatchCheck m_watch;
+    SystemdUserTimer m_unitTimer;
+    WatchSchedule m_schedule;
 };

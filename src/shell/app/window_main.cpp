@@ -5,6 +5,7 @@
 #include "shell/app/program_core.h"
 #include "shell/app/program_options.h"
 #include "shell/app/termination_signals.h"
+#include "shell/app/watch_handover.h"
 #include "shell/browser/another_copy.h"
 #include "shell/demo/demo_marketplace.h"
 #include "shell/demo/screenshot_scenes.h"
@@ -59,7 +60,7 @@ int main(int argc, char **argv)
                                         QStringLiteral("FILE"));
     screenshotOption.setFlags(QCommandLineOption::HiddenFromHelp);
     parser.addOption(screenshotOption);
-    QCommandLineOption sceneOption(QStringLiteral("screenshot-scene"), QStringLiteral("截图内容: batch、tabs、skin、log 或 preview"),
+    QCommandLineOption sceneOption(QStringLiteral("screenshot-scene"), QStringLiteral("截图内容: batch、tabs、skin、log、preview 或 watch"),
                                    QStringLiteral("NAME"));
     sceneOption.setFlags(QCommandLineOption::HiddenFromHelp);
     parser.addOption(sceneOption);
@@ -112,8 +113,32 @@ int main(int argc, char **argv)
     // only once its message has been read.
     QApplication::setQuitOnLastWindowClosed(false);
     QObject::connect(&form, &MainForm::unloaded, &app, [](int status) { QCoreApplication::exit(status); });
+    // 店铺上新 from the window: a scheduled check the runner handed over, and
+    // the window's own timer where the desktop keeps no schedule. A check
+    // waits for a 整店采集 walk under way.
+    const auto checkShops = [&core] {
+        if (!core.shop().isRunning()) {
+            core.watch().start();
+            return;
+        }
+        QObject::connect(&core.shop(), &ShopDiscovery::finished, &core, [&core] { core.watch().start(); },
+                         Qt::SingleShotConnection);
+    };
+    WatchHandover handover(core.programFolder());
+    if (!form.listsReadOnly()) {
+        QObject::connect(&handover, &WatchHandover::requested, &core, checkShops);
+        QObject::connect(&core.watchSchedule(), &WatchSchedule::due, &core, checkShops);
+        core.watchSchedule().keepInWindow([&core] {
+            QDateTime last;
+            for (const WatchedShop &s : WatchList(core.programFolder()).shops())
+                last = std::max(last, s.lastCheck);
+            return last;
+        });
+    }
     form.show();
     form.Form_Load();
+    if (!form.listsReadOnly())
+        handover.takeWaiting();
     if (start.isDemo()) {
         const bool screenshot = parser.isSet(screenshotOption);
         if (!screenshot || ScreenshotScenes::showsBatchPanel(*scene))

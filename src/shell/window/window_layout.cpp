@@ -124,6 +124,8 @@ QList<Move> batModeFrameResize(const PanelInput &in)
     const qint64 collectorsTop = ListTop + Step * column1.size() + 800;
     m.move(QStringLiteral("CollectorsLbl"), X1, collectorsTop);
     m.move(QStringLiteral("CollectorsBox"), X1 + in.collectorsLblWidth + 60, collectorsTop);
+    // 店铺上新 below them: the watched shops' window.
+    m.move(QStringLiteral("WatchShopsCmd"), X1, collectorsTop + 450);
 
     const qint64 lights = in.indicatorHeight > 0 ? std::min<qint64>(R, in.indicatorHeight) : R;
     m.move(QStringLiteral("ProNumLbl"), X1 + 1250, ListTop, 500, lights);
