@@ -32,6 +32,12 @@ bool WatchCheck::start()
         m_s.log.AddMesg(QStringLiteral("店铺上新检查正在进行,请待本次检查完成"));
         return false;
     }
+    if (m_s.listFile.isReadOnly()) {
+        // Its items would be recorded as seen and never collected: the copy
+        // that keeps the lists checks.
+        m_s.log.AddMesg(QStringLiteral("列表只读,本窗口不检查店铺上新:另一个本程序窗口正在使用同一程序目录的下载列表"));
+        return false;
+    }
     if (m_s.walk.isRunning()) {
         m_s.log.AddMesg(QStringLiteral("正在整店采集分析店铺宝贝,请待分析完成后再检查店铺上新"));
         return false;

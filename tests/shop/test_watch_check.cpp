@@ -152,10 +152,15 @@ TEST_F(WatchCheckTest, AShopAddedToCollectWhatItHasQueuesItsItemsNotDownloadedAn
     EXPECT_FALSE(watched.shops()[0].withExisting) << "only the first check collects what the shop holds";
 }
 
-TEST_F(WatchCheckTest, ACheckWaitsForAWalkOf整店采集AndPausesACollectingBatchWhileItWalks)
+TEST_F(WatchCheckTest, ACheckWaitsForAWalkOf整店采集AndPausesACollectingBatchWhileItWalksAndAReadOnlyCopyNeverChecks)
 {
     servedItem(1131, S(u"一起的宝贝"), {});
     serveShop(S(u"busyshop"), {1131}, 10);
+    // A copy that does not keep the lists never checks: what it saw would be recorded and never collected.
+    core->listFile().setReadOnly(true);
+    EXPECT_FALSE(core->watch().start());
+    EXPECT_EQ(logMessages(core->log()).last(), S(u"列表只读,本窗口不检查店铺上新:另一个本程序窗口正在使用同一程序目录的下载列表"));
+    core->listFile().setReadOnly(false);
     ShopDiscovery &discovery = core->shop();
     QSignalSpy walked(&discovery, &ShopDiscovery::finished);
     discovery.setShopUrlText(S(u"http://busyshop.zorvane.com"));
