@@ -211,7 +211,7 @@ Run timeItemPath(const QStringList &addresses, const std::vector<std::string> &p
     ItemRecordTable records;
     HttpFetcher fetcher;
     ImageReaderProbe probe;
-    ItemDownload download({records, lists, listFile, search, settings, log, fetcher, probe});
+    ItemDownload download({records, lists, search, settings, log, fetcher, probe});
 
     ItemRecord &item = records.record(0);
     item.PickItemNo = QStringLiteral("B-1");

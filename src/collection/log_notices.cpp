@@ -29,7 +29,7 @@ QString ownWords(const QString &message)
     const qsizetype step = message.indexOf(QStringLiteral("采集中:"));
     // "采集中:页面被转到<the page's address>,…_": the address is the page's.
     static const QRegularExpression moved(QStringLiteral(
-        "采集中:页面被转到.*(,(?:可能已下架|待采到其他宝贝后再判断是否已下架|打开已采集的宝贝页面核对)_)"));
+        "采集中:页面被转到.*(,(?:可能已下架|待采到其他宝贝后再判断是否已下架|打开已采集的宝贝页面核对|没有已采集的宝贝页面可供核对)_)"));
     if (step >= 0) {
         if (const QRegularExpressionMatch m = moved.match(message, step); m.hasMatch())
             return QStringLiteral("采集中:页面被转到") + m.captured(1);

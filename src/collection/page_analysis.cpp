@@ -3,6 +3,7 @@
 #include "collection/page_patterns.h"
 
 #include <QSet>
+#include <QUrl>
 
 namespace {
 
@@ -46,6 +47,13 @@ bool PageAnalyser::AnalysePage(const PageSnapshot &page, int mainMode, int slot,
     }
     m_shopLinks.ShopPageEnd = true;
     return false;
+}
+
+bool PageAnalyser::isItemLink(const QString &address) const
+{
+    const QString full = QUrl::fromUserInput(address.trimmed()).toString();
+    return m_itemLinkPattern.match(full, 0, QRegularExpression::NormalMatch, QRegularExpression::AnchorAtOffsetMatchOption)
+        .hasMatch();
 }
 
 bool PageAnalyser::isDetailPage(const PageSnapshot &page)

@@ -23,6 +23,9 @@ public:
     // The page holds an item's own blocks, the gallery and the description.
     // A shop's offer list, which an item address may lead to, is none.
     static bool isDetailPage(const PageSnapshot &page);
+    // The address is an item's detail page address (the item link pattern
+    // from its start; the scheme in any case, or typed without one).
+    bool isItemLink(const QString &address) const;
 
     // mainMode 1: addresses from the "original" entries of the gallery's JSON;
     // otherwise every image address in the markup.

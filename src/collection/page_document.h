@@ -63,6 +63,28 @@ struct PagePatience
     int requestLimitMs = 10000;
 };
 
+// How long the collector's pages may take at each pace, and how old a request
+// of a page's own may grow before it no longer counts: set in this one place.
+struct PageLimits
+{
+    int loadMs = 60000;
+    int queryMs = 20000; // a page not answering a query this long is taken for hung
+    // At the fast pace a page that has sent nothing at all by fastFirstAnswerMs
+    // counts as not loaded, and a query may take fastQueryMs.
+    int fastFirstAnswerMs = 15000;
+    int fastQueryMs = 5000;
+    // At the fast pace, a request of the page's own older than this (a long
+    // poll, a beacon) no longer keeps the item waiting; at either pace, one
+    // the page never reports stops counting after this long.
+    int requestLimitMs = 10000;
+
+    PagePatience patience(bool fast) const
+    {
+        return fast ? PagePatience{loadMs, fastFirstAnswerMs, fastQueryMs, requestLimitMs}
+                    : PagePatience{loadMs, 0, queryMs, requestLimitMs};
+    }
+};
+
 // What a navigation and the read after it came to.
 struct PageLoad
 {

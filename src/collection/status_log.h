@@ -24,6 +24,12 @@ public:
 
     // AddMesg: prepends "<date time> <message>\r\n"; an empty message is ignored.
     void AddMesg(const QString &message);
+    // A line about one item: its number, the message text and its address,
+    // written together without separators.
+    void AddItemMesg(const QString &itemNo, const QString &text, const QString &address)
+    {
+        AddMesg(itemNo + text + address);
+    }
 
     int maxLines() const { return m_maxLines; }
     int lineCount() const { return int(m_lines.size()); }

@@ -10,7 +10,6 @@
 #include "download/unique_folder.h"
 #include "lists/downloaded_search.h"
 #include "lists/item_lines.h"
-#include "lists/list_file.h"
 #include "lists/list_store.h"
 #include "platform/http_fetcher.h"
 #include "platform/text_file.h"
@@ -104,7 +103,7 @@ void ItemDownload::setConnections(int connections)
 
 void ItemDownload::prefetch(const QStringList &addresses)
 {
-    if (m_fetchers.size() < 2 || m_running)
+    if (m_fetchers.size() < 2 || m_running || m_halted)
         return;
     m_prefetch.want(addresses);
     pumpPrefetch();
@@ -150,16 +149,17 @@ void ItemDownload::pumpPrefetch()
 void ItemDownload::logItem(const QString &text)
 {
     const ItemRecord &item = m_s.records.record(m_slot);
-    m_s.log.AddMesg(item.PickItemNo + text + item.PickUrl);
+    m_s.log.AddItemMesg(item.PickItemNo, text, item.PickUrl);
 }
 
 void ItemDownload::DownloadItemImages(int slot)
 {
-    if (m_running)
+    if (m_running || m_halted)
         return;
     m_running = true;
     m_slot = slot;
-    m_failedMain = m_failedDesc = 0;
+    m_failedMain = m_failedDesc = m_savedMain = 0;
+    m_firstFailure.clear();
     ItemRecord &item = m_s.records.record(slot);
 
     const QString output = m_s.saveFolder.saveFolder();
@@ -284,10 +284,20 @@ void ItemDownload::onFetched(int job, const FetchResult &result)
     fetchMore();
 }
 
+void ItemDownload::noteFailure(const FetchResult &result)
+{
+    if (!m_firstFailure.isEmpty())
+        return;
+    m_firstFailure = result.httpStatus > 0 ? QStringLiteral("图片服务器回答%1").arg(result.httpStatus)
+        : result.ok                        ? QStringLiteral("图片服务器送来的不是图片")
+                                           : QStringLiteral("无法连接图片服务器或超时");
+}
+
 bool ItemDownload::settleMain(Job &job)
 {
     if (!job.result->ok) {
         ++m_failedMain;
+        noteFailure(*job.result);
         return true;
     }
     QFile file(job.file);
@@ -296,7 +306,10 @@ bool ItemDownload::settleMain(Job &job)
     if (isPlainlyNoPicture(job.result->contentType, head)) {
         QFile::remove(job.file);
         ++m_failedMain;
+        noteFailure(*job.result);
+        return true;
     }
+    ++m_savedMain;
     return true;
 }
 
@@ -306,6 +319,7 @@ bool ItemDownload::settleDesc(Job &job)
     // pictures after it are still worth having.
     if (!job.result->ok) {
         ++m_failedDesc;
+        noteFailure(*job.result);
         return true;
     }
     const std::optional<int> width = m_s.probe.pictureWidth(job.file);
@@ -329,6 +343,15 @@ void ItemDownload::finish()
     m_prefetch.clear();
     ItemRecord &item = m_s.records.record(m_slot);
     logItem(QStringLiteral("采集中:描述图下载完成_"));
+    const int failed = m_failedMain + m_failedDesc;
+    if (failed > 0 && m_savedMain + m_kept == 0) {
+        // A folder without one picture is no copy of the item: listed as
+        // downloaded, it would never be tried again.
+        const QString reason = QStringLiteral("%1张图片都未能下载(%2)").arg(failed).arg(m_firstFailure);
+        dropItem();
+        emit nothingFetched(m_slot, reason);
+        return;
+    }
     ClearCollection(item.MainImgList);
     ClearCollection(item.DescImgList);
     QString error;
@@ -339,12 +362,9 @@ void ItemDownload::finish()
     }
     m_s.lists.AlreadyDownedList().append(
         DownloadedLine{item.PickItemNo, m_title, m_itemFolder, item.PickUrl}.toString());
-    m_s.records.setPickBusy(m_slot, false);
     ClearCollection(item.AttrList);
-    m_s.listFile.SaveLists();
     // Nobody asked for this refresh: it leaves the user's selection alone.
     m_s.search.refreshHits();
-    const int failed = m_failedMain + m_failedDesc;
     if (failed > 0)
         logItem(QStringLiteral("采集中:有%1张图片未能下载(主图%2张,描述图%3张)_")
                     .arg(failed)
@@ -363,7 +383,7 @@ void ItemDownload::cancelFetches()
     }
 }
 
-void ItemDownload::fail(const QString &reason)
+void ItemDownload::dropItem()
 {
     cancelFetches();
     m_prefetch.clear();
@@ -377,5 +397,20 @@ void ItemDownload::fail(const QString &reason)
     ClearCollection(item.AttrList);
     m_jobs.clear();
     m_running = false;
+}
+
+void ItemDownload::fail(const QString &reason)
+{
+    dropItem();
     emit failed(m_slot, reason);
+}
+
+void ItemDownload::halt()
+{
+    m_halted = true;
+    cancelFetches();
+    m_prefetch.clear();
+    m_jobs.clear();
+    m_toStart.clear();
+    m_running = false;
 }

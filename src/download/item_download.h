@@ -15,7 +15,6 @@ class DownloadedSearch;
 class HostConnections;
 class HttpFetcher;
 class ItemRecordTable;
-class ListFile;
 class ListStore;
 class PictureProbe;
 class SaveFolderSetting;
@@ -23,11 +22,13 @@ class StatusLog;
 struct FetchResult;
 
 // Saves one collected item: its folder under the output folder, the main and
-// description pictures, the info file, and its line in the downloaded list.
-// Runs asynchronously; `finished` or `failed` ends every call. When the save
+// description pictures, the info file, and its line in the downloaded list
+// (writing the list file is the caller's business). Runs asynchronously;
+// `finished`, `failed` or `nothingFetched` ends every call. When the save
 // folder cannot take the item (no folder set, none can be made, the disk is
-// full) nothing of it is kept and `failed` says why: what to do with the item
-// is the caller's business.
+// full), or the page named pictures and not one of them could be fetched,
+// nothing of it is kept and the signal says why: what to do with the item is
+// the caller's business.
 class ItemDownload : public QObject
 {
     Q_OBJECT
@@ -36,7 +37,6 @@ public:
     {
         ItemRecordTable &records;
         ListStore &lists;
-        ListFile &listFile;
         DownloadedSearch &search;
         const SaveFolderSetting &saveFolder;
         StatusLog &log;
@@ -54,6 +54,8 @@ public:
     ~ItemDownload() override;
 
     void DownloadItemImages(int slot);
+    // Shutdown: transfers are dropped and nothing more is signalled.
+    void halt();
     // The folder name an item of this title is saved under (before a number
     // is added to tell it from a folder already there).
     static QString folderNameOf(const QString &pickTitle);
@@ -74,9 +76,12 @@ public:
 signals:
     // Saved and listed as downloaded.
     void finished(int slot);
-    // Not saved: the reason, in Chinese. The slot's lists are emptied; its
-    // busy flag is left to the caller.
+    // Not saved, because the save folder cannot take it: the reason, in
+    // Chinese. The slot's lists are emptied.
     void failed(int slot, const QString &reason);
+    // Not saved, because the page named pictures and none could be fetched
+    // (the picture host refuses them, say): the reason, in Chinese.
+    void nothingFetched(int slot, const QString &reason);
     // Pictures of the item fetched so far (tried, whatever came of it).
     void picturesProgressed(int done, int total);
 
@@ -103,7 +108,10 @@ private:
     bool settleMain(Job &job);
     bool settleDesc(Job &job);
     void finish();
+    // Nothing of the item is kept.
+    void dropItem();
     void fail(const QString &reason);
+    void noteFailure(const FetchResult &result);
     void cancelFetches();
     void logItem(const QString &text);
 
@@ -112,6 +120,7 @@ private:
     QHash<HttpFetcher *, QString> m_holding; // the address each counts against its host
     PicturePrefetch m_prefetch;
     bool m_running = false;
+    bool m_halted = false;
     bool m_inDesc = false;
     int m_slot = 0;
     QString m_title;        // F: the cleaned title, without an appended number
@@ -126,6 +135,8 @@ private:
     int m_kept = 0;         // k: description pictures kept so far
     int m_failedMain = 0;
     int m_failedDesc = 0;
+    int m_savedMain = 0;
+    QString m_firstFailure; // why the first picture that failed did
 };
 
 // E: the address's last four characters, with any folder separator dropped so

@@ -52,9 +52,7 @@ void DownloadedCommands::RePickCmd_Click()
         const DownloadedLine item = DownloadedLine::parse(line);
         m_log.AddMesg(QStringLiteral("重新采集<") + line + QStringLiteral(">"));
         downloaded.removeAt(position);
-        const QString again = PendingLine{item.itemNo, item.address, QString()}.toString();
-        m_lists.markSentBack(again);
-        pending.append(again);
+        pending.append(PendingLine{item.itemNo, item.address, QString(), true, true}.toString());
         pending.setSelected(pending.count() - 1, true);
         return true;
     });

@@ -25,6 +25,7 @@ PendingLine PendingLine::parse(const QString &line)
     pending.itemNo = field(fields, 0);
     pending.address = field(fields, 1);
     pending.hasAddress = fields.size() > 1;
+    pending.sentBack = fields.indexOf(SentBackMarker, 2) >= 0;
     return pending;
 }
 
@@ -35,6 +36,8 @@ QString PendingLine::toString() const
     QString line = itemNo + Separator + address;
     if (!marker.isEmpty())
         line += Separator + marker;
+    if (sentBack)
+        line += Separator + SentBackMarker;
     return line;
 }
 

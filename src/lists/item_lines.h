@@ -7,6 +7,10 @@
 
 // Put behind an item that was being collected when the program was closed.
 inline const QString InterruptedMarker = QStringLiteral("[上次软件退出未采集完成]");
+// Put behind an item the user sent back from the downloaded list (<<重下): it
+// is collected again even when its page is downloaded. A field of its own,
+// which readers that take fields 0 and 1 pass over.
+inline const QString SentBackMarker = QStringLiteral("[重下]");
 
 // A line of the address input box: address|itemNo.
 struct UrlInputLine
@@ -18,18 +22,22 @@ struct UrlInputLine
 };
 
 // An entry of the pending list: itemNo|address, with the interrupted-item
-// marker as a third field when there is one.
+// marker and the sent-back marker as further fields when there are any.
 struct PendingLine
 {
     QString itemNo;
     QString address;
     QString marker;
     bool hasAddress = true;
+    bool sentBack = false;
 
-    // Fields 0 and 1; whatever follows is ignored, the marker included.
+    // Fields 0 and 1, and whether a later field is the sent-back marker;
+    // whatever else follows is ignored, the interrupted-item marker included.
     // hasAddress is false for a line without "|".
     static PendingLine parse(const QString &line);
     QString toString() const;
+    // The item as the user queued it: number and address, without markers.
+    QString withoutMarkers() const { return PendingLine{itemNo, address, QString(), hasAddress, false}.toString(); }
 };
 
 // An entry of the downloaded list: itemNo|title|folder|address.

@@ -60,6 +60,14 @@ void ItemNumberEdit::EditBabyNumCmd_Click()
     m_listFile.SaveLists();
 }
 
+void ItemNumberEdit::closeBox()
+{
+    if (!m_boxVisible)
+        return;
+    m_boxVisible = false;
+    emit changed();
+}
+
 void ItemNumberEdit::apply(const QString &number)
 {
     const bool numberedThrough = m_downloaded.selectedCount() >= 2;

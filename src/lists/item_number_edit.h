@@ -31,6 +31,8 @@ public:
     void setNewBabyNumText(const QString &text);
 
     void EditBabyNumCmd_Click();
+    // Esc in the box: it goes, and no entry changes.
+    void closeBox();
     // The box got the focus: the hint makes way for typing.
     void NewBabyNumText_GotFocus();
 

@@ -47,8 +47,9 @@ private:
 
 } // namespace
 
-ListFile::ListFile(ListStore &lists, StatusLog &log, const QString &path)
-    : m_lists(lists)
+ListFile::ListFile(ListStore &lists, StatusLog &log, const QString &path, QObject *parent)
+    : QObject(parent)
+    , m_lists(lists)
     , m_log(log)
     , m_path(path)
 {
@@ -84,8 +85,10 @@ bool ListFile::SaveLists()
     if (m_keepCopy && !keepCopyOfUnreadFile())
         return false;
     QString error;
-    if (writeLocalTextFile(m_path, text, &error))
+    if (writeLocalTextFile(m_path, text, &error)) {
+        emit written();
         return true;
+    }
     m_lastError = error;
     m_log.AddMesg(QStringLiteral("保存列表失败,原因:") + error);
     return false;

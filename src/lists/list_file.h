@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QObject>
 #include <QString>
 
 #include <functional>
@@ -9,10 +10,11 @@ class ListStore;
 class StatusLog;
 
 // listdata.txt: the three lists under their tag lines, GB18030 with CR LF.
-class ListFile
+class ListFile : public QObject
 {
+    Q_OBJECT
 public:
-    ListFile(ListStore &lists, StatusLog &log, const QString &path);
+    ListFile(ListStore &lists, StatusLog &log, const QString &path, QObject *parent = nullptr);
 
     QString path() const;
 
@@ -41,6 +43,10 @@ public:
     // Lines written at the top of the pending section although the list no
     // longer holds them: the items under way, so that a crash does not lose them.
     void setUnderWayLines(std::function<QStringList()> lines) { m_underWay = std::move(lines); }
+
+signals:
+    // The file on disk now holds the lists as they are.
+    void written();
 
 private:
     QString listText() const;

@@ -3,7 +3,6 @@
 #include "lists/item_list.h"
 
 #include <QObject>
-#include <QSet>
 #include <QString>
 
 // The three lists of the batch side: the address input box (free text whose
@@ -25,12 +24,6 @@ public:
     ItemList &AlreadyDownedList();
     const ItemList &AlreadyDownedList() const;
 
-    // Pending lines the user sent back from the downloaded list on purpose
-    // (<<重下): collected again even when their page is still downloaded.
-    void markSentBack(const QString &pendingLine) { m_sentBack.insert(pendingLine); }
-    bool isSentBack(const QString &pendingLine) const { return m_sentBack.contains(pendingLine); }
-    void forgetSentBack(const QString &pendingLine) { m_sentBack.remove(pendingLine); }
-
 signals:
     void addUrlTextChanged(const QString &text);
 
@@ -38,5 +31,4 @@ private:
     QString m_addUrlText;
     ItemList m_readyDownList;
     ItemList m_alreadyDownedList;
-    QSet<QString> m_sentBack;
 };

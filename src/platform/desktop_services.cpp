@@ -1,5 +1,7 @@
 #include "platform/desktop_services.h"
 
+#include "platform/file_dialog_texts.h"
+
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -7,18 +9,19 @@
 
 QString DialogFolderPicker::BrowseForFolder(const QString &title, const QString &initialFolder)
 {
-    return QFileDialog::getExistingDirectory(m_owner, title, initialFolder,
-                                             QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
+    QFileDialog dialog(m_owner, title, initialFolder);
+    prepareFileDialog(dialog);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
 }
 
 QStringList DialogFolderPicker::chooseFiles(const QString &title, const QString &initialFolder, bool multiple)
 {
-    if (multiple)
-        return QFileDialog::getOpenFileNames(m_owner, title, initialFolder, QString(), nullptr,
-                                             QFileDialog::DontUseNativeDialog);
-    const QString file = QFileDialog::getOpenFileName(m_owner, title, initialFolder, QString(), nullptr,
-                                                      QFileDialog::DontUseNativeDialog);
-    return file.isEmpty() ? QStringList() : QStringList{file};
+    QFileDialog dialog(m_owner, title, initialFolder);
+    prepareFileDialog(dialog);
+    dialog.setFileMode(multiple ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles() : QStringList();
 }
 
 void DialogFolderPicker::chooseSaveFile(const QString &title, const QString &suggestedPath, const QString &filter,
@@ -27,7 +30,7 @@ void DialogFolderPicker::chooseSaveFile(const QString &title, const QString &sug
     auto *dialog = new QFileDialog(m_owner, title, suggestedPath, filter);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setAcceptMode(QFileDialog::AcceptSave);
-    dialog->setOption(QFileDialog::DontUseNativeDialog);
+    prepareFileDialog(*dialog);
     // A name typed without the suggested ending gets it inside the dialog, so
     // that the dialog's own question comes before an existing file is replaced.
     dialog->setDefaultSuffix(QFileInfo(suggestedPath).suffix());

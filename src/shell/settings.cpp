@@ -15,7 +15,7 @@ constexpr qsizetype MaxValueLength = 254;
 
 // Every setting's key in config.ini and what it reads as when the key is
 // missing or empty. Key names are compared without regard to case.
-enum class Key { SaveFolder, AutoMode, Pace, Skin, SkinId, SkipDownloaded, Collectors };
+enum class Key { SaveFolder, AutoMode, Pace, Skin, SkinId, SkipDownloaded, Collectors, ExportFolder };
 struct KeyEntry
 {
     Key key;
@@ -30,6 +30,7 @@ constexpr KeyEntry Keys[] = {
     {Key::SkinId, "skinid", u""},
     {Key::SkipDownloaded, "SkipDownloaded", u"False"},
     {Key::Collectors, "Collectors", u"1"},
+    {Key::ExportFolder, "ExportPath", u""},
 };
 
 const KeyEntry &entry(Key key)
@@ -289,6 +290,16 @@ int Settings::collectors() const
 bool Settings::setCollectors(int count, QString *errorText)
 {
     return SaveConfigValue(keyName(Key::Collectors), QString::number(count), errorText);
+}
+
+QString Settings::exportFolder() const
+{
+    return read(*this, Key::ExportFolder);
+}
+
+bool Settings::setExportFolder(const QString &folder, QString *errorText)
+{
+    return SaveConfigValue(keyName(Key::ExportFolder), folder, errorText);
 }
 
 QString Settings::skin() const

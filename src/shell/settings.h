@@ -34,6 +34,9 @@ public:
     // 同时采集: how many collectors work at once, 1 to BatchCycle::MaxCollectors.
     int collectors() const;
     bool setCollectors(int count, QString *errorText = nullptr);
+    // Where the last spreadsheet export went; empty before the first.
+    QString exportFolder() const;
+    bool setExportFolder(const QString &folder, QString *errorText = nullptr);
     // The skin in force: a file name in 皮肤/, empty for the plain look.
     QString skin() const;
     bool setSkin(const QString &fileName, QString *errorText = nullptr);

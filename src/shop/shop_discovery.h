@@ -33,6 +33,8 @@ public:
     bool isShopUrlTextVisible() const { return m_visible; }
     void ASBabyUrlAlaCmd_Click();
     void ShopUrlText_KeyPress(int keyCode);
+    // Esc in the box: it goes, and nothing is discovered.
+    void closeBox() { setVisible(false); }
     void ShopUrlText_MouseDown() { setShopUrlText(QString()); }
 
     void AllShopBabyUrlAla();

@@ -39,8 +39,8 @@ TEST_F(BatchTest, ThreeCollectorsSaveWhatOneSavesAndStopAtTheSameWall)
 {
     const auto run = [&](int collectors) {
         build([](ProgramCore::Options &options) {
-            options.fastFirstAnswerMs = 3000;
-            options.fastQueryTimeoutMs = 1500;
+            options.intervals.pages.fastFirstAnswerMs = 3000;
+            options.intervals.pages.fastQueryMs = 1500;
         });
         core->setPace(BatchCycle::Pace::Fast, false);
         core->batch().setCollectors(collectors);

@@ -40,7 +40,7 @@ protected:
         , listFile(lists, log, QDir(folder.path()).filePath(QStringLiteral("listdata.txt")))
         , search(lists.AlreadyDownedList(), log)
         , analyser(marketplace, records, shopLinks)
-        , download({records, lists, listFile, search, settings, log, fetcher, probe})
+        , download({records, lists, search, settings, log, fetcher, probe})
         , net(QStringLiteral("127.0.0.1"))
         , addresses(lists.AlreadyDownedList())
         , batch({analyser, records, lists, listFile, net, log, addresses,
@@ -198,8 +198,8 @@ TEST_F(BatchPaths, EachItemTakesUpThePatienceOfThePaceItIsCollectedAt)
     BatchCycle::Intervals intervals = quick();
     lists.readyDownList().append(QStringLiteral("P-1|") + Good);
     runUntilIdleOrStopped();
-    EXPECT_EQ(page.patience().firstAnswerMs, intervals.standardPatience.firstAnswerMs);
-    EXPECT_EQ(page.patience().queryMs, intervals.standardPatience.queryMs);
+    EXPECT_EQ(page.patience().firstAnswerMs, intervals.pages.patience(false).firstAnswerMs);
+    EXPECT_EQ(page.patience().queryMs, intervals.pages.patience(false).queryMs);
 
     batch.setPace(BatchCycle::Pace::Fast);
     lists.readyDownList().append(QStringLiteral("P-2|") + Good);

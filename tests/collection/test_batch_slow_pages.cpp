@@ -115,7 +115,7 @@ TEST_F(BatchTest, RequestsThePageCannotReportAsItsOwnHoldNoItem)
     // With no limit on requests or on the page, a request counted for the
     // wrong document would hold the item for ever.
     build([](ProgramCore::Options &options) {
-        options.intervals.requestLimitMs = 600000;
+        options.intervals.pages.requestLimitMs = 600000;
         options.intervals.fastMaxScrollMs = 600000;
     });
     core->setPace(BatchCycle::Pace::Fast, false);
@@ -137,7 +137,7 @@ TEST_F(BatchTest, AtTheFastPaceADeadPageCostsSecondsWhileASlowPageIsStillCollect
 {
     // The fast pace's own limits (15 s without an answer, 5 s without a
     // reply to a query) against a whole load time of a minute.
-    build([](ProgramCore::Options &options) { options.pageLoadTimeoutMs = 60000; });
+    build([](ProgramCore::Options &options) { options.intervals.pages.loadMs = 60000; });
     core->setPace(BatchCycle::Pace::Fast, false);
     FixtureServer::Response never = FixtureServer::page(plainPageHtml(S(u"从不应答"), S(u"<p>late</p>")));
     never.stall = true;

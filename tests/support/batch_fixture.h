@@ -60,8 +60,8 @@ inline QString servedGrowingItem(int id)
 // Time-outs short enough for a page that never answers to cost seconds only.
 inline void quickTimeOuts(ProgramCore::Options &options)
 {
-    options.pageLoadTimeoutMs = 3000;
-    options.pageQueryTimeoutMs = 1500;
+    options.intervals.pages.loadMs = 3000;
+    options.intervals.pages.queryMs = 1500;
 }
 
 // A program core on a folder of its own, with fast timers, collecting into out/.
@@ -80,8 +80,9 @@ protected:
         options.programFolder = folder.path();
         // An address literal: the batch tests must not depend on the resolver set-up.
         options.marketplace.checkHost = QStringLiteral("127.0.0.1");
-        options.intervals = {100, 40};
-        options.pageLoadTimeoutMs = 20000;
+        options.intervals.controllerMs = 100;
+        options.intervals.scrollerMs = 40;
+        options.intervals.pages.loadMs = 20000;
         if (adjust)
             adjust(options);
         core = std::make_unique<ProgramCore>(options);

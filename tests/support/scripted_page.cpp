@@ -50,7 +50,7 @@ void ScriptedPage::later(Answer answer)
 
 bool ScriptedPage::answering() const
 {
-    return answers && !m_hangs && (answersPerLoad < 0 || m_ticksThisLoad < answersPerLoad);
+    return answers && !m_hangs && (m_loadAnswers < 0 || m_ticksThisLoad < m_loadAnswers);
 }
 
 void ScriptedPage::tick()
@@ -111,33 +111,62 @@ void ScriptedPage::scrollBy(int, int yBy)
     scrolls.append(y);
 }
 
-void ScriptedPage::serve(const QString &address, const PageSnapshot &page, Load load)
+void ScriptedPage::serve(const QString &address, const PageSnapshot &page, Load load, int answers)
 {
-    m_served.insert(address, {page, load});
+    m_served.insert(address, {page, load, answers});
 }
 
 void ScriptedPage::Navigate(const QString &address)
 {
     m_navigating = true;
+    m_held = false;
+    requested.append(address);
     const Served served = m_served.value(address, {PageSnapshot{}, Load::Fails});
+    if (served.load == Load::Held) {
+        m_held = true;
+        m_heldAddress = address;
+        return;
+    }
     later([this, address, served] {
-        if (!m_navigating)
-            return;
-        m_navigating = false;
-        m_hangs = served.load == Load::Hangs;
-        m_ticksThisLoad = 0;
-        if (served.load == Load::Fails) {
-            emit loadEnded(false, false);
-            return;
-        }
-        m_current = address;
-        m_page = served.page;
-        m_page.valid = true;
-        m_page.documentToken = QString::number(++m_documents);
-        y = 0;
-        height = m_page.scrollHeight > 0 ? m_page.scrollHeight : height;
-        emit loadEnded(true, false);
+        if (m_navigating && !m_held)
+            arrive(address, served);
     });
+}
+
+bool ScriptedPage::release(const QString &address)
+{
+    // Held once: later navigations to the address are answered at once.
+    const auto served = m_served.find(address);
+    if (served != m_served.end() && served->load == Load::Held)
+        served->load = Load::Page;
+    if (!holds(address))
+        return false;
+    m_held = false;
+    const Served answer = m_served.value(address);
+    later([this, address, answer] {
+        if (m_navigating && !m_held)
+            arrive(address, answer);
+    });
+    return true;
+}
+
+void ScriptedPage::arrive(const QString &address, const Served &served)
+{
+    m_navigating = false;
+    m_hangs = served.load == Load::Hangs;
+    m_ticksThisLoad = 0;
+    m_loadAnswers = served.answers >= 0 ? served.answers : answersPerLoad;
+    if (served.load == Load::Fails) {
+        emit loadEnded(false, false);
+        return;
+    }
+    m_current = address;
+    m_page = served.page;
+    m_page.valid = true;
+    m_page.documentToken = QString::number(++m_documents);
+    y = 0;
+    height = m_page.scrollHeight > 0 ? m_page.scrollHeight : height;
+    emit loadEnded(true, false);
 }
 
 void ScriptedPage::renew()

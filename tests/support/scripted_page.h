@@ -46,9 +46,19 @@ public:
     QList<double> scrolls;
 
     // What a navigation to an address produces: a snapshot, a failed load,
-    // or a page that does not answer.
-    enum class Load { Page, Fails, Hangs };
-    void serve(const QString &address, const PageSnapshot &page, Load load = Load::Page);
+    // a page that does not answer, or an answer held back until the test
+    // releases it (then what the address serves at that moment, a held
+    // answer as a page).
+    enum class Load { Page, Fails, Hangs, Held };
+    // answers: questions about scrolling answered after this page loads
+    // before it stops answering; -1: as answersPerLoad says.
+    void serve(const QString &address, const PageSnapshot &page, Load load = Load::Page, int answers = -1);
+    // Answers a held navigation to the address, if this page holds one;
+    // later navigations to it are answered at once.
+    bool release(const QString &address);
+    bool holds(const QString &address) const { return m_navigating && m_held && m_heldAddress == address; }
+    // Every address navigated to, in order.
+    QStringList requested;
     int renewals() const { return m_renewals; }
     PagePatience patience() const { return m_patience; }
 
@@ -82,11 +92,16 @@ private:
     {
         PageSnapshot page;
         Load load = Load::Page;
+        int answers = -1;
     };
+    void arrive(const QString &address, const Served &served);
     QHash<QString, Served> m_served;
     QString m_current;
     PageSnapshot m_page;
     bool m_navigating = false;
+    bool m_held = false;
+    QString m_heldAddress;
+    int m_loadAnswers = -1;
     bool m_hangs = false;
     int m_renewals = 0;
     int m_documents = 0;

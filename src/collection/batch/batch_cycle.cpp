@@ -1,13 +1,13 @@
 #include "collection/batch/batch_cycle.h"
 
 #include "collection/batch/address_box.h"
-#include "collection/item_record.h"
+#include "collection/marketplace.h"
 #include "collection/status_log.h"
-#include "download/item_download.h"
 #include "lists/downloaded_addresses.h"
 #include "lists/list_file.h"
 #include "lists/list_store.h"
 #include "platform/net_check.h"
+#include "platform/web_address.h"
 
 #include <QPointer>
 
@@ -29,6 +29,7 @@ BatchCycle::BatchCycle(const Services &services, const Intervals &intervals, QOb
             fillCollectors();
     });
     m_saveWait.setSingleShot(true);
+    m_saveWait.setObjectName(QStringLiteral("folderTurnWait"));
     connect(&m_saveWait, &QTimer::timeout, this, &BatchCycle::trySave);
     m_s.listFile.setUnderWayLines([this] { return underWayLines(); });
     collector(0);
@@ -43,40 +44,34 @@ Collector &BatchCycle::collector(int n)
         timing.scrollerMs = m_intervals.scrollerMs;
         timing.maxScrollMs = m_intervals.maxScrollMs;
         timing.fast.maxScrollMs = m_intervals.fastMaxScrollMs;
-        timing.fast.requestLimitMs = m_intervals.requestLimitMs;
-        timing.standardPatience = m_intervals.standardPatience;
-        timing.fastPatience = m_intervals.fastPatience;
-        timing.standardPatience.requestLimitMs = timing.fastPatience.requestLimitMs = m_intervals.requestLimitMs;
+        timing.pages = m_intervals.pages;
         auto *c = new Collector(slot, {parts.view, parts.download, m_s.analyser, m_s.records, m_s.lists, m_s.log,
-                                       [this](const QString &line) { return readFailedBefore(line); }},
+                                       [this](const PendingLine &line) { return failedBefore(line); }},
                                 timing, this);
-        connect(c, &Collector::stepLogged, this,
-                [this, slot](const QString &itemNo, const QString &step) { emit stepLogged(itemNo, step, slot); });
-        connect(c, &Collector::scrollProgress, this, [this, slot](double scrolled, double height, int pictures) {
-            emit scrollProgress(scrolled, height, pictures, slot);
-        });
-        connect(c, &Collector::picturesProgressed, this,
-                [this, slot](int done, int total) { emit picturesProgressed(done, total, slot); });
-        connect(c, &Collector::titleKnown, this, [this](quint64 ticket, const QString &name) {
-            m_turns.titleKnown(ticket, name);
-            trySave();
-        });
-        connect(c, &Collector::itemPageLoaded, this, [this](const QString &address) {
-            // Items whose page moved before are taken off sale: this item page was not moved.
-            const QList<MovedItems::Item> soldOut = m_moved.itemPageLoaded(address);
-            giveBackSoldOut(soldOut);
-            if (!soldOut.isEmpty())
-                m_s.listFile.SaveLists();
-        });
-        connect(c, &Collector::readyToSave, this, [this, c] {
-            m_waitingToSave.append(c);
-            m_readySince[c].start();
-            trySave();
-        });
-        connect(c, &Collector::ended, this, [this, c](Collector::Ending ending) { onEnded(*c, ending); });
+        connectCollector(*c);
         m_collectors.append(c);
     }
     return *m_collectors.at(n);
+}
+
+void BatchCycle::connectCollector(Collector &c)
+{
+    const int slot = c.slot();
+    connect(&c, &Collector::stepLogged, this,
+            [this, slot](const QString &itemNo, const QString &step) { emit stepLogged(itemNo, step, slot); });
+    connect(&c, &Collector::scrollProgress, this, [this, slot](double scrolled, double height, int pictures) {
+        emit scrollProgress(scrolled, height, pictures, slot);
+    });
+    connect(&c, &Collector::picturesProgressed, this,
+            [this, slot](int done, int total) { emit picturesProgressed(done, total, slot); });
+    connect(&c, &Collector::titleKnown, this, [this](quint64 ticket, const QString &name) {
+        m_turns.titleKnown(ticket, name);
+        trySave();
+    });
+    connect(&c, &Collector::itemPageLoaded, this,
+            [this, &c](const QString &address) { onItemPageLoaded(c, address); });
+    connect(&c, &Collector::readyToSave, this, [this, &c] { onReadyToSave(c); });
+    connect(&c, &Collector::ended, this, [this, &c](Collector::Ending ending) { onEnded(c, ending); });
 }
 
 void BatchCycle::setCollectors(int count)
@@ -86,7 +81,7 @@ void BatchCycle::setCollectors(int count)
 
 void BatchCycle::logLine(const QString &itemNo, const QString &text, const QString &address)
 {
-    m_s.log.AddMesg(itemNo + text + address);
+    m_s.log.AddItemMesg(itemNo, text, address);
     emit stepLogged(itemNo, text, -1);
 }
 
@@ -217,6 +212,10 @@ Collector *BatchCycle::freeCollector()
 void BatchCycle::fillCollectors()
 {
     while (!m_viewLent && !m_pauseFlag && m_controller.isActive()) {
+        // A page to check for the moved-page rule goes before any new item.
+        decideMoved();
+        if (m_moved.holdsTaking() || m_pauseFlag)
+            return;
         Collector *free = freeCollector();
         if (!free)
             return;
@@ -230,6 +229,17 @@ void BatchCycle::fillCollectors()
     }
 }
 
+bool BatchCycle::mayTake(const PendingLine &line) const
+{
+    if (!m_skipDownloaded || line.sentBack || !line.hasAddress)
+        return true;
+    const QString key = Marketplace::pageKey(line.address);
+    const QStringList held = underWayLines();
+    return std::none_of(held.cbegin(), held.cend(), [&key](const QString &under) {
+        return Marketplace::pageKey(PendingLine::parse(under).address) == key;
+    });
+}
+
 bool BatchCycle::takeNext(Collector &collector)
 {
     skipDownloadedLines();
@@ -238,31 +248,41 @@ bool BatchCycle::takeNext(Collector &collector)
         if (isItemUnderWay())
             return false;
         if (!m_moved.isEmpty())
-            decideAtQueueEnd(collector);
+            decideMoved(true);
         else
             emit idle();
         return false;
     }
     const QString line = pending.at(0);
+    const PendingLine taken = PendingLine::parse(line);
+    // One collector would take this line after the item of its page ended:
+    // downloaded by then, it is skipped.
+    if (!mayTake(taken))
+        return false;
     pending.removeAt(0);
     if (!m_backOnTop.isEmpty())
         m_backOnTop.removeFirst();
-    const PendingLine taken = PendingLine::parse(line);
-    if (!taken.hasAddress) {
-        // Only an edited list file can hold such a line: there is nothing to load.
-        giveBackToAddressBox(m_s.lists, line, taken.itemNo, QString());
-        logLine(taken.itemNo, QStringLiteral("采集中:采集地址非法,不是Zorvane宝贝下载地址_"), QString());
-        logLine(taken.itemNo, QStringLiteral("采集中:本次采集结束_"), QString());
-        m_s.listFile.SaveLists();
-        emit itemEnded();
+    if (!taken.hasAddress || !isWebAddressText(taken.address)) {
+        // An edited list file's line, or a caption such as the box's header
+        // line: there is nothing to load.
+        rejectWithoutLoading(taken, line);
         return true;
     }
     const quint64 ticket = m_nextTicket++;
     m_turns.taken(ticket);
     m_sinceLoad.start();
-    collector.take(taken, ticket, m_pace == Pace::Fast);
+    collector.take(taken, ticket, m_moved.stamp(), m_pace == Pace::Fast);
     m_s.listFile.SaveLists();
     return true;
+}
+
+void BatchCycle::rejectWithoutLoading(const PendingLine &taken, const QString &line)
+{
+    giveBackToAddressBox(m_s.lists, line, taken.itemNo, taken.hasAddress ? taken.address : QString());
+    logLine(taken.itemNo, QStringLiteral("采集中:采集地址非法,不是Zorvane宝贝下载地址_"), taken.address);
+    logLine(taken.itemNo, QStringLiteral("采集中:本次采集结束_"), taken.address);
+    m_s.listFile.SaveLists();
+    emit itemEnded();
 }
 
 bool BatchCycle::isDownloaded(const QString &address) const
@@ -278,92 +298,16 @@ void BatchCycle::skipDownloadedLines()
     bool skipped = false;
     while (pending.count() > 0) {
         const PendingLine line = PendingLine::parse(pending.at(0));
-        if (!line.hasAddress || !isDownloaded(line.address) || m_s.lists.isSentBack(pending.at(0)))
+        if (!line.hasAddress || line.sentBack || !isDownloaded(line.address))
             break;
         pending.removeAt(0);
+        if (!m_backOnTop.isEmpty())
+            m_backOnTop.removeFirst();
         logLine(line.itemNo, QStringLiteral("采集中:已下载过,跳过_"), line.address);
         skipped = true;
     }
     if (skipped)
         m_s.listFile.SaveLists();
-}
-
-void BatchCycle::trySave()
-{
-    // In the order they were taken: an earlier item may free a later one's turn.
-    std::sort(m_waitingToSave.begin(), m_waitingToSave.end(),
-              [](const Collector *a, const Collector *b) { return a->ticket() < b->ticket(); });
-    for (qsizetype k = 0; k < m_waitingToSave.size();) {
-        Collector *c = m_waitingToSave.at(k);
-        const qint64 waited = m_readySince.value(c).elapsed();
-        if (!m_turns.mayMakeFolder(c->ticket(), waited >= m_intervals.folderWaitMs)) {
-            if (!m_saveWait.isActive() || m_saveWait.remainingTime() > m_intervals.folderWaitMs - waited)
-                m_saveWait.start(int(std::max<qint64>(0, m_intervals.folderWaitMs - waited)));
-            ++k;
-            continue;
-        }
-        m_waitingToSave.removeAt(k);
-        m_readySince.remove(c);
-        c->save();
-        m_turns.done(c->ticket());
-        k = 0;
-    }
-}
-
-void BatchCycle::onEnded(Collector &collector, Collector::Ending ending)
-{
-    m_waitingToSave.removeAll(&collector);
-    m_readySince.remove(&collector);
-    m_turns.done(collector.ticket());
-    switch (ending) {
-    case Collector::Ending::Saved:
-        m_lastFailed.clear();
-        m_s.lists.forgetSentBack(collector.taken().toString());
-        emit itemSaved(collector.slot());
-        break;
-    case Collector::Ending::Rejected:
-        m_s.listFile.SaveLists();
-        break;
-    case Collector::Ending::Moved:
-        onMoved(collector);
-        return;
-    case Collector::Ending::GivenBack:
-        putBackOnTop(collector.ticket(), collector.taken());
-        break;
-    case Collector::Ending::SaveFailed:
-        putBackOnTop(collector.ticket(), collector.taken());
-        // Collecting on would only fail on the next item too.
-        StopPickCmd_Click();
-        break;
-    }
-    trySave();
-    itemDone();
-}
-
-void BatchCycle::itemDone()
-{
-    emit itemEnded();
-    if (!isItemUnderWay())
-        emit collectorsIdle();
-}
-
-void BatchCycle::putBackOnTop(quint64 ticket, const PendingLine &line)
-{
-    const auto at = std::lower_bound(m_backOnTop.begin(), m_backOnTop.end(), ticket);
-    const int position = int(at - m_backOnTop.begin());
-    m_backOnTop.insert(position, ticket);
-    m_s.lists.readyDownList().insert(position, PendingLine{line.itemNo, line.address, QString()}.toString());
-    m_s.listFile.SaveLists();
-}
-
-bool BatchCycle::readFailedBefore(const QString &line)
-{
-    if (m_lastFailed == line) {
-        m_lastFailed.clear();
-        return true;
-    }
-    m_lastFailed = line;
-    return false;
 }
 
 QStringList BatchCycle::underWayLines() const
@@ -378,7 +322,7 @@ QStringList BatchCycle::underWayLines() const
     std::sort(items.begin(), items.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
     QStringList lines;
     for (const auto &[ticket, line] : items)
-        lines << PendingLine{line.itemNo, line.address, InterruptedMarker}.toString();
+        lines << PendingLine{line.itemNo, line.address, InterruptedMarker, true, line.sentBack}.toString();
     return lines;
 }
 
@@ -387,6 +331,8 @@ void BatchCycle::halt()
     m_halted = true;
     m_controller.stop();
     m_gap.stop();
+    m_saveWait.stop();
+    m_waitingToSave.clear();
     for (Collector *c : std::as_const(m_collectors))
         c->halt();
 }

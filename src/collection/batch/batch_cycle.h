@@ -29,7 +29,9 @@ class StatusLog;
 // each to a free collector, whose hidden view loads, scrolls and saves it.
 // Decides what the collectors cannot decide alone: in which order folders
 // are made, whether a moved page means an item taken off sale or a wall, and
-// where items that could not be finished go. A state machine on timers and
+// where items that could not be finished go. Every taken item is at all
+// times in exactly one place: a collector, the moved items waiting for a
+// verdict, or one of the three lists. A state machine on timers and
 // callbacks: nothing here waits.
 class BatchCycle : public QObject
 {
@@ -62,13 +64,8 @@ public:
         int maxScrollMs = 10 * 60 * 1000;
         // The same at the fast pace.
         int fastMaxScrollMs = 60 * 1000;
-        // How long the collector's page may take at each pace. At the fast
-        // pace a page that sends nothing, or hangs, costs seconds, not minutes.
-        PagePatience standardPatience{};
-        PagePatience fastPatience{60000, 15000, 5000};
-        // At the fast pace, a request of the page's own older than this (a
-        // long poll, a beacon) no longer keeps the item waiting.
-        int requestLimitMs = 10000;
+        // How long the collector's page may take at each pace.
+        PageLimits pages;
         // Collectors start their page loads at least this far apart.
         int loadGapMs = 300;
         // An item ready to be saved waits no longer than this for an item
@@ -81,6 +78,8 @@ public:
     static constexpr int Slot = 0; // collector 0's item record
     static constexpr int MaxCollectors = 4;
     static constexpr int MaxPickStep = StandardScroller::MaxPickStep;
+    // An item whose page failed this often is not tried again in this run.
+    static constexpr int MaxTries = 2;
 
     BatchCycle(const Services &services, const Intervals &intervals, QObject *parent = nullptr);
 
@@ -103,16 +102,17 @@ public:
 
     bool isControllerOn() const { return m_controller.isActive(); }
     bool PickPauseFlag() const { return m_pauseFlag; }
-    // An item has been taken (loading, scrolling or saving) by any collector.
+    // An item has been taken (loading, scrolling or saving) or a page is
+    // checked, by any collector.
     bool isItemUnderWay() const;
 
     // While lent (to shop discovery), collector 0's view loads no item and
     // no collector takes one.
     void setViewLent(bool lent) { m_viewLent = lent; }
 
-    // Shutdown: nothing more is started, taken or scrolled, and the answer of
-    // a page being loaded or read is let go. The program may still run a
-    // while (a message is read), and the lists are final by then.
+    // Shutdown: nothing more is started, taken, scrolled or fetched, and the
+    // answer of a page being loaded or read is let go. The program may still
+    // run a while (a message is read), and the lists are final by then.
     void halt();
     // Shutdown: the items under way go back to the top of the pending list
     // as they were taken, in that order, with the interrupted-item marker.
@@ -170,28 +170,45 @@ signals:
 private:
     void PickControlTimer_Timer();
     void fillCollectors();
-    // Takes the first pending line into `collector`; false when none is left.
+    // Takes the first pending line into `collector`; false when none is taken.
     bool takeNext(Collector &collector);
+    // The line can be taken now: with 跳过已下载, not while an item of its
+    // page is under way or waiting (it may be downloaded by the time it ends).
+    bool mayTake(const PendingLine &line) const;
     Collector *freeCollector();
     Collector &collector(int n);
+    void connectCollector(Collector &collector);
     void tickAtOnceWhenFast();
     // Lines of items downloaded already leave the pending list (跳过已下载).
     void skipDownloadedLines();
+    void rejectWithoutLoading(const PendingLine &line, const QString &text);
+
+    // An item's end (batch_endings.cpp).
     void onEnded(Collector &collector, Collector::Ending ending);
     // An item ended, or its moved page was decided.
     void itemDone();
+    void onReadyToSave(Collector &collector);
     void trySave();
     // Back on top of the pending list, after the lines put back before that
-    // were taken before it: together in the order they were taken.
+    // were taken before it: together in the order they were taken. Saved.
     void putBackOnTop(quint64 ticket, const PendingLine &line);
-    bool readFailedBefore(const QString &line);
+    // The same for several, saved once all are back.
+    void putBackOnTop(const QList<MovedItems::Item> &items);
+    void insertOnTop(quint64 ticket, const PendingLine &line);
+    // Counts a failure of the line; true when it failed before.
+    bool failedBefore(const PendingLine &line);
 
     // Moved pages (batch_moved.cpp): taken off sale, or a wall.
     void onMoved(Collector &collector);
-    void checkKnownPage(Collector &collector, const QString &known, bool atQueueEnd);
-    void decideAtQueueEnd(Collector &collector);
-    void setAside(const MovedItems::Item &item);
-    void holdAtWall(const QList<MovedItems::Item> &items, const QString &wallAddress);
+    void onItemPageLoaded(const Collector &collector, const QString &address);
+    // Carries out what the moved-page rule says now.
+    void decideMoved(bool queueEnded = false);
+    void startCheck(Collector &collector);
+    void onChecked(const QString &address, const PageLoad &load);
+    quint64 oldestLoading() const;
+    QString lastDownloaded() const;
+    // proven: a page known to load moved too; the batch pauses even with no item waiting.
+    void holdAtWall(const QList<MovedItems::Item> &items, const QString &wallAddress, bool proven = false);
     void giveBackSoldOut(const QList<MovedItems::Item> &items);
     void putBackUndecided();
 
@@ -225,9 +242,10 @@ private:
     QList<quint64> m_backOnTop;
     QTimer m_gap; // the next load waits for the gap after the last
     QElapsedTimer m_sinceLoad;
-    // The item whose page last failed to be read: failing twice in a row, it
-    // goes back to the address box instead of being tried for ever.
-    QString m_lastFailed;
+    // Failures per item (number and address as queued) in this run of the
+    // program: each is tried at most MaxTries times whatever the others do.
+    QHash<QString, int> m_failures;
     MovedItems m_moved;
+    bool m_checkAtQueueEnd = false; // the check under way is the queue end's
     bool m_skipDownloaded = false;
 };

@@ -21,72 +21,104 @@ QString movedText(const MovedItems::Item &item, const QString &then)
 
 void BatchCycle::onMoved(Collector &collector)
 {
-    const MovedItems::Item item{collector.taken(), collector.movedTo(), collector.ticket()};
+    const MovedItems::Item item{collector.taken(), collector.movedTo(), collector.ticket(), m_moved.stamp()};
     if (m_pauseFlag) {
         // Pausing (at a wall, say): no more pages are loaded to decide.
         putBackOnTop(item.ticket, item.taken);
-        itemDone();
         return;
     }
-    switch (m_moved.moved(item)) {
-    case MovedItems::Next::CheckKnownPage:
-        checkKnownPage(collector, m_moved.knownPage(), false);
-        return;
-    case MovedItems::Next::SetAside:
-        setAside(item);
-        return;
-    case MovedItems::Next::Wall:
-        holdAtWall(m_moved.takeAll(), item.movedTo);
-        return;
-    }
-}
-
-void BatchCycle::decideAtQueueEnd(Collector &collector)
-{
-    // No item of the queue is left to tell: the item collected last, in this
-    // run or before, stands in.
-    QString known = m_moved.knownPage();
-    const ItemList &downloaded = m_s.lists.AlreadyDownedList();
-    if (known.isEmpty() && downloaded.count() > 0)
-        known = DownloadedLine::parse(downloaded.at(downloaded.count() - 1)).address;
-    if (known.isEmpty()) {
-        const QList<MovedItems::Item> items = m_moved.takeAll();
-        holdAtWall(items, items.last().movedTo);
-        return;
-    }
-    checkKnownPage(collector, known, true);
-}
-
-void BatchCycle::checkKnownPage(Collector &collector, const QString &known, bool atQueueEnd)
-{
-    const MovedItems::Item item = m_moved.waiting().last();
-    logLine(item.taken.itemNo, movedText(item, QStringLiteral(",打开已采集的宝贝页面核对_")), item.taken.address);
-    m_s.listFile.SaveLists();
-    collector.check(known, [this, item, atQueueEnd](const PageLoad &load) {
-        if (load.outcome != PageLoad::Read) {
-            // Nothing learned: the item waits for the next item page, if any comes.
-            if (atQueueEnd || m_moved.checkFailed() == MovedItems::Next::Wall)
-                holdAtWall(m_moved.takeAll(), item.movedTo);
-            else
-                setAside(item);
-            return;
-        }
-        if (PageAnalyser::isDetailPage(load.page)) {
-            giveBackSoldOut(m_moved.takeAll());
-            m_s.listFile.SaveLists();
-            itemDone();
-            return;
-        }
-        // An item page known before moves the reader too: the marketplace stands in the way.
-        holdAtWall(m_moved.takeAll(), load.page.url);
-    });
-}
-
-void BatchCycle::setAside(const MovedItems::Item &item)
-{
-    logLine(item.taken.itemNo, movedText(item, QStringLiteral(",待采到其他宝贝后再判断是否已下架_")),
+    m_moved.moved(item);
+    logLine(item.taken.itemNo,
+            movedText(item, m_moved.knownPage().isEmpty() ? QStringLiteral(",待采到其他宝贝后再判断是否已下架_")
+                                                          : QStringLiteral(",打开已采集的宝贝页面核对_")),
             item.taken.address);
     m_s.listFile.SaveLists();
+}
+
+void BatchCycle::onItemPageLoaded(const Collector &collector, const QString &address)
+{
+    // Items that moved before this page was asked for are taken off sale:
+    // the marketplace still shows item pages.
+    const QList<MovedItems::Item> soldOut = m_moved.itemPageLoaded(address, collector.requestedAt());
+    if (!soldOut.isEmpty()) {
+        giveBackSoldOut(soldOut);
+        m_s.listFile.SaveLists();
+    }
+    // Those that moved after it was asked for are checked against it.
+    decideMoved();
+}
+
+quint64 BatchCycle::oldestLoading() const
+{
+    quint64 oldest = 0;
+    for (const Collector *c : m_collectors) {
+        if (c->isLoading() && (oldest == 0 || c->ticket() < oldest))
+            oldest = c->ticket();
+    }
+    return oldest;
+}
+
+QString BatchCycle::lastDownloaded() const
+{
+    const ItemList &downloaded = m_s.lists.AlreadyDownedList();
+    return downloaded.count() > 0 ? DownloadedLine::parse(downloaded.at(downloaded.count() - 1)).address : QString();
+}
+
+void BatchCycle::decideMoved(bool queueEnded)
+{
+    if (m_halted || m_pauseFlag || m_viewLent)
+        return; // a pause puts the undecided items back on top
+    switch (m_moved.next(oldestLoading(), queueEnded, lastDownloaded())) {
+    case MovedItems::Next::Wait:
+        return;
+    case MovedItems::Next::Wall: {
+        const bool unknown = m_moved.checkPage(lastDownloaded()).isEmpty();
+        const QList<MovedItems::Item> items = m_moved.takeAll();
+        const MovedItems::Item &last = items.last();
+        if (unknown)
+            logLine(last.taken.itemNo, movedText(last, QStringLiteral(",没有已采集的宝贝页面可供核对_")),
+                    last.taken.address);
+        holdAtWall(items, last.movedTo);
+        return;
+    }
+    case MovedItems::Next::Check:
+        // Without a free collector, the next one to finish starts it.
+        if (Collector *free = freeCollector()) {
+            m_checkAtQueueEnd = queueEnded;
+            startCheck(*free);
+        }
+        return;
+    }
+}
+
+void BatchCycle::startCheck(Collector &collector)
+{
+    const QString page = m_moved.checkPage(lastDownloaded());
+    m_moved.checkStarted(m_moved.stamp());
+    if (page != m_moved.knownPage()) {
+        const MovedItems::Item &item = m_moved.waiting().last();
+        logLine(item.taken.itemNo, movedText(item, QStringLiteral(",打开已采集的宝贝页面核对_")), item.taken.address);
+    }
+    collector.check(page, [this, page](const PageLoad &load) { onChecked(page, load); });
+}
+
+void BatchCycle::onChecked(const QString &page, const PageLoad &load)
+{
+    const bool atQueueEnd = std::exchange(m_checkAtQueueEnd, false);
+    if (load.outcome != PageLoad::Read) {
+        // Nothing learned: the items wait for the next item page, if any comes.
+        if (m_moved.checkFailed() == MovedItems::Next::Wall || atQueueEnd) {
+            const QList<MovedItems::Item> items = m_moved.takeAll();
+            holdAtWall(items, items.isEmpty() ? page : items.last().movedTo);
+        }
+    } else if (PageAnalyser::isDetailPage(load.page)) {
+        giveBackSoldOut(m_moved.checkPassed(page));
+        m_s.listFile.SaveLists();
+    } else {
+        // An item page known to load moves the reader too: the marketplace
+        // stands in the way, whether or not items are still waiting.
+        holdAtWall(m_moved.checkMoved(), load.page.url, true);
+    }
     itemDone();
 }
 
@@ -99,25 +131,22 @@ void BatchCycle::giveBackSoldOut(const QList<MovedItems::Item> &items)
     }
 }
 
-void BatchCycle::holdAtWall(const QList<MovedItems::Item> &items, const QString &wallAddress)
+void BatchCycle::holdAtWall(const QList<MovedItems::Item> &items, const QString &wallAddress, bool proven)
 {
     // Every further item would meet the same page: the queue waits for the
     // user instead of draining into the address box.
-    if (!items.isEmpty()) {
-        for (const MovedItems::Item &item : items)
-            putBackOnTop(item.ticket, item.taken);
-        const PendingLine &last = items.last().taken;
-        logLine(last.itemNo, QStringLiteral("采集中:Zorvane要求验证,请在打开的页面中完成验证后点击启动继续采集_"),
-                last.address);
-        m_s.listFile.SaveLists();
+    if (items.isEmpty() && !proven)
+        return;
+    putBackOnTop(items);
+    const PendingLine last = items.isEmpty() ? PendingLine{} : items.last().taken;
+    logLine(last.itemNo, QStringLiteral("采集中:Zorvane要求验证,请在打开的页面中完成验证后点击启动继续采集_"),
+            last.address);
+    if (!m_pauseFlag)
         StopPickCmd_Click();
-        emit verificationWall(wallAddress);
-    }
-    itemDone();
+    emit verificationWall(wallAddress);
 }
 
 void BatchCycle::putBackUndecided()
 {
-    for (const MovedItems::Item &item : m_moved.takeAll())
-        putBackOnTop(item.ticket, item.taken);
+    putBackOnTop(m_moved.takeAll());
 }

@@ -16,6 +16,25 @@ namespace {
 // A record the fast pace reads a page into ahead of time, one per collector.
 constexpr int ScratchSlots = 128;
 
+FastScroller::Timing fastTiming(const Collector::Timing &timing)
+{
+    FastScroller::Timing fast = timing.fast;
+    fast.requestLimitMs = timing.pages.requestLimitMs;
+    return fast;
+}
+
+// The item number a page gives an item taken as `itemNo`: the user's number,
+// "->" and the page's. An item collected again comes back with that whole
+// number as its own: it keeps it instead of growing another "->" each time.
+QString numberWithPages(const QString &itemNo, const QString &pageNo)
+{
+    const QString suffix = QStringLiteral("->") + pageNo;
+    QString own = itemNo;
+    while (own.endsWith(suffix))
+        own.chop(suffix.size());
+    return own + suffix;
+}
+
 } // namespace
 
 Collector::Collector(int slot, const Services &services, const Timing &timing, QObject *parent)
@@ -24,7 +43,7 @@ Collector::Collector(int slot, const Services &services, const Timing &timing, Q
     , m_s(services)
     , m_timing(timing)
     , m_standard(services.view, timing.scrollerMs, timing.maxScrollMs)
-    , m_fast(services.view, timing.fast)
+    , m_fast(services.view, fastTiming(timing))
 {
     for (PageScroller *scroller : {static_cast<PageScroller *>(&m_standard), static_cast<PageScroller *>(&m_fast)}) {
         connect(scroller, &PageScroller::progressed, this, [this] { logItem(QStringLiteral("采集中:图片地址分析中..._")); });
@@ -33,7 +52,7 @@ Collector::Collector(int slot, const Services &services, const Timing &timing, Q
             logItem(QStringLiteral("采集中:页面在限定时间内未能稳定,按页面现有内容继续采集_"));
             finishScrolling();
         });
-        connect(scroller, &PageScroller::pageLost, this, &Collector::readFailed);
+        connect(scroller, &PageScroller::pageLost, this, &Collector::pageLost);
         connect(scroller, &PageScroller::picturesSeen, &m_s.download, &ItemDownload::prefetch);
     }
     connect(&m_standard, &PageScroller::scrolled, this, &Collector::reportScroll);
@@ -41,42 +60,46 @@ Collector::Collector(int slot, const Services &services, const Timing &timing, Q
     connect(&m_s.download, &ItemDownload::finished, this, [this] { end(Ending::Saved); });
     connect(&m_s.download, &ItemDownload::failed, this, [this](int, const QString &reason) {
         logItem(QStringLiteral("采集中:") + reason + QStringLiteral(",宝贝已放回待下载列表顶部,采集暂停_"));
-        m_s.records.setPickBusy(m_slot, false);
         end(Ending::SaveFailed);
+    });
+    connect(&m_s.download, &ItemDownload::nothingFetched, this, [this](int, const QString &reason) {
+        giveUp(QStringLiteral("采集中:") + reason + QStringLiteral(",宝贝已放回待下载列表顶部_"),
+               QStringLiteral("采集中:") + reason + QStringLiteral(",已放弃该宝贝_"));
     });
 }
 
-bool Collector::isCollecting() const
+void Collector::setStep(Step step)
 {
-    return m_s.records.PickBusy(m_slot);
+    m_step = step;
+    m_s.records.setPickBusy(m_slot, isCollecting());
 }
 
 void Collector::logTaken(const QString &text)
 {
-    m_s.log.AddMesg(m_taken.itemNo + text + m_taken.address);
+    m_s.log.AddItemMesg(m_taken.itemNo, text, m_taken.address);
     emit stepLogged(m_taken.itemNo, text);
 }
 
 void Collector::logItem(const QString &text)
 {
     const ItemRecord &item = m_s.records.record(m_slot);
-    m_s.log.AddMesg(item.PickItemNo + text + item.PickUrl);
+    m_s.log.AddItemMesg(item.PickItemNo, text, item.PickUrl);
     emit stepLogged(item.PickItemNo, text);
 }
 
-void Collector::take(const PendingLine &taken, quint64 ticket, bool fast)
+void Collector::take(const PendingLine &taken, quint64 ticket, quint64 requestedAt, bool fast)
 {
-    m_busy = true;
-    m_loading = true;
-    m_taken = PendingLine{taken.itemNo, taken.address, QString()};
+    m_taken = PendingLine{taken.itemNo, taken.address, QString(), true, taken.sentBack};
     m_ticket = ticket;
+    m_requestedAt = requestedAt;
     m_movedTo.clear();
+    setStep(Step::Loading);
     // The pace is taken up by each item as it is taken: its scroller, its
     // connections and how long its page may take.
     m_fastItem = fast;
     m_scroller = fast ? static_cast<PageScroller *>(&m_fast) : &m_standard;
     m_s.download.setConnections(fast ? ItemDownload::MaxConnections : 1);
-    m_s.view.setPatience(fast ? m_timing.fastPatience : m_timing.standardPatience);
+    m_s.view.setPatience(m_timing.pages.patience(fast));
     logTaken(QStringLiteral("采集中:加载_"));
     // Nothing an earlier page left in the record may reach this item, the
     // title included: a page without one must not take the previous one's.
@@ -94,7 +117,6 @@ void Collector::take(const PendingLine &taken, quint64 ticket, bool fast)
 
 void Collector::onPageLoaded(const PageLoad &load)
 {
-    m_loading = false;
     switch (load.outcome) {
     case PageLoad::Read:
         break;
@@ -116,7 +138,9 @@ void Collector::onPageLoaded(const PageLoad &load)
     m_lastHeight = page.scrollHeight;
     logTaken(QStringLiteral("采集中:判断地址合法性_"));
     if (!PageAnalyser::isDetailPage(page)) {
-        if (!Marketplace::movedElsewhere(m_taken.address, page.url)) {
+        // Only an item page's own address says anything about the item when
+        // it moves; any other address is simply not an item's.
+        if (!m_s.analyser.isItemLink(m_taken.address) || !Marketplace::movedElsewhere(m_taken.address, page.url)) {
             reject(QStringLiteral("采集中:采集地址非法,不是Zorvane宝贝下载地址_"));
             return;
         }
@@ -124,6 +148,7 @@ void Collector::onPageLoaded(const PageLoad &load)
         end(Ending::Moved);
         return;
     }
+    setStep(Step::Scrolling);
     emit itemPageLoaded(page.url);
     if (m_fastItem) {
         // The pictures the page names already can be on their way while it is scrolled.
@@ -133,7 +158,6 @@ void Collector::onPageLoaded(const PageLoad &load)
         ClearCollection(scratch.MainImgList);
         ClearCollection(scratch.DescImgList);
     }
-    m_s.records.setPickBusy(m_slot, true);
     emit titleKnown(m_ticket, ItemDownload::folderNameOf(m_s.records.record(m_slot).PickTitle));
     logTaken(QStringLiteral("采集中:开始图片URL分析_"));
     m_scroller->start(m_lastHeight);
@@ -155,28 +179,31 @@ void Collector::readRecord(const PageSnapshot &page)
     if (item.PickItemNo != itemNo) {
         // The folder title is cleaned once more as the item is saved, the page's number with it.
         item.PickTitle = BlankControls(item.PickItemNo) + item.PickTitle;
-        item.PickItemNo = itemNo + QStringLiteral("->") + PlainPageText(item.PickItemNo);
+        item.PickItemNo = numberWithPages(itemNo, PlainPageText(item.PickItemNo));
     }
 }
 
 void Collector::finishScrolling()
 {
+    setStep(Step::Reading);
     QPointer<Collector> self(this);
     m_s.view.readSnapshot([self](const PageSnapshot &page) {
         if (!self || self->m_halted)
             return;
         if (!page.valid) {
-            self->readFailed();
+            self->pageLost();
             return;
         }
         self->m_s.analyser.AnalysePage(page, 1, self->m_slot, false);
         self->logItem(QStringLiteral("采集中:图片地址分析完成_"));
+        self->setStep(Step::WaitingForTurn);
         emit self->readyToSave(self->m_ticket);
     });
 }
 
 void Collector::save()
 {
+    setStep(Step::Saving);
     logItem(QStringLiteral("采集中:开始下载图片_"));
     m_s.download.DownloadItemImages(m_slot);
 }
@@ -186,29 +213,33 @@ void Collector::reportScroll(double amount, double height)
     QPointer<Collector> self(this);
     const quint64 ticket = m_ticket;
     m_s.view.readScrollState([self, ticket, amount, height](const std::optional<ScrollState> &state) {
-        if (self && state && self->m_ticket == ticket && self->m_busy)
+        if (self && state && self->m_ticket == ticket && self->isCollecting())
             emit self->scrollProgress(amount, height, int(state->pictures.size()));
     });
 }
 
 // The page stopped answering while it was scrolled or read: nothing of it can
-// be trusted, so the item goes back as it was taken and the view starts
-// afresh; failing twice in a row, it goes to the address box.
-void Collector::readFailed()
+// be trusted, so the view starts afresh.
+void Collector::pageLost()
+{
+    m_s.view.renew();
+    giveUp(QStringLiteral("采集中:页面无响应,读取失败,宝贝已放回待下载列表顶部_"),
+           QStringLiteral("采集中:页面无响应,已放弃该页面_"));
+}
+
+void Collector::giveUp(const QString &onceText, const QString &twiceText)
 {
     m_scroller->stop();
     m_s.download.dropPrefetched();
-    m_s.view.renew();
     ItemRecord &item = m_s.records.record(m_slot);
     ClearCollection(item.MainImgList);
     ClearCollection(item.DescImgList);
     ClearCollection(item.AttrList);
-    m_s.records.setPickBusy(m_slot, false);
-    if (m_s.failedBefore(m_taken.toString())) {
-        reject(QStringLiteral("采集中:页面无响应,已放弃该页面_"));
+    if (m_s.failedBefore(m_taken)) {
+        reject(twiceText);
         return;
     }
-    logItem(QStringLiteral("采集中:页面无响应,读取失败,宝贝已放回待下载列表顶部_"));
+    logItem(onceText);
     end(Ending::GivenBack);
 }
 
@@ -222,19 +253,18 @@ void Collector::reject(const QString &why)
 
 void Collector::end(Ending ending)
 {
-    m_busy = false;
-    m_loading = false;
+    setStep(Step::Idle);
     emit ended(ending);
 }
 
 void Collector::check(const QString &address, std::function<void(const PageLoad &)> done)
 {
-    m_busy = true;
+    setStep(Step::Checking);
     QPointer<Collector> self(this);
     m_s.view.NavigateAndRead(address, this, [self, done = std::move(done)](const PageLoad &load) {
         if (!self || self->m_halted)
             return;
-        self->m_busy = false;
+        self->setStep(Step::Idle);
         if (load.outcome == PageLoad::NotResponding)
             self->m_s.view.renew();
         done(load);
@@ -245,11 +275,10 @@ void Collector::halt()
 {
     m_halted = true;
     m_scroller->stop();
+    m_s.download.halt();
 }
 
 void Collector::release()
 {
-    m_s.records.setPickBusy(m_slot, false);
-    m_busy = false;
-    m_loading = false;
+    setStep(Step::Idle);
 }

@@ -11,7 +11,6 @@
 
 class ItemDownload;
 class ItemRecordTable;
-class ListFile;
 class ListStore;
 class PageAnalyser;
 class StatusLog;
@@ -34,44 +33,49 @@ public:
         ItemRecordTable &records;
         ListStore &lists;
         StatusLog &log;
-        // True when the line's page failed to be read before (it is
-        // forgotten then); otherwise it is remembered.
-        std::function<bool(const QString &line)> failedBefore;
+        // True when the item failed before and is not to be tried again.
+        // Each call counts one failure of the item.
+        std::function<bool(const PendingLine &taken)> failedBefore;
     };
     struct Timing
     {
         int scrollerMs = 1000;
         int maxScrollMs = 10 * 60 * 1000;
         FastScroller::Timing fast;
-        PagePatience standardPatience;
-        PagePatience fastPatience;
+        PageLimits pages;
     };
     // How an item ended. Rejected items went back to the address box and
     // saved ones into the downloaded list; the batch decides about the others.
     enum class Ending { Saved, Rejected, Moved, GivenBack, SaveFailed };
+    // What the collector is doing. From Loading until the item ends, the item
+    // is held here and nowhere else; Checking loads a page for the moved-page
+    // rule and holds no item.
+    enum class Step { Idle, Loading, Scrolling, Reading, WaitingForTurn, Saving, Checking };
 
     Collector(int slot, const Services &services, const Timing &timing, QObject *parent = nullptr);
 
     int slot() const { return m_slot; }
     PageDocument &view() { return m_s.view; }
-    // An item is taken, from its load to its end, or a page is checked.
-    bool isBusy() const { return m_busy; }
+    Step step() const { return m_step; }
+    bool isBusy() const { return m_step != Step::Idle; }
+    bool holdsItem() const { return isBusy() && m_step != Step::Checking; }
+    bool isLoading() const { return m_step == Step::Loading; }
     // Its page passed the check: it is scrolled, read or saved.
-    bool isCollecting() const;
-    // Its item is loading or collecting, not yet saved: listdata.txt keeps it.
-    bool holdsItem() const { return m_loading || isCollecting(); }
+    bool isCollecting() const { return holdsItem() && m_step != Step::Loading; }
     const PendingLine &taken() const { return m_taken; }
     quint64 ticket() const { return m_ticket; }
+    // When the item's page was asked for, in the batch's order of requests and moves.
+    quint64 requestedAt() const { return m_requestedAt; }
     // Where the page of the item that ended Moved took the reader.
     QString movedTo() const { return m_movedTo; }
     StandardScroller &standardScroller() { return m_standard; }
 
-    void take(const PendingLine &taken, quint64 ticket, bool fast);
+    void take(const PendingLine &taken, quint64 ticket, quint64 requestedAt, bool fast);
     // The batch's turn for the item's folder came: it is saved.
     void save();
     // Loads a page in this collector's view for the moved-page rule.
     void check(const QString &address, std::function<void(const PageLoad &)> done);
-    // Shutdown: nothing more is scrolled, and answers are let go.
+    // Shutdown: nothing more is scrolled or fetched, and answers are let go.
     void halt();
     // Shutdown: the item's line went back to the pending list.
     void release();
@@ -94,11 +98,16 @@ signals:
     void picturesProgressed(int done, int total);
 
 private:
+    // The one place the step changes; the record table's busy flag follows it.
+    void setStep(Step step);
     void onPageLoaded(const PageLoad &load);
     void readRecord(const PageSnapshot &page);
     void finishScrolling();
     void reportScroll(double amount, double height);
-    void readFailed();
+    // The item could not be finished this time: back on top of the pending
+    // list once, to the address box the second time.
+    void giveUp(const QString &onceText, const QString &twiceText);
+    void pageLost();
     void reject(const QString &why);
     void end(Ending ending);
     // With the item number and address as taken, or as the page gave them.
@@ -112,11 +121,11 @@ private:
     FastScroller m_fast;
     PageScroller *m_scroller = &m_standard;
     bool m_fastItem = false;
-    bool m_busy = false;
-    bool m_loading = false;
+    Step m_step = Step::Idle;
     bool m_halted = false;
     PendingLine m_taken;
     quint64 m_ticket = 0;
+    quint64 m_requestedAt = 0;
     QString m_movedTo;
     double m_lastHeight = 0; // the body's height when the page was read
 };

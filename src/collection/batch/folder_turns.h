@@ -6,9 +6,9 @@
 #include <optional>
 
 // Items saved by several collectors at once make their folders in the order
-// they were taken wherever their titles could give the same folder name, so
-// that each gets the name one collector would give it (T for the first, T1
-// for the next). An item whose title is not known yet may still want any
+// they were taken wherever their titles could give the same folder name (one
+// is the other with digits after it), so that each gets the name one
+// collector would give it: T, T and T1 make T, T1 and T11. An item whose title is not known yet may still want any
 // name; one whose page has not loaded long after, a dead page most likely,
 // may be passed.
 class FolderTurns

@@ -5,6 +5,7 @@
 #include "lists/list_commands.h"
 #include "platform/desktop.h"
 #include "shell/app/chinese_texts.h"
+#include "shell/app/command_line.h"
 #include "shell/app/lists_lock.h"
 #include "shell/app/program_core.h"
 #include "shell/app/program_options.h"
@@ -48,17 +49,7 @@ public:
     bool openAddress(const QString &) override { return false; }
 };
 
-enum ExitCode {
-    Done = 0,
-    Usage = 1,
-    StartRefused = 2,
-    Paused = 3,
-    ListsNotSaved = 4,
-    ListsHeldElsewhere = 5,
-    AtVerificationWall = 6,
-    ExportFailed = 7,
-    // WatchRunnerOptions' codes follow.
-};
+using namespace CommandLine::ExitCode;
 
 int checkEnding(const WatchReport &report, WatchCheck::Ending ending)
 {
@@ -73,7 +64,7 @@ int checkEnding(const WatchReport &report, WatchCheck::Ending ending)
         break;
     }
     const bool noneRead = !report.shops.isEmpty() && report.unreadCount() == report.shops.size();
-    return noneRead ? WatchRunnerOptions::NoShopRead : Done;
+    return noneRead ? NoShopRead : Done;
 }
 
 } // namespace
@@ -85,33 +76,13 @@ int main(int argc, char **argv)
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", QByteArray("offscreen"));
     quietQtMessages();
-    ProgramOptions program(argc, argv, {"--disable-gpu"});
+    ProgramOptions program(CommandLine::Program::Runner, argc, argv, {"--disable-gpu"});
     QApplication app(program.appArgc(), program.appArgv());
     const ChineseTexts chinese;
     QApplication::setApplicationName(QStringLiteral("zorvane-picker-batch"));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Zorvane产品图片下载器(无窗口批量采集):逐个采集待下载列表中的宝贝,全部完成后退出。"));
-    parser.addHelpOption();
-    const QCommandLineOption shopOption(QStringLiteral("shop"),
-        QStringLiteral("先整店采集该店铺地址的全部宝贝"), QStringLiteral("URL"));
-    const QCommandLineOption saveOption(QStringLiteral("save-folder"),
-        QStringLiteral("设置图片保存目录(与\"保存目录\"按钮相同,记入 config.ini)"), QStringLiteral("DIR"));
-    const QCommandLineOption addOption(QStringLiteral("add"),
-        QStringLiteral("把一行\"宝贝URL|货号\"加入待下载列表(可多次使用)"), QStringLiteral("LINE"));
-    const QCommandLineOption fastOption(QStringLiteral("fast"),
-        QStringLiteral("本次以快速采集(不改变设置):页面滚动和图片下载尽可能快,下一个宝贝立即开始"));
-    const QCommandLineOption newOnlyOption(QStringLiteral("new-only"),
-        QStringLiteral("本次跳过已下载(不改变设置):已下载列表中已有的宝贝不再采集,整店采集只加入新宝贝"));
-    const QCommandLineOption collectorsOption(QStringLiteral("collectors"),
-        QStringLiteral("本次同时采集的宝贝数,1 到 %1(不改变设置)").arg(BatchCycle::MaxCollectors), QStringLiteral("N"));
     program.addTo(parser);
-    const QCommandLineOption exportOption(QStringLiteral("export"),
-        QStringLiteral("把已下载列表的全部宝贝导出为表格文件(.xlsx)后退出,不采集"), QStringLiteral("FILE"));
-    parser.addOptions({shopOption, saveOption, addOption, fastOption, newOnlyOption, collectorsOption, exportOption});
-    const WatchRunnerOptions watchOptions;
-    watchOptions.addTo(parser);
     if (!parser.parse(program.arguments())) {
         std::fprintf(stderr, "%s\n", parser.errorText().toLocal8Bit().constData());
         return Usage;
@@ -122,8 +93,9 @@ int main(int argc, char **argv)
         parser.showVersion();
 
     bool number = false;
-    const int collectors = parser.value(collectorsOption).toInt(&number);
-    if (parser.isSet(collectorsOption) && (!number || collectors < 1 || collectors > BatchCycle::MaxCollectors)) {
+    const int collectors = parser.value(QStringLiteral("collectors")).toInt(&number);
+    if (parser.isSet(QStringLiteral("collectors"))
+        && (!number || collectors < 1 || collectors > BatchCycle::MaxCollectors)) {
         printLine(stderr, QStringLiteral("--collectors 只能是 1 到 %1 的整数").arg(BatchCycle::MaxCollectors));
         return Usage;
     }
@@ -133,6 +105,7 @@ int main(int argc, char **argv)
         return Usage;
     }
     const ProgramCore::Options &options = program.coreOptions();
+    const WatchRunnerOptions watchOptions;
     // The watched shops' list needs neither the lists nor a browser.
     if (const std::optional<int> code = watchOptions.runListCommand(parser, options.programFolder))
         return *code;
@@ -165,20 +138,20 @@ int main(int argc, char **argv)
         return ListsHeldElsewhere;
     }
     ProgramCore core(options);
-    if (parser.isSet(fastOption))
+    if (parser.isSet(QStringLiteral("fast")))
         core.setPace(BatchCycle::Pace::Fast, false);
-    if (parser.isSet(newOnlyOption))
+    if (parser.isSet(QStringLiteral("new-only")))
         core.batch().setSkipDownloaded(true);
-    if (parser.isSet(collectorsOption))
+    if (parser.isSet(QStringLiteral("collectors")))
         core.batch().setCollectors(collectors);
     QObject::connect(&core.log(), &StatusLog::lineAdded, [](const QString &line) { printLine(stdout, line); });
     core.collectorView().view()->resize(1280, 900);
     core.collectorView().view()->show();
     core.loadLists();
 
-    if (parser.isSet(saveOption)) {
+    if (parser.isSet(QStringLiteral("save-folder"))) {
         // A chooser only offers folders that exist; a typed one is made.
-        const QString saveFolder = QDir(parser.value(saveOption)).absolutePath();
+        const QString saveFolder = QDir(parser.value(QStringLiteral("save-folder"))).absolutePath();
         if (!QDir().mkpath(saveFolder)) {
             std::fprintf(stderr, "无法创建保存目录: %s\n", saveFolder.toLocal8Bit().constData());
             return Usage;
@@ -187,7 +160,7 @@ int main(int argc, char **argv)
         NoOpener opener;
         SaveFolder(core.settings(), core.log(), picker, opener).ChooseSaveFolder();
     }
-    if (parser.isSet(exportOption)) {
+    if (parser.isSet(QStringLiteral("export"))) {
         // Nothing is collected: the downloaded list as it stands goes into the file.
         auto *sheet = new SpreadsheetExport(&app);
         QObject::connect(sheet, &SpreadsheetExport::finished, &app, [&core](bool ok, const QString &message) {
@@ -195,10 +168,10 @@ int main(int argc, char **argv)
             QCoreApplication::exit(ok ? Done : ExportFailed);
         });
         sheet->start(linesToExport(core.lists().AlreadyDownedList()),
-                     SpreadsheetExport::xlsxPath(QDir(parser.value(exportOption)).absolutePath()));
+                     SpreadsheetExport::xlsxPath(QDir(parser.value(QStringLiteral("export"))).absolutePath()));
         return app.exec();
     }
-    const QStringList added = parser.values(addOption);
+    const QStringList added = parser.values(QStringLiteral("add"));
     if (!added.isEmpty())
         ListCommands(core.lists(), core.listFile(), core.log()).queueUrlLines(added.join(QStringLiteral("\r\n")));
     // The lists must reach the file: a run whose last save failed keeps them
@@ -214,7 +187,7 @@ int main(int argc, char **argv)
 
     TerminationSignals termination;
     QObject::connect(&termination, &TerminationSignals::received, &app,
-                     [&](int signalNumber) { exitAfterSaving(128 + signalNumber); });
+                     [&](int signalNumber) { exitAfterSaving(SignalBase + signalNumber); });
     if (watchOptions.asksForCheck(parser)) {
         // As --new-only: what was downloaded is never collected again.
         core.batch().setSkipDownloaded(true);
@@ -239,8 +212,8 @@ int main(int argc, char **argv)
                 exitAfterSaving(StartRefused);
         });
     };
-    const QString shop = program.isDemo() && !parser.isSet(shopOption) ? DemoMarketplace::shopAddress()
-                                                                       : parser.value(shopOption);
+    const QString shop = program.isDemo() && !parser.isSet(QStringLiteral("shop")) ? DemoMarketplace::shopAddress()
+                                                                                   : parser.value(QStringLiteral("shop"));
     if (!shop.isEmpty()) {
         QObject::connect(&core.shop(), &ShopDiscovery::finished, &app, [&] {
             if (!batch.isControllerOn())

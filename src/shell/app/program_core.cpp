@@ -5,19 +5,6 @@
 #include <QFileInfo>
 #include <QWebEngineView>
 
-namespace {
-
-// The batch's intervals with the page's patience at each pace.
-BatchCycle::Intervals batchIntervals(const ProgramCore::Options &options)
-{
-    BatchCycle::Intervals intervals = options.intervals;
-    intervals.standardPatience = {options.pageLoadTimeoutMs, 0, options.pageQueryTimeoutMs};
-    intervals.fastPatience = {options.pageLoadTimeoutMs, options.fastFirstAnswerMs, options.fastQueryTimeoutMs};
-    return intervals;
-}
-
-} // namespace
-
 ProgramCore::ProgramCore(const Options &options, QObject *parent)
     : QObject(parent)
     , m_options(options)
@@ -26,14 +13,14 @@ ProgramCore::ProgramCore(const Options &options, QObject *parent)
     , m_search(m_lists.AlreadyDownedList(), m_log)
     , m_downloadedAddresses(m_lists.AlreadyDownedList())
     , m_analyser(options.marketplace, m_records, m_shopLinks)
-    , m_view(options.pageLoadTimeoutMs)
+    , m_view(options.intervals.pages.loadMs)
     , m_fetcher(options.fetchLimits)
-    , m_download({m_records, m_lists, m_listFile, m_search, m_settings, m_log, m_fetcher, m_probe, &m_hosts})
+    , m_download({m_records, m_lists, m_search, m_settings, m_log, m_fetcher, m_probe, &m_hosts})
     , m_lookup(options.marketplace.checkHost)
     , m_net(options.netCheck ? *options.netCheck : m_lookup)
     , m_batch({m_analyser, m_records, m_lists, m_listFile, m_net, m_log, m_downloadedAddresses,
                [this](int n) { return collectorParts(n); }},
-              batchIntervals(options))
+              options.intervals)
     , m_walk(m_view, m_analyser, m_shopLinks)
     , m_shop({m_walk, m_lists, m_batch, m_log})
     , m_notifier(options.notifier ? *options.notifier : m_desktopNotifier)
@@ -48,7 +35,7 @@ ProgramCore::ProgramCore(const Options &options, QObject *parent)
 {
     // Nobody sits in front of the collector's view to answer a page's alert.
     m_view.setSilent(true);
-    m_view.setQueryTimeout(options.pageQueryTimeoutMs);
+    m_view.setQueryTimeout(options.intervals.pages.queryMs);
     m_batch.setPace(m_settings.pace());
     m_batch.setCollectors(m_settings.collectors());
     m_batch.setSkipDownloaded(m_settings.skipDownloaded());
@@ -83,9 +70,9 @@ BatchCycle::CollectorParts ProgramCore::collectorParts(int n)
     if (n == 0)
         return {m_view, m_download};
     ExtraCollector extra;
-    extra.view = std::make_unique<WebEnginePageDocument>(m_options.pageLoadTimeoutMs);
+    extra.view = std::make_unique<WebEnginePageDocument>(m_options.intervals.pages.loadMs);
     extra.view->setSilent(true);
-    extra.view->setQueryTimeout(m_options.pageQueryTimeoutMs);
+    extra.view->setQueryTimeout(m_options.intervals.pages.queryMs);
     // A page never shown gets no scroll events: it lies where the first
     // collector's view lies, behind whatever covers that one.
     QWebEngineView *first = m_view.view();
@@ -99,7 +86,7 @@ BatchCycle::CollectorParts ProgramCore::collectorParts(int n)
         view->lower();
     extra.fetcher = std::make_unique<HttpFetcher>(m_options.fetchLimits);
     extra.download = std::make_unique<ItemDownload>(ItemDownload::Services{
-        m_records, m_lists, m_listFile, m_search, m_settings, m_log, *extra.fetcher, m_probe, &m_hosts});
+        m_records, m_lists, m_search, m_settings, m_log, *extra.fetcher, m_probe, &m_hosts});
     m_extraCollectors.push_back(std::move(extra));
     return {*m_extraCollectors.back().view, *m_extraCollectors.back().download};
 }

@@ -42,14 +42,8 @@ public:
     {
         QString programFolder;
         Marketplace marketplace;
+        // The timers, and how long the collectors' pages may take (intervals.pages).
         BatchCycle::Intervals intervals;
-        int pageLoadTimeoutMs = 60000;
-        // A page that does not answer a query for this long is taken for hung.
-        int pageQueryTimeoutMs = 20000;
-        // The same two at the fast pace, where a page that has sent nothing
-        // at all by fastFirstAnswerMs counts as not loaded.
-        int fastFirstAnswerMs = 15000;
-        int fastQueryTimeoutMs = 5000;
         HttpFetcher::Limits fetchLimits;
         // Answers the reachability check in place of a lookup of marketplace.checkHost.
         NetCheck *netCheck = nullptr;

@@ -38,15 +38,9 @@ void quietQtMessages()
     qInstallMessageHandler(dropQtMessage);
 }
 
-ProgramOptions::ProgramOptions(int argc, char **argv, const std::vector<std::string> &chromiumFlags)
-    : m_folderOption(QStringLiteral("program-folder"),
-                     QStringLiteral("存放 config.ini 和 listdata.txt 的程序目录(默认: 程序所在目录,不可写时为用户数据目录)"),
-                     QStringLiteral("DIR"))
-    , m_hostOption(QStringLiteral("check-host"),
-                   QStringLiteral("启动采集前检测网络时解析的主机名(默认: www.zorvane.com)"), QStringLiteral("NAME"))
-    , m_demoOption(QStringLiteral("demo"),
-                   QStringLiteral("演示: 在本机启动一个小型 Zorvane 市场,使用独立的临时程序目录,"
-                                  "把演示店铺的全部宝贝加入待下载列表并采集(无需联网)"))
+ProgramOptions::ProgramOptions(CommandLine::Program program, int argc, char **argv,
+                               const std::vector<std::string> &chromiumFlags)
+    : m_program(program)
 {
     prepareWebEngineEnvironment();
     // Web pages are composed into the window in software (measured under
@@ -88,8 +82,7 @@ ProgramOptions::~ProgramOptions() = default;
 void ProgramOptions::addTo(QCommandLineParser &parser) const
 {
     QCoreApplication::setApplicationVersion(QStringLiteral(ZORVANE_VERSION));
-    parser.addVersionOption();
-    parser.addOptions({m_folderOption, m_hostOption, m_demoOption});
+    CommandLine::addTo(parser, m_program);
 }
 
 bool asksOnlyForText(int argc, char **argv)
@@ -110,17 +103,18 @@ QString ProgramOptions::demoSaveFolder() const
 
 bool ProgramOptions::finish(const QCommandLineParser &parser, QString *error)
 {
-    if (parser.isSet(m_hostOption))
-        m_core.marketplace.checkHost = parser.value(m_hostOption);
+    const QString hostOption = QStringLiteral("check-host"), folderOption = QStringLiteral("program-folder");
+    if (parser.isSet(hostOption))
+        m_core.marketplace.checkHost = parser.value(hostOption);
     if (!m_demo) {
-        m_core.programFolder = parser.isSet(m_folderOption) ? QDir(parser.value(m_folderOption)).absolutePath()
+        m_core.programFolder = parser.isSet(folderOption) ? QDir(parser.value(folderOption)).absolutePath()
                                                             : programFolder();
         if (QDir().mkpath(m_core.programFolder))
             return true;
         *error = QStringLiteral("无法创建程序目录: ") + m_core.programFolder;
         return false;
     }
-    if (parser.isSet(m_folderOption)) {
+    if (parser.isSet(folderOption)) {
         *error = QStringLiteral("--demo 使用自己的程序目录,不能与 --program-folder 同时使用");
         return false;
     }
@@ -140,7 +134,7 @@ bool ProgramOptions::finish(const QCommandLineParser &parser, QString *error)
     }
     m_core.marketplace.homePage = DemoMarketplace::homePage();
     // An address literal needs no name server: the demo works offline.
-    if (!parser.isSet(m_hostOption))
+    if (!parser.isSet(hostOption))
         m_core.marketplace.checkHost = QStringLiteral("127.0.0.1");
     Settings settings(m_core.programFolder);
     if (!settings.setSaveFolder(demoSaveFolder(), error))

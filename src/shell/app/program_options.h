@@ -1,9 +1,9 @@
 #pragma once
 
 #include "platform/terminal.h"
+#include "shell/app/command_line.h"
 #include "shell/app/program_core.h"
 
-#include <QCommandLineOption>
 #include <QString>
 
 #include <memory>
@@ -24,14 +24,15 @@ class QCommandLineParser;
 class ProgramOptions
 {
 public:
-    ProgramOptions(int argc, char **argv, const std::vector<std::string> &chromiumFlags = {});
+    ProgramOptions(CommandLine::Program program, int argc, char **argv,
+                   const std::vector<std::string> &chromiumFlags = {});
     ~ProgramOptions();
 
     // For the QApplication constructor; valid while this object lives.
     int &appArgc() { return m_appArgc; }
     char **appArgv() { return m_appArgv.data(); }
 
-    // Adds the shared options, --version among them, to the parser.
+    // Adds the program's options (the table's) and its description to the parser.
     void addTo(QCommandLineParser &parser) const;
     // Our own arguments: those before "--webEngineArgs".
     QStringList arguments() const { return m_ownArguments; }
@@ -52,9 +53,7 @@ private:
     std::vector<std::string> m_appArgs;
     std::vector<char *> m_appArgv;
     int m_appArgc = 0;
-    QCommandLineOption m_folderOption;
-    QCommandLineOption m_hostOption;
-    QCommandLineOption m_demoOption;
+    CommandLine::Program m_program;
     ProgramCore::Options m_core;
 };
 

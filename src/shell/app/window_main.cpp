@@ -1,6 +1,7 @@
 // zorvane-picker: the program's window.
 #include "platform/desktop_services.h"
 #include "shell/app/chinese_texts.h"
+#include "shell/app/command_line.h"
 #include "shell/app/lists_lock.h"
 #include "shell/app/program_core.h"
 #include "shell/app/program_options.h"
@@ -27,6 +28,9 @@ bool hasDisplay()
         || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
 
+// The window keeps its own value; the manual lists the table's.
+static_assert(MainForm::ListsNotSavedStatus == CommandLine::ExitCode::ListsNotSaved);
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -42,9 +46,9 @@ int main(int argc, char **argv)
             "  ./build/src/shell/zorvane-picker-batch --demo     (本机演示,无需联网)\n"
             "No display (neither DISPLAY nor WAYLAND_DISPLAY is set): the window cannot open.\n"
             "Use the headless runner instead: ./build/src/shell/zorvane-picker-batch --help"));
-        return 1;
+        return CommandLine::ExitCode::Usage;
     }
-    ProgramOptions start(argc, argv);
+    ProgramOptions start(CommandLine::Program::Window, argc, argv);
     QApplication app(start.appArgc(), start.appArgv());
     const ChineseTexts chinese;
     QApplication::setApplicationName(QStringLiteral("zorvane-picker"));
@@ -53,34 +57,24 @@ int main(int argc, char **argv)
     QApplication::setWindowIcon(programIcon());
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Zorvane产品图片下载器: 批量下载 Zorvane 批发市场的宝贝图片。"));
-    parser.addHelpOption();
     start.addTo(parser);
-    QCommandLineOption screenshotOption(QStringLiteral("screenshot"), QStringLiteral("演示中保存窗口截图后退出"),
-                                        QStringLiteral("FILE"));
-    screenshotOption.setFlags(QCommandLineOption::HiddenFromHelp);
-    parser.addOption(screenshotOption);
-    QCommandLineOption sceneOption(QStringLiteral("screenshot-scene"), QStringLiteral("截图内容: batch、tabs、skin、log、preview 或 watch"),
-                                   QStringLiteral("NAME"));
-    sceneOption.setFlags(QCommandLineOption::HiddenFromHelp);
-    parser.addOption(sceneOption);
     if (!parser.parse(start.arguments())) {
         printLine(stderr, parser.errorText());
-        return 1;
+        return CommandLine::ExitCode::Usage;
     }
     if (parser.isSet(QStringLiteral("help")))
         parser.showHelp(0);
     if (parser.isSet(QStringLiteral("version")))
         parser.showVersion();
-    const std::optional<ScreenshotScenes::Scene> scene = ScreenshotScenes::sceneNamed(parser.value(sceneOption));
+    const std::optional<ScreenshotScenes::Scene> scene = ScreenshotScenes::sceneNamed(parser.value(QStringLiteral("screenshot-scene")));
     if (!scene) {
-        printLine(stderr, QStringLiteral("未知的截图内容: ") + parser.value(sceneOption));
-        return 1;
+        printLine(stderr, QStringLiteral("未知的截图内容: ") + parser.value(QStringLiteral("screenshot-scene")));
+        return CommandLine::ExitCode::Usage;
     }
     QString error;
     if (!start.finish(parser, &error)) {
         printLine(stderr, error);
-        return 1;
+        return CommandLine::ExitCode::Usage;
     }
     printLine(stderr, QStringLiteral("程序目录: ") + start.coreOptions().programFolder);
     if (start.isDemo())
@@ -107,7 +101,7 @@ int main(int argc, char **argv)
     TerminationSignals termination;
     QObject::connect(&termination, &TerminationSignals::received, &form, [&form](int signalNumber) {
         form.close();
-        QCoreApplication::exit(128 + signalNumber);
+        QCoreApplication::exit(CommandLine::ExitCode::SignalBase + signalNumber);
     });
     // The program ends when the window says so: after a failed final save,
     // only once its message has been read.
@@ -140,13 +134,13 @@ int main(int argc, char **argv)
     if (!form.listsReadOnly())
         handover.takeWaiting();
     if (start.isDemo()) {
-        const bool screenshot = parser.isSet(screenshotOption);
+        const bool screenshot = parser.isSet(QStringLiteral("screenshot"));
         if (!screenshot || ScreenshotScenes::showsBatchPanel(*scene))
             form.ShowListCmd_Click();
         core.shop().setShopUrlText(DemoMarketplace::shopAddress());
         core.shop().AllShopBabyUrlAla();
         if (screenshot)
-            ScreenshotScenes::take(*scene, form, core, start.demo()->itemAddresses(), parser.value(screenshotOption));
+            ScreenshotScenes::take(*scene, form, core, start.demo()->itemAddresses(), parser.value(QStringLiteral("screenshot")));
     }
     return app.exec();
 }

@@ -1,5 +1,6 @@
 #include "shell/browser/favourites_window.h"
 
+#include "shell/browser/owned_window.h"
 #include "platform/prompts.h"
 #include "shell/browser/favourites.h"
 
@@ -13,7 +14,7 @@
 #include <QVBoxLayout>
 
 FavouritesWindow::FavouritesWindow(Favourites &favourites, Prompts &prompts, QWidget *parent)
-    : QWidget(parent, Qt::Window)
+    : QWidget(parent, ownedWindowFlags())
     , m_favourites(favourites)
     , m_prompts(prompts)
     , m_list(new QListWidget(this))
@@ -66,6 +67,7 @@ void FavouritesWindow::Form_Load()
     m_list->addItems(m_favourites.entries());
     if (m_list->count() > 0)
         m_list->setCurrentRow(0);
+    placeOverOwner(this);
     show();
     raise();
     activateWindow();

@@ -1,5 +1,6 @@
 #include "shell/browser/skin_window.h"
 
+#include "shell/browser/owned_window.h"
 #include "shell/browser/skins.h"
 
 #include <QListWidget>
@@ -8,7 +9,7 @@
 #include <QVBoxLayout>
 
 SkinWindow::SkinWindow(Skins &skins, QWidget *parent)
-    : QWidget(parent, Qt::Window)
+    : QWidget(parent, ownedWindowFlags())
     , m_skins(skins)
     , m_list(new QListWidget(this))
 {
@@ -48,6 +49,7 @@ void SkinWindow::skin_Form_Load()
     const int stored = m_skins.storedRow(m_list->count());
     if (stored >= 0)
         m_list->setCurrentRow(stored);
+    placeOverOwner(this);
     show();
     raise();
     activateWindow();

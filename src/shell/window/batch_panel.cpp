@@ -28,7 +28,7 @@ namespace {
 // Design sizes in twips of the controls the layout only moves.
 constexpr int ButtonWidth = 1000, ButtonHeight = 450;
 constexpr int SmallButtonHeight = 330;
-constexpr int BoxHeight = 330;
+constexpr int BoxHeight = WindowLayout::InlineBoxHeight;
 
 } // namespace
 
@@ -178,9 +178,6 @@ QList<QWidget *> BatchPanel::focusOrder() const
 void BatchPanel::setDesignSizes(const WindowLayout::Twips &twips)
 {
     m_twips = twips;
-    const auto size = [&](QWidget *w, int width, int height) {
-        w->resize(twips.toPixels(width), twips.toPixels(height));
-    };
     // Captions stay whole in any font: a control is as wide as its design or its text.
     for (QPushButton *button : {m_c.addUrlCmd, m_c.delUrlCmd, m_c.startPickCmd, m_c.stopPickCmd, m_c.insertToTopCmd,
                                 m_c.delCmd, m_c.rePickCmd, m_c.setSavePathCmd, m_c.openSavePathCmd, m_c.editBabyNumCmd,
@@ -190,13 +187,12 @@ void BatchPanel::setDesignSizes(const WindowLayout::Twips &twips)
     // downloaded list's heading holds its label and three of them.
     for (QPushButton *button : {m_c.asBabyUrlAlaCmd, m_c.findAdlCmd, m_c.findUpCmd, m_c.findNextCmd})
         button->resize(captionWidth(button), twips.toPixels(SmallButtonHeight));
-    size(m_c.newBabyNumText, 1400, ButtonHeight);
     for (QCheckBox *box : {m_c.fastPickChk, m_c.skipDownloadedChk})
         box->resize(std::max(twips.toPixels(1250), box->sizeHint().width()), twips.toPixels(BoxHeight));
     m_c.collectorsLbl->resize(m_c.collectorsLbl->sizeHint().width(), twips.toPixels(BoxHeight));
     m_c.collectorsBox->resize(m_c.collectorsBox->sizeHint().width(), twips.toPixels(BoxHeight));
-    for (QWidget *box : {static_cast<QWidget *>(m_c.shopUrlText), static_cast<QWidget *>(m_c.findStrText)})
-        box->resize(box->width(), twips.toPixels(BoxHeight));
+    for (QWidget *box : std::initializer_list<QWidget *>{m_c.shopUrlText, m_c.findStrText, m_c.newBabyNumText})
+        box->resize(box->width(), twips.toPixels(WindowLayout::InlineBoxHeight));
     for (QLabel *label : {m_c.addUrlLbl, m_c.readyUrlLbl, m_c.alreadyDownedLbl})
         label->resize(label->sizeHint().width() + twips.toPixels(60), twips.toPixels(300));
 }
@@ -216,6 +212,11 @@ WindowLayout::PanelInput BatchPanel::layoutInput(const WindowLayout::Twips &twip
     in.alreadyDownedLblWidth = width(m_c.alreadyDownedLbl);
     in.findAdlCmdWidth = width(m_c.findAdlCmd);
     in.findUpCmdWidth = width(m_c.findUpCmd);
+    in.findNextCmdWidth = width(m_c.findNextCmd);
+    in.readyUrlLblWidth = width(m_c.readyUrlLbl);
+    in.shopBoxShown = m_c.shopUrlText->isVisibleTo(this);
+    in.findBoxShown = m_c.findStrText->isVisibleTo(this);
+    in.numberBoxShown = m_c.newBabyNumText->isVisibleTo(this);
     in.editBabyNumCmdWidth = width(m_c.editBabyNumCmd);
     in.asBabyUrlAlaCmdWidth = width(m_c.asBabyUrlAlaCmd);
     in.collectorsLblWidth = width(m_c.collectorsLbl);

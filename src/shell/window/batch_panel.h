@@ -98,6 +98,10 @@ public:
     // before the buttons that stand beside or above it.
     QList<QWidget *> focusOrder() const;
 
+signals:
+    // 整店采集's, 查找's or 修改货号's box came or went: the lists' room changes.
+    void inlineBoxToggled();
+
 protected:
     // The whole rectangle, before the look draws the frame.
     void paintEvent(QPaintEvent *event) override;

@@ -101,6 +101,9 @@ void BatchPanel::wireBatch()
 
     m_c.collectorsBox->setValue(m_core.settings().collectors());
     connect(m_c.collectorsBox, &QSpinBox::valueChanged, this, [this](int count) {
+        // Qt's box reports a typed number again when Enter confirms it.
+        if (count == m_core.batch().collectors())
+            return;
         m_core.setCollectors(count, true);
         m_core.log().AddMesg(QStringLiteral("同时采集%1个宝贝,从下一个宝贝起生效.").arg(count));
     });
@@ -197,6 +200,8 @@ void BatchPanel::wirePreview()
 {
     click(m_c.previewCmd, [this] { PreviewCmd_Click(); });
     m_c.alreadyDownedList->installEventFilter(this);
+    for (QWidget *box : std::initializer_list<QWidget *>{m_c.shopUrlText, m_c.findStrText, m_c.newBabyNumText})
+        box->installEventFilter(this);
     connect(m_c.alreadyDownedList->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &BatchPanel::followInPreview);
 }
@@ -218,6 +223,21 @@ bool BatchPanel::eventFilter(QObject *watched, QEvent *event)
             return true;
         }
     }
+    // Esc closes an inline box without doing what its button would.
+    if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier) {
+        if (watched == m_c.shopUrlText) {
+            m_core.shop().closeBox();
+            return true;
+        }
+        if (watched == m_c.findStrText) {
+            m_core.search().setFindStrTextVisible(false);
+            return true;
+        }
+        if (watched == m_c.newBabyNumText) {
+            m_itemNumbers->closeBox();
+            return true;
+        }
+    }
     if (watched == m_c.addUrlText && (key->modifiers() & Qt::ControlModifier)
         && (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)) {
         QKeyEvent tab(QEvent::KeyPress, key->key(), key->modifiers() & ~Qt::ControlModifier);
@@ -231,7 +251,11 @@ void BatchPanel::focusAsShown(QWidget *box, QWidget *button, bool visible, bool 
 {
     const bool hadFocus = box->hasFocus();
     box->setVisible(visible);
-    if (!isVisible() || visible == wasVisible)
+    if (visible == wasVisible)
+        return;
+    // Its list makes room for it.
+    emit inlineBoxToggled();
+    if (!isVisible())
         return;
     if (visible)
         box->setFocus(Qt::OtherFocusReason);

@@ -22,9 +22,9 @@ ExportCommand::ExportCommand(ProgramParts &parts, FolderPicker &picker, QObject 
     });
 }
 
-QString ExportCommand::suggestedPath(const QString &saveFolder)
+QString ExportCommand::suggestedPath(const QString &folder)
 {
-    return QDir(saveFolder).filePath(QStringLiteral("已下载宝贝.xlsx"));
+    return QDir(folder).filePath(QStringLiteral("已下载宝贝.xlsx"));
 }
 
 QString ExportCommand::dialogTitle(int selected, int exported)
@@ -45,8 +45,10 @@ void ExportCommand::exportSheet_Click()
         return;
     }
     QPointer<ExportCommand> self(this);
-    m_picker.chooseSaveFile(dialogTitle(downloaded.selectedCount(), int(lines.size())),
-                            suggestedPath(SaveFolder::startFolder(m_parts.settings())),
+    // Sheets usually go where the last one went, not among the pictures.
+    const QString last = m_parts.settings().exportFolder();
+    const QString folder = !last.isEmpty() && QFileInfo(last).isDir() ? last : SaveFolder::startFolder(m_parts.settings());
+    m_picker.chooseSaveFile(dialogTitle(downloaded.selectedCount(), int(lines.size())), suggestedPath(folder),
                             QStringLiteral("Excel 表格 (*.xlsx)"), [self, lines](const QString &path) {
                                 if (self)
                                     self->start(lines, path);
@@ -66,6 +68,9 @@ void ExportCommand::start(const QList<DownloadedLine> &lines, const QString &typ
                               + QStringLiteral("已存在;要替换它,请在导出对话框中选择这个文件"));
         return;
     }
+    QString error;
+    if (!m_parts.settings().setExportFolder(QFileInfo(path).absolutePath(), &error))
+        m_parts.log().AddMesg(QStringLiteral("导出目录未能记住,原因:") + error);
     m_parts.log().AddMesg(QStringLiteral("正在导出表格:%1个宝贝到").arg(lines.size()) + path);
     m_export.start(lines, path);
 }

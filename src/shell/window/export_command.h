@@ -19,8 +19,9 @@ public:
     void exportSheet_Click();
     bool isRunning() const { return m_export.isRunning(); }
 
-    // The file the save dialog offers first, in the save folder (else home).
-    static QString suggestedPath(const QString &saveFolder);
+    // The file the save dialog offers first, in the folder given: where the
+    // last export went, else the save folder (else home).
+    static QString suggestedPath(const QString &folder);
     // The save dialog's title says which entries go: the selected ones, or all.
     static QString dialogTitle(int selected, int exported);
 

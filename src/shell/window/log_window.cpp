@@ -1,5 +1,6 @@
 #include "shell/window/log_window.h"
 
+#include "shell/browser/owned_window.h"
 #include "shell/window/status_log_view.h"
 
 #include "collection/status_log.h"
@@ -17,7 +18,7 @@
 #include <QVBoxLayout>
 
 LogWindow::LogWindow(StatusLog &log, QWidget *parent)
-    : QWidget(parent, Qt::Window)
+    : QWidget(parent, ownedWindowFlags())
     , m_lines(new StatusLogView(log, this))
     , m_findText(new QLineEdit(this))
     , m_findResult(new QLabel(this))
@@ -56,7 +57,7 @@ LogWindow::LogWindow(StatusLog &log, QWidget *parent)
     connect(m_findText, &QLineEdit::returnPressed, this, find);
     connect(findNextButton, &QPushButton::clicked, this, find);
     connect(copyButton, &QPushButton::clicked, this, &LogWindow::copyAll);
-    resize(900, 520);
+    resize(720, 460); // within the main window on a 960×540 screen (1920×1080 at scaling 2)
 }
 
 void LogWindow::showEvent(QShowEvent *event)
@@ -64,7 +65,9 @@ void LogWindow::showEvent(QShowEvent *event)
     QWidget::showEvent(event);
     if (event->spontaneous())
         return;
-    // Opened (again): at the newest line.
+    // Opened (again): at the newest line, with the keyboard in the lines
+    // (Ctrl+C, the arrows) rather than in an empty search box.
+    m_lines->setFocus(Qt::OtherFocusReason);
     m_lines->moveCursor(QTextCursor::Start);
     m_lines->verticalScrollBar()->setValue(0);
     m_findResult->clear();

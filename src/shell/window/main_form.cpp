@@ -5,6 +5,7 @@
 #include "platform/net_check.h"
 #include "platform/prompts.h"
 #include "shell/browser/browser_area.h"
+#include "shell/browser/owned_window.h"
 #include "shell/browser/tray_icon.h"
 #include "shell/window/address_strip.h"
 #include "shell/window/batch_panel.h"
@@ -80,6 +81,7 @@ MainForm::MainForm(ProgramParts &core, const Desktop &desktop, QWidget *parent)
     connect(m_toolbar->statusLog(), &StatusLogView::doubleClicked, this, &MainForm::showLogWindow);
     connect(m_panel, &BatchPanel::watchShopsRequested, this, &MainForm::showWatchWindow);
     connect(&core.notifier(), &Notifier::activated, this, &MainForm::showWatchWindow);
+    connect(m_panel, &BatchPanel::inlineBoxToggled, this, &MainForm::Form_Resize);
     connect(m_address->ShowListCmd(), &QPushButton::clicked, this, &MainForm::ShowListCmd_Click);
     connect(m_address->AddToListCmd(), &QPushButton::clicked, this, &MainForm::AddToListCmd_Click);
     connect(m_address->AutoModeChk(), &QCheckBox::toggled, this, &MainForm::AutoModeChk_Click);
@@ -161,6 +163,10 @@ void MainForm::Form_Load()
     m_browsers->openFirstTab();
     Form_Resize();
     m_tray->add();
+    // The keyboard starts at the head of the address row, never in a page
+    // (which would keep Tab among its links, hidden under the panel): the
+    // first Tab goes to "<". Given now, it holds when the window activates.
+    m_address->setFocus(Qt::OtherFocusReason);
 }
 
 void MainForm::applyDesignSizes()
@@ -170,6 +176,12 @@ void MainForm::applyDesignSizes()
     m_address->setDesignSizes(px);
     m_browsers->setDesignSizes(px(255), px(240));
     m_panel->setDesignSizes(m_twips);
+    // No smaller than every control needs whole in this look: the window
+    // then fits a 1920×1080 screen at display scaling 2 (960×540).
+    WindowLayout::PanelInput panel = m_panel->layoutInput(m_twips);
+    panel.xqkfLeft = m_twips.fromPixels(m_toolbar->contactButton()->x());
+    const WindowLayout::Size least = WindowLayout::minimumClient(panel);
+    m_client->setMinimumSize(px(least.width), px(least.height));
 }
 
 void MainForm::resizeEvent(QResizeEvent *event)
@@ -258,6 +270,11 @@ void MainForm::ShowListCmd_Click()
 {
     QPushButton *button = m_address->ShowListCmd();
     if (button->text() == ShowCaption) {
+        // Out of the browsers the panel is about to cover (Alt+L from a page).
+        const QWidget *focus = QApplication::focusWidget();
+        if (focus && isAncestorOf(focus) && !m_address->isAncestorOf(focus) && !m_toolbar->isAncestorOf(focus)
+            && !m_progress->isAncestorOf(focus) && focus != button)
+            button->setFocus(Qt::OtherFocusReason);
         m_panel->show();
         m_panel->raise();
         button->setText(HideCaption);
@@ -278,6 +295,7 @@ void MainForm::showLogWindow()
 {
     if (!m_logWindow)
         m_logWindow = new LogWindow(m_core.log(), this);
+    placeOverOwner(m_logWindow);
     m_logWindow->show();
     m_logWindow->raise();
     m_logWindow->activateWindow();
@@ -302,8 +320,7 @@ void MainForm::AutoModeChk_Click(bool ticked)
         m_core.log().AddMesg(QStringLiteral("关闭自动模式,下次打开软件需手动启动采集."));
     }
     QString error;
-    if (!m_core.settings().SaveConfigValue(QStringLiteral("isAuto"), ticked ? QStringLiteral("True")
-                                                                             : QStringLiteral("False"), &error))
+    if (!m_core.settings().setAutoMode(ticked, &error))
         m_core.log().AddMesg(QStringLiteral("自动模式设置未能保存,原因:") + error);
 }
 

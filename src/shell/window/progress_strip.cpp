@@ -5,6 +5,7 @@
 #include "collection/status_log.h"
 #include "download/item_download.h"
 #include "lists/item_list.h"
+#include "shell/window/item_parts_label.h"
 #include "shell/window/program_parts.h"
 
 #include <QHBoxLayout>
@@ -70,7 +71,7 @@ QString ProgressStrip::stepText(const QString &logged)
 ProgressStrip::ProgressStrip(ProgramParts &core, QWidget *parent)
     : QWidget(parent)
     , m_core(core)
-    , m_item(new QLabel(this))
+    , m_item(new ItemPartsLabel(this))
     , m_notice(new NoticeLabel(this))
     , m_pictures(new QProgressBar(this))
     , m_counts(new QLabel(this))
@@ -86,9 +87,7 @@ ProgressStrip::ProgressStrip(ProgramParts &core, QWidget *parent)
     m_pictures->setFormat(QStringLiteral("图片 %v/%m"));
     m_pictures->setTextVisible(true);
     m_pictures->setMaximumWidth(220);
-    // The step's long texts are cut at the strip's edge rather than widening
-    // the window; the notice takes the room it needs first.
-    m_item->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    // The notice takes the room it needs first; the item line shortens its parts.
     m_notice->setStyleSheet(QStringLiteral("color: #8a1c00; background: #ffe08a"));
     m_notice->setContentsMargins(6, 0, 6, 0);
     m_notice->setTextFormat(Qt::PlainText); // a page's title may hold '<'
@@ -166,16 +165,15 @@ void ProgressStrip::showScroll(double scrolled, double height, int pictures)
 void ProgressStrip::showItem()
 {
     const QStringList steps = m_steps.values();
-    QString text;
     if (steps.size() <= 1) {
-        text = QStringLiteral("正在采集: ") + steps.value(0);
+        QString step = steps.value(0);
         if (!m_scroll.isEmpty())
-            text += QStringLiteral("  ") + m_scroll;
+            step += QStringLiteral("  ") + m_scroll;
+        m_item->setParts(QStringLiteral("正在采集: "), {step});
     } else {
         // One line for several collectors: each item and its step, in the collectors' order.
-        text = QStringLiteral("%1个宝贝采集中: ").arg(steps.size()) + steps.join(QStringLiteral(" · "));
+        m_item->setParts(QStringLiteral("%1个宝贝采集中: ").arg(steps.size()), steps);
     }
-    m_item->setText(text);
 }
 
 void ProgressStrip::showPictures(int done, int total, int collector)
@@ -213,11 +211,11 @@ void ProgressStrip::showIdle()
     m_steps.clear();
     m_fetched.clear();
     if (!m_core.batch().isControllerOn())
-        m_item->setText(QStringLiteral("采集未启动"));
+        m_item->setParts(QStringLiteral("采集未启动"));
     else if (m_collected > 0 && m_core.lists().readyDownList().count() == 0)
-        m_item->setText(QStringLiteral("全部完成:本次已采集 %1 个宝贝").arg(m_collected));
+        m_item->setParts(QStringLiteral("全部完成:本次已采集 %1 个宝贝").arg(m_collected));
     else
-        m_item->setText(QStringLiteral("等待下一个宝贝"));
+        m_item->setParts(QStringLiteral("等待下一个宝贝"));
     m_pictures->setVisible(false);
     showCounts();
 }

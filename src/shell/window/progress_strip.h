@@ -4,6 +4,7 @@
 #include <QTimer>
 #include <QWidget>
 
+class ItemPartsLabel;
 class ProgramParts;
 class QLabel;
 class QProgressBar;
@@ -44,7 +45,7 @@ private:
     void showNotice(const QString &logLine);
 
     ProgramParts &m_core;
-    QLabel *m_item;
+    ItemPartsLabel *m_item;
     QLabel *m_notice;
     QProgressBar *m_pictures;
     QLabel *m_counts;

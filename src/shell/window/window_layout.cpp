@@ -1,6 +1,7 @@
 #include "shell/window/window_layout.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
 
@@ -101,27 +102,94 @@ QList<Move> formResize(const FormInput &in)
     return moves;
 }
 
+namespace {
+
+constexpr qint64 HeadTop = 360, ListTop = 700, Step = 750;
+constexpr qint64 MinStep = 510; // a button's 450, and room for 打开网址 standing 50 twips higher
+constexpr qint64 BoxGap = 60;
+constexpr qint64 Gutters = 3500; // margins, button columns and the indicator between the lists
+constexpr qint64 MinListWidth = 1500;
+constexpr qint64 MinLogWidth = 3000;
+// Below the lists' top, the first button column ends with the two boxes and
+// 同时采集 (5 steps + 800 + 330), the second with 打开网址 and 预览 (6 steps + 400).
+constexpr qint64 Column1Rest = 1130, Column2Rest = 400;
+
+// The downloaded list's heading: its label and 查找, 上一个, 下一个.
+qint64 downloadedHeading(const PanelInput &in)
+{
+    return qint64(in.alreadyDownedLblWidth) + in.findAdlCmdWidth + 20 + in.findUpCmdWidth + 20 + in.findNextCmdWidth;
+}
+
+// What each list column needs: its heading's width (the first heading may
+// reach over the buttons beside it).
+std::array<qint64, 3> columnNeeds(const PanelInput &in)
+{
+    return {0, qint64(in.readyUrlLblWidth) + in.asBabyUrlAlaCmdWidth + BoxGap, downloadedHeading(in) + 200};
+}
+
+// Equal columns where that serves every heading; otherwise a column gets what
+// it needs and the others share the rest.
+std::array<qint64, 3> columnWidths(qint64 total, const std::array<qint64, 3> &needs)
+{
+    std::array<bool, 3> fixed{};
+    std::array<qint64, 3> widths{};
+    for (int round = 0; round < 3; ++round) {
+        qint64 rest = total;
+        int shared = 0;
+        for (int i = 0; i < 3; ++i) {
+            if (fixed[i])
+                rest -= widths[i];
+            else
+                ++shared;
+        }
+        if (shared == 0)
+            break;
+        const qint64 share = roundHalfEven(rest, shared);
+        bool changed = false;
+        for (int i = 0; i < 3; ++i) {
+            // A column with no need of its own takes the share, however small.
+            if (!fixed[i] && needs[i] > 0 && needs[i] > share) {
+                fixed[i] = true;
+                widths[i] = needs[i];
+                changed = true;
+            }
+        }
+        if (!changed) {
+            for (int i = 0; i < 3; ++i) {
+                if (!fixed[i])
+                    widths[i] = share;
+            }
+            break;
+        }
+    }
+    return widths;
+}
+
+} // namespace
+
 QList<Move> batModeFrameResize(const PanelInput &in)
 {
     QList<Move> moves;
     Mover m(moves);
     const qint64 PW = in.width, PH = in.height;
-    const qint64 C = roundHalfEven(PW - 3500, 3);
+    const auto [C1, C2, C3] = columnWidths(PW - Gutters, columnNeeds(in));
     const qint64 R = PH - 1060;
-    constexpr qint64 HeadTop = 360, ListTop = 700, Step = 750;
+    // The buttons close up in a low panel, so that the columns end with the lists.
+    const qint64 step = std::clamp<qint64>(std::min((R - Column1Rest) / 5, (R - Column2Rest) / 6), MinStep, Step);
+    constexpr qint64 Box = InlineBoxHeight + BoxGap;
 
     m.move(QStringLiteral("addUrlLbl"), 200, HeadTop);
-    m.move(QStringLiteral("AddUrlText"), 200, ListTop, C, R);
+    m.move(QStringLiteral("AddUrlText"), 200, ListTop, C1, R);
 
-    const qint64 X1 = C + 450;
+    const qint64 X1 = C1 + 450;
     const QStringList column1{QStringLiteral("addUrlCmd"), QStringLiteral("DelUrlCmd"), QStringLiteral("StartPickCmd"),
                               QStringLiteral("StopPickCmd"), QStringLiteral("InsertToTopCmd")};
     for (qsizetype i = 0; i < column1.size(); ++i)
-        m.move(column1.at(i), X1, ListTop + Step * i);
-    m.move(QStringLiteral("FastPickChk"), X1, ListTop + Step * column1.size());
-    m.move(QStringLiteral("SkipDownloadedChk"), X1, ListTop + Step * column1.size() + 400);
+        m.move(column1.at(i), X1, ListTop + step * i);
+    m.move(QStringLiteral("FastPickChk"), X1, ListTop + step * column1.size());
+    m.move(QStringLiteral("SkipDownloadedChk"), X1, ListTop + step * column1.size() + 400);
     // 同时采集 under the two boxes: its label, and the number beside it.
-    const qint64 collectorsTop = ListTop + Step * column1.size() + 800;
+    const qint64 collectorsTop = ListTop + step * column1.size() + 800;
     m.move(QStringLiteral("CollectorsLbl"), X1, collectorsTop);
     m.move(QStringLiteral("CollectorsBox"), X1 + in.collectorsLblWidth + 60, collectorsTop);
     // 店铺上新 below them: the watched shops' window.
@@ -132,33 +200,48 @@ QList<Move> batModeFrameResize(const PanelInput &in)
     m.move(QStringLiteral("ProDenLbl"), X1 + 1250, ListTop, 500, lights);
 
     const qint64 X2 = X1 + 1250 + 500;
+    const qint64 pendingTop = ListTop + (in.shopBoxShown ? Box : 0);
     m.move(QStringLiteral("ReadyUrlLbl"), X2, HeadTop);
-    m.move(QStringLiteral("readyDownList"), X2, ListTop, C, R);
-    m.move(QStringLiteral("ShopUrlText"), X2, ListTop, C);
-    m.move(QStringLiteral("ASBabyUrlAlaCmd"), X2 + C - in.asBabyUrlAlaCmdWidth, HeadTop);
+    m.move(QStringLiteral("readyDownList"), X2, pendingTop, C2, R - (pendingTop - ListTop));
+    m.move(QStringLiteral("ShopUrlText"), X2, ListTop, C2);
+    m.move(QStringLiteral("ASBabyUrlAlaCmd"), X2 + C2 - in.asBabyUrlAlaCmdWidth, HeadTop);
 
-    const qint64 X3 = X2 + C + 1500;
+    const qint64 X3 = X2 + C2 + 1500;
     m.move(QStringLiteral("alreadyDownedlbl"), X3, HeadTop);
     const qint64 findLeft = X3 + in.alreadyDownedLblWidth;
     m.move(QStringLiteral("FindADLCmd"), findLeft, HeadTop);
     const qint64 upLeft = findLeft + in.findAdlCmdWidth + 20;
     m.move(QStringLiteral("FindUpCmd"), upLeft, HeadTop);
     m.move(QStringLiteral("FindNextCmd"), upLeft + in.findUpCmdWidth + 20, HeadTop);
-    m.move(QStringLiteral("AlreadyDownedList"), X3, ListTop, C - 200, R);
-    m.move(QStringLiteral("FindStrText"), X3, ListTop, C - 200);
+    const qint64 numberTop = ListTop + (in.findBoxShown ? Box : 0);
+    const qint64 downloadedTop = numberTop + (in.numberBoxShown ? Box : 0);
+    m.move(QStringLiteral("AlreadyDownedList"), X3, downloadedTop, C3 - 200, R - (downloadedTop - ListTop));
+    m.move(QStringLiteral("FindStrText"), X3, ListTop, C3 - 200);
+    m.move(QStringLiteral("NewBabyNumText"), X3, numberTop, C3 - 200, InlineBoxHeight);
 
-    const qint64 X4 = X2 + C + 250;
+    const qint64 X4 = X2 + C2 + 250;
     const QStringList column2{QStringLiteral("DelCmd"), QStringLiteral("RePickCmd"), QStringLiteral("SetSavePathCmd"),
                               QStringLiteral("OpenSavePathCmd"), QStringLiteral("EditBabyNumCmd")};
     for (qsizetype i = 0; i < column2.size(); ++i)
-        m.move(column2.at(i), X4, ListTop + Step * i);
-    m.move(QStringLiteral("NewBabyNumText"), X4 + in.editBabyNumCmdWidth, ListTop + Step * 4);
-    m.move(QStringLiteral("OpenWebCmd"), X4, 4400);
-    m.move(QStringLiteral("PreviewCmd"), X4, 4400 + Step);
+        m.move(column2.at(i), X4, ListTop + step * i);
+    m.move(QStringLiteral("OpenWebCmd"), X4, ListTop + step * 5 - 50);
+    m.move(QStringLiteral("PreviewCmd"), X4, ListTop + step * 6 - 50);
 
     const qint64 logLeft = qint64(in.xqkfLeft) + ContactButtonWidth + 200;
     m.move(QStringLiteral("mesgText"), logLeft, 0, PW - (qint64(in.xqkfLeft) + ContactButtonWidth + 250), 630);
     return moves;
+}
+
+Size minimumClient(const PanelInput &in)
+{
+    const std::array<qint64, 3> needs = columnNeeds(in);
+    qint64 lists = 0;
+    for (const qint64 need : needs)
+        lists += std::max(need, MinListWidth);
+    const qint64 panel = Gutters + lists + PanelRightMargin;
+    const qint64 toolbar = qint64(in.xqkfLeft) + ContactButtonWidth + 250 + MinLogWidth + PanelRightMargin;
+    const qint64 R = std::max(Column1Rest + 5 * MinStep, Column2Rest + 6 * MinStep);
+    return {int(std::max(panel, toolbar)), int(1200 + R + 1060)};
 }
 
 std::optional<int> hoverRow(int y, int count)

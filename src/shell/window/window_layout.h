@@ -55,6 +55,8 @@ struct PanelInput
     int alreadyDownedLblWidth = 0;
     int findAdlCmdWidth = 0;
     int findUpCmdWidth = 0;
+    int findNextCmdWidth = 0;
+    int readyUrlLblWidth = 0;
     int editBabyNumCmdWidth = 0;
     int asBabyUrlAlaCmdWidth = 0;
     int collectorsLblWidth = 0;
@@ -62,6 +64,11 @@ struct PanelInput
     // The indicator's height when less than the lists' is enough for its text
     // (0: as high as the lists), so that it covers nothing below it.
     int indicatorHeight = 0;
+    // The inline boxes open over their lists' tops (整店采集; 查找, then 修改货号):
+    // a list starts below those open.
+    bool shopBoxShown = false;
+    bool findBoxShown = false;
+    bool numberBoxShown = false;
 };
 
 constexpr int ContactButtonWidth = 1575; // xqkf
@@ -69,9 +76,19 @@ constexpr int ContactButtonWidth = 1575; // xqkf
 // list ends as far from it as the first begins from the left one, its border in view.
 constexpr int PanelRightMargin = 200;
 
+constexpr int InlineBoxHeight = 330;
+
 // batModeFrameResize: three list columns of width C = (PW - 3500) / 3 with
-// button columns between them, and the status log in the toolbar band.
+// button columns between them, and the status log in the toolbar band. A
+// column whose heading needs more than C (the downloaded list's label and
+// three buttons, the pending list's label and 整店采集) gets what it needs
+// and the others share the rest; in a low panel the buttons stand closer.
 QList<Move> batModeFrameResize(const PanelInput &in);
+
+// The least client area in which every control of the window and the panel
+// stays whole: the panel's headings and button columns, the toolbar (whose
+// 联系客服 button ends at xqkfLeft + ContactButtonWidth) with some log beside it.
+Size minimumClient(const PanelInput &in);
 
 // The hover box over a list: the row under the pointer, 180 twips to a row
 // counted from the list's first entry (y in twips from the top of the first

@@ -271,6 +271,47 @@ TEST(SpreadsheetExport, DroppedWhileReadingItWritesNothing)
     EXPECT_EQ(QDir(output.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), before);
 }
 
+// The page column links what a browser opens, over http as well as https;
+// anything else (a local file, a script, a line that is no address) stays
+// text, so that a click in the sheet runs nothing.
+TEST(ItemSheet, ThePageColumnLinksWebAddressesOnly)
+{
+    const struct
+    {
+        const char *name;
+        QString address;
+        bool linked;
+    } cases[] = {
+        {"http", q("http://detail.zorvane.com/offer/1.html"), true},
+        {"https_with_query", q("https://detail.zorvane.com/offer/2.html?spm=a:b"), true},
+        {"http_upper_case_scheme", q("HTTP://detail.zorvane.com/offer/3.html"), true},
+        {"local_file", q("file:///etc/passwd"), false},
+        {"script", q("javascript:alert(1)"), false},
+        {"no_address", q("宝贝url|自定义宝贝名(可选)"), false},
+    };
+    QTemporaryDir output;
+    QList<SheetRow> rows;
+    for (const auto &c : cases) {
+        SheetRow row;
+        row.item.line = {q("N"), q(c.name), output.filePath(q(c.name)), c.address};
+        rows.append(row);
+    }
+    const QString path = output.filePath(q("链接.xlsx"));
+    QString error;
+    ASSERT_TRUE(writeItemSheet(rows, path, &error)) << error.toStdString();
+    const SheetContents sheet = readSheet(path);
+    ASSERT_TRUE(sheet.error.isEmpty()) << sheet.error.toStdString();
+    constexpr int pageCol = 6; // no attributes: 序号 货号 标题 主图数 描述图数 宝贝目录 宝贝链接
+    for (int r = 1; r <= int(std::size(cases)); ++r) {
+        const auto &c = cases[r - 1];
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(sheet.cell(r, pageCol).toString(), c.address) << "the address stays readable";
+        EXPECT_EQ(sheet.links.contains({r, pageCol}), c.linked);
+        if (c.linked)
+            EXPECT_EQ(QUrl(sheet.links.value({r, pageCol})), QUrl(c.address));
+    }
+}
+
 // Excel takes 65,530 links in a sheet: the rows past that show their
 // addresses as text instead of losing them.
 TEST(ItemSheet, RowsPastTheLinkLimitKeepTheirAddressesAsText)

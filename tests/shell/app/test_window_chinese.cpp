@@ -6,9 +6,16 @@
 #include "qt_printers.h"
 #include "test_app.h"
 
+#include "platform/desktop_services.h"
 #include "shell/app/chinese_texts.h"
 
 #include <QDialogButtonBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTreeView>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QLabel>
@@ -63,6 +70,47 @@ TEST(ChineseTexts, QtsOwnDialogsAndTheBrowsersMenuSpeakChinese)
     QWebEnginePage page;
     EXPECT_EQ(page.action(QWebEnginePage::Back)->text(), S(u"后退"));
     EXPECT_EQ(page.action(QWebEnginePage::Copy)->text(), S(u"复制"));
+}
+
+// The file dialogs as the program opens them: the columns Qt fills from the
+// system locale or leaves untranslated (type, size, date) read in Chinese.
+TEST(ChineseTexts, TheFileDialogsColumnsSpeakChinese)
+{
+    const ChineseTexts chinese;
+    QTemporaryDir folder;
+    QDir(folder.path()).mkdir(S(u"图片"));
+    QFile file(folder.filePath(S(u"表格")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("12 bytes....");
+    file.close();
+
+    DialogFolderPicker picker;
+    picker.chooseSaveFile(S(u"导出"), folder.filePath(S(u"已下载宝贝.xlsx")), S(u"Excel 表格 (*.xlsx)"),
+                          [](const QString &) {});
+    QFileDialog *dialog = nullptr;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        dialog = dialog ? dialog : qobject_cast<QFileDialog *>(w);
+    ASSERT_TRUE(dialog);
+    dialog->setViewMode(QFileDialog::Detail);
+    dialog->setNameFilter(QStringLiteral("*"));
+    auto *view = dialog->findChild<QTreeView *>(QStringLiteral("treeView"));
+    ASSERT_TRUE(view);
+    QAbstractItemModel *model = view->model();
+    ASSERT_TRUE(waitUntil([&] { return model->rowCount(view->rootIndex()) == 2; }));
+    const QRegularExpression latin(QStringLiteral("[A-Za-z]"));
+    QStringList shown;
+    for (int column = 0; column < model->columnCount(view->rootIndex()); ++column)
+        shown << model->headerData(column, Qt::Horizontal).toString();
+    for (int row = 0; row < 2; ++row) {
+        for (int column = 1; column < 4; ++column)
+            shown << model->index(row, column, view->rootIndex()).data().toString();
+    }
+    for (const QString &text : std::as_const(shown))
+        EXPECT_FALSE(text.contains(latin)) << text.toStdString();
+    const QString modified = QLocale().toString(QFileInfo(file).lastModified(), QLocale::ShortFormat);
+    EXPECT_TRUE(shown.contains(modified)) << shown.join(u'|').toStdString();
+    EXPECT_TRUE(shown.contains(S(u"文件夹"))) << shown.join(u'|').toStdString();
+    dialog->reject();
 }
 
 TEST(ChineseTexts, TheBrowserEngineSpeaksChinese)

@@ -153,7 +153,7 @@ TEST_F(WindowTest, DownloadedListCommands)
     select("AlreadyDownedList", {0});
     click("RePickCmd");
     EXPECT_TRUE(downloaded().entries().isEmpty());
-    EXPECT_EQ(pending().entries(), (QStringList{"x|y", "7|addr"}));
+    EXPECT_EQ(pending().entries(), (QStringList{"x|y", "7|addr|[重下]"}));
     // The moved item is selected in the pending list, and so is what was selected there.
     auto *view = control<QListView>("readyDownList");
     EXPECT_TRUE(view->selectionModel()->isRowSelected(0, {}));

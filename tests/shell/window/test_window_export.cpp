@@ -41,14 +41,21 @@ TEST_F(ExportTest, TheSelectedItemsOrAllGoIntoTheFileTheUserNames)
         for (const QString &row : selected)
             downloaded().setSelected(row.toInt() - 1, true);
         exportSheet();
-        // It offers a file in the save folder first, and says which items go.
-        EXPECT_EQ(desktop.picker.askedSavePath, QDir(folder.path()).filePath(S(u"已下载宝贝.xlsx")));
+        // It offers a file in the save folder first, then where the last export went, and says which items go.
+        EXPECT_EQ(desktop.picker.askedSavePath, QDir(selected.isEmpty() ? folder.path() : QFileInfo(target()).path())
+                                                    .filePath(S(u"已下载宝贝.xlsx")));
         EXPECT_EQ(desktop.picker.askedTitle, selected.isEmpty() ? S(u"导出全部3个宝贝") : S(u"导出选中的2个宝贝"));
         const QString done = S(u"已导出%1个宝贝到").arg(selected.isEmpty() ? 3 : 2) + target() + S(u".xlsx");
         ASSERT_TRUE(waitUntil([&] { return log().contains(done); })) << log().join(u'\n').toStdString();
         EXPECT_TRUE(QFileInfo(target() + S(u".xlsx")).isFile());
         EXPECT_FALSE(control<QLabel>("ProgressExport")->isVisible());
     }
+    EXPECT_EQ(core->settings().exportFolder(), QFileInfo(target()).path()) << "remembered for the next start";
+    QDir(QFileInfo(target()).path()).removeRecursively();
+    desktop.picker.saveAnswer.clear();
+    exportSheet();
+    EXPECT_EQ(desktop.picker.askedSavePath, QDir(folder.path()).filePath(S(u"已下载宝贝.xlsx")))
+        << "a folder that is gone is not offered";
 }
 
 // The save dialog adds the ending to a typed name before it closes: its own

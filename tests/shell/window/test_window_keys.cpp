@@ -204,3 +204,74 @@ TEST_F(KeysTest, TabWalksThePanelInReadingOrderShowingTheFocusAndKeysReachTheirC
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     EXPECT_TRUE(log().contains(S(u"整店宝贝地址分析中...采集暂停片刻..."))) << log().join(u'\n').toStdString();
 }
+
+// As the demo opens: the panel shown over a loaded page. The keyboard is in
+// no page, the first Tab goes to "<"; Alt+L from inside a page takes the
+// keyboard out of the page the panel then covers.
+TEST_F(KeysTest, TheKeyboardStartsOutsideThePagesAndTheFirstTabGoesToBack)
+{
+    writeConfig(S(u"isAuto=False\r\n"));
+    open(true);
+    form->ShowListCmd_Click();
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    ASSERT_TRUE(loadIn(current(), Page));
+    const auto inPage = [] {
+        for (const QWidget *w = QApplication::focusWidget(); w; w = w->parentWidget()) {
+            if (qobject_cast<const QWebEngineView *>(w))
+                return true;
+        }
+        return false;
+    };
+    ASSERT_TRUE(QApplication::focusWidget());
+    EXPECT_FALSE(inPage()) << QApplication::focusWidget()->metaObject()->className();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), control<QWidget>("goback"));
+
+    form->ShowListCmd_Click(); // hidden: the page is in view
+    ASSERT_TRUE(waitUntilDrawn(current()));
+    current()->setFocus();
+    ASSERT_TRUE(waitUntil(inPage));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_L, Qt::AltModifier);
+    ASSERT_TRUE(waitUntil([&] { return control<QWidget>("batModeFrame")->isVisible(); }));
+    EXPECT_FALSE(inPage());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), control<QWidget>("AutoModeChk")) << "on along the address row";
+}
+
+// Esc in 整店采集's, 查找's and 修改货号's box: the box goes, the keyboard
+// goes back to its button, and nothing is done with what was typed.
+TEST_F(KeysTest, EscClosesEachInlineBoxWithoutActing)
+{
+    openActive();
+    const QString entry = S(u"D-1|宝贝|") + folder.path() + S(u"|http://detail.zorvane.com/offer/1.html");
+    downloaded().append(entry);
+    downloaded().setSelected(0, true);
+    form->ShowListCmd_Click();
+    const struct
+    {
+        const char *button;
+        const char *box;
+        QString typed;
+    } boxes[] = {
+        {"ASBabyUrlAlaCmd", "ShopUrlText", S(u"http://myshop.zorvane.com")},
+        {"FindADLCmd", "FindStrText", S(u"D-1")},
+        {"EditBabyNumCmd", "NewBabyNumText", S(u"N-9")},
+    };
+    for (const auto &b : boxes) {
+        SCOPED_TRACE(b.box);
+        auto *box = control<QLineEdit>(b.box);
+        QTest::mouseClick(control<QPushButton>(b.button), Qt::LeftButton);
+        ASSERT_TRUE(box->isVisible());
+        ASSERT_EQ(QApplication::focusWidget(), box);
+        QTest::keyClicks(box, b.typed);
+        const QStringList logged = log();
+        QTest::keyClick(box, Qt::Key_Escape);
+        EXPECT_FALSE(box->isVisible());
+        EXPECT_EQ(QApplication::focusWidget(), control<QWidget>(b.button));
+        EXPECT_EQ(log(), logged) << "nothing searched, renumbered or discovered";
+    }
+    EXPECT_EQ(downloaded().entries(), QStringList{entry});
+    EXPECT_EQ(control<QPushButton>("EditBabyNumCmd")->text(), S(u"修改货号"));
+    EXPECT_FALSE(core->shop().isRunning());
+}

@@ -83,9 +83,9 @@ TEST(BatModeFrameResize, NumbersForAPanel9500Wide)
     PanelInput in;
     in.width = 9500;
     in.height = 6800;
-    in.alreadyDownedLblWidth = 1500;
-    in.findAdlCmdWidth = 700;
-    in.findUpCmdWidth = 800;
+    in.alreadyDownedLblWidth = 1000;
+    in.findAdlCmdWidth = 300;
+    in.findUpCmdWidth = 300;
     in.editBabyNumCmdWidth = 1000;
     in.asBabyUrlAlaCmdWidth = 1000;
     in.xqkfLeft = 6000;
@@ -99,16 +99,89 @@ TEST(BatModeFrameResize, NumbersForAPanel9500Wide)
     EXPECT_EQ(find(moves, QStringLiteral("ASBabyUrlAlaCmd"))->left, 5200);
     EXPECT_EQ(find(moves, QStringLiteral("AlreadyDownedList"))->left, 7700);
     EXPECT_EQ(find(moves, QStringLiteral("AlreadyDownedList"))->width, 1800);
-    EXPECT_EQ(find(moves, QStringLiteral("FindADLCmd"))->left, 9200);
-    EXPECT_EQ(find(moves, QStringLiteral("FindUpCmd"))->left, 9920);
-    EXPECT_EQ(find(moves, QStringLiteral("FindNextCmd"))->left, 10740);
+    EXPECT_EQ(find(moves, QStringLiteral("FindADLCmd"))->left, 8700);
+    EXPECT_EQ(find(moves, QStringLiteral("FindUpCmd"))->left, 9020);
+    EXPECT_EQ(find(moves, QStringLiteral("FindNextCmd"))->left, 9340);
     EXPECT_EQ(find(moves, QStringLiteral("DelCmd"))->left, 6450);
-    EXPECT_EQ(find(moves, QStringLiteral("NewBabyNumText"))->left, 7450);
     EXPECT_EQ(find(moves, QStringLiteral("OpenWebCmd"))->top, 4400);
+    EXPECT_EQ(find(moves, QStringLiteral("PreviewCmd"))->top, 5150);
     const Move *log = find(moves, QStringLiteral("mesgText"));
     ASSERT_TRUE(log);
     EXPECT_EQ(log->left, 7775);
     EXPECT_EQ(log->width, 1675);
+}
+
+// A heading wider than a third of the room: its column gets what the heading
+// needs, the other two share the rest, and 下一个 ends over its list's end.
+TEST(BatModeFrameResize, AColumnWhoseHeadingNeedsMoreGetsItAndTheOthersShare)
+{
+    PanelInput in;
+    in.width = 11500;
+    in.height = 6800;
+    in.alreadyDownedLblWidth = 1500;
+    in.findAdlCmdWidth = 700;
+    in.findUpCmdWidth = 800;
+    in.findNextCmdWidth = 800;
+    in.readyUrlLblWidth = 700;
+    in.asBabyUrlAlaCmdWidth = 1000;
+    const QList<Move> moves = batModeFrameResize(in);
+    const Move *list = find(moves, QStringLiteral("AlreadyDownedList")), *next = find(moves, QStringLiteral("FindNextCmd"));
+    ASSERT_TRUE(list && next);
+    EXPECT_EQ(*list->width, 1500 + 700 + 20 + 800 + 20 + 800);
+    EXPECT_EQ(next->left + 800, list->left + *list->width);
+    // The rest, 8000 less the third column's 4040, shared by the first two.
+    EXPECT_EQ(find(moves, QStringLiteral("AddUrlText"))->width, 1980);
+    EXPECT_EQ(find(moves, QStringLiteral("readyDownList"))->width, 1980);
+    EXPECT_LE(700, find(moves, QStringLiteral("ASBabyUrlAlaCmd"))->left - find(moves, QStringLiteral("readyDownList"))->left)
+        << "the pending list's label and 整店采集 side by side";
+}
+
+// The open boxes stand above their lists, which start below them; in a low
+// panel the buttons close up so that both columns end with the lists.
+TEST(BatModeFrameResize, InlineBoxesPushTheirListsDownAndALowPanelClosesUpItsButtons)
+{
+    PanelInput in;
+    in.width = 12000;
+    in.height = 4800;
+    in.shopBoxShown = in.findBoxShown = in.numberBoxShown = true;
+    const QList<Move> moves = batModeFrameResize(in);
+    const auto bottom = [&](const char *name) {
+        const Move *m = find(moves, QLatin1String(name));
+        return m->top + m->height.value_or(450);
+    };
+    const Move *shop = find(moves, QStringLiteral("ShopUrlText")), *pending = find(moves, QStringLiteral("readyDownList"));
+    EXPECT_EQ(pending->top, shop->top + InlineBoxHeight + 60);
+    EXPECT_EQ(bottom("readyDownList"), bottom("AddUrlText"));
+    const Move *search = find(moves, QStringLiteral("FindStrText")), *number = find(moves, QStringLiteral("NewBabyNumText"));
+    const Move *downloaded = find(moves, QStringLiteral("AlreadyDownedList"));
+    EXPECT_EQ(number->top, search->top + InlineBoxHeight + 60);
+    EXPECT_EQ(downloaded->top, number->top + InlineBoxHeight + 60);
+    EXPECT_EQ(number->left, downloaded->left);
+    EXPECT_EQ(*number->width, *downloaded->width) << "over the list's column, not across its edge";
+    EXPECT_EQ(bottom("AlreadyDownedList"), bottom("AddUrlText"));
+    EXPECT_LE(bottom("PreviewCmd"), bottom("AddUrlText"));
+    EXPECT_LE(bottom("CollectorsBox") - 450 + 330, bottom("AddUrlText"));
+    EXPECT_LT(find(moves, QStringLiteral("RePickCmd"))->top - find(moves, QStringLiteral("DelCmd"))->top, 750);
+}
+
+// At the least client size every heading fits its column and no move fails.
+TEST(BatModeFrameResize, TheLeastClientHoldsEveryControl)
+{
+    PanelInput in;
+    in.alreadyDownedLblWidth = 1500;
+    in.findAdlCmdWidth = in.findUpCmdWidth = in.findNextCmdWidth = 700;
+    in.readyUrlLblWidth = 1400;
+    in.asBabyUrlAlaCmdWidth = 900;
+    in.xqkfLeft = 5600;
+    const Size least = minimumClient(in);
+    in.width = least.width - PanelRightMargin;
+    in.height = least.height - 1200;
+    const QList<Move> moves = batModeFrameResize(in);
+    ASSERT_EQ(moves.last().control, QStringLiteral("mesgText"));
+    EXPECT_GE(*moves.last().width, 3000);
+    const Move *list = find(moves, QStringLiteral("AlreadyDownedList")), *next = find(moves, QStringLiteral("FindNextCmd"));
+    EXPECT_LE(next->left + 700, list->left + *list->width);
+    EXPECT_LE(find(moves, QStringLiteral("PreviewCmd"))->top + 450, 700 + *list->height);
 }
 
 TEST(BatModeFrameResize, ANarrowPanelStopsAtTheFirstList)
@@ -124,9 +197,9 @@ TEST(BatModeFrameResize, SumsBeyond32BitsEndTheLayout)
     PanelInput in;
     in.width = 9500;
     in.height = 6800;
-    in.alreadyDownedLblWidth = std::numeric_limits<int>::max();
+    in.xqkfLeft = std::numeric_limits<int>::max();
     const QStringList placed = controls(batModeFrameResize(in));
-    EXPECT_EQ(placed.last(), QStringLiteral("alreadyDownedlbl"));
+    EXPECT_EQ(placed.last(), QStringLiteral("PreviewCmd"));
 }
 
 TEST(Rounding, HalvesGoToTheEvenNeighbour)

@@ -12,6 +12,7 @@
 #include "shell/browser/help_commands.h"
 #include "shell/browser/skins.h"
 #include "shell/browser/tray_icon.h"
+#include "shell/window/log_window.h"
 
 #include <QAction>
 #include <QApplication>
@@ -23,6 +24,7 @@
 #include <QStyleOptionViewItem>
 #include <QMenu>
 #include <QToolBar>
+#include <QTest>
 #include <QToolButton>
 
 namespace {
@@ -206,6 +208,40 @@ TEST_F(ShellTest, EveryShippedSkinPaintsTheWholeBatchPanel)
     EXPECT_EQ(geometry(), plain);
 }
 
+// 日志, 换肤 and 收藏夹 are dialogs of the main window (the window manager keeps
+// them over it) and open over its middle, wherever it stands; 日志 opens
+// with the keyboard in its lines.
+TEST_F(ShellTest, TheSmallWindowsAreTheMainWindowsAndOpenOverIt)
+{
+    open(true);
+    // Inside the offscreen screen (800×600), with room around each small window.
+    form->setGeometry(10, 10, 780, 580);
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    const struct
+    {
+        const char *name;
+        std::function<void()> open;
+    } windows[] = {
+        {"LogWindow", [&] { form->showLogWindow(); }},
+        {"skin", [&] { toolbar(8); }},
+        {"linka", [&] { toolbar(5); }},
+    };
+    for (const auto &w : windows) {
+        SCOPED_TRACE(w.name);
+        w.open();
+        auto *shown = form->findChild<QWidget *>(QLatin1String(w.name));
+        ASSERT_TRUE(shown && shown->isVisible());
+        EXPECT_EQ(shown->parentWidget(), form.get());
+        EXPECT_EQ(shown->windowType(), Qt::Dialog);
+        EXPECT_LE((shown->geometry().center() - form->geometry().center()).manhattanLength(), 10)
+            << "at " << shown->x() << "," << shown->y();
+    }
+    // What has the keyboard when the 日志 window is active.
+    const LogWindow *log = form->logWindow();
+    EXPECT_EQ(log->focusWidget(), log->findChild<QWidget *>(QStringLiteral("LogText")));
+}
+
 TEST_F(ShellTest, StartUpAppliesTheStoredSkin)
 {
     putShippedSkin();
@@ -315,7 +351,7 @@ TEST(DemoFolder, ADemoNeverEmptiesTheFolderOfOneStillRunning)
 
     char program[] = "zorvane-picker", demo[] = "--demo";
     char *argv[] = {program, demo};
-    ProgramOptions start(2, argv);
+    ProgramOptions start(CommandLine::Program::Window, 2, argv);
     QCommandLineParser parser;
     start.addTo(parser);
     ASSERT_TRUE(parser.parse(start.arguments()));

@@ -55,8 +55,9 @@ protected:
         options.marketplace.checkHost = QStringLiteral("127.0.0.1");
         // The local marketplace speaks no TLS.
         options.marketplace.homePage = QStringLiteral("http://www.zorvane.com/");
-        options.intervals = {100, 40};
-        options.pageLoadTimeoutMs = 20000;
+        options.intervals.controllerMs = 100;
+        options.intervals.scrollerMs = 40;
+        options.intervals.pages.loadMs = 20000;
         options.netCheck = netCheck;
         // Never the user's own systemd units.
         options.unitFolder = QDir(folder.path()).filePath(QStringLiteral("systemd-user"));
