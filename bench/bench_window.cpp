@@ -51,7 +51,7 @@ struct ChildStart
             argv.push_back(a.data());
         argc = int(argv.size());
         argv.push_back(nullptr);
-        options = std::make_unique<ProgramOptions>(argc, argv.data(), std::vector<std::string>{});
+        options = std::make_unique<ProgramOptions>(CommandLine::Program::Window, argc, argv.data(), std::vector<std::string>{});
     }
     bool finish()
     {

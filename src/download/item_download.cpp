@@ -408,9 +408,11 @@ void ItemDownload::fail(const QString &reason)
 void ItemDownload::halt()
 {
     m_halted = true;
+    m_toStart.clear();
+    // The item goes back to the pending list: a half folder would push its
+    // next attempt to another name.
+    if (m_running)
+        dropItem();
     cancelFetches();
     m_prefetch.clear();
-    m_jobs.clear();
-    m_toStart.clear();
-    m_running = false;
 }

@@ -136,3 +136,172 @@ TEST_F(ScriptedBatch, AWallThatStartsBetweenTwoRequestsIsProvenAndPausesTheRun)
     EXPECT_EQ(requests(item(1)), 2) << "checked once";
     expectAuditClean();
 }
+
+TEST_F(ScriptedBatch, WithSkipDownloadedASecondLineOfAPageUnderWayWaitsForItAndIsSkipped)
+{
+    for (const bool sentBack : {false, true}) {
+        SCOPED_TRACE(sentBack ? "sent back on purpose: collected again" : "skipped once the first is saved");
+        const int base = sentBack ? 10 : 0;
+        rebuild(quick(), 3);
+        batch->setSkipDownloaded(true);
+        int ticks = 0;
+        QObject::connect(batch->findChild<QTimer *>(QStringLiteral("PickControlTimer")), &QTimer::timeout,
+                         [&ticks] { ++ticks; });
+        const QString page = item(base + 1);
+        serve(page, detailSnapshot(page, QStringLiteral("同页宝贝"), {}, {}), ScriptedPage::Load::Held);
+        serveGood(base + 2, QStringLiteral("另一件"));
+        queue(QStringLiteral("P-1"), page);
+        lists.readyDownList().append(QStringLiteral("P-2|") + page + (sentBack ? QLatin1Char('|') + SentBackMarker : QString()));
+        audit.queued(QStringLiteral("P-2"), page);
+        queue(QStringLiteral("G-3"), item(base + 2));
+        const int before = lists.AlreadyDownedList().count();
+        Run run = start();
+        // The page answers once the batch had every chance to take the second line.
+        ASSERT_TRUE(waitFor([&] { return requests(page) == (sentBack ? 2 : 1) && ticks >= 5; }));
+        release(page);
+        ASSERT_TRUE(waitFor([&] { return run.over(); }));
+        EXPECT_EQ(requests(page), sentBack ? 2 : 1);
+        EXPECT_EQ(logOf(QStringLiteral("P-2")).contains(QStringLiteral("采集中:已下载过,跳过_") + page), !sentBack);
+        EXPECT_EQ(lists.AlreadyDownedList().count() - before, sentBack ? 3 : 2);
+    }
+    QStringList folders = QDir(output).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    folders.sort();
+    QStringList expected{S(u"另一件"), S(u"另一件1"), S(u"同页宝贝"), S(u"同页宝贝1"), S(u"同页宝贝2")};
+    expected.sort();
+    EXPECT_EQ(folders, expected) << "one folder for the page skipped, two for the one sent back";
+    expectAuditClean();
+}
+
+TEST_F(ScriptedBatch, TwoPagesDyingMidScrollOnTwoCollectorsEndInTheBoxAfterTwoTriesEach)
+{
+    // Each dies after two answers about its scrolling; the good ones between
+    // are saved, which must not make the dead ones fresh again.
+    rebuild(quick(), 2);
+    for (const int id : {1, 2})
+        serve(item(id), detailSnapshot(item(id), QStringLiteral("死页%1").arg(id), {}, {}), ScriptedPage::Load::Page, 2);
+    for (const int id : {3, 4, 5, 6})
+        serveGood(id, QStringLiteral("好宝贝%1").arg(id));
+    for (const int id : {1, 2, 3, 4, 5, 6})
+        queue(QStringLiteral("L%1").arg(id), item(id));
+    EXPECT_EQ(runToEnd(), 0);
+    EXPECT_EQ(requests(item(1)), 2);
+    EXPECT_EQ(requests(item(2)), 2);
+    QStringList box = boxNumbers();
+    box.sort();
+    EXPECT_EQ(box, (QStringList{"L1", "L2"}));
+    EXPECT_EQ(lists.AlreadyDownedList().count(), 4);
+    EXPECT_EQ(logOf(QStringLiteral("L1")).filter(QStringLiteral("无响应")),
+              (QStringList{S(u"采集中:页面无响应,读取失败,宝贝已放回待下载列表顶部_") + item(1),
+                           S(u"采集中:页面无响应,已放弃该页面_") + item(1)}));
+    expectAuditClean();
+}
+
+namespace {
+
+struct TitleOrder
+{
+    const char *name;
+    int collectors;
+    QList<int> releases; // the order the pages answer in
+};
+ZORVANE_PRINT_AS_NAME(TitleOrder)
+
+class FolderNames : public ScriptedBatch, public ::testing::WithParamInterface<TitleOrder> {};
+
+} // namespace
+
+TEST_P(FolderNames, TitlesThatDifferByTrailingDigitsGetTheFoldersOneCollectorGives)
+{
+    const TitleOrder &c = GetParam();
+    rebuild(quick(), c.collectors);
+    const QStringList titles{QStringLiteral("T"), QStringLiteral("T"), QStringLiteral("T1")};
+    for (int k = 1; k <= 3; ++k) {
+        serveGood(k, titles.at(k - 1), ScriptedPage::Load::Held);
+        queue(QStringLiteral("F%1").arg(k), item(k));
+    }
+    Run run = start();
+    for (const int k : c.releases) {
+        release(item(k));
+        // Read and waiting for its turn, or saved: the next page answers after it.
+        ASSERT_TRUE(waitFor([&] {
+            const auto &all = batch->collectorList();
+            return logOf(QStringLiteral("F%1").arg(k)).contains(S(u"采集中:图片地址分析完成_") + item(k))
+                || std::none_of(all.cbegin(), all.cend(), [](const Collector *x) { return x->isCollecting(); });
+        }));
+    }
+    ASSERT_TRUE(waitFor([&] { return run.over(); }));
+    QStringList folders;
+    for (int k = 1; k <= 3; ++k) {
+        for (const QString &line : lists.AlreadyDownedList().entries()) {
+            const DownloadedLine saved = DownloadedLine::parse(line);
+            if (saved.itemNo == QStringLiteral("F%1").arg(k))
+                folders << QDir(output).relativeFilePath(saved.folder);
+        }
+    }
+    EXPECT_EQ(folders, (QStringList{"T", "T1", "T11"}));
+    expectAuditClean();
+}
+
+INSTANTIATE_TEST_SUITE_P(Orders, FolderNames,
+                         ::testing::Values(TitleOrder{"one_collector", 1, {1, 2, 3}},
+                                           TitleOrder{"three_last_first", 3, {3, 2, 1}},
+                                           TitleOrder{"three_middle_last", 3, {3, 1, 2}}),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(ScriptedBatch, TheFolderTurnWaitFiresOnceForAnUnknownTitleAndNeverForAKnownOne)
+{
+    for (const bool known : {false, true}) {
+        SCOPED_TRACE(known ? "the earlier title is known and its page long" : "the earlier page has not answered");
+        QDir(output).removeRecursively();
+        QDir().mkpath(output);
+        BatchCycle::Intervals intervals = quick();
+        intervals.folderWaitMs = 100;
+        intervals.scrollerMs = known ? 20 : 1;
+        rebuild(intervals, 2);
+        auto *wait = batch->findChild<QTimer *>(QStringLiteral("folderTurnWait"));
+        ASSERT_NE(wait, nullptr);
+        int firings = 0;
+        QObject::connect(wait, &QTimer::timeout, [&firings] { ++firings; });
+        const int first = known ? 21 : 31, second = first + 1;
+        PageSnapshot longPage = detailSnapshot(item(first), QStringLiteral("同名"), {}, {});
+        longPage.scrollHeight = 30000;
+        serve(item(first), longPage, known ? ScriptedPage::Load::Page : ScriptedPage::Load::Held);
+        PageSnapshot shortPage = detailSnapshot(item(second), QStringLiteral("同名"), {}, {});
+        shortPage.scrollHeight = 200;
+        serve(item(second), shortPage);
+        queue(QStringLiteral("W%1").arg(first), item(first));
+        queue(QStringLiteral("W%1").arg(second), item(second));
+        Run run = start();
+        if (!known) {
+            // The later item passes an unknown title once the wait ran out.
+            ASSERT_TRUE(waitFor([&] { return lists.AlreadyDownedList().count() == 1; }));
+            release(item(first));
+        }
+        ASSERT_TRUE(waitFor([&] { return run.over(); }));
+        EXPECT_EQ(firings, known ? 0 : 1);
+        EXPECT_EQ(QDir(output).entryList(QDir::Dirs | QDir::NoDotAndDotDot), (QStringList{S(u"同名"), S(u"同名1")}));
+    }
+    expectAuditClean();
+}
+
+TEST_F(ScriptedBatch, AnAddressThatIsNoItemLinkIsRejectedWhereverItLeadsAndAHeaderLineIsNeverLoaded)
+{
+    rebuild(quick(), 3);
+    for (int k = 1; k <= 3; ++k) {
+        const QString other = QStringLiteral("http://www.zorvane.com/help/%1.html").arg(k);
+        serveMoved(other, shop());
+        queue(QStringLiteral("X%1").arg(k), other);
+    }
+    // The address box's own header line, queued as it stands.
+    queue(QStringLiteral("自定义宝贝名（可选)"), QStringLiteral("宝贝url"));
+    serveGood(4, QStringLiteral("好宝贝"));
+    queue(QStringLiteral("G4"), item(4));
+    EXPECT_EQ(runToEnd(), 0) << "three moved pages that are no item's are no wall";
+    EXPECT_EQ(boxNumbers(), (QStringList{"X1", "X2", "X3", S(u"自定义宝贝名（可选)")}));
+    EXPECT_TRUE(lists.AddUrlText().endsWith(S(u"宝贝url|自定义宝贝名（可选)")));
+    EXPECT_EQ(logOf(S(u"自定义宝贝名（可选)")),
+              (QStringList{S(u"采集中:采集地址非法,不是Zorvane宝贝下载地址_宝贝url"), S(u"采集中:本次采集结束_宝贝url")}));
+    EXPECT_EQ(requests(QStringLiteral("宝贝url")), 0);
+    EXPECT_EQ(downloadedNumbers(), QStringList{"G4"});
+    expectAuditClean();
+}

@@ -171,3 +171,20 @@ TEST(RemoveDuplicates, KeepsFirstOccurrencesCaseSensitively)
     RemoveDuplicates(list);
     EXPECT_EQ(list, (QStringList{S(u"a"), S(u"b"), S(u"A"), S(u"c")}));
 }
+
+TEST(ItemLink, AnItemPagesAddressFromItsStartInAnyCaseOfTheScheme)
+{
+    Analysis a;
+    const std::pair<QString, bool> cases[] = {
+        {S(u"http://detail.zorvane.com/offer/7.html"), true},
+        {S(u"HTTPS://detail.zorvane.com/offer/7.html"), true},
+        {S(u"https://DETAIL.zorvane.com/offer/7.html?spm=a1"), true},
+        {S(u"detail.zorvane.com/offer/7.html"), true}, // typed without a scheme
+        {S(u"http://www.zorvane.com/offer/7.html"), false},
+        {S(u"http://detail.zorvane.com/help/7.html"), false},
+        {S(u"http://shop.example.com/?to=http://detail.zorvane.com/offer/7.html"), false},
+        {S(u"宝贝url"), false},
+    };
+    for (const auto &[address, link] : cases)
+        EXPECT_EQ(a.analyser.isItemLink(address), link) << address.toStdString();
+}

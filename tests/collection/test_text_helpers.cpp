@@ -155,7 +155,8 @@ TEST(Marketplace, OnePageOneKeyWhateverTheSchemeCasePortOrQueryAndOneShopName)
     for (const auto &[address, same] : cases)
         EXPECT_EQ(Marketplace::pageKey(address) == Marketplace::pageKey(item), same) << address.toStdString();
     EXPECT_FALSE(Marketplace::movedElsewhere(QStringLiteral("https://shop.zorvane.com"), QStringLiteral("http://shop.zorvane.com/")));
-    for (const QString &shop : {QStringLiteral("http://myshop.zorvane.com"), QStringLiteral("https://myshop.zorvane.com/")}) {
+    for (const QString &shop : {QStringLiteral("http://myshop.zorvane.com"), QStringLiteral("https://myshop.zorvane.com/"),
+                                QStringLiteral("HTTPS://myshop.zorvane.com/"), QStringLiteral("Http://myshop.zorvane.com")}) {
         EXPECT_EQ(Marketplace::shopName(shop), QStringLiteral("myshop"));
         EXPECT_TRUE(Marketplace::shopPageAddress(shop, 2).endsWith(QStringLiteral("myshop.zorvane.com/page/offerlist.htm?sortType=tradenumdown&pageNum=2")));
     }

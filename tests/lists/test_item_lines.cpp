@@ -62,6 +62,32 @@ TEST(ItemLines, WrittenForms)
     EXPECT_EQ(shortLine.toString(), QStringLiteral("7|Title||"));
 }
 
+TEST(ItemLines, TheSentBackMarkerSurvivesWritingReadingAndTheInterruptedMarker)
+{
+    const struct
+    {
+        const char *line;
+        bool sentBack;
+        const char *written;
+    } cases[] = {
+        {"A-1|U|[重下]", true, "A-1|U|[重下]"},
+        {"A-1|U|[上次软件退出未采集完成]|[重下]", true, "A-1|U|[重下]"},
+        {"A-1|U|[上次软件退出未采集完成]", false, "A-1|U"},
+        {"A-1|U|other|[重下]", true, "A-1|U|[重下]"},
+        {"[重下]|U", false, "[重下]|U"}, // an item number, not a marker
+        {"A-1|[重下]", false, "A-1|[重下]"},
+    };
+    for (const auto &c : cases) {
+        const PendingLine line = PendingLine::parse(QString::fromUtf8(c.line));
+        EXPECT_EQ(line.sentBack, c.sentBack) << c.line;
+        EXPECT_EQ(line.toString(), QString::fromUtf8(c.written)) << c.line;
+        EXPECT_EQ(line.withoutMarkers(), QString::fromUtf8(c.line).section(QLatin1Char('|'), 0, 1)) << c.line;
+    }
+    PendingLine interrupted = PendingLine::parse(QStringLiteral("A-1|U|[重下]"));
+    interrupted.marker = InterruptedMarker;
+    EXPECT_EQ(interrupted.toString(), QStringLiteral("A-1|U|[上次软件退出未采集完成]|[重下]"));
+}
+
 TEST(ItemList, SelectionTravelsWithItsEntry)
 {
     ItemList list;

@@ -31,3 +31,27 @@ TEST(WebAddress, OnlyHttpAndHttpsWithAHost)
     for (const auto &c : cases)
         EXPECT_EQ(isWebAddress(QUrl(c.text)), c.web) << c.name;
 }
+
+TEST(WebAddress, TextFromAListLineIsWorthLoadingOnlyWhenABrowserCouldReachIt)
+{
+    const struct
+    {
+        const char *name;
+        QString text;
+        bool web;
+    } cases[] = {
+        {"item page", QStringLiteral("http://detail.zorvane.com/offer/1.html"), true},
+        {"typed without a scheme", QStringLiteral("detail.zorvane.com/offer/1.html"), true},
+        {"scheme in capitals", QStringLiteral("HTTPS://Detail.Zorvane.com/offer/1.html"), true},
+        {"blanks around", QStringLiteral("  http://detail.zorvane.com/offer/1.html "), true},
+        {"address literal", QStringLiteral("http://127.0.0.1:8080/offer/1.html"), true},
+        {"local host", QStringLiteral("http://localhost/offer/1.html"), true},
+        {"the address box's header", QStringLiteral("宝贝url"), false},
+        {"a word", QStringLiteral("offer"), false},
+        {"a sentence", QStringLiteral("detail page of item 1"), false},
+        {"file", QStringLiteral("file:///etc/passwd"), false},
+        {"empty", QString(), false},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(isWebAddressText(c.text), c.web) << c.name;
+}

@@ -80,7 +80,7 @@ public:
                 ++seen[key(line.mid(bar + 1), line.left(bar))];
             } else if (section == 1) {
                 const PendingLine pending = PendingLine::parse(line);
-                ++seen[key(pending.itemNo, pending.address)];
+                ++seen[key(queuedNumber(pending.itemNo, pending.address), pending.address)];
             } else if (section == 2 && !before.removeOne(line)) {
                 const DownloadedLine done = DownloadedLine::parse(line);
                 ++seen[key(queuedNumber(done.itemNo, done.address), done.address)];
@@ -106,9 +106,12 @@ private:
     {
         return {Marketplace::pageKey(address), itemNo};
     }
-    // The number an item was queued under, of the number it was saved with.
+    // The number an item was queued under, of the number it was saved with
+    // (and sent back with, by <<重下).
     QString queuedNumber(const QString &saved, const QString &address) const
     {
+        if (m_expected.contains(key(saved, address)))
+            return saved;
         for (auto it = m_expected.cbegin(); it != m_expected.cend(); ++it) {
             const QString &itemNo = it.key().second;
             if (it.key().first == Marketplace::pageKey(address)

@@ -34,7 +34,7 @@
 // a local server); every save of listdata.txt is audited.
 class ScriptedBatch : public ::testing::Test
 {
-protected:
+public:
     static constexpr int Pages = BatchCycle::MaxCollectors;
 
     ScriptedBatch()
@@ -50,12 +50,8 @@ protected:
         QDir().mkpath(output);
         settings.SaveConfigValue(QStringLiteral("PicOutPutPath"), output);
         lists.setAddUrlText(QString());
-        for (int n = 0; n < Pages; ++n) {
+        for (int n = 0; n < Pages; ++n)
             pages.push_back(std::make_unique<ScriptedPage>());
-            fetchers.push_back(std::make_unique<HttpFetcher>(HttpFetcher::Limits{5000, 8 * 1024 * 1024, 5}));
-            downloads.push_back(std::make_unique<ItemDownload>(
-                ItemDownload::Services{records, lists, search, settings, log, *fetchers.back(), probe, &hosts}));
-        }
         rebuild(quick());
     }
 
@@ -69,9 +65,17 @@ protected:
         return intervals;
     }
 
+    // A batch and downloads as a program starting afresh has them; the pages stay.
     void rebuild(const BatchCycle::Intervals &intervals, int collectors = 1)
     {
         batch.reset();
+        downloads.clear();
+        fetchers.clear();
+        for (int n = 0; n < Pages; ++n) {
+            fetchers.push_back(std::make_unique<HttpFetcher>(HttpFetcher::Limits{5000, 8 * 1024 * 1024, 5}));
+            downloads.push_back(std::make_unique<ItemDownload>(
+                ItemDownload::Services{records, lists, search, settings, log, *fetchers.back(), probe, &hosts}));
+        }
         batch = std::make_unique<BatchCycle>(
             BatchCycle::Services{analyser, records, lists, listFile, net, log, addresses,
                                  [this](int n) { return BatchCycle::CollectorParts{*pages.at(n), *downloads.at(n)}; }},

@@ -29,6 +29,8 @@ BatchCycle::BatchCycle(const Services &services, const Intervals &intervals, QOb
             fillCollectors();
     });
     m_saveWait.setSingleShot(true);
+    // Never early: an item that waited almost long enough would be waited for again.
+    m_saveWait.setTimerType(Qt::PreciseTimer);
     m_saveWait.setObjectName(QStringLiteral("folderTurnWait"));
     connect(&m_saveWait, &QTimer::timeout, this, &BatchCycle::trySave);
     m_s.listFile.setUnderWayLines([this] { return underWayLines(); });

@@ -218,7 +218,7 @@ private:
 
     Services m_s;
     Intervals m_intervals;
-    QTimer m_controller;
+    QTimer m_controller{this};
     QList<Collector *> m_collectors;
     int m_collectorCount = 1;
     Pace m_pace = Pace::Standard;
@@ -237,7 +237,7 @@ private:
     FolderTurns m_turns;
     QList<Collector *> m_waitingToSave;
     QHash<Collector *, QElapsedTimer> m_readySince;
-    QTimer m_saveWait; // the longest wait for an unknown title runs out
+    QTimer m_saveWait{this}; // the longest wait for an unknown title runs out
     // Tickets of the lines put back on top since, in the order they stand.
     QList<quint64> m_backOnTop;
     QTimer m_gap; // the next load waits for the gap after the last

@@ -16,6 +16,7 @@
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -284,4 +285,58 @@ TEST_F(RunnerTest, ExportWritesTheDownloadedListIntoASpreadsheetAndCollectsNothi
     ASSERT_TRUE(failing.waitForExit());
     EXPECT_EQ(failing.process.exitCode(), 7);
     EXPECT_TRUE(failing.output.contains(S(u"导出表格失败,原因:")));
+}
+
+TEST_F(RunnerTest, FourCollectorsEndAsOneWouldWithASlowItemSoldOutOnesAPageTwiceAndRefusedPictures)
+{
+    FixtureServer &server = sharedServer();
+    // A good item answering late, then three taken off sale: no wall.
+    DetailPage slow;
+    slow.title = S(u"慢的好宝贝");
+    FixtureServer::Response late = FixtureServer::page(detailPageHtml(slow));
+    late.delayMs = 2500;
+    server.route(S(u"detail.zorvane.com/offer/781.html"), late);
+    servePage(server, S(u"http://rshop.zorvane.com/"), plainPageHtml(S(u"店铺首页"), S(u"<p>欢迎</p>")));
+    for (const int id : {782, 783, 784}) {
+        FixtureServer::Response offSale = FixtureServer::status(302);
+        offSale.location = "http://rshop.zorvane.com/";
+        server.route(QStringLiteral("detail.zorvane.com/offer/%1.html").arg(id), offSale);
+    }
+    // One page queued twice, with 跳过已下载: one folder.
+    DetailPage twice;
+    twice.title = S(u"排了两次的宝贝");
+    servePage(server, detailPageAddress(785), detailPageHtml(twice));
+    // A picture host that refuses every picture of an item.
+    DetailPage refused;
+    refused.title = S(u"图片被拒");
+    refused.mainImages = {imageAddress(server, S(u"refused-m1.jpg"))};
+    refused.descImages = {imageAddress(server, S(u"refused-d1.jpg"))};
+    for (const QString &picture : refused.mainImages + refused.descImages)
+        server.route(QUrl(picture).path(), FixtureServer::status(503));
+    servePage(server, detailPageAddress(786), detailPageHtml(refused));
+    QString lists = S(u"<AddUrlText>\r\n\r\n<readyDownList>\r\n");
+    for (const auto &[itemNo, id] : QList<std::pair<QString, int>>{{S(u"G-1"), 781}, {S(u"S-2"), 782}, {S(u"S-3"), 783},
+                                                                   {S(u"S-4"), 784}, {S(u"P-5"), 785}, {S(u"P-6"), 785},
+                                                                   {S(u"R-7"), 786}})
+        lists += itemNo + u'|' + detailPageAddress(id) + S(u"\r\n");
+    writeLocalTextFile(QDir(folder.path()).filePath(QStringLiteral("listdata.txt")), lists + S(u"<AlreadyDownedList>\r\n"));
+
+    Runner runner(common() + QStringList{QStringLiteral("--collectors"), QStringLiteral("4"), QStringLiteral("--new-only"), QStringLiteral("--fast")});
+    ASSERT_TRUE(runner.waitForExit());
+    EXPECT_EQ(runner.process.exitCode(), 0) << runner.output.toStdString();
+    const QString data = listData();
+    for (const int id : {782, 783, 784})
+        EXPECT_TRUE(runner.output.contains(QStringLiteral("采集中:页面被转到http://rshop.zorvane.com/,可能已下架_") + detailPageAddress(id)));
+    EXPECT_TRUE(runner.output.contains(S(u"P-6采集中:已下载过,跳过_") + detailPageAddress(785)));
+    EXPECT_TRUE(runner.output.contains(S(u"R-7采集中:2张图片都未能下载(图片服务器回答503),已放弃该宝贝_")));
+    EXPECT_FALSE(runner.output.contains(S(u"R-7采集中:采集成功")));
+    // The box: the three off sale and the item without pictures; downloaded: the slow item and the page once.
+    const QString box = data.section(S(u"<readyDownList>"), 0, 0);
+    for (const QString &back : {S(u"782.html|S-2"), S(u"783.html|S-3"), S(u"784.html|S-4"), S(u"786.html|R-7")})
+        EXPECT_TRUE(box.contains(back)) << box.toStdString();
+    EXPECT_TRUE(data.contains(S(u"<readyDownList>\r\n<AlreadyDownedList>\r\n"))) << data.toStdString();
+    EXPECT_EQ(data.count(S(u"|慢的好宝贝|")), 1);
+    EXPECT_EQ(data.count(S(u"|排了两次的宝贝|")), 1);
+    EXPECT_FALSE(QFileInfo::exists(QDir(folder.path()).filePath(S(u"排了两次的宝贝1"))));
+    EXPECT_FALSE(QFileInfo::exists(QDir(folder.path()).filePath(S(u"图片被拒"))));
 }
