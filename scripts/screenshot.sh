@@ -6,9 +6,10 @@
 #   skin   docs/window-skin.png  the shipped skin 墨夜, the second item under way
 #   log    docs/window-log.png   the 日志 window over the window, searched for a refusal
 #   preview docs/window-preview.png the 宝贝预览 window over the window, the first collected item
+#   watch  docs/window-watch.png the 店铺上新 window after a check of the demo shop and a closed one
 # and at display scaling 1.5 on a 1920×1080 screen (a laptop at 150 %, 1280×720 to the program):
 #   docs/window-150.png (batch) and docs/window-preview-150.png (preview)
-# Usage: scripts/screenshot.sh                            (all seven)
+# Usage: scripts/screenshot.sh                            (all eight)
 #        scripts/screenshot.sh [--scale 1.5] SCENE [output.png]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -39,7 +40,8 @@ if [[ $# -ge 1 ]]; then
     skin) default=docs/window-skin$suffix.png ;;
     log) default=docs/window-log$suffix.png ;;
     preview) default=docs/window-preview$suffix.png ;;
-    *) echo "未知的截图内容: $1 (batch、tabs、skin、log 或 preview)" >&2; exit 1 ;;
+    watch) default=docs/window-watch$suffix.png ;;
+    *) echo "未知的截图内容: $1 (batch、tabs、skin、log、preview 或 watch)" >&2; exit 1 ;;
   esac
   shoot "$1" "${2:-$default}"
 else
@@ -48,6 +50,7 @@ else
   shoot skin docs/window-skin.png
   shoot log docs/window-log.png
   shoot preview docs/window-preview.png
+  shoot watch docs/window-watch.png
   scale=1.5
   shoot batch docs/window-150.png
   shoot preview docs/window-preview-150.png

@@ -10,6 +10,7 @@ packages=(
   libcpp-httplib-dev libxlsxwriter-dev googletest libgtest-dev libgmock-dev libbenchmark-dev
   curl xvfb xauth fonts-wqy-microhei python3-openpyxl openssl libnss3-tools
   appstream dpkg-dev
+  dbus-daemon systemd
 )
 
 missing=()

@@ -1,18 +1,12 @@
 #include "shop/shop_discovery.h"
 
 #include "collection/batch/batch_cycle.h"
-#include "collection/item_record.h"
 #include "collection/marketplace.h"
-#include "collection/page_analysis.h"
-#include "collection/page_document.h"
 #include "collection/status_log.h"
 #include "collection/text_helpers.h"
 #include "lists/list_store.h"
 
 #include <QPointer>
-#include <QSet>
-
-#include <limits>
 
 ShopDiscovery::ShopDiscovery(const Services &services, QObject *parent)
     : QObject(parent)
@@ -63,6 +57,10 @@ void ShopDiscovery::AllShopBabyUrlAla()
         m_s.log.AddMesg(QStringLiteral("正在分析店铺") + m_address + QStringLiteral("的宝贝,请待本次整店采集分析完成后再开始"));
         return;
     }
+    if (m_s.walk.isRunning() && !address.isEmpty() && address != hintText()) {
+        m_s.log.AddMesg(QStringLiteral("正在检查店铺上新,请待检查完成后再开始整店采集"));
+        return;
+    }
     setShopUrlText(hintText());
     // The hint is what the box shows when nothing was typed.
     if (address.isEmpty() || address == hintText()) {
@@ -72,10 +70,7 @@ void ShopDiscovery::AllShopBabyUrlAla()
     m_running = true;
     m_address = address;
     m_name = Marketplace::shopName(address);
-    m_s.shop.ShopPageEnd = false;
-    m_page = 1;
     m_s.batch.StopPickCmd_Click();
-    ClearCollection(m_s.shop.ShopItemLinks);
     m_s.log.AddMesg(QStringLiteral("整店宝贝地址分析中...采集暂停片刻..."));
     takeOverView();
 }
@@ -86,56 +81,25 @@ void ShopDiscovery::takeOverView()
     // The collector's view still holds the item under way: scrolling it away
     // would spoil that item.
     if (!m_s.batch.isItemUnderWay()) {
-        loadPage();
+        walk();
         return;
     }
-    connect(&m_s.batch, &BatchCycle::collectorsIdle, this, &ShopDiscovery::loadPage, Qt::SingleShotConnection);
+    connect(&m_s.batch, &BatchCycle::collectorsIdle, this, &ShopDiscovery::walk, Qt::SingleShotConnection);
 }
 
-void ShopDiscovery::loadPage()
+void ShopDiscovery::walk()
 {
-    if (m_s.shop.ShopPageEnd || m_page == std::numeric_limits<qint16>::max()) {
-        queueLinks();
-        return;
-    }
-    m_s.view.NavigateAndRead(Marketplace::shopPageAddress(m_address, m_page), this, [this](const PageLoad &load) { onPageRead(load); });
+    connect(&m_s.walk, &OfferListWalk::finished, this, &ShopDiscovery::queueLinks, Qt::SingleShotConnection);
+    m_s.walk.start(m_address);
 }
 
-void ShopDiscovery::onPageRead(const PageLoad &load)
+void ShopDiscovery::queueLinks(const OfferListWalk::Result &walked)
 {
-    if (load.outcome != PageLoad::Read) {
-        if (load.outcome == PageLoad::NotResponding)
-            m_s.view.renew();
-        // What the view shows is not this page: reading it would end the walk
-        // on a wrong page, or take an earlier page's links for this one's.
-        m_s.log.AddMesg(QStringLiteral("店铺第") + QString::number(m_page)
+    if (walked.failedPage > 0)
+        m_s.log.AddMesg(QStringLiteral("店铺第") + QString::number(walked.failedPage)
                         + QStringLiteral("页加载失败,整店宝贝地址分析到此结束"));
-        m_s.shop.ShopPageEnd = true;
-        loadPage();
-        return;
-    }
-    const PageSnapshot &page = load.page;
-    QStringList &links = m_s.shop.ShopItemLinks;
-    const qsizetype before = links.size();
-    const QSet<QString> known(links.cbegin(), links.cend());
-    m_s.analyser.AnalysePage(page, 0, BatchCycle::Slot, false);
-    bool news = false;
-    for (qsizetype i = before; i < links.size() && !news; ++i)
-        news = !known.contains(links.at(i));
-    if (!news && links.size() > before) {
-        // A page beyond the last may repeat an earlier one: its links are
-        // already queued, and walking on would never end.
-        links.resize(before);
-        m_s.shop.ShopPageEnd = true;
-    }
-    ++m_page;
-    loadPage();
-}
-
-void ShopDiscovery::queueLinks()
-{
     m_s.batch.setViewLent(false);
-    const QStringList &links = m_s.shop.ShopItemLinks;
+    const QStringList &links = walked.links;
     if (links.isEmpty()) {
         m_s.log.AddMesg(QStringLiteral("未分析到宝贝地址,原因：店铺地址错误或网络原因或店铺没有宝贝"));
         end();

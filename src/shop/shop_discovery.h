@@ -3,13 +3,11 @@
 #include <QObject>
 #include <QString>
 
+#include "shop/offer_list_walk.h"
+
 class BatchCycle;
 class ListStore;
-class PageAnalyser;
-class PageDocument;
 class StatusLog;
-struct PageLoad;
-struct ShopLinks;
 
 // Queues every item of a shop: walks the shop's offer-list pages in the
 // collector's view, gathers the item links and puts them into the pending list
@@ -20,9 +18,7 @@ class ShopDiscovery : public QObject
 public:
     struct Services
     {
-        PageDocument &view;
-        PageAnalyser &analyser;
-        ShopLinks &shop;
+        OfferListWalk &walk;
         ListStore &lists;
         BatchCycle &batch;
         StatusLog &log;
@@ -50,9 +46,8 @@ signals:
 
 private:
     void takeOverView();
-    void loadPage();
-    void onPageRead(const PageLoad &load);
-    void queueLinks();
+    void walk();
+    void queueLinks(const OfferListWalk::Result &walked);
     void end();
     void setVisible(bool visible);
 
@@ -62,5 +57,4 @@ private:
     bool m_running = false;
     QString m_address;
     QString m_name;
-    int m_page = 1;
 };

@@ -10,6 +10,8 @@
 #include "shell/app/program_core.h"
 #include "shell/app/program_options.h"
 #include "shell/app/termination_signals.h"
+#include "shell/app/watch_handover.h"
+#include "shell/app/watch_runner.h"
 #include "shell/demo/demo_marketplace.h"
 
 #include <QApplication>
@@ -49,6 +51,22 @@ public:
 
 using namespace CommandLine::ExitCode;
 
+int checkEnding(const WatchReport &report, WatchCheck::Ending ending)
+{
+    switch (ending) {
+    case WatchCheck::Ending::StartRefused:
+        return StartRefused;
+    case WatchCheck::Ending::Paused:
+        return Paused;
+    case WatchCheck::Ending::AtWall:
+        return AtVerificationWall;
+    case WatchCheck::Ending::Done:
+        break;
+    }
+    const bool noneRead = !report.shops.isEmpty() && report.unreadCount() == report.shops.size();
+    return noneRead ? NoShopRead : Done;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -87,6 +105,20 @@ int main(int argc, char **argv)
         return Usage;
     }
     const ProgramCore::Options &options = program.coreOptions();
+    const WatchRunnerOptions watchOptions;
+    // The watched shops' list needs neither the lists nor a browser.
+    if (const std::optional<int> code = watchOptions.runListCommand(parser, options.programFolder))
+        return *code;
+    if (watchOptions.asksForSchedule(parser)) {
+        StatusLog log;
+        QObject::connect(&log, &StatusLog::lineAdded, [](const QString &line) { printLine(stdout, line); });
+        Settings settings(options.programFolder);
+        // Queued: a value it cannot read is answered before the event loop runs.
+        watchOptions.runSchedule(parser, options.programFolder, settings, log, [&app](int code) {
+            QMetaObject::invokeMethod(&app, [code] { QCoreApplication::exit(code); }, Qt::QueuedConnection);
+        });
+        return app.exec();
+    }
     printLine(stderr, QStringLiteral("程序目录: ") + options.programFolder);
     if (program.isDemo())
         printLine(stderr, QStringLiteral("演示模式: 图片保存在 ") + program.demoSaveFolder());
@@ -96,6 +128,12 @@ int main(int argc, char **argv)
     // (and config.ini) alone while another copy keeps them.
     ListsLock lock(options.programFolder);
     if (lock.acquire() == ListsLock::State::HeldElsewhere) {
+        // A scheduled check is not dropped: the window keeping the lists does it.
+        QString error;
+        if (watchOptions.asksForCheck(parser) && WatchHandover::request(options.programFolder, &error)) {
+            printLine(stdout, QStringLiteral("本程序窗口正在使用下载列表,店铺上新检查交给窗口进行"));
+            return Done;
+        }
         printLine(stderr, ListsLock::runnerRefusedNotice(options.programFolder));
         return ListsHeldElsewhere;
     }
@@ -150,6 +188,14 @@ int main(int argc, char **argv)
     TerminationSignals termination;
     QObject::connect(&termination, &TerminationSignals::received, &app,
                      [&](int signalNumber) { exitAfterSaving(SignalBase + signalNumber); });
+    if (watchOptions.asksForCheck(parser)) {
+        // As --new-only: what was downloaded is never collected again.
+        core.batch().setSkipDownloaded(true);
+        QObject::connect(&core.watch(), &WatchCheck::finished, &app,
+                         [&](const WatchReport &report, WatchCheck::Ending ending) { exitAfterSaving(checkEnding(report, ending)); });
+        core.watch().start();
+        return app.exec();
+    }
     BatchCycle &batch = core.batch();
     QObject::connect(&batch, &BatchCycle::idle, &app, [&] { exitAfterSaving(Done); });
     // At a verification wall nobody is there to pass the check: the run ends

@@ -49,8 +49,21 @@ QList<Option> table()
          s(u"每多一个同时采集的宝贝,多一个浏览器页面进程,约多占 50 MB 内存。"), RunnerOnly},
         {{s(u"export")}, s(u"FILE"), s(u"把已下载列表的全部宝贝导出为表格文件(.xlsx)后退出,不采集"),
          s(u"文件名没有 .xlsx 时自动补上;目标文件已存在时直接替换(先写临时文件,失败时原文件不变)。"), RunnerOnly},
+        {{s(u"watch-add")}, s(u"URL"), s(u"把店铺加入店铺上新监控(首次检查只记录现有宝贝)"),
+         s(u"http/https、末尾的“/”和大小写不同的地址算同一个店铺,已在监控中时只提示。"), RunnerOnly},
+        {{s(u"with-existing")}, {}, s(u"与 --watch-add 同用:首次检查就采集店铺现有的宝贝"), {}, RunnerOnly},
+        {{s(u"watch-remove")}, s(u"URL"), s(u"把店铺移出店铺上新监控"), {}, RunnerOnly},
+        {{s(u"watch-list")}, {}, s(u"列出监控的店铺,每行一个"),
+         s(u"各列以制表符分隔:店铺名、地址、加入时间、上次检查、宝贝数、新宝贝数、下架数、状态。"), RunnerOnly},
+        {{s(u"watch")}, {},
+         s(u"立即检查全部监控店铺,采集新宝贝(可与 --fast、--collectors 同用);窗口正在使用列表时交给窗口检查"),
+         s(u"逐页读取每个店铺的宝贝列表,与上次检查和已下载列表比较,新宝贝加入待下载列表并采集;每次检查在保存目录的"
+           u"“店铺上新记录.txt”末尾记一段,有新宝贝时发一条桌面通知。"), RunnerOnly},
+        {{s(u"watch-schedule")}, s(u"daily HH:MM|off"), s(u"定时检查: daily HH:MM(每天,系统定时器)或 off(关闭)"),
+         s(u"写入并启用 systemd 用户定时器 zorvane-picker-watch.timer 和服务 zorvane-picker-watch.service;"
+           u"systemctl --user 不可用时改为程序窗口打开时检查。"), RunnerOnly},
         {{s(u"screenshot")}, s(u"FILE"), s(u"演示中保存窗口截图后退出"), {}, WindowOnly, Kind::Hidden},
-        {{s(u"screenshot-scene")}, s(u"NAME"), s(u"截图内容: batch、tabs、skin、log 或 preview"), {}, WindowOnly,
+        {{s(u"screenshot-scene")}, s(u"NAME"), s(u"截图内容: batch、tabs、skin、log、preview 或 watch"), {}, WindowOnly,
          Kind::Hidden},
         {{s(u"webEngineArgs")}, s(u"参数…"), s(u"之后的参数原样交给内置浏览器(Chromium)"),
          s(u"必须放在最后;它之后的参数不再由本程序解析。"), Both, Kind::Trailing},
@@ -156,9 +169,18 @@ Manual manual(Program program)
             {QString::number(ExitCode::AtVerificationWall),
              s(u"市场要求验证;宝贝留在待下载列表顶部,在窗口中完成验证后再运行。")},
             {QString::number(ExitCode::ExportFailed), s(u"--export 导出失败。")},
+            {QString::number(ExitCode::ScheduleByWindowOnly),
+             s(u"--watch-schedule:systemctl --user 不可用,定时检查改为程序窗口打开时进行。")},
+            {QString::number(ExitCode::NoShopRead), s(u"--watch:没有一个监控的店铺读得到(多半是网络问题)。")},
             {signal, s(u"收到信号 N(例如 SIGINT、SIGTERM);正在采集的宝贝已放回待下载列表顶部。")},
         };
         m.files = sharedFiles();
+        m.files += {
+            {s(u"~/.local/share/zorvane-picker/watchshops.txt"),
+             s(u"监控的店铺和每个店铺上次检查看到的宝贝,GB18030 编码。")},
+            {s(u"保存目录/店铺上新记录.txt"), s(u"每次检查的新宝贝、下架和读不到的店铺。")},
+            {s(u"~/.config/systemd/user/zorvane-picker-watch.timer"), s(u"--watch-schedule 写入的定时器和同名的服务。")},
+        };
         m.environment = {{s(u"QT_QPA_PLATFORM"), s(u"未设置时为 offscreen:采集用的网页在屏幕外显示。")}};
         m.environment += sharedEnvironment();
         m.examples = {
@@ -171,6 +193,8 @@ Manual manual(Program program)
             {s(u"zorvane-picker-batch --shop http://myshop.zorvane.com --fast --collectors 3"),
              s(u"快速、同时采集 3 个宝贝。")},
             {s(u"zorvane-picker-batch --export ~/宝贝表格.xlsx"), s(u"把已下载列表导出为表格后退出。")},
+            {s(u"zorvane-picker-batch --watch-add http://myshop.zorvane.com"), s(u"监控店铺的新宝贝。")},
+            {s(u"zorvane-picker-batch --watch-schedule daily 09:00"), s(u"每天 9 点检查监控的店铺,采集新宝贝。")},
         };
         m.seeAlso = s(u"zorvane-picker");
     }

@@ -1,5 +1,6 @@
 #include "shell/app/program_core.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QWebEngineView>
@@ -20,7 +21,17 @@ ProgramCore::ProgramCore(const Options &options, QObject *parent)
     , m_batch({m_analyser, m_records, m_lists, m_listFile, m_net, m_log, m_downloadedAddresses,
                [this](int n) { return collectorParts(n); }},
               options.intervals)
-    , m_shop({m_view, m_analyser, m_shopLinks, m_lists, m_batch, m_log})
+    , m_walk(m_view, m_analyser, m_shopLinks)
+    , m_shop({m_walk, m_lists, m_batch, m_log})
+    , m_notifier(options.notifier ? *options.notifier : m_desktopNotifier)
+    , m_watch({options.programFolder, [this] { return m_settings.saveFolder(); }, m_walk, m_batch, m_lists, m_listFile,
+               m_log, m_notifier},
+              options.intervals.loadGapMs)
+    // The timer's service runs the runner, which lies beside either program.
+    , m_unitTimer(options.unitFolder,
+                  {QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("zorvane-picker-batch")),
+                   QStringLiteral("--program-folder"), options.programFolder, QStringLiteral("--watch")})
+    , m_schedule(m_settings, m_unitTimer, m_log)
 {
     // Nobody sits in front of the collector's view to answer a page's alert.
     m_view.setSilent(true);

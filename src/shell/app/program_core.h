@@ -13,11 +13,16 @@
 #include "lists/list_store.h"
 #include "platform/http_fetcher.h"
 #include "platform/image_reader_probe.h"
+#include "platform/dbus_notifier.h"
 #include "platform/net_check.h"
+#include "platform/systemd_user_timer.h"
 #include "platform/webengine_page_document.h"
 #include "shell/settings.h"
+#include "shell/watch_schedule.h"
 #include "shell/window/program_parts.h"
+#include "shop/offer_list_walk.h"
 #include "shop/shop_discovery.h"
+#include "shop/watch_check.h"
 
 #include <QObject>
 #include <QString>
@@ -42,6 +47,10 @@ public:
         HttpFetcher::Limits fetchLimits;
         // Answers the reachability check in place of a lookup of marketplace.checkHost.
         NetCheck *netCheck = nullptr;
+        // Tells what a check of the watched shops found in place of the desktop's notifications.
+        Notifier *notifier = nullptr;
+        // Where the schedule's systemd user units go.
+        QString unitFolder = SystemdUserTimer::defaultUnitFolder();
     };
 
     explicit ProgramCore(const Options &options, QObject *parent = nullptr);
@@ -63,6 +72,9 @@ public:
     WebEnginePageDocument &collectorView() override { return m_view; }
     BatchCycle &batch() override { return m_batch; }
     ShopDiscovery &shop() override { return m_shop; }
+    WatchCheck &watch() override { return m_watch; }
+    Notifier &notifier() override { return m_notifier; }
+    WatchSchedule &watchSchedule() override { return m_schedule; }
     NetCheck &netCheck() override { return m_net; }
 
     bool setPace(BatchCycle::Pace pace, bool store) override;
@@ -100,5 +112,11 @@ private:
     };
     std::vector<ExtraCollector> m_extraCollectors;
     BatchCycle m_batch;
+    OfferListWalk m_walk;
     ShopDiscovery m_shop;
+    DBusNotifier m_desktopNotifier;
+    Notifier &m_notifier;
+    WatchCheck m_watch;
+    SystemdUserTimer m_unitTimer;
+    WatchSchedule m_schedule;
 };

@@ -6,6 +6,7 @@
 #include "shell/app/program_core.h"
 #include "shell/app/program_options.h"
 #include "shell/app/termination_signals.h"
+#include "shell/app/watch_handover.h"
 #include "shell/browser/another_copy.h"
 #include "shell/demo/demo_marketplace.h"
 #include "shell/demo/screenshot_scenes.h"
@@ -106,8 +107,32 @@ int main(int argc, char **argv)
     // only once its message has been read.
     QApplication::setQuitOnLastWindowClosed(false);
     QObject::connect(&form, &MainForm::unloaded, &app, [](int status) { QCoreApplication::exit(status); });
+    // 店铺上新 from the window: a scheduled check the runner handed over, and
+    // the window's own timer where the desktop keeps no schedule. A check
+    // waits for a 整店采集 walk under way.
+    const auto checkShops = [&core] {
+        if (!core.shop().isRunning()) {
+            core.watch().start();
+            return;
+        }
+        QObject::connect(&core.shop(), &ShopDiscovery::finished, &core, [&core] { core.watch().start(); },
+                         Qt::SingleShotConnection);
+    };
+    WatchHandover handover(core.programFolder());
+    if (!form.listsReadOnly()) {
+        QObject::connect(&handover, &WatchHandover::requested, &core, checkShops);
+        QObject::connect(&core.watchSchedule(), &WatchSchedule::due, &core, checkShops);
+        core.watchSchedule().keepInWindow([&core] {
+            QDateTime last;
+            for (const WatchedShop &s : WatchList(core.programFolder()).shops())
+                last = std::max(last, s.lastCheck);
+            return last;
+        });
+    }
     form.show();
     form.Form_Load();
+    if (!form.listsReadOnly())
+        handover.takeWaiting();
     if (start.isDemo()) {
         const bool screenshot = parser.isSet(QStringLiteral("screenshot"));
         if (!screenshot || ScreenshotScenes::showsBatchPanel(*scene))

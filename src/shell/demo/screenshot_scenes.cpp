@@ -11,6 +11,9 @@
 #include "shell/window/main_form.h"
 #include "shell/window/program_parts.h"
 #include "shell/window/toolbar_band.h"
+#include "shell/window/watch_window.h"
+#include "shell/demo/demo_marketplace.h"
+#include "shop/watch_list.h"
 
 #include <QListWidget>
 #include <QPushButton>
@@ -87,6 +90,20 @@ void previewed(MainForm &form, const QString &file)
                      Qt::SingleShotConnection);
 }
 
+// The demo shop and a closed one watched, checked, in the 店铺上新 window over the window.
+void watched(MainForm &form, ProgramParts &core, const QString &file)
+{
+    QString message;
+    WatchList list(core.programFolder());
+    list.add(DemoMarketplace::shopAddress(), false, QDateTime::currentDateTime(), &message);
+    list.add(QStringLiteral("http://closedshop.zorvane.com"), false, QDateTime::currentDateTime(), &message);
+    form.showWatchWindow();
+    form.watchWindow()->setGeometry(form.x() + 120, form.y() + 140, 1040, 560);
+    QObject::connect(&core.watch(), &WatchCheck::finished, &form, [&form, file] { grabScreenSoon(form, file); },
+                     Qt::SingleShotConnection);
+    core.watch().start();
+}
+
 void pickSkin(MainForm &form)
 {
     form.Toolbar1_ButtonClick(ToolbarBand::ChangeSkin);
@@ -124,6 +141,8 @@ std::optional<Scene> sceneNamed(const QString &name)
         return Scene::Log;
     if (name == u"preview")
         return Scene::Preview;
+    if (name == u"watch")
+        return Scene::Watch;
     return std::nullopt;
 }
 
@@ -150,6 +169,9 @@ void take(Scene scene, MainForm &form, ProgramParts &core, const QStringList &it
         break;
     case Scene::Preview:
         duringBatch(form, core, 2, [&form, file] { previewed(form, file); });
+        break;
+    case Scene::Watch:
+        duringBatch(form, core, 1, [&form, &core, file] { watched(form, core, file); });
         break;
     }
 }

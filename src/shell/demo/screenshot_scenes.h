@@ -19,6 +19,7 @@ enum class Scene
     Skin,  // a shipped skin, the batch panel open, the second item under way
     Log,   // the 日志 window over the window, searched for a refusal the strip shows
     Preview, // the 宝贝预览 window over the window, showing the first collected item
+    Watch, // the 店铺上新 window over the window after a check of the demo shop and a closed one
 };
 
 std::optional<Scene> sceneNamed(const QString &name);

@@ -108,6 +108,8 @@ void BatchPanel::build()
     m_c.collectorsBox->setRange(1, BatchCycle::MaxCollectors);
     m_c.collectorsBox->setToolTip(QStringLiteral("同时采集几个宝贝(每个宝贝一个隐藏网页),从下一个宝贝起生效"));
     m_c.collectorsLbl->setBuddy(m_c.collectorsBox);
+    m_c.watchShopsCmd = addButton(QStringLiteral("WatchShopsCmd"), QStringLiteral("店铺上新"));
+    m_c.watchShopsCmd->setToolTip(QStringLiteral("监控店铺的新宝贝:定时检查,自动采集,桌面通知"));
     // Two labels that take turns: a blinking light beside the pending list.
     m_c.proNumLbl = addLabel(QStringLiteral("ProNumLbl"), QString());
     m_c.proDenLbl = addLabel(QStringLiteral("ProDenLbl"), QString());
@@ -152,7 +154,7 @@ void BatchPanel::build()
     // The layout arithmetic names the controls it places.
     for (QWidget *w : std::initializer_list<QWidget *>{
              m_c.addUrlLbl, m_c.addUrlText, m_c.addUrlCmd, m_c.delUrlCmd, m_c.startPickCmd, m_c.stopPickCmd,
-             m_c.insertToTopCmd, m_c.fastPickChk, m_c.skipDownloadedChk, m_c.collectorsLbl, m_c.collectorsBox, m_c.proNumLbl, m_c.proDenLbl, m_c.readyUrlLbl, m_c.readyDownList,
+             m_c.insertToTopCmd, m_c.fastPickChk, m_c.skipDownloadedChk, m_c.collectorsLbl, m_c.collectorsBox, m_c.watchShopsCmd, m_c.proNumLbl, m_c.proDenLbl, m_c.readyUrlLbl, m_c.readyDownList,
              m_c.shopUrlText, m_c.asBabyUrlAlaCmd, m_c.alreadyDownedLbl, m_c.findAdlCmd, m_c.findUpCmd,
              m_c.findNextCmd, m_c.alreadyDownedList, m_c.findStrText, m_c.delCmd, m_c.rePickCmd, m_c.setSavePathCmd,
              m_c.openSavePathCmd, m_c.editBabyNumCmd, m_c.newBabyNumText, m_c.openWebCmd, m_c.previewCmd, m_c.listInfoText})
@@ -167,7 +169,7 @@ QWidget *BatchPanel::control(const QString &name) const
 QList<QWidget *> BatchPanel::focusOrder() const
 {
     return {m_c.addUrlText,    m_c.addUrlCmd,       m_c.delUrlCmd,        m_c.startPickCmd,   m_c.stopPickCmd,
-            m_c.insertToTopCmd, m_c.fastPickChk,    m_c.skipDownloadedChk, m_c.collectorsBox, m_c.readyDownList, m_c.shopUrlText,
+            m_c.insertToTopCmd, m_c.fastPickChk,    m_c.skipDownloadedChk, m_c.collectorsBox, m_c.watchShopsCmd, m_c.readyDownList, m_c.shopUrlText,
             m_c.asBabyUrlAlaCmd, m_c.delCmd,        m_c.rePickCmd,        m_c.setSavePathCmd, m_c.openSavePathCmd,
             m_c.editBabyNumCmd, m_c.newBabyNumText, m_c.openWebCmd,       m_c.previewCmd,     m_c.alreadyDownedList,
             m_c.findStrText,    m_c.findAdlCmd,     m_c.findUpCmd,        m_c.findNextCmd};
@@ -179,7 +181,7 @@ void BatchPanel::setDesignSizes(const WindowLayout::Twips &twips)
     // Captions stay whole in any font: a control is as wide as its design or its text.
     for (QPushButton *button : {m_c.addUrlCmd, m_c.delUrlCmd, m_c.startPickCmd, m_c.stopPickCmd, m_c.insertToTopCmd,
                                 m_c.delCmd, m_c.rePickCmd, m_c.setSavePathCmd, m_c.openSavePathCmd, m_c.editBabyNumCmd,
-                                m_c.openWebCmd, m_c.previewCmd})
+                                m_c.openWebCmd, m_c.previewCmd, m_c.watchShopsCmd})
         button->resize(std::max(twips.toPixels(ButtonWidth), captionWidth(button)), twips.toPixels(ButtonHeight));
     // The headings' buttons as wide as their captions: in a narrow window the
     // downloaded list's heading holds its label and three of them.

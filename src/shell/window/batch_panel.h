@@ -49,6 +49,11 @@ public:
     // Nothing until first opened.
     ItemPreviewWindow *previewWindow() const { return m_preview; }
 
+signals:
+    // "店铺上新": the window of the watched shops is asked for.
+    void watchShopsRequested();
+
+public:
     // The panel's controls, each named as the design names it (its objectName).
     struct Controls
     {
@@ -63,6 +68,7 @@ public:
         QCheckBox *skipDownloadedChk = nullptr;
         QLabel *collectorsLbl = nullptr;
         QSpinBox *collectorsBox = nullptr;
+        QPushButton *watchShopsCmd = nullptr;
         QLabel *proNumLbl = nullptr;
         QLabel *proDenLbl = nullptr;
         QLabel *readyUrlLbl = nullptr;

@@ -108,6 +108,8 @@ void BatchPanel::wireBatch()
         m_core.log().AddMesg(QStringLiteral("同时采集%1个宝贝,从下一个宝贝起生效.").arg(count));
     });
 
+    connect(m_c.watchShopsCmd, &QPushButton::clicked, this, &BatchPanel::watchShopsRequested);
+
     m_c.skipDownloadedChk->setChecked(m_core.settings().skipDownloaded());
     connect(m_c.skipDownloadedChk, &QCheckBox::toggled, this, [this](bool skip) {
         m_core.batch().setSkipDownloaded(skip);

@@ -16,6 +16,8 @@
 #include "shell/window/progress_strip.h"
 #include "shell/window/status_log_view.h"
 #include "shell/window/toolbar_band.h"
+#include "shell/window/watch_window.h"
+#include "platform/notifier.h"
 
 #include <QAction>
 #include <QApplication>
@@ -77,6 +79,8 @@ MainForm::MainForm(ProgramParts &core, const Desktop &desktop, QWidget *parent)
     wireBrowser();
 
     connect(m_toolbar->statusLog(), &StatusLogView::doubleClicked, this, &MainForm::showLogWindow);
+    connect(m_panel, &BatchPanel::watchShopsRequested, this, &MainForm::showWatchWindow);
+    connect(&core.notifier(), &Notifier::activated, this, &MainForm::showWatchWindow);
     connect(m_panel, &BatchPanel::inlineBoxToggled, this, &MainForm::Form_Resize);
     connect(m_address->ShowListCmd(), &QPushButton::clicked, this, &MainForm::ShowListCmd_Click);
     connect(m_address->AddToListCmd(), &QPushButton::clicked, this, &MainForm::AddToListCmd_Click);
@@ -120,6 +124,8 @@ void MainForm::buildMenus()
             this, &MainForm::new_Click);
     connect(add(file, "exportSheet", QStringLiteral("导出表格…"), QKeySequence()), &QAction::triggered, m_export,
             &ExportCommand::exportSheet_Click);
+    connect(add(file, "watchShops", QStringLiteral("店铺上新…"), QKeySequence(QStringLiteral("Ctrl+J"))),
+            &QAction::triggered, this, &MainForm::showWatchWindow);
     QAction *exit = add(file, "exit", QStringLiteral("退出"), QKeySequence(QStringLiteral("Ctrl+E")));
     connect(exit, &QAction::triggered, this, &QWidget::close);
     connect(add(file, "Ver", QStringLiteral("版本"), QKeySequence(QStringLiteral("Ctrl+B"))), &QAction::triggered,
@@ -295,6 +301,15 @@ void MainForm::showLogWindow()
     m_logWindow->activateWindow();
 }
 
+void MainForm::showWatchWindow()
+{
+    if (!m_watchWindow)
+        m_watchWindow = new WatchWindow(m_core, [this] { return m_address->urladress()->currentText(); }, this);
+    m_watchWindow->show();
+    m_watchWindow->raise();
+    m_watchWindow->activateWindow();
+}
+
 void MainForm::AutoModeChk_Click(bool ticked)
 {
     if (ticked) {
@@ -323,6 +338,8 @@ void MainForm::closeEvent(QCloseEvent *event)
         m_tray->remove();
         if (m_logWindow)
             m_logWindow->close();
+        if (m_watchWindow)
+            m_watchWindow->close();
         if (saved)
             emit unloaded(0);
         else

@@ -27,6 +27,7 @@ class SkinWindow;
 class ToolbarBand;
 class TrayIcon;
 class UserDownloads;
+class WatchWindow;
 
 // MainForm, the program's window over a ProgramCore: the toolbar band with
 // the status log, the address strip, the browser area with its tabs, the
@@ -75,6 +76,10 @@ public:
     void new_Click();
     // 日志: the whole log in a window of its own (a double-click on the log opens it).
     void showLogWindow();
+    // 店铺上新: the watched shops' window (文件 menu, the batch panel, a click on a check's notification).
+    void showWatchWindow();
+    // Nothing until first opened.
+    WatchWindow *watchWindow() const { return m_watchWindow; }
     // "新建" only logs why it starts nothing (the demo's marketplace lives in this process).
     void refuseAnotherCopy(const QString &reason) { m_anotherCopyRefused = reason; }
 
@@ -150,5 +155,6 @@ private:
     SkinWindow *m_skinWindow = nullptr;
     UserDownloads *m_downloads = nullptr;
     LogWindow *m_logWindow = nullptr;
+    WatchWindow *m_watchWindow = nullptr;
     bool m_unloaded = false;
 };

@@ -9,7 +9,9 @@
 #include "platform/net_check.h"
 #include "platform/webengine_page_document.h"
 #include "shell/settings.h"
+#include "shell/watch_schedule.h"
 #include "shop/shop_discovery.h"
+#include "shop/watch_check.h"
 
 #include <QString>
 
@@ -35,6 +37,10 @@ public:
     virtual BatchCycle &batch() = 0;
     virtual ShopDiscovery &shop() = 0;
     virtual NetCheck &netCheck() = 0;
+    // The check of the watched shops, and the notifications it sends.
+    virtual WatchCheck &watch() = 0;
+    virtual Notifier &notifier() = 0;
+    virtual WatchSchedule &watchSchedule() = 0;
 
     // Applies the pace; `store` also keeps it for the next start. False when
     // it could not be stored (the log says why).

@@ -110,9 +110,10 @@ constexpr qint64 BoxGap = 60;
 constexpr qint64 Gutters = 3500; // margins, button columns and the indicator between the lists
 constexpr qint64 MinListWidth = 1500;
 constexpr qint64 MinLogWidth = 3000;
-// Below the lists' top, the first button column ends with the two boxes and
-// 同时采集 (5 steps + 800 + 330), the second with 打开网址 and 预览 (6 steps + 400).
-constexpr qint64 Column1Rest = 1130, Column2Rest = 400;
+// Below the lists' top, the first button column ends with the two boxes,
+// 同时采集 and 店铺上新 (5 steps + 800 + 450 + 450), the second with 打开网址
+// and 预览 (6 steps + 400).
+constexpr qint64 Column1Rest = 1700, Column2Rest = 400;
 
 // The downloaded list's heading: its label and 查找, 上一个, 下一个.
 qint64 downloadedHeading(const PanelInput &in)
@@ -192,6 +193,8 @@ QList<Move> batModeFrameResize(const PanelInput &in)
     const qint64 collectorsTop = ListTop + step * column1.size() + 800;
     m.move(QStringLiteral("CollectorsLbl"), X1, collectorsTop);
     m.move(QStringLiteral("CollectorsBox"), X1 + in.collectorsLblWidth + 60, collectorsTop);
+    // 店铺上新 below them: the watched shops' window.
+    m.move(QStringLiteral("WatchShopsCmd"), X1, collectorsTop + 450);
 
     const qint64 lights = in.indicatorHeight > 0 ? std::min<qint64>(R, in.indicatorHeight) : R;
     m.move(QStringLiteral("ProNumLbl"), X1 + 1250, ListTop, 500, lights);

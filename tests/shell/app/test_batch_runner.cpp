@@ -1,4 +1,4 @@
-#include "child_process.h"
+#include "runner_process.h"
 #include "log_text.h"
 #include "fixture_pages.h"
 #include "fixture_server.h"
@@ -26,28 +26,10 @@ namespace {
 
 
 // zorvane-picker-batch on a program folder of its own, its marketplace mapped to the local server.
-class Runner : public ChildProcess
+class Runner : public RunnerProcess
 {
 public:
-    explicit Runner(const QStringList &arguments)
-        : ChildProcess(QStringLiteral(ZORVANE_BATCH_EXE),
-                       arguments
-                           + QStringList{QStringLiteral("--webEngineArgs"),
-                                         QStringLiteral("--host-resolver-rules=")
-                                             + QString::fromStdString(marketplaceHostRule(
-                                                 sharedServer().port(), sharedServer().tlsPort()))},
-                       environment())
-    {
-    }
-
-private:
-    static QProcessEnvironment environment()
-    {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        env.remove(QStringLiteral("QTWEBENGINE_CHROMIUM_FLAGS"));
-        return env;
-    }
+    explicit Runner(const QStringList &arguments) : RunnerProcess(QStringLiteral(ZORVANE_BATCH_EXE), arguments) {}
 };
 
 class RunnerTest : public ::testing::Test

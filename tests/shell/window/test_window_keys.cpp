@@ -170,7 +170,7 @@ TEST_F(KeysTest, TabWalksThePanelInReadingOrderShowingTheFocusAndKeysReachTheirC
     const QString added = control<QPlainTextEdit>("AddUrlText")->toPlainText();
     const QStringList order = QStringLiteral(
         "goback GoForward urladress AddToListCmd ShowListCmd AutoModeChk AddUrlText addUrlCmd DelUrlCmd StartPickCmd "
-        "StopPickCmd InsertToTopCmd FastPickChk SkipDownloadedChk CollectorsBox readyDownList ASBabyUrlAlaCmd DelCmd RePickCmd "
+        "StopPickCmd InsertToTopCmd FastPickChk SkipDownloadedChk CollectorsBox WatchShopsCmd readyDownList ASBabyUrlAlaCmd DelCmd RePickCmd "
         "SetSavePathCmd OpenSavePathCmd EditBabyNumCmd OpenWebCmd PreviewCmd AlreadyDownedList FindADLCmd FindUpCmd "
         "FindNextCmd").split(u' ');
     const auto focused = [] {

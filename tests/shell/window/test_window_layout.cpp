@@ -142,7 +142,7 @@ TEST(BatModeFrameResize, InlineBoxesPushTheirListsDownAndALowPanelClosesUpItsBut
 {
     PanelInput in;
     in.width = 12000;
-    in.height = 4800;
+    in.height = 5400; // the least panel that holds 店铺上新 under 同时采集 is 5310 high
     in.shopBoxShown = in.findBoxShown = in.numberBoxShown = true;
     const QList<Move> moves = batModeFrameResize(in);
     const auto bottom = [&](const char *name) {
@@ -161,6 +161,7 @@ TEST(BatModeFrameResize, InlineBoxesPushTheirListsDownAndALowPanelClosesUpItsBut
     EXPECT_EQ(bottom("AlreadyDownedList"), bottom("AddUrlText"));
     EXPECT_LE(bottom("PreviewCmd"), bottom("AddUrlText"));
     EXPECT_LE(bottom("CollectorsBox") - 450 + 330, bottom("AddUrlText"));
+    EXPECT_LE(bottom("WatchShopsCmd"), bottom("AddUrlText"));
     EXPECT_LT(find(moves, QStringLiteral("RePickCmd"))->top - find(moves, QStringLiteral("DelCmd"))->top, 750);
 }
 
@@ -182,6 +183,7 @@ TEST(BatModeFrameResize, TheLeastClientHoldsEveryControl)
     const Move *list = find(moves, QStringLiteral("AlreadyDownedList")), *next = find(moves, QStringLiteral("FindNextCmd"));
     EXPECT_LE(next->left + 700, list->left + *list->width);
     EXPECT_LE(find(moves, QStringLiteral("PreviewCmd"))->top + 450, 700 + *list->height);
+    EXPECT_LE(find(moves, QStringLiteral("WatchShopsCmd"))->top + 450, 700 + *list->height);
 }
 
 TEST(BatModeFrameResize, ANarrowPanelStopsAtTheFirstList)

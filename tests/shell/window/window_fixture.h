@@ -59,6 +59,8 @@ protected:
         options.intervals.scrollerMs = 40;
         options.intervals.pages.loadMs = 20000;
         options.netCheck = netCheck;
+        // Never the user's own systemd units.
+        options.unitFolder = QDir(folder.path()).filePath(QStringLiteral("systemd-user"));
         core = std::make_unique<ProgramCore>(options);
         // As the program opens its window: the lists lock first.
         lock = std::make_unique<ListsLock>(folder.path());

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "shop/offer_list_walk.h"
+#include "shop/shop_changes.h"
+#include "shop/watch_list.h"
+#include "shop/watch_report.h"
+
+#include <QObject>
+
+#include <functional>
+
+class BatchCycle;
+class ListFile;
+class ListStore;
+class Notifier;
+class StatusLog;
+
+// One check of every watched shop: each shop's offer list walked in the
+// collector's view (the batch pauses meanwhile, as for 整店采集), compared
+// with the shop's last record and the downloaded list; the new items queued
+// and the lists saved at once, so that a check cut short leaves them pending
+// for the next; then the batch collects them at the present pace and
+// 同时采集. At the end the records go into the watch file, the dated block into
+// the record file in the save folder, and one notification tells what is new.
+// A state machine on signals: nothing here waits.
+class WatchCheck : public QObject
+{
+    Q_OBJECT
+public:
+    struct Services
+    {
+        QString programFolder;
+        std::function<QString()> saveFolder; // where the record goes; the program folder when empty
+        OfferListWalk &walk;
+        BatchCycle &batch;
+        ListStore &lists;
+        ListFile &listFile;
+        StatusLog &log;
+        Notifier &notifier;
+    };
+    // Why a check ended as it did: the runner's exit code follows it.
+    enum class Ending { Done, StartRefused, Paused, AtWall };
+
+    WatchCheck(const Services &services, int pageGapMs, QObject *parent = nullptr);
+
+    bool isRunning() const { return m_running; }
+    // False (and logged) when a check or a 整店采集 walk is under way.
+    bool start();
+    const WatchReport &lastReport() const { return m_report; }
+    QString recordPath() const;
+
+signals:
+    // Shop `index` (from 0) of `count` is being read.
+    void shopStarted(int index, int count, const QString &name);
+    void finished(const WatchReport &report, WatchCheck::Ending ending);
+
+private:
+    void walkNext();
+    void onWalked(const OfferListWalk::Result &walked);
+    void queueAndCollect();
+    void collected(Ending ending);
+    void finish(Ending ending);
+    bool queued(const QString &address) const;
+
+    Services m_s;
+    int m_gapMs;
+    bool m_running = false;
+    bool m_resume = false; // the batch was collecting before the check
+    bool m_walled = false;
+    QList<WatchedShop> m_shops;
+    qsizetype m_next = 0;
+    QList<ShopChanges> m_changes; // per shop; empty lists for one not read
+    WatchReport m_report;
+    QList<QMetaObject::Connection> m_waits;
+};
