@@ -5,6 +5,7 @@
 #include "collection/text_helpers.h"
 #include "download/host_connections.h"
 #include "download/info_file.h"
+#include "download/picture_files.h"
 #include "download/picture_probe.h"
 #include "download/save_folder.h"
 #include "download/unique_folder.h"
@@ -23,25 +24,6 @@
 
 namespace {
 const QString Sep = QStringLiteral("/");
-}
-
-QString pictureExtension(const QString &address)
-{
-    QString extension = address.right(4);
-    extension.remove(QLatin1Char('/'));
-    extension.remove(QLatin1Char('\\'));
-    extension.remove(QChar(0));
-    return extension;
-}
-
-bool isPlainlyNoPicture(const QByteArray &contentType, const QByteArray &head)
-{
-    if (contentType.trimmed().toLower().startsWith("text/"))
-        return true;
-    QByteArray start = head;
-    if (start.startsWith("\xEF\xBB\xBF"))
-        start.remove(0, 3);
-    return start.trimmed().startsWith('<');
 }
 
 ItemDownload::ItemDownload(const Services &services, QObject *parent)
