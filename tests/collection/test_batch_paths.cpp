@@ -71,12 +71,7 @@ protected:
 
     QStringList logOf(const QString &itemNo) const
     {
-        QStringList lines;
-        for (const QString &line : logMessages(log)) {
-            if (line.startsWith(itemNo + QStringLiteral("采集中:")))
-                lines << line.mid(itemNo.size());
-        }
-        return lines;
+        return itemLogLines(log, itemNo);
     }
 
     QTemporaryDir folder;

@@ -22,3 +22,14 @@ inline QStringList logMessages(const StatusLog &log)
         line = line.section(QLatin1Char(' '), 2);
     return lines;
 }
+
+// The messages about one item, oldest first, without its number in front.
+inline QStringList itemLogLines(const StatusLog &log, const QString &itemNo)
+{
+    QStringList lines;
+    for (const QString &line : logMessages(log)) {
+        if (line.startsWith(itemNo + QStringLiteral("采集中:")))
+            lines << line.mid(itemNo.size());
+    }
+    return lines;
+}

@@ -180,12 +180,7 @@ public:
     }
     QStringList logOf(const QString &itemNo) const
     {
-        QStringList lines;
-        for (const QString &line : logMessages(log)) {
-            if (line.startsWith(itemNo + QStringLiteral("采集中:")))
-                lines << line.mid(itemNo.size());
-        }
-        return lines;
+        return itemLogLines(log, itemNo);
     }
     int logged(const QString &text) const { return int(logMessages(log).filter(text).size()); }
     void expectAuditClean() const
