@@ -87,11 +87,11 @@ INSTANTIATE_TEST_SUITE_P(
         MovedOrder{"three_sold_out_on_top_1", 1, QStringLiteral("SSSG"), true, QStringLiteral("123"), {}, 1, 0},
         MovedOrder{"sold_out_then_good_3", 3, QStringLiteral("SG"), false, QStringLiteral("1"), {}, 1, 0},
         MovedOrder{"sold_out_between_good_3", 3, QStringLiteral("GSG"), false, QStringLiteral("2"), {}, 2, 0},
-        // Nothing tells a wall from three sold-out items: nothing was ever
-        // downloaded and no item page loads. The run stops, the items on top.
         // At the queue's end the item downloaded last decides.
         MovedOrder{"two_sold_out_at_the_end_1", 1, QStringLiteral("SS"), true, QStringLiteral("12"), {}, 0, 0},
         MovedOrder{"two_sold_out_at_the_end_3", 3, QStringLiteral("SS"), true, QStringLiteral("12"), {}, 0, 0},
+        // Nothing tells a wall from three sold-out items: nothing was ever
+        // downloaded and no item page loads. The run stops, the items on top.
         MovedOrder{"only_sold_out_nothing_downloaded_1", 1, QStringLiteral("SS"), false, {}, QStringLiteral("12"), 0, 1},
         MovedOrder{"three_sold_out_nothing_downloaded_4", 4, QStringLiteral("SSSS"), false, {}, QStringLiteral("1234"), 0, 1}),
     [](const auto &info) { return std::string(info.param.name); });
