@@ -142,6 +142,7 @@ void ItemDownload::DownloadItemImages(int slot)
     m_slot = slot;
     m_failedMain = m_failedDesc = m_savedMain = 0;
     m_firstFailure.clear();
+    m_anyAnswer = false;
     ItemRecord &item = m_s.records.record(slot);
 
     const QString output = m_s.saveFolder.saveFolder();
@@ -251,6 +252,7 @@ void ItemDownload::fetchMore()
 void ItemDownload::onFetched(int job, const FetchResult &result)
 {
     m_jobs[job].result = result;
+    m_anyAnswer = m_anyAnswer || result.ok || result.httpStatus > 0;
     emit picturesProgressed(++m_done, m_total);
     // Pictures are taken in list order, whichever arrives first.
     while (m_nextSettle < m_jobs.size() && m_jobs.at(m_nextSettle).result) {
@@ -331,7 +333,7 @@ void ItemDownload::finish()
         // downloaded, it would never be tried again.
         const QString reason = QStringLiteral("%1张图片都未能下载(%2)").arg(failed).arg(m_firstFailure);
         dropItem();
-        emit nothingFetched(m_slot, reason);
+        emit nothingFetched(m_slot, reason, !m_anyAnswer);
         return;
     }
     ClearCollection(item.MainImgList);

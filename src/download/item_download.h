@@ -80,8 +80,9 @@ signals:
     // Chinese. The slot's lists are emptied.
     void failed(int slot, const QString &reason);
     // Not saved, because the page named pictures and none could be fetched
-    // (the picture host refuses them, say): the reason, in Chinese.
-    void nothingFetched(int slot, const QString &reason);
+    // (the picture host refuses them, say): the reason, in Chinese. noAnswer:
+    // no picture got any answer at all (the network may be gone).
+    void nothingFetched(int slot, const QString &reason, bool noAnswer);
     // Pictures of the item fetched so far (tried, whatever came of it).
     void picturesProgressed(int done, int total);
 
@@ -137,4 +138,5 @@ private:
     int m_failedDesc = 0;
     int m_savedMain = 0;
     QString m_firstFailure; // why the first picture that failed did
+    bool m_anyAnswer = false; // some picture host answered at all
 };

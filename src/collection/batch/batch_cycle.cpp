@@ -32,7 +32,11 @@ BatchCycle::BatchCycle(const Services &services, const Intervals &intervals, QOb
     // Never early: an item that waited almost long enough would be waited for again.
     m_saveWait.setTimerType(Qt::PreciseTimer);
     m_saveWait.setObjectName(QStringLiteral("folderTurnWait"));
-    connect(&m_saveWait, &QTimer::timeout, this, &BatchCycle::trySave);
+    connect(&m_saveWait, &QTimer::timeout, this, &BatchCycle::settle);
+    m_recheck.setSingleShot(true);
+    m_recheck.setObjectName(QStringLiteral("networkRecheck"));
+    connect(&m_recheck, &QTimer::timeout, this, &BatchCycle::askNetwork);
+    m_steady.start();
     m_s.listFile.setUnderWayLines([this] { return underWayLines(); });
     collector(0);
 }
@@ -66,14 +70,13 @@ void BatchCycle::connectCollector(Collector &c)
     });
     connect(&c, &Collector::picturesProgressed, this,
             [this, slot](int done, int total) { emit picturesProgressed(done, total, slot); });
-    connect(&c, &Collector::titleKnown, this, [this](quint64 ticket, const QString &name) {
-        m_turns.titleKnown(ticket, name);
-        trySave();
-    });
+    // A title known may free a later item's turn.
+    connect(&c, &Collector::titleKnown, this, &BatchCycle::settle);
     connect(&c, &Collector::itemPageLoaded, this,
             [this, &c](const QString &address) { onItemPageLoaded(c, address); });
-    connect(&c, &Collector::readyToSave, this, [this, &c] { onReadyToSave(c); });
-    connect(&c, &Collector::ended, this, [this, &c](Collector::Ending ending) { onEnded(c, ending); });
+    connect(&c, &Collector::readyToSave, this, &BatchCycle::settle);
+    connect(&c, &Collector::unanswered, this, [this, &c] { onUnanswered(c); });
+    connect(&c, &Collector::ended, this, &BatchCycle::onEnded);
 }
 
 void BatchCycle::setCollectors(int count)
@@ -189,9 +192,10 @@ void BatchCycle::PickControlTimer_Timer()
         emit uiStateChanged();
     }
     if (m_pauseFlag) {
-        if (isItemUnderWay())
+        if (isItemUnderWay() || m_askingNetwork)
             return;
         putBackUndecided();
+        leaveOffline(false);
         setStartEnabled(true);
         m_controller.stop();
         setStopCaption(QStringLiteral("暂停"));
@@ -213,7 +217,8 @@ Collector *BatchCycle::freeCollector()
 
 void BatchCycle::fillCollectors()
 {
-    while (!m_viewLent && !m_pauseFlag && m_controller.isActive()) {
+    // Without network every item would only fail: the recheck wakes the batch.
+    while (!m_viewLent && !m_pauseFlag && !m_offline && m_controller.isActive()) {
         // A page to check for the moved-page rule goes before any new item.
         decideMoved();
         if (m_moved.holdsTaking() || m_pauseFlag)
@@ -235,10 +240,10 @@ bool BatchCycle::mayTake(const PendingLine &line) const
 {
     if (!m_skipDownloaded || line.sentBack || !line.hasAddress)
         return true;
+    // Its page's item ends in a collector, and that end wakes the batch.
     const QString key = Marketplace::pageKey(line.address);
-    const QStringList held = underWayLines();
-    return std::none_of(held.cbegin(), held.cend(), [&key](const QString &under) {
-        return Marketplace::pageKey(PendingLine::parse(under).address) == key;
+    return std::none_of(m_collectors.cbegin(), m_collectors.cend(), [&key](const Collector *c) {
+        return c->holdsItem() && Marketplace::pageKey(c->taken().address) == key;
     });
 }
 
@@ -247,10 +252,10 @@ bool BatchCycle::takeNext(Collector &collector)
     skipDownloadedLines();
     ItemList &pending = m_s.lists.readyDownList();
     if (pending.count() == 0) {
-        if (isItemUnderWay())
+        if (isItemUnderWay() || m_askingNetwork)
             return false;
         if (!m_moved.isEmpty())
-            decideMoved(true);
+            decideMoved();
         else
             emit idle();
         return false;
@@ -264,6 +269,11 @@ bool BatchCycle::takeNext(Collector &collector)
     pending.removeAt(0);
     if (!m_backOnTop.isEmpty())
         m_backOnTop.removeFirst();
+    if (m_skipDownloaded && !taken.sentBack && taken.hasAddress && m_moved.waitsFor(taken.address)) {
+        // Its page moved already: loaded, it would only move again.
+        followMoved(taken);
+        return true;
+    }
     if (!taken.hasAddress || !isWebAddressText(taken.address)) {
         // An edited list file's line, or a caption such as the box's header
         // line: there is nothing to load.
@@ -271,7 +281,6 @@ bool BatchCycle::takeNext(Collector &collector)
         return true;
     }
     const quint64 ticket = m_nextTicket++;
-    m_turns.taken(ticket);
     m_sinceLoad.start();
     collector.take(taken, ticket, m_moved.stamp(), m_pace == Pace::Fast);
     m_s.listFile.SaveLists();
@@ -334,7 +343,8 @@ void BatchCycle::halt()
     m_controller.stop();
     m_gap.stop();
     m_saveWait.stop();
-    m_waitingToSave.clear();
+    m_recheck.stop();
+    m_endings.clear();
     for (Collector *c : std::as_const(m_collectors))
         c->halt();
 }

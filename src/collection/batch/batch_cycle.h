@@ -1,7 +1,6 @@
 #pragma once
 
 #include "collection/batch/collector.h"
-#include "collection/batch/folder_turns.h"
 #include "collection/batch/moved_items.h"
 #include "collection/page_document.h"
 #include "lists/item_lines.h"
@@ -54,6 +53,8 @@ public:
         const DownloadedAddresses &downloaded;
         // Collector n's parts, made when it is first needed (n from 0).
         std::function<CollectorParts(int n)> collectorParts;
+        // Milliseconds on a steady clock; a test may run its own. Empty: the machine's.
+        std::function<qint64()> clock = {};
     };
     struct Intervals
     {
@@ -71,6 +72,10 @@ public:
         // An item ready to be saved waits no longer than this for an item
         // taken before it whose page has not loaded (whose title might be its own).
         int folderWaitMs = 3000;
+        // Without network, the batch asks again this often, and after
+        // offlineLimitMs says so (offlineTooLong) while it goes on asking.
+        int networkRecheckMs = 15000;
+        int offlineLimitMs = 10 * 60 * 1000;
     };
     // Standard: the gentle timers. Fast: as quickly as the page and the
     // network allow, the next item at once, pictures over several connections.
@@ -102,6 +107,8 @@ public:
 
     bool isControllerOn() const { return m_controller.isActive(); }
     bool PickPauseFlag() const { return m_pauseFlag; }
+    // The network went away under the batch: it takes nothing until it is back.
+    bool isOffline() const { return m_offline; }
     // An item has been taken (loading, scrolling or saving) or a page is
     // checked, by any collector.
     bool isItemUnderWay() const;
@@ -166,6 +173,14 @@ signals:
     void picturesProgressed(int done, int total, int collector);
     // Collector `collector`'s item was saved and listed as downloaded.
     void itemSaved(int collector);
+    // Nothing answered and the network check failed too: the items are back
+    // on top and the batch waits for the network (networkBack), asking again
+    // every networkRecheckMs.
+    void networkLost();
+    void networkBack();
+    // The network has been away for offlineLimitMs: the window goes on
+    // waiting; a run nobody watches may end here.
+    void offlineTooLong();
 
 private:
     void PickControlTimer_Timer();
@@ -173,7 +188,7 @@ private:
     // Takes the first pending line into `collector`; false when none is taken.
     bool takeNext(Collector &collector);
     // The line can be taken now: with 跳过已下载, not while an item of its
-    // page is under way or waiting (it may be downloaded by the time it ends).
+    // page is in a collector (it may be downloaded by the time it ends).
     bool mayTake(const PendingLine &line) const;
     Collector *freeCollector();
     Collector &collector(int n);
@@ -183,12 +198,18 @@ private:
     void skipDownloadedLines();
     void rejectWithoutLoading(const PendingLine &line, const QString &text);
 
-    // An item's end (batch_endings.cpp).
-    void onEnded(Collector &collector, Collector::Ending ending);
+    // Endings (batch_endings.cpp): every item's end is queued and handled
+    // here, one at a time, and so are the saves its end may free.
+    void onEnded(const Collector::End &end);
+    void settle();
+    void handle(const Collector::End &end);
+    // The items held and not saved yet, in the order they were taken.
+    QList<Collector *> unsavedInTakingOrder() const;
+    // The next item whose folder's turn has come.
+    Collector *nextToSave();
+    void armSaveWait();
     // An item ended, or its moved page was decided.
     void itemDone();
-    void onReadyToSave(Collector &collector);
-    void trySave();
     // Back on top of the pending list, after the lines put back before that
     // were taken before it: together in the order they were taken. Saved.
     void putBackOnTop(quint64 ticket, const PendingLine &line);
@@ -199,18 +220,29 @@ private:
     bool failedBefore(const PendingLine &line);
 
     // Moved pages (batch_moved.cpp): taken off sale, or a wall.
-    void onMoved(Collector &collector);
+    void onMoved(const Collector::End &end);
+    void followMoved(const PendingLine &line);
     void onItemPageLoaded(const Collector &collector, const QString &address);
     // Carries out what the moved-page rule says now.
-    void decideMoved(bool queueEnded = false);
+    void decideMoved();
+    MovedItems::Outlook outlook() const;
     void startCheck(Collector &collector);
     void onChecked(const QString &address, const PageLoad &load);
-    quint64 oldestLoading() const;
-    QString lastDownloaded() const;
-    // proven: a page known to load moved too; the batch pauses even with no item waiting.
-    void holdAtWall(const QList<MovedItems::Item> &items, const QString &wallAddress, bool proven = false);
+    void checkRefuted(const QString &wallAddress);
+    // Downloaded items' addresses, newest first, each page once: the references.
+    QStringList references() const;
+    void holdAtWall(const QList<MovedItems::Item> &items, const QString &wallAddress);
     void giveBackSoldOut(const QList<MovedItems::Item> &items);
     void putBackUndecided();
+
+    // The network (batch_network.cpp): whether an unanswered page means the
+    // network is gone, and waiting for it to come back.
+    void onUnanswered(Collector &collector);
+    void askNetwork();
+    void onNetworkAnswer(bool reachable);
+    void goOffline();
+    void leaveOffline(bool log);
+    qint64 now() const;
 
     void logLine(const QString &itemNo, const QString &text, const QString &address);
     void setStartEnabled(bool enabled);
@@ -234,9 +266,8 @@ private:
     bool m_denVisible = true;
 
     quint64 m_nextTicket = 1;
-    FolderTurns m_turns;
-    QList<Collector *> m_waitingToSave;
-    QHash<Collector *, QElapsedTimer> m_readySince;
+    QList<Collector::End> m_endings; // queued, handled by settle()
+    bool m_settling = false;
     QTimer m_saveWait{this}; // the longest wait for an unknown title runs out
     // Tickets of the lines put back on top since, in the order they stand.
     QList<quint64> m_backOnTop;
@@ -246,6 +277,15 @@ private:
     // program: each is tried at most MaxTries times whatever the others do.
     QHash<QString, int> m_failures;
     MovedItems m_moved;
-    bool m_checkAtQueueEnd = false; // the check under way is the queue end's
+    QString m_wallAddress; // where the first reference that moved too took the reader
     bool m_skipDownloaded = false;
+
+    QElapsedTimer m_steady;
+    QList<Collector *> m_unanswered; // waiting for the network check's answer
+    bool m_askingNetwork = false;
+    QString m_checkUnanswered; // the moved-page check's page, which got no answer
+    bool m_offline = false; // the network is away
+    qint64 m_offlineSince = 0;
+    bool m_toldTooLong = false;
+    QTimer m_recheck{this};
 };

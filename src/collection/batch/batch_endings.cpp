@@ -1,42 +1,112 @@
 // How items end: saved in their folder's turn, or back where they came from.
+// Every end is queued and handled in settle(), one at a time: a save that
+// fails at once ends its item while settle() runs, and is handled after the
+// call that caused it has returned.
 #include "collection/batch/batch_cycle.h"
 
+#include "collection/batch/folder_turns.h"
 #include "lists/item_list.h"
 #include "lists/list_file.h"
 #include "lists/list_store.h"
 
 #include <algorithm>
 
-void BatchCycle::onEnded(Collector &collector, Collector::Ending ending)
+void BatchCycle::onEnded(const Collector::End &end)
 {
-    m_waitingToSave.removeAll(&collector);
-    m_readySince.remove(&collector);
-    m_turns.done(collector.ticket());
-    const PendingLine &taken = collector.taken();
-    switch (ending) {
+    m_endings.append(end);
+    settle();
+}
+
+void BatchCycle::settle()
+{
+    if (m_settling || m_halted)
+        return;
+    m_settling = true;
+    for (;;) {
+        if (!m_endings.isEmpty()) {
+            handle(m_endings.takeFirst());
+            continue;
+        }
+        if (Collector *c = nextToSave()) {
+            c->save();
+            continue;
+        }
+        break;
+    }
+    m_settling = false;
+    armSaveWait();
+}
+
+void BatchCycle::handle(const Collector::End &end)
+{
+    const PendingLine &taken = end.taken;
+    switch (end.ending) {
     case Collector::Ending::Saved:
         m_failures.remove(taken.withoutMarkers());
         m_s.listFile.SaveLists();
-        emit itemSaved(collector.slot());
+        emit itemSaved(end.slot);
         break;
     case Collector::Ending::Rejected:
         m_failures.remove(taken.withoutMarkers());
         m_s.listFile.SaveLists();
         break;
     case Collector::Ending::Moved:
-        onMoved(collector);
+        onMoved(end);
         break;
     case Collector::Ending::GivenBack:
-        putBackOnTop(collector.ticket(), taken);
+    case Collector::Ending::Offline:
+        putBackOnTop(end.ticket, taken);
         break;
     case Collector::Ending::SaveFailed:
-        putBackOnTop(collector.ticket(), taken);
+        putBackOnTop(end.ticket, taken);
         // Collecting on would only fail on the next item too.
         StopPickCmd_Click();
         break;
     }
-    trySave();
     itemDone();
+}
+
+QList<Collector *> BatchCycle::unsavedInTakingOrder() const
+{
+    QList<Collector *> held;
+    for (Collector *c : m_collectors) {
+        if (c->holdsItem() && c->step() != Collector::Step::Saving)
+            held.append(c);
+    }
+    std::sort(held.begin(), held.end(), [](const Collector *a, const Collector *b) { return a->ticket() < b->ticket(); });
+    return held;
+}
+
+Collector *BatchCycle::nextToSave()
+{
+    // In the order they were taken: an earlier item may free a later one's turn.
+    QList<std::optional<QString>> earlier;
+    for (Collector *c : unsavedInTakingOrder()) {
+        if (c->step() == Collector::Step::WaitingForTurn
+            && FolderTurns::mayMakeFolder(*c->folderName(), earlier, c->waitedForTurnMs() >= m_intervals.folderWaitMs))
+            return c;
+        earlier.append(c->folderName());
+    }
+    return nullptr;
+}
+
+void BatchCycle::armSaveWait()
+{
+    // Only a wait for a title not known yet runs out; one for a known title
+    // ends when that item makes its folder or ends, which settles again.
+    qint64 soonest = -1;
+    QList<std::optional<QString>> earlier;
+    for (Collector *c : unsavedInTakingOrder()) {
+        if (c->step() == Collector::Step::WaitingForTurn && FolderTurns::mayMakeFolder(*c->folderName(), earlier, true)) {
+            const qint64 left = m_intervals.folderWaitMs - c->waitedForTurnMs();
+            soonest = soonest < 0 ? left : std::min(soonest, left);
+        }
+        earlier.append(c->folderName());
+    }
+    if (soonest >= 0 && !m_halted)
+        m_saveWait.start(int(std::max<qint64>(soonest, 1)));
+    else
+        m_saveWait.stop();
 }
 
 void BatchCycle::itemDone()
@@ -74,44 +144,4 @@ bool BatchCycle::failedBefore(const PendingLine &line)
 {
     int &failures = m_failures[line.withoutMarkers()];
     return ++failures >= MaxTries;
-}
-
-void BatchCycle::onReadyToSave(Collector &collector)
-{
-    m_waitingToSave.append(&collector);
-    m_readySince[&collector].start();
-    trySave();
-}
-
-void BatchCycle::trySave()
-{
-    if (m_halted)
-        return;
-    // In the order they were taken: an earlier item may free a later one's turn.
-    std::sort(m_waitingToSave.begin(), m_waitingToSave.end(),
-              [](const Collector *a, const Collector *b) { return a->ticket() < b->ticket(); });
-    const auto mayMake = [this](Collector *c) {
-        return m_turns.mayMakeFolder(c->ticket(), m_readySince.value(c).elapsed() >= m_intervals.folderWaitMs);
-    };
-    for (auto it = std::find_if(m_waitingToSave.begin(), m_waitingToSave.end(), mayMake); it != m_waitingToSave.end();
-         it = std::find_if(m_waitingToSave.begin(), m_waitingToSave.end(), mayMake)) {
-        Collector *c = *it;
-        m_waitingToSave.erase(it);
-        m_readySince.remove(c);
-        c->save();
-        m_turns.done(c->ticket());
-    }
-    // Only a wait for a title not known yet runs out; one for a known title
-    // ends when that item makes its folder or ends, which calls again.
-    qint64 soonest = -1;
-    for (Collector *c : std::as_const(m_waitingToSave)) {
-        if (m_turns.mayMakeFolder(c->ticket(), true)) {
-            const qint64 left = m_intervals.folderWaitMs - m_readySince.value(c).elapsed();
-            soonest = soonest < 0 ? left : std::min(soonest, left);
-        }
-    }
-    if (soonest >= 0)
-        m_saveWait.start(int(std::max<qint64>(soonest, 1)));
-    else
-        m_saveWait.stop();
 }

@@ -62,15 +62,25 @@ Collector::Collector(int slot, const Services &services, const Timing &timing, Q
         logItem(QStringLiteral("采集中:") + reason + QStringLiteral(",宝贝已放回待下载列表顶部,采集暂停_"));
         end(Ending::SaveFailed);
     });
-    connect(&m_s.download, &ItemDownload::nothingFetched, this, [this](int, const QString &reason) {
-        giveUp(QStringLiteral("采集中:") + reason + QStringLiteral(",宝贝已放回待下载列表顶部_"),
-               QStringLiteral("采集中:") + reason + QStringLiteral(",已放弃该宝贝_"));
+    connect(&m_s.download, &ItemDownload::nothingFetched, this, [this](int, const QString &reason, bool noAnswer) {
+        const auto failure = [this, reason] {
+            giveUp(QStringLiteral("采集中:") + reason + QStringLiteral(",宝贝已放回待下载列表顶部_"),
+                   QStringLiteral("采集中:") + reason + QStringLiteral(",已放弃该宝贝_"));
+        };
+        if (noAnswer)
+            awaitNetwork(failure);
+        else
+            failure();
     });
 }
 
 void Collector::setStep(Step step)
 {
     m_step = step;
+    if (step == Step::WaitingForTurn)
+        m_readySince.start();
+    else
+        m_readySince.invalidate();
     m_s.records.setPickBusy(m_slot, isCollecting());
 }
 
@@ -93,6 +103,8 @@ void Collector::take(const PendingLine &taken, quint64 ticket, quint64 requested
     m_ticket = ticket;
     m_requestedAt = requestedAt;
     m_movedTo.clear();
+    m_folderName.reset();
+    m_pageRead = false;
     setStep(Step::Loading);
     // The pace is taken up by each item as it is taken: its scroller, its
     // connections and how long its page may take.
@@ -124,7 +136,7 @@ void Collector::onPageLoaded(const PageLoad &load)
         reject(QStringLiteral("采集中:采集地址非法,不是Zorvane宝贝下载地址_"));
         return;
     case PageLoad::NotLoaded:
-        reject(QStringLiteral("采集中:页面加载失败(无法连接或超时)_"));
+        awaitNetwork([this] { reject(QStringLiteral("采集中:页面加载失败(无法连接或超时)_")); });
         return;
     case PageLoad::NotResponding:
         m_s.view.renew();
@@ -148,6 +160,7 @@ void Collector::onPageLoaded(const PageLoad &load)
         end(Ending::Moved);
         return;
     }
+    m_pageRead = true;
     setStep(Step::Scrolling);
     emit itemPageLoaded(page.url);
     if (m_fastItem) {
@@ -158,7 +171,8 @@ void Collector::onPageLoaded(const PageLoad &load)
         ClearCollection(scratch.MainImgList);
         ClearCollection(scratch.DescImgList);
     }
-    emit titleKnown(m_ticket, ItemDownload::folderNameOf(m_s.records.record(m_slot).PickTitle));
+    m_folderName = ItemDownload::folderNameOf(m_s.records.record(m_slot).PickTitle);
+    emit titleKnown();
     logTaken(QStringLiteral("采集中:开始图片URL分析_"));
     m_scroller->start(m_lastHeight);
 }
@@ -197,7 +211,7 @@ void Collector::finishScrolling()
         self->m_s.analyser.AnalysePage(page, 1, self->m_slot, false);
         self->logItem(QStringLiteral("采集中:图片地址分析完成_"));
         self->setStep(Step::WaitingForTurn);
-        emit self->readyToSave(self->m_ticket);
+        emit self->readyToSave();
     });
 }
 
@@ -251,10 +265,39 @@ void Collector::reject(const QString &why)
     end(Ending::Rejected);
 }
 
+void Collector::awaitNetwork(std::function<void()> failure)
+{
+    m_failure = std::move(failure);
+    setStep(Step::AwaitingNetwork);
+    emit unanswered();
+}
+
+void Collector::networkChecked(bool reachable)
+{
+    if (m_step != Step::AwaitingNetwork)
+        return;
+    const std::function<void()> failure = std::exchange(m_failure, {});
+    if (reachable) {
+        failure();
+        return;
+    }
+    m_s.download.dropPrefetched();
+    ItemRecord &item = m_s.records.record(m_slot);
+    ClearCollection(item.MainImgList);
+    ClearCollection(item.DescImgList);
+    ClearCollection(item.AttrList);
+    logTaken(QStringLiteral("采集中:网络不通,宝贝已放回待下载列表顶部,网络恢复后继续采集_"));
+    end(Ending::Offline);
+}
+
 void Collector::end(Ending ending)
 {
+    // Nothing of the item stays here: whatever comes later is about another.
+    const End end{ending, m_slot, std::exchange(m_taken, PendingLine{}), std::exchange(m_ticket, 0), std::exchange(m_movedTo, {})};
+    m_folderName.reset();
+    m_failure = {};
     setStep(Step::Idle);
-    emit ended(ending);
+    emit ended(end);
 }
 
 void Collector::check(const QString &address, std::function<void(const PageLoad &)> done)
@@ -280,5 +323,8 @@ void Collector::halt()
 
 void Collector::release()
 {
+    m_taken = PendingLine{};
+    m_ticket = 0;
+    m_folderName.reset();
     setStep(Step::Idle);
 }

@@ -4,10 +4,12 @@
 #include "collection/page_document.h"
 #include "lists/item_lines.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 class ItemDownload;
 class ItemRecordTable;
@@ -46,11 +48,23 @@ public:
     };
     // How an item ended. Rejected items went back to the address box and
     // saved ones into the downloaded list; the batch decides about the others.
-    enum class Ending { Saved, Rejected, Moved, GivenBack, SaveFailed };
+    // Offline: the network went away under it, which is not the item's failure.
+    enum class Ending { Saved, Rejected, Moved, GivenBack, SaveFailed, Offline };
+    // An item's end as the batch learns it: the collector is idle by then and
+    // keeps nothing of the item.
+    struct End
+    {
+        Ending ending;
+        int slot = 0; // the collector's
+        PendingLine taken;
+        quint64 ticket = 0;
+        QString movedTo; // where a Moved item's page took the reader
+    };
     // What the collector is doing. From Loading until the item ends, the item
     // is held here and nowhere else; Checking loads a page for the moved-page
-    // rule and holds no item.
-    enum class Step { Idle, Loading, Scrolling, Reading, WaitingForTurn, Saving, Checking };
+    // rule and holds no item. AwaitingNetwork: nothing answered the item's page
+    // or pictures, and the batch asks whether the network is there at all.
+    enum class Step { Idle, Loading, Scrolling, Reading, WaitingForTurn, Saving, AwaitingNetwork, Checking };
 
     Collector(int slot, const Services &services, const Timing &timing, QObject *parent = nullptr);
 
@@ -61,18 +75,24 @@ public:
     bool holdsItem() const { return isBusy() && m_step != Step::Checking; }
     bool isLoading() const { return m_step == Step::Loading; }
     // Its page passed the check: it is scrolled, read or saved.
-    bool isCollecting() const { return holdsItem() && m_step != Step::Loading; }
+    bool isCollecting() const { return holdsItem() && m_step != Step::Loading && !(m_step == Step::AwaitingNetwork && !m_pageRead); }
+    // The item held, and the order it was taken in (0 when none is held).
     const PendingLine &taken() const { return m_taken; }
     quint64 ticket() const { return m_ticket; }
     // When the item's page was asked for, in the batch's order of requests and moves.
     quint64 requestedAt() const { return m_requestedAt; }
-    // Where the page of the item that ended Moved took the reader.
-    QString movedTo() const { return m_movedTo; }
+    // The folder name the item's title gives, once its page has loaded.
+    const std::optional<QString> &folderName() const { return m_folderName; }
+    // How long it has waited for its folder's turn.
+    qint64 waitedForTurnMs() const { return m_readySince.isValid() ? m_readySince.elapsed() : 0; }
     StandardScroller &standardScroller() { return m_standard; }
 
     void take(const PendingLine &taken, quint64 ticket, quint64 requestedAt, bool fast);
     // The batch's turn for the item's folder came: it is saved.
     void save();
+    // The batch's answer while AwaitingNetwork: with the network there, the
+    // item failed; without, it ends Offline, to be taken again later.
+    void networkChecked(bool reachable);
     // Loads a page in this collector's view for the moved-page rule.
     void check(const QString &address, std::function<void(const PageLoad &)> done);
     // Shutdown: nothing more is scrolled or fetched, and answers are let go.
@@ -81,13 +101,15 @@ public:
     void release();
 
 signals:
-    // The item's page passed the check; the name its folder will want.
-    void titleKnown(quint64 ticket, const QString &folderName);
+    // The item's page passed the check: folderName() is known.
+    void titleKnown();
     // A page taken for an item page loaded as one.
     void itemPageLoaded(const QString &address);
     // Read and analysed: the item waits for its folder's turn.
-    void readyToSave(quint64 ticket);
-    void ended(Collector::Ending ending);
+    void readyToSave();
+    // Nothing answered: the batch is to ask about the network (networkChecked).
+    void unanswered();
+    void ended(const Collector::End &end);
     // A step of the item was logged: the message text without item number
     // and address, for the window's progress strip.
     void stepLogged(const QString &itemNo, const QString &step);
@@ -109,6 +131,8 @@ private:
     void giveUp(const QString &onceText, const QString &twiceText);
     void pageLost();
     void reject(const QString &why);
+    // What nothing answering means is asked first; `failure` runs when the network is there.
+    void awaitNetwork(std::function<void()> failure);
     void end(Ending ending);
     // With the item number and address as taken, or as the page gave them.
     void logTaken(const QString &text);
@@ -127,5 +151,9 @@ private:
     quint64 m_ticket = 0;
     quint64 m_requestedAt = 0;
     QString m_movedTo;
+    std::optional<QString> m_folderName;
+    QElapsedTimer m_readySince;
+    bool m_pageRead = false; // the record holds what the item's page gave
+    std::function<void()> m_failure; // while AwaitingNetwork
     double m_lastHeight = 0; // the body's height when the page was read
 };

@@ -19,19 +19,10 @@ bool mayMeet(const QString &a, const QString &b)
 
 } // namespace
 
-void FolderTurns::titleKnown(quint64 ticket, const QString &folderName)
+bool FolderTurns::mayMakeFolder(const QString &mine, const QList<std::optional<QString>> &earlier, bool passUnknown)
 {
-    if (m_open.contains(ticket))
-        m_open.insert(ticket, folderName);
-}
-
-bool FolderTurns::mayMakeFolder(quint64 ticket, bool passUnknown) const
-{
-    const auto mine = m_open.constFind(ticket);
-    if (mine == m_open.cend() || !*mine)
-        return true;
-    for (auto it = m_open.cbegin(); it != mine; ++it) {
-        if (!*it ? !passUnknown : mayMeet(**it, **mine))
+    for (const std::optional<QString> &other : earlier) {
+        if (!other ? !passUnknown : mayMeet(*other, mine))
             return false;
     }
     return true;

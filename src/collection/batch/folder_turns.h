@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QMap>
+#include <QList>
 #include <QString>
 
 #include <optional>
@@ -8,19 +8,14 @@
 // Items saved by several collectors at once make their folders in the order
 // they were taken wherever their titles could give the same folder name (one
 // is the other with digits after it), so that each gets the name one
-// collector would give it: T, T and T1 make T, T1 and T11. An item whose title is not known yet may still want any
-// name; one whose page has not loaded long after, a dead page most likely,
-// may be passed.
-class FolderTurns
-{
-public:
-    void taken(quint64 ticket) { m_open.insert(ticket, std::nullopt); }
-    void titleKnown(quint64 ticket, const QString &folderName);
-    // Its folder is made, or it ended without one.
-    void done(quint64 ticket) { m_open.remove(ticket); }
-    // passUnknown: items taken before whose title is not known do not count.
-    bool mayMakeFolder(quint64 ticket, bool passUnknown = false) const;
+// collector would give it: T, T and T1 make T, T1 and T11. An item whose title
+// is not known yet may still want any name; one whose page has not loaded long
+// after, a dead page most likely, may be passed.
+namespace FolderTurns {
 
-private:
-    QMap<quint64, std::optional<QString>> m_open; // by ticket: the name, once known
-};
+// mine: the folder name of an item ready to be saved; earlier: those of the
+// items taken before it and not saved yet (nothing where the title is not
+// known). passUnknown: unknown titles do not count.
+bool mayMakeFolder(const QString &mine, const QList<std::optional<QString>> &earlier, bool passUnknown);
+
+} // namespace FolderTurns
