@@ -14,12 +14,16 @@ struct MovedOrder
     const char *name;
     int collectors;
     // A letter per pending line: G an item page, g one whose answer is held
-    // until every other line has been answered, S taken off sale (moved to the shop).
+    // until every other line has been answered, S taken off sale (moved to
+    // the shop), D a second line of the page of the S before it.
     QString items;
-    bool downloadedBefore; // an item downloaded in an earlier run, whose page still loads
-    QString box;           // positions of the lines back in the address box
-    QString pending;       // positions of the lines left on top of the pending list
-    int downloaded;        // items of this run listed as downloaded
+    // Items downloaded in earlier runs, oldest first: L still on sale, M gone
+    // off sale since (its page moves to the shop too).
+    QString downloadedBefore;
+    bool skipDownloaded;
+    QString box;     // positions of the lines back in the address box
+    QString pending; // positions of the lines left on top of the pending list
+    int downloaded;  // items of this run listed as downloaded
     int walls;
 };
 ZORVANE_PRINT_AS_NAME(MovedOrder)
@@ -40,13 +44,22 @@ TEST_P(MovedAcrossCollectors, OnlyAWallStopsTheRunWhateverOrderThePagesAnswerIn)
 {
     const MovedOrder &c = GetParam();
     rebuild(quick(), c.collectors);
-    if (c.downloadedBefore) {
-        serveGood(900, QStringLiteral("早先的宝贝"));
-        downloadedBefore(QStringLiteral("E|早先的宝贝|/out/E|") + item(900));
+    batch->setSkipDownloaded(c.skipDownloaded);
+    for (int r = 0; r < c.downloadedBefore.size(); ++r) {
+        const int id = 900 + r;
+        if (c.downloadedBefore.at(r) == u'L')
+            serveGood(id, QStringLiteral("早先的宝贝%1").arg(r));
+        else
+            serveMoved(item(id), shop());
+        downloadedBefore(QStringLiteral("E%1|早先的宝贝%1|/out/E%1|").arg(r) + item(id));
     }
     QString held;
     for (int k = 1; k <= c.items.size(); ++k) {
         const QChar kind = c.items.at(k - 1);
+        if (kind == u'D') {
+            queue(QStringLiteral("M%1").arg(k), item(k - 1));
+            continue;
+        }
         if (kind == u'S')
             serveMoved(item(k), shop());
         else
@@ -70,7 +83,7 @@ TEST_P(MovedAcrossCollectors, OnlyAWallStopsTheRunWhateverOrderThePagesAnswerIn)
 
     EXPECT_EQ(positions(boxNumbers()), c.box) << lists.AddUrlText().toStdString();
     EXPECT_EQ(positions(pendingNumbers()), c.pending) << "in the order they were taken";
-    EXPECT_EQ(lists.AlreadyDownedList().count() - (c.downloadedBefore ? 1 : 0), c.downloaded);
+    EXPECT_EQ(lists.AlreadyDownedList().count() - c.downloadedBefore.size(), c.downloaded);
     EXPECT_EQ(run.walls->size(), c.walls);
     expectAuditClean();
 }
@@ -80,20 +93,32 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         // The slow good item answers last: one collector's order is "good, then
         // three sold out", and so is the outcome.
-        MovedOrder{"slow_good_then_three_sold_out_4", 4, QStringLiteral("gSSS"), false, QStringLiteral("234"), {}, 1, 0},
-        MovedOrder{"slow_good_then_three_sold_out_1", 1, QStringLiteral("gSSS"), false, QStringLiteral("234"), {}, 1, 0},
+        MovedOrder{"slow_good_then_three_sold_out_4", 4, QStringLiteral("gSSS"), {}, false, QStringLiteral("234"), {}, 1, 0},
+        MovedOrder{"slow_good_then_three_sold_out_1", 1, QStringLiteral("gSSS"), {}, false, QStringLiteral("234"), {}, 1, 0},
         // Three sold out on top of a restart: the item downloaded last tells.
-        MovedOrder{"three_sold_out_on_top_3", 3, QStringLiteral("SSSG"), true, QStringLiteral("123"), {}, 1, 0},
-        MovedOrder{"three_sold_out_on_top_1", 1, QStringLiteral("SSSG"), true, QStringLiteral("123"), {}, 1, 0},
-        MovedOrder{"sold_out_then_good_3", 3, QStringLiteral("SG"), false, QStringLiteral("1"), {}, 1, 0},
-        MovedOrder{"sold_out_between_good_3", 3, QStringLiteral("GSG"), false, QStringLiteral("2"), {}, 2, 0},
+        MovedOrder{"three_sold_out_on_top_3", 3, QStringLiteral("SSSG"), QStringLiteral("L"), false, QStringLiteral("123"), {}, 1, 0},
+        MovedOrder{"three_sold_out_on_top_1", 1, QStringLiteral("SSSG"), QStringLiteral("L"), false, QStringLiteral("123"), {}, 1, 0},
+        // The item downloaded last has gone off sale too; one before it has not.
+        MovedOrder{"stale_reference_older_on_sale_1", 1, QStringLiteral("SSSG"), QStringLiteral("LLM"), false, QStringLiteral("123"), {}, 1, 0},
+        MovedOrder{"stale_reference_older_on_sale_4", 4, QStringLiteral("SSSG"), QStringLiteral("LMM"), false, QStringLiteral("123"), {}, 1, 0},
+        // Every reference moves too (or only one exists and it moves): a wall.
+        MovedOrder{"stale_reference_alone_1", 1, QStringLiteral("SSSG"), QStringLiteral("M"), false, {}, QStringLiteral("1234"), 0, 1},
+        MovedOrder{"three_references_gone_3", 3, QStringLiteral("SSSG"), QStringLiteral("LMMM"), false, {}, QStringLiteral("1234"), 0, 1},
+        MovedOrder{"sold_out_then_good_3", 3, QStringLiteral("SG"), {}, false, QStringLiteral("1"), {}, 1, 0},
+        MovedOrder{"sold_out_between_good_3", 3, QStringLiteral("GSG"), {}, false, QStringLiteral("2"), {}, 2, 0},
+        // A sold-out page queued twice with 跳过已下载 (as every watch check
+        // runs): decided once, its second line follows it, the good item is reached.
+        MovedOrder{"sold_out_twice_skip_1", 1, QStringLiteral("SDG"), {}, true, QStringLiteral("12"), {}, 1, 0},
+        MovedOrder{"sold_out_twice_skip_3", 3, QStringLiteral("SDG"), {}, true, QStringLiteral("12"), {}, 1, 0},
+        MovedOrder{"sold_out_twice_on_top_skip_3", 3, QStringLiteral("SDSDSG"), QStringLiteral("L"), true, QStringLiteral("12345"), {}, 1, 0},
+        MovedOrder{"sold_out_twice_nothing_to_tell_skip_1", 1, QStringLiteral("SD"), {}, true, {}, QStringLiteral("12"), 0, 1},
         // At the queue's end the item downloaded last decides.
-        MovedOrder{"two_sold_out_at_the_end_1", 1, QStringLiteral("SS"), true, QStringLiteral("12"), {}, 0, 0},
-        MovedOrder{"two_sold_out_at_the_end_3", 3, QStringLiteral("SS"), true, QStringLiteral("12"), {}, 0, 0},
+        MovedOrder{"two_sold_out_at_the_end_1", 1, QStringLiteral("SS"), QStringLiteral("L"), false, QStringLiteral("12"), {}, 0, 0},
+        MovedOrder{"two_sold_out_at_the_end_3", 3, QStringLiteral("SS"), QStringLiteral("L"), false, QStringLiteral("12"), {}, 0, 0},
         // Nothing tells a wall from three sold-out items: nothing was ever
         // downloaded and no item page loads. The run stops, the items on top.
-        MovedOrder{"only_sold_out_nothing_downloaded_1", 1, QStringLiteral("SS"), false, {}, QStringLiteral("12"), 0, 1},
-        MovedOrder{"three_sold_out_nothing_downloaded_4", 4, QStringLiteral("SSSS"), false, {}, QStringLiteral("1234"), 0, 1}),
+        MovedOrder{"only_sold_out_nothing_downloaded_1", 1, QStringLiteral("SS"), {}, false, {}, QStringLiteral("12"), 0, 1},
+        MovedOrder{"three_sold_out_nothing_downloaded_4", 4, QStringLiteral("SSSS"), {}, false, {}, QStringLiteral("1234"), 0, 1}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(ScriptedBatch, TheWallsThresholdIsThreeMovedItemsInTakingOrder)

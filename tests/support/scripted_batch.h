@@ -2,6 +2,7 @@
 
 #include "list_audit.h"
 #include "log_text.h"
+#include "scripted_net_check.h"
 #include "scripted_page.h"
 #include "test_app.h"
 
@@ -42,7 +43,6 @@ public:
         , listFile(lists, log, QDir(folder.path()).filePath(QStringLiteral("listdata.txt")))
         , search(lists.AlreadyDownedList(), log)
         , analyser(marketplace, records, shopLinks)
-        , net(QStringLiteral("127.0.0.1"))
         , addresses(lists.AlreadyDownedList())
         , audit(listFile, log)
     {
@@ -78,7 +78,8 @@ public:
         }
         batch = std::make_unique<BatchCycle>(
             BatchCycle::Services{analyser, records, lists, listFile, net, log, addresses,
-                                 [this](int n) { return BatchCycle::CollectorParts{*pages.at(n), *downloads.at(n)}; }},
+                                 [this](int n) { return BatchCycle::CollectorParts{*pages.at(n), *downloads.at(n)}; },
+                                 [this] { return clockMs; }},
             intervals);
         batch->setCollectors(collectors);
     }
@@ -202,7 +203,8 @@ public:
     PageAnalyser analyser;
     ImageReaderProbe probe;
     HostConnections hosts;
-    NetCheck net;
+    ScriptedNetCheck net;
+    qint64 clockMs = 0; // the batch's clock: only the test moves it
     DownloadedAddresses addresses;
     ListAudit audit;
     std::vector<std::unique_ptr<ScriptedPage>> pages;
