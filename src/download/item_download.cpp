@@ -1,6 +1,7 @@
 #include "download/item_download.h"
 
 #include "collection/item_record.h"
+#include "collection/marketplace.h"
 #include "collection/status_log.h"
 #include "collection/text_helpers.h"
 #include "download/host_connections.h"
@@ -8,6 +9,7 @@
 #include "download/picture_files.h"
 #include "download/picture_probe.h"
 #include "download/save_folder.h"
+#include "download/staged_folder.h"
 #include "download/unique_folder.h"
 #include "lists/downloaded_search.h"
 #include "lists/item_lines.h"
@@ -66,6 +68,19 @@ void ItemDownload::releaseHost(HttpFetcher *fetcher)
 {
     if (m_s.hosts && m_holding.contains(fetcher))
         m_s.hosts->giveBack(m_holding.take(fetcher));
+}
+
+bool ItemDownload::isOrphanCopy(const QString &folder, const QString &itemNo, const QString &address) const
+{
+    const std::optional<QString> text = readLocalTextFile(folder + Sep + InfoFileName);
+    const std::optional<InfoFile> info = text ? parseInfoFile(*text) : std::nullopt;
+    if (!info || info->itemNo != itemNo || Marketplace::pageKey(info->address) != Marketplace::pageKey(address))
+        return false;
+    const QString path = QDir::cleanPath(folder);
+    const QStringList downloaded = m_s.lists.AlreadyDownedList().entries();
+    return std::none_of(downloaded.cbegin(), downloaded.cend(), [&path](const QString &line) {
+        return QDir::cleanPath(DownloadedLine::parse(line).folder) == path;
+    });
 }
 
 ItemDownload::~ItemDownload()
@@ -156,7 +171,11 @@ void ItemDownload::DownloadItemImages(int slot)
         return;
     }
     QString error;
-    m_itemFolder = MakeUniqueFolder(output + Sep + folderNameOf(item.PickTitle), 0, &error);
+    const QString itemNo = item.PickItemNo, address = item.PickUrl;
+    if (m_folder.stage(output + Sep + folderNameOf(item.PickTitle),
+                       [this, itemNo, address](const QString &folder) { return isOrphanCopy(folder, itemNo, address); },
+                       &error))
+        m_itemFolder = m_folder.stagingPath();
     if (!m_itemFolder.isEmpty())
         m_mainFolder = MakeUniqueFolder(m_itemFolder + Sep + QStringLiteral("主图"), 0, &error);
     if (!m_itemFolder.isEmpty() && !m_mainFolder.isEmpty())
@@ -344,6 +363,12 @@ void ItemDownload::finish()
         fail(InfoFileName + QStringLiteral("写入失败,原因:") + error);
         return;
     }
+    // Whole on disk: only now does it stand under the item's name.
+    if (!m_folder.commit(&error)) {
+        fail(QStringLiteral("宝贝目录无法改名为") + m_folder.finalPath() + QStringLiteral(",原因:") + error);
+        return;
+    }
+    m_itemFolder = m_folder.finalPath();
     m_s.lists.AlreadyDownedList().append(
         DownloadedLine{item.PickItemNo, m_title, m_itemFolder, item.PickUrl}.toString());
     ClearCollection(item.AttrList);
@@ -373,8 +398,7 @@ void ItemDownload::dropItem()
     m_prefetch.clear();
     // Half an item is no use: what this call made goes, so that the next
     // attempt is not mistaken for a second copy.
-    if (!m_itemFolder.isEmpty())
-        QDir(m_itemFolder).removeRecursively();
+    m_folder.drop();
     ItemRecord &item = m_s.records.record(m_slot);
     ClearCollection(item.MainImgList);
     ClearCollection(item.DescImgList);

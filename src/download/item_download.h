@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include "download/picture_prefetch.h"
+#include "download/staged_folder.h"
 #include "platform/http_fetcher.h"
 
 #include <optional>
@@ -115,6 +116,9 @@ private:
     void noteFailure(const FetchResult &result);
     void cancelFetches();
     void logItem(const QString &text);
+    // A folder under the item's wanted name is a whole copy of this item that
+    // no downloaded line names: a run was killed before its lists were saved.
+    bool isOrphanCopy(const QString &folder, const QString &itemNo, const QString &address) const;
 
     Services m_s;
     QList<HttpFetcher *> m_fetchers; // the first is the services' own
@@ -125,7 +129,8 @@ private:
     bool m_inDesc = false;
     int m_slot = 0;
     QString m_title;        // F: the cleaned title, without an appended number
-    QString m_itemFolder;   // D
+    StagedFolder m_folder;
+    QString m_itemFolder;   // D: the staging folder until the item is whole
     QString m_mainFolder;   // M
     QString m_descFolder;   // G
     QList<Job> m_jobs;      // of the list being fetched, in list order

@@ -188,6 +188,8 @@ int main(int argc, char **argv)
     TerminationSignals termination;
     QObject::connect(&termination, &TerminationSignals::received, &app,
                      [&](int signalNumber) { exitAfterSaving(SignalBase + signalNumber); });
+    // Nobody is there to wait for the network: the items stay on top for the next run.
+    QObject::connect(&core.batch(), &BatchCycle::offlineTooLong, &app, [&] { exitAfterSaving(NoNetwork); });
     if (watchOptions.asksForCheck(parser)) {
         // As --new-only: what was downloaded is never collected again.
         core.batch().setSkipDownloaded(true);

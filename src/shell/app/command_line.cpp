@@ -172,6 +172,8 @@ Manual manual(Program program)
             {QString::number(ExitCode::ScheduleByWindowOnly),
              s(u"--watch-schedule:systemctl --user 不可用,定时检查改为程序窗口打开时进行。")},
             {QString::number(ExitCode::NoShopRead), s(u"--watch:没有一个监控的店铺读得到(多半是网络问题)。")},
+            {QString::number(ExitCode::NoNetwork),
+             s(u"采集中网络中断 10 分钟仍未恢复;列表已保存,未采集的宝贝留在待下载列表顶部,下次运行接着采集。")},
             {signal, s(u"收到信号 N(例如 SIGINT、SIGTERM);正在采集的宝贝已放回待下载列表顶部。")},
         };
         m.files = sharedFiles();

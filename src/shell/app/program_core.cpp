@@ -1,5 +1,7 @@
 #include "shell/app/program_core.h"
 
+#include "download/staged_folder.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -94,6 +96,11 @@ BatchCycle::CollectorParts ProgramCore::collectorParts(int n)
 void ProgramCore::loadLists()
 {
     m_listFile.LoadLists();
+    // Items a crashed run was writing: they are still pending, and are collected again.
+    if (m_listFile.isReadOnly())
+        return;
+    if (const int removed = StagedFolder::removeLeftovers(m_settings.saveFolder()))
+        m_log.AddMesg(QStringLiteral("已删除上次未正常结束时留下的%1个未完成的宝贝目录").arg(removed));
 }
 
 bool ProgramCore::shutDown()
