@@ -149,7 +149,7 @@ void ItemDownload::logItem(const QString &text)
     m_s.log.AddItemMesg(item.PickItemNo, text, item.PickUrl);
 }
 
-void ItemDownload::DownloadItemImages(int slot)
+void ItemDownload::DownloadItemImages(int slot, bool mayTakeOver)
 {
     if (m_running || m_halted)
         return;
@@ -170,11 +170,17 @@ void ItemDownload::DownloadItemImages(int slot)
         fail(QStringLiteral("未设定图片保存目录,请点击\"保存目录\"选择保存目录"));
         return;
     }
+    // Set before the setting refused such folders: every line it went into would be unreadable.
+    if (const std::optional<QString> why = SaveFolder::refusal(output)) {
+        fail(*why);
+        return;
+    }
     QString error;
     const QString itemNo = item.PickItemNo, address = item.PickUrl;
-    if (m_folder.stage(output + Sep + folderNameOf(item.PickTitle),
-                       [this, itemNo, address](const QString &folder) { return isOrphanCopy(folder, itemNo, address); },
-                       &error))
+    const StagedFolder::IsOrphanCopy orphan = [this, itemNo, address](const QString &folder) {
+        return isOrphanCopy(folder, itemNo, address);
+    };
+    if (m_folder.stage(output + Sep + folderNameOf(item.PickTitle), mayTakeOver ? orphan : nullptr, &error))
         m_itemFolder = m_folder.stagingPath();
     if (!m_itemFolder.isEmpty())
         m_mainFolder = MakeUniqueFolder(m_itemFolder + Sep + QStringLiteral("主图"), 0, &error);

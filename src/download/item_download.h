@@ -54,7 +54,9 @@ public:
     explicit ItemDownload(const Services &services, QObject *parent = nullptr);
     ~ItemDownload() override;
 
-    void DownloadItemImages(int slot);
+    // mayTakeOver: the item was under way when a run ended without saving its
+    // lists; a whole copy of it that no list names is taken over.
+    void DownloadItemImages(int slot, bool mayTakeOver = false);
     // Shutdown: transfers are dropped and nothing more is signalled.
     void halt();
     // The folder name an item of this title is saved under (before a number

@@ -23,12 +23,24 @@ void SaveFolder::ChooseSaveFolder()
         m_log.AddMesg(QStringLiteral("保存目录设置已取消"));
         return;
     }
+    if (const std::optional<QString> why = refusal(folder)) {
+        m_log.AddMesg(QStringLiteral("保存目录设置失败,原因:") + *why);
+        return;
+    }
     QString error;
     if (!m_setting.setSaveFolder(folder, &error)) {
         m_log.AddMesg(QStringLiteral("保存目录设置失败,原因:配置文件无法写入,") + error);
         return;
     }
     m_log.AddMesg(QStringLiteral("设置采集图片保存至:") + folder);
+}
+
+std::optional<QString> SaveFolder::refusal(const QString &folder)
+{
+    if (!folder.contains(QLatin1Char('|')))
+        return std::nullopt;
+    return QStringLiteral("目录") + folder
+        + QStringLiteral("的路径中有竖线\"|\",下载列表用它分隔各项,请选择路径中没有\"|\"的目录");
 }
 
 QString SaveFolder::startFolder(const SaveFolderSetting &setting)

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <optional>
+
 class FolderPicker;
 class Opener;
 class StatusLog;
@@ -32,6 +34,9 @@ public:
     // Where the program's choosers start: the save folder, else the user's
     // pictures folder, else home (folders that exist).
     static QString startFolder(const SaveFolderSetting &setting);
+    // Why the folder cannot be the save folder (in Chinese); nothing when it can.
+    // Its path goes into every downloaded line, whose fields "|" separates.
+    static std::optional<QString> refusal(const QString &folder);
 
 private:
     SaveFolderSetting &m_setting;

@@ -1,5 +1,7 @@
 #include "download/staged_folder.h"
 
+#include "download/unique_folder.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -29,26 +31,6 @@ QSet<QString> &staging()
 {
     static QSet<QString> paths;
     return paths;
-}
-
-QString errnoText(int error)
-{
-    switch (error) {
-    case EACCES:
-    case EPERM:
-        return QStringLiteral("没有写入权限");
-    case EROFS:
-        return QStringLiteral("磁盘为只读");
-    case ENOSPC:
-    case EDQUOT:
-        return QStringLiteral("磁盘空间不足");
-    case ENOENT:
-        return QStringLiteral("保存目录不存在");
-    case ENAMETOOLONG:
-        return QStringLiteral("路径过长");
-    default:
-        return QString::fromLocal8Bit(std::strerror(error));
-    }
 }
 
 bool renameBetween(const QString &from, const QString &to, unsigned flags)
@@ -96,7 +78,7 @@ bool StagedFolder::stage(const QString &wanted, const IsOrphanCopy &isOrphanCopy
     // mkdir(2) directly: QDir::mkdir does not say why it failed.
     if (::mkdir(QFile::encodeName(m_staging).constData(), 0777) != 0) {
         if (errorText)
-            *errorText = errnoText(errno);
+            *errorText = folderFailure(errno);
         m_staging.clear();
         m_final.clear();
         m_replaces = false;
@@ -134,7 +116,7 @@ bool StagedFolder::commit(QString *errorText)
         // Another program took the name meanwhile: the next free one.
         if (errno != EEXIST && errno != ENOTEMPTY) {
             if (errorText)
-                *errorText = errnoText(errno);
+                *errorText = folderFailure(errno);
             return false;
         }
     }

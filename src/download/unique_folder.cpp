@@ -7,9 +7,7 @@
 #include <cstring>
 #include <sys/stat.h>
 
-namespace {
-
-QString mkdirFailure(int error)
+QString folderFailure(int error)
 {
     switch (error) {
     case ENOENT:
@@ -31,8 +29,6 @@ QString mkdirFailure(int error)
     }
 }
 
-} // namespace
-
 QString MakeUniqueFolder(const QString &wanted, int start, QString *errorText)
 {
     QString candidate = wanted;
@@ -44,7 +40,7 @@ QString MakeUniqueFolder(const QString &wanted, int start, QString *errorText)
     // mkdir(2) directly: QDir::mkdir does not say why it failed.
     if (::mkdir(QFile::encodeName(candidate).constData(), 0777) != 0) {
         if (errorText)
-            *errorText = mkdirFailure(errno);
+            *errorText = folderFailure(errno);
         return QString();
     }
     return candidate;

@@ -11,3 +11,6 @@ QString MakeUniqueFolder(const QString &wanted, int start, QString *errorText = 
 // The name cut, at a character boundary, so that it and an appended number fit
 // the file system's limit on one name (255 bytes).
 QString fitFolderName(const QString &name);
+
+// Why making or renaming a folder failed (an errno value), in Chinese.
+QString folderFailure(int error);

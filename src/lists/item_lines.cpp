@@ -26,6 +26,7 @@ PendingLine PendingLine::parse(const QString &line)
     pending.address = field(fields, 1);
     pending.hasAddress = fields.size() > 1;
     pending.sentBack = fields.indexOf(SentBackMarker, 2) >= 0;
+    pending.interrupted = fields.indexOf(InterruptedMarker, 2) >= 0;
     return pending;
 }
 

@@ -30,9 +30,11 @@ struct PendingLine
     QString marker;
     bool hasAddress = true;
     bool sentBack = false;
+    // Read only: a later field is the interrupted-item marker (toString writes `marker`).
+    bool interrupted = false;
 
-    // Fields 0 and 1, and whether a later field is the sent-back marker;
-    // whatever else follows is ignored, the interrupted-item marker included.
+    // Fields 0 and 1, and whether a later field is the sent-back or the
+    // interrupted-item marker; whatever else follows is ignored.
     // hasAddress is false for a line without "|".
     static PendingLine parse(const QString &line);
     QString toString() const;

@@ -18,13 +18,23 @@ const QString ReadyDownListTag = QStringLiteral("<readyDownList>");
 const QString AlreadyDownedListTag = QStringLiteral("<AlreadyDownedList>");
 const QString LineEnd = QStringLiteral("\r\n");
 
+// A line that reads as one of the file's headers would split the file where
+// it stands when read back: it is kept as text, behind a blank.
+QString asText(const QString &line)
+{
+    return line == AddUrlTextTag || line == ReadyDownListTag || line == AlreadyDownedListTag ? QLatin1Char(' ') + line
+                                                                                              : line;
+}
+
 // The box's text with every kind of line break written as CR LF.
 QString withCrLf(QString text)
 {
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    text.replace(QLatin1Char('\n'), LineEnd);
-    return text;
+    QStringList lines = text.split(QLatin1Char('\n'));
+    for (QString &line : lines)
+        line = asText(line);
+    return lines.join(LineEnd);
 }
 
 // Reads the file one line at a time, as the format's reader was written.
@@ -66,13 +76,13 @@ QString ListFile::listText() const
     text += ReadyDownListTag + LineEnd;
     if (m_underWay) {
         for (const QString &line : m_underWay())
-            text += line + LineEnd;
+            text += asText(line) + LineEnd;
     }
     for (const QString &line : m_lists.readyDownList().entries())
-        text += line + LineEnd;
+        text += asText(line) + LineEnd;
     text += AlreadyDownedListTag + LineEnd;
     for (const QString &line : m_lists.AlreadyDownedList().entries())
-        text += line + LineEnd;
+        text += asText(line) + LineEnd;
     return text;
 }
 

@@ -142,6 +142,29 @@ TEST_F(ScriptedBatch, AnItemSentBackThreeTimesKeepsItsNumberInfoFileAndExportedN
     expectAuditClean();
 }
 
+TEST_F(ScriptedBatch, AnEmptyItemNumberCellAddsNothingAndASaveFolderWithABarIsNeverWrittenInto)
+{
+    serveGood(1, QStringLiteral("无货号"), ScriptedPage::Load::Page, {{QStringLiteral("货号"), QStringLiteral(" ")}});
+    queue(QStringLiteral("货1"), item(1));
+    EXPECT_EQ(runToEnd(), 0);
+    EXPECT_EQ(downloadedNumbers(), QStringList{"货1"}) << "no \"->\" without a number";
+    EXPECT_EQ(DownloadedLine::parse(lists.AlreadyDownedList().at(0)).title, QStringLiteral("无货号"));
+
+    // A save folder stored before such folders were refused: no line is written with it.
+    const QString barred = QDir(folder.path()).filePath(QStringLiteral("春|夏"));
+    QDir().mkpath(barred);
+    settings.SaveConfigValue(QStringLiteral("PicOutPutPath"), barred);
+    serveGood(2, QStringLiteral("好宝贝"));
+    queue(QStringLiteral("货2"), item(2));
+    Run run = start();
+    ASSERT_TRUE(waitFor([&] { return run.over(); }));
+    EXPECT_EQ(run.stopped->size(), 1) << "paused, as for a folder that cannot be written";
+    EXPECT_EQ(pendingNumbers(), QStringList{"货2"});
+    EXPECT_EQ(downloadedNumbers(), QStringList{"货1"});
+    EXPECT_TRUE(QDir(barred).isEmpty());
+    expectAuditClean();
+}
+
 TEST_F(ScriptedBatch, AfterShutdownNothingRunsTheFileStaysAsSavedAndNoFolderIsLeft)
 {
     // Three items saving at once, their pictures slow to come.

@@ -87,6 +87,18 @@ TEST_F(SaveFolderTest, AFolderThatCannotBeStoredIsNotReportedAsSet)
     EXPECT_TRUE(logMessages(log).last().startsWith(QStringLiteral("保存目录设置失败,原因:"))) << logMessages(log).last().toStdString();
 }
 
+TEST_F(SaveFolderTest, AFolderWithAVerticalBarIsRefusedAndTheOldOneKept)
+{
+    // Its path would go into every downloaded line, whose fields "|" separates.
+    settings.SaveConfigValue(QStringLiteral("PicOutPutPath"), QStringLiteral("/data/图片"));
+    picker.answer = QStringLiteral("/data/春装|夏装");
+    saveFolder.ChooseSaveFolder();
+    EXPECT_EQ(settings.LoadConfigValue(QStringLiteral("PicOutPutPath")), QStringLiteral("/data/图片"));
+    EXPECT_EQ(logMessages(log).last(),
+              QStringLiteral("保存目录设置失败,原因:目录/data/春装|夏装的路径中有竖线\"|\",下载列表用它分隔各项,请选择路径中没有\"|\"的目录"));
+    EXPECT_TRUE(isFailureNotice(logMessages(log).last()));
+}
+
 TEST_F(SaveFolderTest, OpeningNeedsAStoredFolder)
 {
     saveFolder.OpenSavePathCmd_Click();

@@ -109,20 +109,27 @@ INSTANTIATE_TEST_SUITE_P(
                   QStringLiteral("http://d/1.html|货1")}),
     [](const auto &info) { return std::string(info.param.name); });
 
-TEST(ListFile, TagLineTypedIntoTheBoxEndsTheBoxOnLoad)
+TEST(ListFile, ALineThatReadsAsAHeaderIsKeptAsTextThroughEverySave)
 {
+    // Typed into the box, or queued from there: read back as a header it
+    // would split the file at every save.
     Lists saved;
     saved.store.setAddUrlText(QStringLiteral("x\r\n<readyDownList>\r\ny"));
-    fill(saved.store.readyDownList(), {QStringLiteral("p")});
-    ASSERT_TRUE(saved.file.SaveLists());
-
-    ListStore loaded;
-    StatusLog log;
-    ListFile(loaded, log, saved.path()).LoadLists();
-    EXPECT_EQ(loaded.AddUrlText(), QStringLiteral("x"));
-    EXPECT_EQ(loaded.readyDownList().entries(),
-              (QStringList{QStringLiteral("y"), QStringLiteral("<readyDownList>"), QStringLiteral("p")}));
-    EXPECT_TRUE(loaded.AlreadyDownedList().entries().isEmpty());
+    fill(saved.store.readyDownList(), {QStringLiteral("<AlreadyDownedList>"), QStringLiteral("p")});
+    fill(saved.store.AlreadyDownedList(), {QStringLiteral("<AddUrlText>")});
+    for (int save = 1; save <= 2; ++save) {
+        SCOPED_TRACE(save);
+        ASSERT_TRUE(saved.file.SaveLists());
+        ListStore loaded;
+        StatusLog log;
+        ListFile(loaded, log, saved.path()).LoadLists();
+        EXPECT_EQ(loaded.AddUrlText(), QStringLiteral("x\r\n <readyDownList>\r\ny"));
+        EXPECT_EQ(loaded.readyDownList().entries(), (QStringList{QStringLiteral(" <AlreadyDownedList>"), QStringLiteral("p")}));
+        EXPECT_EQ(loaded.AlreadyDownedList().entries(), QStringList{QStringLiteral(" <AddUrlText>")});
+        saved.store.setAddUrlText(loaded.AddUrlText());
+        saved.store.readyDownList().clear();
+        fill(saved.store.readyDownList(), loaded.readyDownList().entries());
+    }
 }
 
 struct LoadCase

@@ -100,6 +100,8 @@ void Collector::logItem(const QString &text)
 void Collector::take(const PendingLine &taken, quint64 ticket, quint64 requestedAt, bool fast)
 {
     m_taken = PendingLine{taken.itemNo, taken.address, QString(), true, taken.sentBack};
+    // A copy a killed run left may be taken over; one sent back on purpose gets a folder of its own.
+    m_interrupted = taken.interrupted && !taken.sentBack;
     m_ticket = ticket;
     m_requestedAt = requestedAt;
     m_movedTo.clear();
@@ -191,9 +193,15 @@ void Collector::readRecord(const PageSnapshot &page)
         attribute.second = PlainPageText(attribute.second);
     }
     if (item.PickItemNo != itemNo) {
-        // The folder title is cleaned once more as the item is saved, the page's number with it.
-        item.PickTitle = BlankControls(item.PickItemNo) + item.PickTitle;
-        item.PickItemNo = numberWithPages(itemNo, PlainPageText(item.PickItemNo));
+        const QString pageNo = PlainPageText(item.PickItemNo);
+        if (pageNo.trimmed().isEmpty()) {
+            // An empty 货号 cell names no number: nothing to append.
+            item.PickItemNo = itemNo;
+        } else {
+            // The folder title is cleaned once more as the item is saved, the page's number with it.
+            item.PickTitle = BlankControls(item.PickItemNo) + item.PickTitle;
+            item.PickItemNo = numberWithPages(itemNo, pageNo);
+        }
     }
 }
 
@@ -219,7 +227,7 @@ void Collector::save()
 {
     setStep(Step::Saving);
     logItem(QStringLiteral("采集中:开始下载图片_"));
-    m_s.download.DownloadItemImages(m_slot);
+    m_s.download.DownloadItemImages(m_slot, m_interrupted);
 }
 
 void Collector::reportScroll(double amount, double height)

@@ -148,6 +148,7 @@ private:
     Step m_step = Step::Idle;
     bool m_halted = false;
     PendingLine m_taken;
+    bool m_interrupted = false; // its line was under way when a run ended
     quint64 m_ticket = 0;
     quint64 m_requestedAt = 0;
     QString m_movedTo;

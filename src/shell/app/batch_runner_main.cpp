@@ -152,6 +152,10 @@ int main(int argc, char **argv)
     if (parser.isSet(QStringLiteral("save-folder"))) {
         // A chooser only offers folders that exist; a typed one is made.
         const QString saveFolder = QDir(parser.value(QStringLiteral("save-folder"))).absolutePath();
+        if (const std::optional<QString> why = SaveFolder::refusal(saveFolder)) {
+            printLine(stderr, QStringLiteral("保存目录设置失败,原因:") + *why);
+            return Usage;
+        }
         if (!QDir().mkpath(saveFolder)) {
             std::fprintf(stderr, "无法创建保存目录: %s\n", saveFolder.toLocal8Bit().constData());
             return Usage;
