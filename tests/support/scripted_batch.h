@@ -145,6 +145,13 @@ public:
         Run run{std::make_unique<QSignalSpy>(batch.get(), &BatchCycle::idle),
                 std::make_unique<QSignalSpy>(batch.get(), &BatchCycle::stopped),
                 std::make_unique<QSignalSpy>(batch.get(), &BatchCycle::verificationWall)};
+        // At every tick, what listdata.txt would list as under way is an item taken, never a page checked.
+        QObject::connect(batch->findChild<QTimer *>(QStringLiteral("PickControlTimer")), &QTimer::timeout, batch.get(), [this] {
+            for (const QString &line : batch->underWayLines()) {
+                if (PendingLine::parse(line).address.isEmpty())
+                    underWayFaults << line;
+            }
+        });
         batch->StartPickCmd_Click();
         return run;
     }
@@ -188,6 +195,7 @@ public:
     {
         EXPECT_GT(audit.saves(), 0);
         EXPECT_TRUE(audit.faults().isEmpty()) << audit.faults().mid(0, 5).join(QLatin1Char('\n')).toStdString();
+        EXPECT_TRUE(underWayFaults.isEmpty()) << underWayFaults.mid(0, 5).join(QLatin1Char('\n')).toStdString();
     }
 
     QTemporaryDir folder;
@@ -207,6 +215,7 @@ public:
     qint64 clockMs = 0; // the batch's clock: only the test moves it
     DownloadedAddresses addresses;
     ListAudit audit;
+    QStringList underWayFaults;
     std::vector<std::unique_ptr<ScriptedPage>> pages;
     std::vector<std::unique_ptr<HttpFetcher>> fetchers;
     std::vector<std::unique_ptr<ItemDownload>> downloads;

@@ -34,20 +34,22 @@ public:
 
     static QString checkAddress() { return QStringLiteral("http://verify.zorvane.com/check.html"); }
 
-    // The item page at detailPageAddress(id), behind the wall.
-    void serveItem(FixtureServer &server, int id, const QString &html)
+    // The item page at detailPageAddress(id), behind the wall, answering delayMs late.
+    void serveItem(FixtureServer &server, int id, const QString &html, int delayMs = 0)
     {
         const auto state = m_state;
         server.route(QStringLiteral("detail.zorvane.com/offer/%1.html").arg(id),
-                     [state, html](const std::string &, const std::string &) {
+                     [state, html, delayMs](const std::string &, const std::string &) {
                          if (!state->passed && state->served >= state->after) {
                              ++state->walled;
                              FixtureServer::Response moved = FixtureServer::status(302);
                              moved.location = checkAddress().toUtf8();
                              return moved;
                          }
-                         ++state->served;
-                         return FixtureServer::page(html);
+                          ++state->served;
+                         FixtureServer::Response page = FixtureServer::page(html);
+                         page.delayMs = delayMs;
+                         return page;
                      });
     }
 

@@ -25,7 +25,7 @@ namespace {
 
 enum class Moment {
     FirstPicture, // the folder staged, its first picture on its way
-    MidPictures,  // the main pictures on disk, a description picture on its way
+    MidPictures,  // the first main picture on disk, the second on its way
     AfterInfoFile, // every file written, not renamed yet
     AfterRename,   // renamed, the lists not saved yet
 };
@@ -85,14 +85,14 @@ TEST_P(KilledRunner, ARestartLeavesOneFolderPerItemAndNothingElse)
         servePage(server, detailPageAddress(base * 10 + k), detailPageHtml(item));
         lines << QStringLiteral("C-%1|%2").arg(k).arg(detailPageAddress(base * 10 + k));
     }
-    const QString stalled = imageAddress(server, prefix + (c.moment == Moment::FirstPicture ? S(u"0-m1.jpg") : S(u"0-d1.jpg")));
+    const QString stalled = imageAddress(server, prefix + (c.moment == Moment::FirstPicture ? S(u"0-m1.jpg") : S(u"0-m2.jpg")));
     const QString before = S(u"<AddUrlText>\r\n\r\n<readyDownList>\r\n") + lines.join(S(u"\r\n")) + S(u"\r\n<AlreadyDownedList>\r\n");
     writeLocalTextFile(listFile(), before);
 
     if (c.moment == Moment::FirstPicture || c.moment == Moment::MidPictures) {
         FixtureServer::Response held = FixtureServer::bytes(makePicture(800, 800), "image/jpeg");
         held.stall = true;
-        server.route(QUrl(stalled).path(), held);
+        server.route(QUrl(stalled).host() + QUrl(stalled).path(), held); // as servePictures routes it
         RunnerProcess runner(QStringLiteral(ZORVANE_BATCH_EXE), arguments());
         // Its folder staged, the picture on its way.
         ASSERT_TRUE(waitUntil([&] {
