@@ -22,6 +22,7 @@ FavouritesWindow::FavouritesWindow(Favourites &favourites, Prompts &prompts, QWi
     setObjectName(QStringLiteral("linka"));
     setWindowTitle(QStringLiteral("收藏夹"));
     resize(360, 420);
+    closeOnEscape(this);
 
     auto *bar = new QMenuBar(this);
     bar->setObjectName(QStringLiteral("menu"));

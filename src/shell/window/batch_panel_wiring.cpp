@@ -8,6 +8,7 @@
 #include "lists/item_list.h"
 #include "lists/item_number_edit.h"
 #include "lists/list_commands.h"
+#include "shell/browser/owned_window.h"
 #include "shell/window/hint_line_edit.h"
 #include "shell/window/item_list_view.h"
 #include "shell/window/item_preview_window.h"
@@ -212,6 +213,11 @@ bool BatchPanel::eventFilter(QObject *watched, QEvent *event)
         return QGroupBox::eventFilter(watched, event);
     const auto *key = static_cast<QKeyEvent *>(event);
     if (watched == m_c.alreadyDownedList) {
+        // The keyboard stays in the list while the preview follows it: Esc here closes the preview.
+        if (key->key() == Qt::Key_Escape && m_preview && m_preview->isVisible()) {
+            m_preview->close();
+            return true;
+        }
         if (key->key() == Qt::Key_Space) {
             PreviewCmd_Click();
             return true;
@@ -272,6 +278,7 @@ void BatchPanel::PreviewCmd_Click()
     // The keyboard stays where it was: ↑ and ↓ go on along the list, and the
     // preview follows.
     QWidget *focus = window()->isActiveWindow() ? QApplication::focusWidget() : nullptr;
+    placeOverOwner(m_preview);
     m_preview->show();
     m_preview->raise();
     if (focus) {

@@ -305,6 +305,7 @@ void MainForm::showWatchWindow()
 {
     if (!m_watchWindow)
         m_watchWindow = new WatchWindow(m_core, [this] { return m_address->urladress()->currentText(); }, this);
+    placeOverOwner(m_watchWindow);
     m_watchWindow->show();
     m_watchWindow->raise();
     m_watchWindow->activateWindow();

@@ -12,14 +12,17 @@
 #include "shell/browser/help_commands.h"
 #include "shell/browser/skins.h"
 #include "shell/browser/tray_icon.h"
+#include "shell/window/batch_panel.h"
 #include "shell/window/log_window.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCommandLineParser>
+#include <cstring>
 #include <QListWidget>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QStyleOptionButton>
 #include <QStyleOptionViewItem>
 #include <QMenu>
@@ -208,10 +211,10 @@ TEST_F(ShellTest, EveryShippedSkinPaintsTheWholeBatchPanel)
     EXPECT_EQ(geometry(), plain);
 }
 
-// 日志, 换肤 and 收藏夹 are dialogs of the main window (the window manager keeps
-// them over it) and open over its middle, wherever it stands; 日志 opens
-// with the keyboard in its lines.
-TEST_F(ShellTest, TheSmallWindowsAreTheMainWindowsAndOpenOverIt)
+// 日志, 换肤, 收藏夹, 店铺上新 and 宝贝预览 are dialogs of the main window (the
+// window manager keeps them over it), open over its middle, wherever it
+// stands, and Esc closes each; 日志 opens with the keyboard in its lines.
+TEST_F(ShellTest, TheSmallWindowsAreTheMainWindowsOpenOverItAndCloseWithEsc)
 {
     open(true);
     // Inside the offscreen screen (800×600), with room around each small window.
@@ -226,20 +229,38 @@ TEST_F(ShellTest, TheSmallWindowsAreTheMainWindowsAndOpenOverIt)
         {"LogWindow", [&] { form->showLogWindow(); }},
         {"skin", [&] { toolbar(8); }},
         {"linka", [&] { toolbar(5); }},
+        {"WatchWindow", [&] { form->showWatchWindow(); }},
+        {"PreviewWindow", [&] { form->batchPanel().PreviewCmd_Click(); }},
     };
     for (const auto &w : windows) {
         SCOPED_TRACE(w.name);
         w.open();
         auto *shown = form->findChild<QWidget *>(QLatin1String(w.name));
         ASSERT_TRUE(shown && shown->isVisible());
-        EXPECT_EQ(shown->parentWidget(), form.get());
+        EXPECT_EQ(shown->window()->parentWidget()->window(), form.get());
         EXPECT_EQ(shown->windowType(), Qt::Dialog);
         EXPECT_LE((shown->geometry().center() - form->geometry().center()).manhattanLength(), 10)
             << "at " << shown->x() << "," << shown->y();
+        EXPECT_TRUE(form->geometry().contains(shown->geometry())) << "no larger than the window it belongs to";
+        if (std::strcmp(w.name, "LogWindow") == 0) // what has the keyboard when 日志 is active
+            EXPECT_EQ(shown->focusWidget(), shown->findChild<QWidget *>(QStringLiteral("LogText")));
+        shown->activateWindow();
+        ASSERT_TRUE(waitUntil([&] { return QApplication::activeWindow() == shown; }));
+        QTest::keyClick(shown->focusWidget() ? shown->focusWidget() : shown, Qt::Key_Escape);
+        EXPECT_FALSE(shown->isVisible());
+        form->activateWindow();
+        ASSERT_TRUE(waitUntil([&] { return QApplication::activeWindow() == form.get(); }));
     }
-    // What has the keyboard when the 日志 window is active.
-    const LogWindow *log = form->logWindow();
-    EXPECT_EQ(log->focusWidget(), log->findChild<QWidget *>(QStringLiteral("LogText")));
+    // The preview follows the downloaded list with the keyboard left in it: Esc there closes the preview.
+    form->ShowListCmd_Click();
+    auto *list = control<QWidget>("AlreadyDownedList");
+    list->setFocus();
+    form->batchPanel().PreviewCmd_Click();
+    auto *preview = form->findChild<QWidget *>(QStringLiteral("PreviewWindow"));
+    ASSERT_TRUE(preview->isVisible());
+    ASSERT_EQ(QApplication::focusWidget(), list);
+    QTest::keyClick(list, Qt::Key_Escape);
+    EXPECT_FALSE(preview->isVisible());
 }
 
 TEST_F(ShellTest, StartUpAppliesTheStoredSkin)
