@@ -382,3 +382,25 @@ TEST(DemoFolder, ADemoNeverEmptiesTheFolderOfOneStillRunning)
     EXPECT_EQ(readLocalTextFile(running + QStringLiteral("/listdata.txt")), S(u"<AddUrlText>\r\n运行中的演示\r\n"));
     qputenv("TMPDIR", savedTemp);
 }
+
+// Only a demo tells the embedded browser of a certificate to accept: the
+// pin of the one its marketplace made, beside the https port in the host map.
+TEST(DemoFolder, OnlyADemoHasTheBrowserAcceptItsOwnCertificate)
+{
+    const auto flags = [](bool demo) {
+        char program[] = "zorvane-picker", demoOption[] = "--demo";
+        char *argv[] = {program, demoOption};
+        ProgramOptions start(CommandLine::Program::Window, demo ? 2 : 1, argv);
+        QStringList found;
+        for (int i = 0; i < start.appArgc(); ++i)
+            found << QString::fromLocal8Bit(start.appArgv()[i]);
+        return found.filter(QRegularExpression(QStringLiteral("^--(ignore-certificate|host-resolver)")));
+    };
+    EXPECT_EQ(flags(false), QStringList());
+    const QStringList demo = flags(true);
+    ASSERT_EQ(demo.size(), 2) << demo.join(u' ').toStdString();
+    EXPECT_TRUE(demo.at(0).contains(QRegularExpression(QStringLiteral("^--host-resolver-rules=MAP \\*\\.zorvane\\.com:443 127\\.0\\.0\\.1:\\d+, "))))
+        << demo.at(0).toStdString();
+    EXPECT_TRUE(demo.at(1).contains(QRegularExpression(QStringLiteral("^--ignore-certificate-errors-spki-list=[A-Za-z0-9+/]{43}=$"))))
+        << demo.at(1).toStdString();
+}
