@@ -71,7 +71,7 @@ TEST_F(FavouritesWindowTest, OpeningMakesTheFolderAndSelectsTheFirstEntry)
 
     put({QStringLiteral("b.link"), QStringLiteral("a.link")});
     window.Form_Load();
-    EXPECT_EQ(shown(), (QStringList{QStringLiteral("a.link"), QStringLiteral("b.link")}));
+    EXPECT_EQ(shown(), (QStringList{QStringLiteral("a"), QStringLiteral("b")})) << "named without the file's ending";
     EXPECT_EQ(window.SelectedFavouritePath(), inFolder(QStringLiteral("a.link")));
     // The list fills the window.
     window.resize(500, 400);
@@ -83,7 +83,7 @@ TEST_F(FavouritesWindowTest, OpenAsksTheMainWindowAndStaysOpen)
 {
     put({QStringLiteral("a.link"), QStringLiteral("b.link")});
     window.Form_Load();
-    select(QStringLiteral("b.link"));
+    select(QStringLiteral("b"));
     menu(FavouritesWindow::Open)->trigger();
     ASSERT_EQ(opened.size(), 1);
     EXPECT_EQ(opened.first().at(0).toString(), inFolder(QStringLiteral("b.link")));
@@ -105,12 +105,51 @@ TEST_F(FavouritesWindowTest, DoubleClickOpensAndCloses)
     EXPECT_FALSE(window.isVisible());
 }
 
+// Enter on a favourite does what a double-click does; Esc closes the window.
+TEST_F(FavouritesWindowTest, EnterOpensAndClosesEscClosesWithoutOpening)
+{
+    put({QStringLiteral("a.link"), QStringLiteral("b.link")});
+    window.Form_Load();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    list()->setFocus();
+    QTest::keyClick(list(), Qt::Key_Down);
+    QTest::keyClick(list(), Qt::Key_Return);
+    ASSERT_EQ(opened.size(), 1);
+    EXPECT_EQ(opened.first().at(0).toString(), inFolder(QStringLiteral("b.link")));
+    EXPECT_FALSE(window.isVisible());
+
+    window.Form_Load();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    QTest::keyClick(list(), Qt::Key_Escape);
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(opened.size(), 1);
+}
+
+// A favourite stored while the window is open is listed at once, selected;
+// a closed window lists it when it opens.
+TEST_F(FavouritesWindowTest, AFavouriteStoredWhileOpenIsListedAndSelected)
+{
+    put({QStringLiteral("a.link"), QStringLiteral("c.link")});
+    window.Form_Load();
+    const std::optional<QString> stored = favourites.store(QStringLiteral("b"), Address + QStringLiteral("?b"), prompts);
+    ASSERT_TRUE(stored);
+    window.showStored(*stored);
+    EXPECT_EQ(shown(), (QStringList{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}));
+    EXPECT_EQ(window.SelectedFavouritePath(), inFolder(QStringLiteral("b.link")));
+    EXPECT_EQ(list()->currentItem()->text(), QStringLiteral("b"));
+    window.close();
+    window.showStored(inFolder(QStringLiteral("c.link")));
+    EXPECT_FALSE(window.isVisible()) << "a closed window stays closed";
+}
+
 TEST_F(FavouritesWindowTest, DeleteRemovesAtOnceAndRereadsTheList)
 {
     put({QStringLiteral("a.link"), QStringLiteral("b.link")});
     window.Form_Load();
     menu(FavouritesWindow::Delete)->trigger();
-    EXPECT_EQ(shown(), QStringList{QStringLiteral("b.link")});
+    EXPECT_EQ(shown(), QStringList{QStringLiteral("b")});
     EXPECT_FALSE(QFile::exists(inFolder(QStringLiteral("a.link"))));
     EXPECT_TRUE(prompts.messages.isEmpty());
 }
@@ -125,11 +164,11 @@ TEST_F(FavouritesWindowTest, RenameAsksWithTheFileNameAndKeepsCancelledEntries)
         QStringList after;
         QString selected;
     } steps[] = {
-        {std::nullopt, {QStringLiteral("a.link"), QStringLiteral("b.link")}, QStringLiteral("a.link")},
-        {QString(), {QStringLiteral("a.link"), QStringLiteral("b.link")}, QStringLiteral("a.link")},
-        {QStringLiteral("b.link"), {QStringLiteral("#b.link"), QStringLiteral("b.link")}, QStringLiteral("#b.link")},
-        {QStringLiteral("b.link"), {QStringLiteral("##b.link"), QStringLiteral("b.link")}, QStringLiteral("##b.link")},
-        {QStringLiteral("店铺"), {QStringLiteral("b.link"), QStringLiteral("店铺")}, QStringLiteral("店铺")},
+        {std::nullopt, {QStringLiteral("a"), QStringLiteral("b")}, QStringLiteral("a.link")},
+        {QString(), {QStringLiteral("a"), QStringLiteral("b")}, QStringLiteral("a.link")},
+        {QStringLiteral("b"), {QStringLiteral("#b"), QStringLiteral("b")}, QStringLiteral("#b.link")},
+        {QStringLiteral("b.link"), {QStringLiteral("##b"), QStringLiteral("b")}, QStringLiteral("##b.link")},
+        {QStringLiteral("店铺"), {QStringLiteral("b"), QStringLiteral("店铺")}, QStringLiteral("店铺.link")},
     };
     QString before = QStringLiteral("a.link");
     for (const auto &step : steps) {
@@ -137,7 +176,7 @@ TEST_F(FavouritesWindowTest, RenameAsksWithTheFileNameAndKeepsCancelledEntries)
         menu(FavouritesWindow::Rename)->trigger();
         ASSERT_FALSE(prompts.questions.isEmpty());
         EXPECT_EQ(prompts.questions.last().prompt, QStringLiteral("请输入新名称。"));
-        EXPECT_EQ(prompts.questions.last().preset, before);
+        EXPECT_EQ(prompts.questions.last().preset, Favourites::displayName(before)) << "the name the list shows";
         EXPECT_EQ(shown(), step.after);
         EXPECT_EQ(window.SelectedFavouritePath(), inFolder(step.selected));
         before = step.selected;
@@ -155,7 +194,7 @@ TEST_F(FavouritesWindowTest, SetAsHomeCopiesSaysSoAndCloses)
 
     // Opened again, the home page is listed and opens like any favourite.
     window.Form_Load();
-    EXPECT_EQ(shown(), (QStringList{QStringLiteral("a.link"), QStringLiteral("主页.LINK")}));
+    EXPECT_EQ(shown(), (QStringList{QStringLiteral("a"), QStringLiteral("主页")}));
 }
 
 TEST_F(FavouritesWindowTest, MenuActionsWithoutASelectionDoNothing)
