@@ -142,5 +142,7 @@ private:
     Controls m_c;
     Opener &m_opener;
     ItemPreviewWindow *m_preview = nullptr;
+    bool m_batchWasOn = false;
+    int m_collectorsLogged = 0; // what the log last said of 同时采集 in this run
     QHash<QString, QWidget *> m_byName;
 };

@@ -103,9 +103,16 @@ void BatchPanel::wireBatch()
     m_c.collectorsBox->setValue(m_core.settings().collectors());
     connect(m_c.collectorsBox, &QSpinBox::valueChanged, this, [this](int count) {
         // Qt's box reports a typed number again when Enter confirms it.
-        if (count == m_core.batch().collectors())
+        if (count != m_core.batch().collectors())
+            m_core.setCollectors(count, true);
+    });
+    // Said once the number is settled (Enter, or the keyboard leaves the box),
+    // not at every step of the arrows; at rest the start says it.
+    connect(m_c.collectorsBox, &QSpinBox::editingFinished, this, [this] {
+        const int count = m_core.batch().collectors();
+        if (!m_core.batch().isControllerOn() || count == m_collectorsLogged)
             return;
-        m_core.setCollectors(count, true);
+        m_collectorsLogged = count;
         m_core.log().AddMesg(QStringLiteral("同时采集%1个宝贝,从下一个宝贝起生效.").arg(count));
     });
 
@@ -125,6 +132,13 @@ void BatchPanel::wireBatch()
 void BatchPanel::showBatchState()
 {
     const BatchCycle &batch = m_core.batch();
+    // A start, whoever asked for it (启动, 自动模式, 整店采集, 店铺上新): how many at once.
+    if (batch.isControllerOn() && !m_batchWasOn) {
+        m_collectorsLogged = batch.collectors();
+        if (m_collectorsLogged > 1)
+            m_core.log().AddMesg(QStringLiteral("同时采集%1个宝贝.").arg(m_collectorsLogged));
+    }
+    m_batchWasOn = batch.isControllerOn();
     m_c.startPickCmd->setEnabled(batch.isStartEnabled());
     m_c.stopPickCmd->setText(batch.stopCaption());
     const QString caption = indicatorText(batch.indicatorCaption());
