@@ -4,6 +4,7 @@
 #include "lists/list_commands.h"
 #include "platform/net_check.h"
 #include "platform/prompts.h"
+#include "shop/shop_discovery.h"
 #include "shell/browser/browser_area.h"
 #include "shell/browser/owned_window.h"
 #include "shell/browser/tray_icon.h"
@@ -150,9 +151,11 @@ void MainForm::Form_Load()
         m_address->AutoModeChk()->setChecked(false);
     } else if (!m_core.listFile().isReadOnly()) {
         // Unreachable at start-up: nothing is started and nothing reported. The
-        // box is read again as the answer comes: the user may have unticked it meanwhile.
+        // box is read again as the answer comes: the user may have unticked it
+        // meanwhile. A 整店采集 under way by then (the demo's) starts the batch
+        // as it ends: a start now would only be paused for it.
         m_core.netCheck().CheckNetOpen(this, [this](bool reachable) {
-            if (reachable && m_address->AutoModeChk()->isChecked())
+            if (reachable && m_address->AutoModeChk()->isChecked() && !m_core.shop().isRunning())
                 m_core.batch().StartPickCmd_Click();
         });
     }
