@@ -242,8 +242,11 @@ void BatchPanel::hover(ItemListView *list, const QPoint &pointer, double rowsFro
     // entry under the pointer over the whole height of its row.
     const std::optional<int> row =
         WindowLayout::hoverRow(int(std::lround((rowsFromFirst - 0.5) * WindowLayout::HoverRowTwips)), entries.count());
-    if (!row)
+    // Past the entries: the box of the row the pointer left goes.
+    if (!row) {
+        m_c.listInfoText->hide();
         return;
+    }
     const WindowLayout::HoverBox box =
         WindowLayout::hoverBox(m_twips.fromPixels(list->x()), m_twips.fromPixels(list->y()),
                                m_twips.fromPixels(pointer.x()), m_twips.fromPixels(pointer.y()));
