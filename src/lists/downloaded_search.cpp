@@ -47,6 +47,12 @@ void DownloadedSearch::setFindStrTextVisible(bool visible)
     emit findStrTextVisibleChanged(m_findStrTextVisible);
 }
 
+void DownloadedSearch::closeBox()
+{
+    setFindStrTextVisible(false);
+    setFindStrText(hintText());
+}
+
 QString DownloadedSearch::ustrFindStr() const
 {
     return m_ustrFindStr;

@@ -154,7 +154,7 @@ void BatchPanel::wireSearchAndShop()
     const auto showSearch = [this, &search] {
         const bool wasVisible = m_c.findStrText->isVisibleTo(this);
         m_c.findStrText->showText(search.FindStrText());
-        focusAsShown(m_c.findStrText, m_c.findAdlCmd, search.isFindStrTextVisible(), wasVisible);
+        focusAsShown(m_c.findStrText, m_c.findAdlCmd, search.isFindStrTextVisible(), wasVisible, m_c.findStrLbl);
     };
     showSearch();
     connect(&search, &DownloadedSearch::findStrTextChanged, this, showSearch);
@@ -203,7 +203,8 @@ void BatchPanel::wireDownloaded()
         const bool wasVisible = m_c.newBabyNumText->isVisibleTo(this);
         m_c.editBabyNumCmd->setText(m_itemNumbers->caption());
         m_c.newBabyNumText->showText(m_itemNumbers->NewBabyNumText());
-        focusAsShown(m_c.newBabyNumText, m_c.editBabyNumCmd, m_itemNumbers->isBoxVisible(), wasVisible);
+        focusAsShown(m_c.newBabyNumText, m_c.editBabyNumCmd, m_itemNumbers->isBoxVisible(), wasVisible,
+                     m_c.newBabyNumLbl);
     };
     showItemNumbers();
     connect(m_itemNumbers, &ItemNumberEdit::changed, this, showItemNumbers);
@@ -250,7 +251,7 @@ bool BatchPanel::eventFilter(QObject *watched, QEvent *event)
             return true;
         }
         if (watched == m_c.findStrText) {
-            m_core.search().setFindStrTextVisible(false);
+            m_core.search().closeBox();
             return true;
         }
         if (watched == m_c.newBabyNumText) {
@@ -267,10 +268,12 @@ bool BatchPanel::eventFilter(QObject *watched, QEvent *event)
     return QGroupBox::eventFilter(watched, event);
 }
 
-void BatchPanel::focusAsShown(QWidget *box, QWidget *button, bool visible, bool wasVisible)
+void BatchPanel::focusAsShown(QWidget *box, QWidget *button, bool visible, bool wasVisible, QWidget *label)
 {
     const bool hadFocus = box->hasFocus();
     box->setVisible(visible);
+    if (label)
+        label->setVisible(visible);
     if (visible == wasVisible)
         return;
     // Its list makes room for it.

@@ -40,6 +40,11 @@ namespace {
 const QString ShowCaption = QStringLiteral("查看&L");
 const QString HideCaption = QStringLiteral("隐藏&C");
 
+// The bands the layout leaves to the design, and the area it fills between them.
+static_assert(ToolbarBand::HeightTwips == AddressStrip::TopTwips);
+static_assert(AddressStrip::TopTwips + AddressStrip::HeightTwips == WindowLayout::AreaTop);
+static_assert(WindowLayout::AreaMargin - WindowLayout::AreaTop == ProgressStrip::HeightTwips);
+
 double logicalDpi(const QWidget *widget)
 {
     const QScreen *screen = widget->screen();

@@ -5,10 +5,12 @@
 #include "fixture_server.h"
 #include "qt_printers.h"
 
+#include "lists/downloaded_search.h"
 #include "lists/list_commands.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTest>
@@ -239,9 +241,10 @@ TEST_F(KeysTest, TheKeyboardStartsOutsideThePagesAndTheFirstTabGoesToBack)
     EXPECT_EQ(QApplication::focusWidget(), control<QWidget>("AutoModeChk")) << "on along the address row";
 }
 
-// Esc in 整店采集's, 查找's and 修改货号's box: the box goes, the keyboard
-// goes back to its button, and nothing is done with what was typed.
-TEST_F(KeysTest, EscClosesEachInlineBoxWithoutActing)
+// Esc in 整店采集's, 查找's and 修改货号's box: the box goes with what was
+// typed in it, the keyboard goes back to its button, and nothing is done
+// with the text; opened again, the box is empty and takes only new typing.
+TEST_F(KeysTest, EscClosesEachInlineBoxWithoutActingAndWithoutItsText)
 {
     openActive();
     const QString entry = S(u"D-1|宝贝|") + folder.path() + S(u"|http://detail.zorvane.com/offer/1.html");
@@ -252,11 +255,12 @@ TEST_F(KeysTest, EscClosesEachInlineBoxWithoutActing)
     {
         const char *button;
         const char *box;
+        const char *label; // what the box is for, beside it
         QString typed;
     } boxes[] = {
-        {"ASBabyUrlAlaCmd", "ShopUrlText", S(u"http://myshop.zorvane.com")},
-        {"FindADLCmd", "FindStrText", S(u"D-1")},
-        {"EditBabyNumCmd", "NewBabyNumText", S(u"N-9")},
+        {"ASBabyUrlAlaCmd", "ShopUrlText", nullptr, S(u"http://myshop.zorvane.com")},
+        {"FindADLCmd", "FindStrText", "FindStrLbl", S(u"D-1")},
+        {"EditBabyNumCmd", "NewBabyNumText", "NewBabyNumLbl", S(u"N-9")},
     };
     for (const auto &b : boxes) {
         SCOPED_TRACE(b.box);
@@ -264,14 +268,64 @@ TEST_F(KeysTest, EscClosesEachInlineBoxWithoutActing)
         QTest::mouseClick(control<QPushButton>(b.button), Qt::LeftButton);
         ASSERT_TRUE(box->isVisible());
         ASSERT_EQ(QApplication::focusWidget(), box);
+        if (b.label) {
+            auto *label = control<QLabel>(b.label);
+            EXPECT_TRUE(label->isVisible());
+            EXPECT_EQ(label->geometry().right() + 1, box->x());
+            EXPECT_EQ(label->y(), box->y());
+        }
         QTest::keyClicks(box, b.typed);
         const QStringList logged = log();
         QTest::keyClick(box, Qt::Key_Escape);
         EXPECT_FALSE(box->isVisible());
+        if (b.label)
+            EXPECT_FALSE(control<QLabel>(b.label)->isVisible());
         EXPECT_EQ(QApplication::focusWidget(), control<QWidget>(b.button));
         EXPECT_EQ(log(), logged) << "nothing searched, renumbered or discovered";
+        QTest::mouseClick(control<QPushButton>(b.button), Qt::LeftButton);
+        ASSERT_EQ(QApplication::focusWidget(), box);
+        EXPECT_EQ(box->text(), QString()) << "the cancelled text is gone";
+        QTest::keyClick(box, Qt::Key_Escape);
     }
     EXPECT_EQ(downloaded().entries(), QStringList{entry});
     EXPECT_EQ(control<QPushButton>("EditBabyNumCmd")->text(), S(u"修改货号"));
     EXPECT_FALSE(core->shop().isRunning());
+
+    // The search typed again after an Esc looks for what was typed this time.
+    auto *find = control<QLineEdit>("FindStrText");
+    click("FindADLCmd");
+    QTest::keyClicks(find, S(u"D-1"));
+    QTest::keyClick(find, Qt::Key_Escape);
+    click("FindADLCmd");
+    QTest::keyClicks(find, S(u"D-1"));
+    QTest::keyClick(find, Qt::Key_Return);
+    EXPECT_TRUE(log().contains(S(u"关键字:D-1,在已下载列表共计查找到:1项,请点击【上一个】或【下一个】按钮进行查看结果")))
+        << log().join(u'\n').toStdString();
+}
+
+// 查找's and 修改货号's boxes stand at the top of the same list: one opening
+// closes the other, with what was typed in it, and the list starts below the one open.
+TEST_F(KeysTest, TheSearchAndNumberBoxesTakeTurnsAtTheListsTop)
+{
+    openActive();
+    downloaded().append(S(u"D-1|宝贝|") + folder.path() + S(u"|http://detail.zorvane.com/offer/1.html"));
+    form->ShowListCmd_Click();
+    auto *find = control<QLineEdit>("FindStrText");
+    auto *number = control<QLineEdit>("NewBabyNumText");
+    auto *list = control<QWidget>("AlreadyDownedList");
+    click("FindADLCmd");
+    QTest::keyClicks(find, S(u"D-"));
+    click("EditBabyNumCmd");
+    EXPECT_FALSE(find->isVisible());
+    ASSERT_TRUE(number->isVisible());
+    EXPECT_EQ(number->y(), find->y()) << "in the search box's place";
+    EXPECT_GT(list->y(), number->geometry().bottom());
+    EXPECT_EQ(core->search().FindStrText(), DownloadedSearch::hintText());
+    QTest::keyClicks(number, S(u"N-"));
+    click("FindADLCmd");
+    EXPECT_FALSE(number->isVisible());
+    EXPECT_TRUE(find->isVisible());
+    EXPECT_EQ(control<QPushButton>("EditBabyNumCmd")->text(), S(u"修改货号"));
+    EXPECT_EQ(find->text(), QString());
+    EXPECT_EQ(downloaded().at(0).section(u'|', 0, 0), S(u"D-1")) << "nothing renumbered";
 }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <tuple>
 
 using namespace WindowLayout;
 
@@ -35,8 +36,9 @@ TEST(FormResize, NumbersForAWindowTenThousandTwipsWide)
     const Move *browser = find(moves, QStringLiteral("WebBrowser1"));
     ASSERT_TRUE(browser);
     EXPECT_EQ(browser->left, 3710);
+    EXPECT_EQ(browser->top, 1050) << "below the whole address strip";
     EXPECT_EQ(browser->width, 6290);
-    EXPECT_EQ(browser->height, 6800);
+    EXPECT_EQ(browser->height, 6710);
     EXPECT_EQ(find(moves, QStringLiteral("TabStrip1"))->width, 3455);
     EXPECT_EQ(find(moves, QStringLiteral("PickWebBro"))->width, 3455);
     EXPECT_EQ(find(moves, QStringLiteral("urladress"))->width, 5100);
@@ -47,7 +49,8 @@ TEST(FormResize, NumbersForAWindowTenThousandTwipsWide)
     const Move *panel = find(moves, QStringLiteral("batModeFrame"));
     ASSERT_TRUE(panel);
     EXPECT_EQ(panel->width, 10000);
-    EXPECT_EQ(panel->height, 6800);
+    EXPECT_EQ(panel->top, 1050);
+    EXPECT_EQ(panel->height, 6710);
 }
 
 struct TooSmall
@@ -163,6 +166,36 @@ TEST(BatModeFrameResize, InlineBoxesPushTheirListsDownAndALowPanelClosesUpItsBut
     EXPECT_LE(bottom("CollectorsBox") - 450 + 330, bottom("AddUrlText"));
     EXPECT_LE(bottom("WatchShopsCmd"), bottom("AddUrlText"));
     EXPECT_LT(find(moves, QStringLiteral("RePickCmd"))->top - find(moves, QStringLiteral("DelCmd"))->top, 750);
+    EXPECT_GE(find(moves, QStringLiteral("OpenWebCmd"))->top - bottom("EditBabyNumCmd"), 60)
+        << "打开网址 no closer to 修改货号 than the least step leaves any two buttons";
+}
+
+// 查找's and 修改货号's boxes each behind its label, the two over the list's
+// width; the add box's long label widens its column up to the next heading.
+TEST(BatModeFrameResize, LabelsStandInFrontOfTheirBoxesAndTheAddBoxsLabelEndsBeforeTheNextHeading)
+{
+    PanelInput in;
+    in.width = 9500;
+    in.height = 6800;
+    in.findBoxShown = in.numberBoxShown = true;
+    in.findStrLblWidth = 500;
+    in.newBabyNumLblWidth = 700;
+    in.addUrlLblWidth = 4400;
+    const QList<Move> moves = batModeFrameResize(in);
+    const Move *list = find(moves, QStringLiteral("AlreadyDownedList"));
+    for (const auto &[label, box, width] : {std::tuple{"FindStrLbl", "FindStrText", 500},
+                                             std::tuple{"NewBabyNumLbl", "NewBabyNumText", 700}}) {
+        const Move *l = find(moves, QLatin1String(label)), *b = find(moves, QLatin1String(box));
+        ASSERT_TRUE(l && b) << label;
+        EXPECT_EQ(l->left, list->left) << label;
+        EXPECT_EQ(l->top, b->top) << label;
+        EXPECT_EQ(b->left, l->left + width) << label;
+        EXPECT_EQ(b->left + *b->width, list->left + *list->width) << box;
+    }
+    EXPECT_LE(find(moves, QStringLiteral("addUrlLbl"))->left + 4400 + 60, find(moves, QStringLiteral("ReadyUrlLbl"))->left);
+    PanelInput shortLabel = in;
+    shortLabel.addUrlLblWidth = 1000;
+    EXPECT_EQ(find(batModeFrameResize(shortLabel), QStringLiteral("AddUrlText"))->width, 2000) << "a third, as before";
 }
 
 // At the least client size every heading fits its column and no move fails.
@@ -176,7 +209,7 @@ TEST(BatModeFrameResize, TheLeastClientHoldsEveryControl)
     in.xqkfLeft = 5600;
     const Size least = minimumClient(in);
     in.width = least.width - PanelRightMargin;
-    in.height = least.height - 1200;
+    in.height = least.height - AreaMargin;
     const QList<Move> moves = batModeFrameResize(in);
     ASSERT_EQ(moves.last().control, QStringLiteral("mesgText"));
     EXPECT_GE(*moves.last().width, 3000);
@@ -184,6 +217,10 @@ TEST(BatModeFrameResize, TheLeastClientHoldsEveryControl)
     EXPECT_LE(next->left + 700, list->left + *list->width);
     EXPECT_LE(find(moves, QStringLiteral("PreviewCmd"))->top + 450, 700 + *list->height);
     EXPECT_LE(find(moves, QStringLiteral("WatchShopsCmd"))->top + 450, 700 + *list->height);
+    const int gap = find(moves, QStringLiteral("RePickCmd"))->top - (find(moves, QStringLiteral("DelCmd"))->top + 450);
+    EXPECT_EQ(find(moves, QStringLiteral("OpenWebCmd"))->top - (find(moves, QStringLiteral("EditBabyNumCmd"))->top + 450),
+              gap)
+        << "in the lowest panel 打开网址 stands off 修改货号 as the other buttons stand off each other";
 }
 
 TEST(BatModeFrameResize, ANarrowPanelStopsAtTheFirstList)
