@@ -195,7 +195,6 @@ TEST(DemoProgram, TheDemoShopIsCollectedOverHttpsAsOverHttp)
         QTemporaryDir temp;
         QProcessEnvironment env = offscreen();
         env.insert(QStringLiteral("TMPDIR"), temp.path());
-        env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("unix:path=/nonexistent/zorvane-test-bus"));
         ChildProcess runner(QStringLiteral(ZORVANE_BATCH_EXE),
                             {QStringLiteral("--demo"), QStringLiteral("--shop"), shop, QStringLiteral("--fast")}, env,
                             QProcess::MergedChannels);
@@ -203,7 +202,5 @@ TEST(DemoProgram, TheDemoShopIsCollectedOverHttpsAsOverHttp)
         EXPECT_EQ(runner.process.exitCode(), 0) << runner.output.toStdString();
         EXPECT_FALSE(runner.output.contains(S(u"加载失败"))) << runner.output.toStdString();
         EXPECT_EQ(runner.output.count(S(u"采集成功")), 6) << runner.output.toStdString();
-        const QDir pictures(QDir(temp.path()).filePath(S(u"zorvane-picker-demo/图片")));
-        EXPECT_EQ(pictures.entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(), 6);
     }
 }

@@ -202,54 +202,41 @@ TEST_F(PreviewWindowTest, PicturesKeepTheirShapeWholeAboveTheirCaptions)
     EXPECT_GT(captions.first(), middles.last() + 80 * scale) << "captions under the squares";
 }
 
-// White pictures on the list's white: each square shows where its picture
-// ends, and a caption stands nearer its own picture than the next row's.
+// White pictures on the list's white: each shows where it ends, and a caption
+// stands nearer its own picture than the next row's.
 TEST_F(PreviewWindowTest, AWhitePictureShowsItsEdgeAndItsCaptionBelongsToIt)
 {
     const QString white = dir.filePath(q("白底"));
     QDir().mkpath(white + q("/主图"));
-    for (int i = 1; i <= 8; ++i) {
-        QImage picture(800, 800, QImage::Format_RGB32);
-        picture.fill(Qt::white);
+    QImage picture(800, 800, QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    for (int i = 1; i <= 8; ++i)
         picture.save(white + q("/主图/主图%1.png").arg(i));
-    }
     window.show();
     ASSERT_TRUE(show(q("W-1|白底|") + white + q("|http://x/5.html")));
     const QImage view = tiles()->viewport()->grab().toImage();
     const qreal scale = view.devicePixelRatio();
-    const auto tile = [&](int i) {
-        const QRect logical = tiles()->visualItemRect(tiles()->item(i));
-        return QRect(logical.topLeft() * scale, logical.size() * scale);
-    };
-    int below = 1;
-    while (below < tiles()->count() && tile(below).top() <= tile(0).bottom())
-        ++below;
-    ASSERT_LT(below, tiles()->count()) << "a second row";
-    ASSERT_EQ(tile(below).left(), tile(0).left());
-    // From the picture's middle to its edge, where the frame is: as far as half a thumbnail.
-    const auto edges = [&](const QRect &t) {
-        const QPoint middle(t.center().x(), t.top() + qRound((6 + 80) * scale));
+    // From the middle of a tile's picture each way, as far as it is white.
+    const auto extent = [&](int i) {
+        const QRect logical = tiles()->visualItemRect(tiles()->item(i)), tile(logical.topLeft() * scale, logical.size() * scale);
+        const QPoint middle(tile.center().x(), tile.top() + qRound(86 * scale));
         const auto walk = [&](QPoint step) {
             QPoint p = middle;
-            while (t.contains(p + step) && view.pixelColor(p + step) == Qt::white)
+            while (tile.contains(p + step) && view.pixelColor(p + step) == Qt::white)
                 p += step;
             return p;
         };
         return QRect(QPoint(walk({-1, 0}).x(), walk({0, -1}).y()), QPoint(walk({1, 0}).x(), walk({0, 1}).y()));
     };
-    const QRect picture = edges(tile(0)), next = edges(tile(below));
-    EXPECT_NEAR(picture.width(), 160 * scale, 2);
-    EXPECT_NEAR(picture.height(), 160 * scale, 2);
-    EXPECT_LT(view.pixelColor(picture.left() - 1, picture.center().y()).lightness(), 230) << "the picture's edge drawn";
+    const QRect first = extent(0), below = extent(4);
+    ASSERT_GT(below.top(), first.bottom()) << "four tiles to a row";
+    EXPECT_NEAR(first.width(), 160 * scale, 2);
+    EXPECT_NEAR(first.height(), 160 * scale, 2);
     QRect caption;
-    for (int y = picture.bottom(); y < next.top(); ++y) {
-        for (int x = tile(0).left(); x <= tile(0).right(); ++x) {
-            if (view.pixelColor(x, y).lightness() < 100)
-                caption |= QRect(x, y, 1, 1);
-        }
+    for (int y = first.bottom() + 1; y < below.top(); ++y) {
+        for (int x = first.left(); x <= first.right(); ++x)
+            caption |= view.pixelColor(x, y).lightness() < 100 ? QRect(x, y, 1, 1) : QRect();
     }
     ASSERT_FALSE(caption.isEmpty());
-    EXPECT_LT(caption.top() - picture.bottom(), next.top() - caption.bottom())
-        << "caption " << caption.top() << "-" << caption.bottom() << " between " << picture.bottom() << " and "
-        << next.top();
+    EXPECT_LT(caption.top() - first.bottom(), below.top() - caption.bottom());
 }

@@ -93,10 +93,8 @@ TEST_F(LateCheckWindowTest, PauseWhileTheStartsCheckRunsKeepsTheBatchStopped)
 // start-up leaves the start to it: 启动采集 is logged once.
 TEST_F(LateCheckWindowTest, AShopWalkUnderWayWhenTheStartUpCheckAnswersStartsTheBatchAlone)
 {
-    const QString shop = S(u"lateshop");
-    servePage(sharedServer(), shopOfferListAddress(shop, 1),
-              shopOfferListHtml({S(u"lateshop 第1页"), {detailPageAddress(761)}}));
-    servePage(sharedServer(), shopOfferListAddress(shop, 2), shopOfferListHtml({S(u"lateshop 第2页"), {}}));
+    servePage(sharedServer(), shopOfferListAddress(S(u"lateshop"), 1), shopOfferListHtml({S(u"第1页"), {detailPageAddress(761)}}));
+    servePage(sharedServer(), shopOfferListAddress(S(u"lateshop"), 2), shopOfferListHtml({S(u"第2页"), {}}));
     open(true); // auto mode on
     ASSERT_EQ(late.waiting(), 1);
     core->shop().setShopUrlText(S(u"http://lateshop.zorvane.com"));

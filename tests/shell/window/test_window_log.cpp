@@ -5,9 +5,7 @@
 #include "shell/window/log_window.h"
 #include "shell/window/progress_strip.h"
 
-#include <QApplication>
 #include <QClipboard>
-#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -70,6 +68,13 @@ TEST_F(WindowLogTest, SeveralItemsUnderWayShareTheStripsLine)
     emit batch.picturesProgressed(3, 6, 2);
     EXPECT_EQ(control<QProgressBar>("ProgressPictures")->value(), 4);
     EXPECT_EQ(control<QProgressBar>("ProgressPictures")->maximum(), 10);
+
+    // Two shops' items with one number: cut short, each keeps the end that tells them apart.
+    emit batch.stepLogged(S(u"店铺甲#1->ZV-1001"), S(u"采集中:图片地址分析中..._"), 0);
+    emit batch.stepLogged(S(u"店铺乙#1->ZV-1001"), S(u"采集中:图片地址分析中..._"), 2);
+    auto *line = control<QLabel>("ProgressItem");
+    line->resize(line->fontMetrics().horizontalAdvance(S(u"2个宝贝采集中: …甲#1->ZV-1001  图片… · …乙#1->ZV-1001  图片…")) + 6, line->height());
+    EXPECT_EQ(line->text(), S(u"2个宝贝采集中: …甲#1->ZV-1001  图片… · …乙#1->ZV-1001  图片…"));
 }
 
 TEST_F(WindowLogTest, ADoubleClickOnTheLogOpensEveryKeptLineToSelectSearchAndCopy)
@@ -133,56 +138,4 @@ TEST_F(WindowLogTest, AFoundLineStaysInViewTheWindowReopensAtTheNewestAndEscClos
     EXPECT_FALSE(form->logWindow()->isVisible());
     form->showLogWindow();
     EXPECT_TRUE(topLine().endsWith(S(u" 新的一行"))) << "reopened at the newest line";
-}
-
-// The strip's item line shortened, row by row: each part keeps the end of its
-// item number that tells it from the others and the beginning of its step,
-// and the line fits its width; where not even that fits, the line is cut at its end.
-TEST(ItemPartsLine, EachPartKeepsTheEndThatTellsItApartAndItsStepBegun)
-{
-    using Part = ItemPartsLabel::Part;
-    const QFontMetrics metrics(QApplication::font());
-    const QString lead = S(u"3个宝贝采集中: ");
-    const int em = metrics.horizontalAdvance(u'宝'), leadWidth = metrics.horizontalAdvance(lead);
-    const auto width = [&](const QString &text) { return metrics.horizontalAdvance(text); };
-    // Room for the beginning of a step: two characters and "…".
-    const int begun = width(S(u"图片…")) + 2;
-    const struct
-    {
-        const char *name;
-        QList<Part> parts;
-        int width;
-        QStringList ends; // what each part's item keeps
-    } rows[] = {
-        {"three of one shop",
-         {{S(u"demoshop#1->ZV-1001"), S(u"图片地址分析中...")}, {S(u"demoshop#2->ZV-1002"), S(u"图片地址分析中...")},
-          {S(u"demoshop#3->ZV-1003"), S(u"开始下载描述图")}},
-         leadWidth + 3 * (width(S(u"…1001  ")) + begun) + 2 * width(ItemPartsLabel::separator()) + 4,
-         {S(u"1001"), S(u"1002"), S(u"1003")}},
-        {"a short number stays whole",
-         {{S(u"A-1"), S(u"加载")}, {S(u"demoshop#2->ZV-1002"), S(u"开始下载描述图")}},
-         leadWidth + width(S(u"A-1  加载 · ")) + width(S(u"…1002  ")) + begun + 2, {S(u"A-1  加载"), S(u"1002")}},
-        {"numbers alike up to the shop",
-         {{S(u"店铺甲#1->ZV-1001"), S(u"加载完成")}, {S(u"店铺乙#1->ZV-1001"), S(u"加载完成")}},
-         leadWidth + 2 * (width(S(u"…甲#1->ZV-1001  ")) + begun) + width(ItemPartsLabel::separator()) + 2,
-         {S(u"甲#1->ZV-1001"), S(u"乙#1->ZV-1001")}},
-    };
-    for (const auto &row : rows) {
-        SCOPED_TRACE(row.name);
-        const QString line = ItemPartsLabel::fitted(metrics, row.width, lead, row.parts);
-        EXPECT_LE(width(line), row.width) << line.toStdString();
-        const QStringList parts = line.mid(lead.size()).split(ItemPartsLabel::separator());
-        ASSERT_EQ(parts.size(), row.parts.size()) << line.toStdString();
-        for (qsizetype i = 0; i < parts.size(); ++i) {
-            const QStringList halves = parts.at(i).split(ItemPartsLabel::gap());
-            ASSERT_EQ(halves.size(), 2) << parts.at(i).toStdString();
-            EXPECT_TRUE(parts.at(i).contains(row.ends.at(i))) << parts.at(i).toStdString();
-            EXPECT_GE(QString(halves.at(1)).remove(u'…').size(), 2) << parts.at(i).toStdString() << ": the step begun";
-        }
-    }
-    // Too narrow for even the items' ends: cut at the end, inside the width.
-    const QList<Part> three = rows[0].parts;
-    const QString cut = ItemPartsLabel::fitted(metrics, leadWidth + 4 * em, lead, three);
-    EXPECT_LE(width(cut), leadWidth + 4 * em);
-    EXPECT_TRUE(cut.startsWith(lead) && cut.endsWith(u'…')) << cut.toStdString();
 }
