@@ -17,7 +17,7 @@ const QStringList FailureWords = {
 // Messages that report success and quote the user's or a page's text after these words.
 const QStringList QuotingOpenings = {
     QStringLiteral("在已下载列表查找到:"), QStringLiteral("在已下载列表选择:"),
-    QStringLiteral("已下载列表发送变更,重新查询关键字:"), QStringLiteral("关键字:"),
+    QStringLiteral("已下载列表发生变更,重新查询关键字:"), QStringLiteral("关键字:"),
     QStringLiteral("打开目录:"), QStringLiteral("打开采集保存目录:"), QStringLiteral("设置采集图片保存至:"),
     QStringLiteral("开始下载文件:"), QStringLiteral("文件下载完成:"), QStringLiteral("文件下载已取消:"),
 };

@@ -47,6 +47,12 @@ void DownloadedSearch::setFindStrTextVisible(bool visible)
     emit findStrTextVisibleChanged(m_findStrTextVisible);
 }
 
+void DownloadedSearch::closeBox()
+{
+    setFindStrTextVisible(false);
+    setFindStrText(hintText());
+}
+
 QString DownloadedSearch::ustrFindStr() const
 {
     return m_ustrFindStr;
@@ -76,7 +82,7 @@ void DownloadedSearch::FindADLSub()
     } else {
         if (m_ustrFindStr.isEmpty())
             return;
-        m_log.AddMesg(QStringLiteral("已下载列表发送变更,重新查询关键字:") + m_ustrFindStr);
+        m_log.AddMesg(QStringLiteral("已下载列表发生变更,重新查询关键字:") + m_ustrFindStr);
     }
     setFindStrTextVisible(false);
     for (int position = 0; position < m_downloaded.count(); ++position)
@@ -91,7 +97,7 @@ void DownloadedSearch::refreshHits()
 {
     if (m_ustrFindStr.isEmpty())
         return;
-    m_log.AddMesg(QStringLiteral("已下载列表发送变更,重新查询关键字:") + m_ustrFindStr);
+    m_log.AddMesg(QStringLiteral("已下载列表发生变更,重新查询关键字:") + m_ustrFindStr);
     const int hits = findHits();
     // Stepping goes on from the hit the user has selected, if any.
     m_ulngCurFindIndex = 1;

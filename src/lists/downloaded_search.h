@@ -24,6 +24,9 @@ public:
     void setFindStrText(const QString &text);
     bool isFindStrTextVisible() const;
     void setFindStrTextVisible(bool visible);
+    // Esc: the box goes with what was typed in it, searching nothing; the
+    // stored keyword stays.
+    void closeBox();
 
     // A new search with the box's text when the box is visible, otherwise a
     // repeat of the stored keyword (nothing when there is none). The first

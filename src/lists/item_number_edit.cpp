@@ -21,6 +21,10 @@ ItemNumberEdit::ItemNumberEdit(ItemList &downloaded, ListFile &listFile, Downloa
     , m_log(log)
     , m_text(hintText())
 {
+    connect(&search, &DownloadedSearch::findStrTextVisibleChanged, this, [this](bool visible) {
+        if (visible)
+            closeBox();
+    });
 }
 
 void ItemNumberEdit::setNewBabyNumText(const QString &text)
@@ -41,6 +45,7 @@ void ItemNumberEdit::EditBabyNumCmd_Click()
 {
     m_log.AddMesg(QStringLiteral("请先选中要修改的宝贝,然后输入新货号,最后确定修改"));
     if (!m_boxVisible) {
+        m_search.closeBox();
         m_boxVisible = true;
         emit changed();
         // The entries the user selected are the ones to renumber: the refresh must not move them.
@@ -65,6 +70,7 @@ void ItemNumberEdit::closeBox()
     if (!m_boxVisible)
         return;
     m_boxVisible = false;
+    m_text = hintText();
     emit changed();
 }
 

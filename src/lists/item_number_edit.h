@@ -13,7 +13,8 @@ class StatusLog;
 // through with "_1", "_2"… when several entries are selected; a typed "|"
 // becomes "｜" and a control character a blank). Only the list entries
 // change; the item folders stay as they are. The box's text, visibility and
-// the button's caption live here; the window shows them.
+// the button's caption live here; the window shows them. The box and the
+// search's box stand in the same place: one opening closes the other.
 class ItemNumberEdit : public QObject
 {
     Q_OBJECT
@@ -31,7 +32,7 @@ public:
     void setNewBabyNumText(const QString &text);
 
     void EditBabyNumCmd_Click();
-    // Esc in the box: it goes, and no entry changes.
+    // Esc in the box: it goes with what was typed in it, and no entry changes.
     void closeBox();
     // The box got the focus: the hint makes way for typing.
     void NewBabyNumText_GotFocus();

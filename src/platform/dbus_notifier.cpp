@@ -13,6 +13,32 @@ const QString Service = QStringLiteral("org.freedesktop.Notifications");
 const QString Path = QStringLiteral("/org/freedesktop/Notifications");
 const QString Interface = QStringLiteral("org.freedesktop.Notifications");
 
+// Why the desktop did not show the notification, in the user's words: Qt
+// D-Bus words its errors in English.
+QString failureReason(const QDBusError &error)
+{
+    switch (error.type()) {
+    case QDBusError::Disconnected:
+        return QStringLiteral("没有桌面会话总线(D-Bus),无法连接");
+    case QDBusError::ServiceUnknown:
+        return QStringLiteral("桌面没有通知服务(%1)").arg(Service);
+    case QDBusError::NoReply:
+    case QDBusError::Timeout:
+    case QDBusError::TimedOut:
+        return QStringLiteral("通知服务(%1)没有应答").arg(Service);
+    case QDBusError::AccessDenied:
+        return QStringLiteral("通知服务(%1)拒绝了通知").arg(Service);
+    case QDBusError::UnknownMethod:
+    case QDBusError::UnknownInterface:
+    case QDBusError::UnknownObject:
+    case QDBusError::InvalidArgs:
+        return QStringLiteral("桌面的通知服务不支持本程序发送的通知(%1)").arg(Service);
+    default:
+        // The error's name is what a technician looks up; its English message stays out.
+        return QStringLiteral("通知服务(%1)出错,错误代码 %2").arg(Service, error.name());
+    }
+}
+
 } // namespace
 
 DBusNotifier::DBusNotifier(QObject *parent)
@@ -25,8 +51,7 @@ void DBusNotifier::notify(const QString &summary, const QString &body,
 {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) {
-        const QString why = bus.lastError().message();
-        done(false, QStringLiteral("没有桌面会话总线(D-Bus)") + (why.isEmpty() ? QString() : QStringLiteral(":") + why));
+        done(false, failureReason(QDBusError(QDBusError::Disconnected, QString())));
         return;
     }
     if (!m_listening)
@@ -41,7 +66,7 @@ void DBusNotifier::notify(const QString &summary, const QString &body,
         w->deleteLater();
         const QDBusPendingReply<uint> reply = *w;
         if (reply.isError()) {
-            done(false, reply.error().message());
+            done(false, failureReason(reply.error()));
             return;
         }
         m_sent << reply.value();

@@ -1,6 +1,7 @@
 #include "platform/local_web_server.h"
 
 #include <httplib.h>
+#include <openssl/pem.h>
 
 #include <chrono>
 
@@ -9,10 +10,33 @@ LocalWebServer::LocalWebServer(const std::optional<Tls> &tls)
     m_plain.server = std::make_unique<httplib::Server>();
     m_port = listen(m_plain, false);
     if (tls) {
-        m_secure.server = std::make_unique<httplib::SSLServer>(tls->certificateFile.toLocal8Bit().constData(),
-                                                               tls->keyFile.toLocal8Bit().constData());
-        m_tlsPort = listen(m_secure, true);
+        m_secure.server = tls->certificatePem.isEmpty() ? std::make_unique<httplib::SSLServer>(
+                                                              tls->certificateFile.toLocal8Bit().constData(),
+                                                              tls->keyFile.toLocal8Bit().constData())
+                                                        : serverWith(tls->certificatePem, tls->keyPem);
+        // A certificate the library refused leaves the server without https.
+        if (m_secure.server && m_secure.server->is_valid())
+            m_tlsPort = listen(m_secure, true);
+        else
+            m_secure.server.reset();
     }
+}
+
+std::unique_ptr<httplib::Server> LocalWebServer::serverWith(const QByteArray &certificatePem, const QByteArray &keyPem)
+{
+    BIO *certificateText = BIO_new_mem_buf(certificatePem.constData(), int(certificatePem.size()));
+    BIO *keyText = BIO_new_mem_buf(keyPem.constData(), int(keyPem.size()));
+    X509 *certificate = certificateText ? PEM_read_bio_X509(certificateText, nullptr, nullptr, nullptr) : nullptr;
+    EVP_PKEY *key = keyText ? PEM_read_bio_PrivateKey(keyText, nullptr, nullptr, nullptr) : nullptr;
+    // The server's context keeps references of its own.
+    std::unique_ptr<httplib::Server> server;
+    if (certificate && key)
+        server = std::make_unique<httplib::SSLServer>(certificate, key);
+    X509_free(certificate);
+    EVP_PKEY_free(key);
+    BIO_free(certificateText);
+    BIO_free(keyText);
+    return server;
 }
 
 int LocalWebServer::listen(Listener &listener, bool secure)

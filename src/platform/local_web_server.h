@@ -27,6 +27,9 @@ public:
     {
         QString certificateFile; // PEM, the chain up to the authority
         QString keyFile;
+        // Or both in memory, PEM (a certificate this process made).
+        QByteArray certificatePem;
+        QByteArray keyPem;
     };
     struct Response
     {
@@ -78,6 +81,7 @@ private:
         std::thread thread;
     };
     int listen(Listener &listener, bool secure);
+    static std::unique_ptr<httplib::Server> serverWith(const QByteArray &certificatePem, const QByteArray &keyPem);
     Response answer(const std::string &host, const std::string &target);
     bool movedToHttps(const std::string &host) const;
 

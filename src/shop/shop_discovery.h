@@ -33,8 +33,12 @@ public:
     bool isShopUrlTextVisible() const { return m_visible; }
     void ASBabyUrlAlaCmd_Click();
     void ShopUrlText_KeyPress(int keyCode);
-    // Esc in the box: it goes, and nothing is discovered.
-    void closeBox() { setVisible(false); }
+    // Esc in the box: it goes with what was typed in it, and nothing is discovered.
+    void closeBox()
+    {
+        m_text = hintText();
+        setVisible(false);
+    }
     void ShopUrlText_MouseDown() { setShopUrlText(QString()); }
 
     void AllShopBabyUrlAla();

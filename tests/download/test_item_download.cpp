@@ -223,7 +223,7 @@ TEST_F(ItemDownloadTest, RefreshesTheDownloadedSearchButLeavesTheUsersSelection)
     downloaded.setSelected(1, true);
     fill(QStringLiteral("E"), QStringLiteral("Red hat"), {}, {});
     run();
-    EXPECT_TRUE(logMessages(log).contains(q("已下载列表发送变更,重新查询关键字:Red")));
+    EXPECT_TRUE(logMessages(log).contains(q("已下载列表发生变更,重新查询关键字:Red")));
     EXPECT_EQ(search.ucolFindIndex(), (QStringList{QStringLiteral("0"), QStringLiteral("2")}));
     EXPECT_EQ(downloaded.selectedCount(), 1);
     EXPECT_TRUE(downloaded.isSelected(1));

@@ -152,7 +152,7 @@ TEST_F(SearchTest, ListChangeRepeatsTheStoredKeyword)
 
     list.removeAt(0); // as the delete command does, then it refreshes
     search.FindADLSub();
-    EXPECT_EQ(takeMessages(), (QStringList{QStringLiteral("已下载列表发送变更,重新查询关键字:Red"),
+    EXPECT_EQ(takeMessages(), (QStringList{QStringLiteral("已下载列表发生变更,重新查询关键字:Red"),
                                            found(QStringLiteral("3|Red hat|D:\\o\\3|c")), total(QStringLiteral("Red"), 1)}));
     EXPECT_EQ(search.ucolFindIndex(), QStringList{QStringLiteral("1")});
     EXPECT_EQ(search.ulngCurFindIndex(), 1);
@@ -233,7 +233,7 @@ TEST_F(SearchTest, AnUnaskedRefreshFollowsTheListButKeepsTheSelectionAndTheTypin
         EXPECT_EQ(search.FindStrText(), QStringLiteral("ha"));
         EXPECT_EQ(search.ustrFindStr(), QStringLiteral("Red"));
         EXPECT_EQ(takeMessages(),
-                  (QStringList{QStringLiteral("已下载列表发送变更,重新查询关键字:Red"), found(list.at(0)), found(list.at(2)),
+                  (QStringList{QStringLiteral("已下载列表发生变更,重新查询关键字:Red"), found(list.at(0)), found(list.at(2)),
                                found(list.at(3)), total(QStringLiteral("Red"), 3)}));
         search.setFindStrTextVisible(false);
         list.removeAt(3);

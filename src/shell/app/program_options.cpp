@@ -68,7 +68,8 @@ ProgramOptions::ProgramOptions(CommandLine::Program program, int argc, char **ar
         // The server listens now: its port must be in the host mapping before
         // Chromium starts.
         m_demo = std::make_unique<DemoMarketplace>();
-        flags.push_back("--host-resolver-rules=" + m_demo->hostRule().toStdString());
+        const std::vector<std::string> demoFlags = m_demo->chromiumFlags();
+        flags.insert(flags.end(), demoFlags.begin(), demoFlags.end());
     }
     m_appArgs = webEngineArguments(argc, argv, flags);
     for (std::string &a : m_appArgs)

@@ -128,6 +128,27 @@ std::optional<QString> Favourites::freeName(QString name, const QString &extensi
     return std::nullopt;
 }
 
+QString Favourites::displayName(const QString &fileName)
+{
+    const QString name = isLinkFile(fileName) ? fileName.chopped(5) : fileName;
+    // A favourite whose name cleaning emptied is called by its file's name.
+    return name.isEmpty() ? fileName : name;
+}
+
+std::optional<QString> Favourites::holding(const QString &address) const
+{
+    const QDir folder(m_folder);
+    for (const QString &name : entries()) {
+        QFile link(folder.filePath(name));
+        if (!isLinkFile(name) || !link.open(QIODevice::ReadOnly))
+            continue;
+        const QStringList lines = splitLines(decodeLocalText(link.read(MaxLinkFileBytes)));
+        if (lines.size() >= 2 && lines.at(0) == marker() && lines.at(1).trimmed() == address.trimmed())
+            return link.fileName();
+    }
+    return std::nullopt;
+}
+
 std::optional<QString> Favourites::store(const QString &caption, const QString &address, Prompts &prompts) const
 {
     const auto fail = [&prompts](const QString &reason) -> std::optional<QString> {
@@ -136,6 +157,11 @@ std::optional<QString> Favourites::store(const QString &caption, const QString &
     };
     if (!AddressBarRules::typedAddress(address))
         return fail(QStringLiteral("只能收藏http或https网址:") + address);
+    if (const std::optional<QString> stored = holding(address)) {
+        prompts.showMessage(Prompts::Icon::None, messageTitle(),
+                            QStringLiteral("该网页已在收藏夹中:") + displayName(QFileInfo(*stored).fileName()));
+        return stored;
+    }
     if (!ensureFolder())
         return fail(QStringLiteral("无法创建收藏夹目录") + m_folder);
     const std::optional<QString> name = freeName(CleanName(caption), QStringLiteral(".link"));
@@ -154,7 +180,8 @@ std::optional<QString> Favourites::rename(const QString &path, const QString &an
     const QString cleaned = CleanName(answer);
     if (cleaned.isEmpty() || !QFileInfo(path).isFile())
         return std::nullopt;
-    const std::optional<QString> name = freeName(cleaned, QString());
+    const QString extension = isLinkFile(path) && !isLinkFile(cleaned) ? QStringLiteral(".link") : QString();
+    const std::optional<QString> name = freeName(cleaned, extension);
     if (!name)
         return std::nullopt;
     const QString target = QDir(m_folder).filePath(*name);

@@ -54,15 +54,22 @@ public:
                                         Prompts &prompts, StatusLog &log) const;
 
     // "收藏": stores the address under the cleaned caption, "#" in front until
-    // the name is free, and says "已经收藏！". The stored file, or nothing when
-    // the address bar would not open the address or the file could not be
-    // written (said in a message box).
+    // the name is free, and says "已经收藏！". An address stored already is
+    // not stored again: the message names its favourite. The favourite of the
+    // address, or nothing when the address bar would not open the address or
+    // the file could not be written (said in a message box).
     std::optional<QString> store(const QString &caption, const QString &address, Prompts &prompts) const;
 
     // "修改": renames the file to the cleaned answer, "#" in front until the
-    // name is free. An empty answer, or one that cleaning empties, leaves the
-    // entry as it was. The new path, or nothing.
+    // name is free; a favourite stays a ".link" file whether or not the answer
+    // ends so. An empty answer, or one that cleaning empties, leaves the entry
+    // as it was. The new path, or nothing.
     std::optional<QString> rename(const QString &path, const QString &answer) const;
+
+    // A favourite as the list shows it: its file's name without ".link".
+    static QString displayName(const QString &fileName);
+    // The favourite that holds this address, or nothing.
+    std::optional<QString> holding(const QString &address) const;
 
     // "设为主页": the file's content becomes the home page.
     bool setHome(const QString &path) const;

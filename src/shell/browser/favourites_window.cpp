@@ -13,6 +13,12 @@
 #include <QPointer>
 #include <QVBoxLayout>
 
+namespace {
+
+constexpr int FileRole = Qt::UserRole; // the favourite's file name
+
+} // namespace
+
 FavouritesWindow::FavouritesWindow(Favourites &favourites, Prompts &prompts, QWidget *parent)
     : QWidget(parent, ownedWindowFlags())
     , m_favourites(favourites)
@@ -22,6 +28,7 @@ FavouritesWindow::FavouritesWindow(Favourites &favourites, Prompts &prompts, QWi
     setObjectName(QStringLiteral("linka"));
     setWindowTitle(QStringLiteral("收藏夹"));
     resize(360, 420);
+    closeOnEscape(this);
 
     auto *bar = new QMenuBar(this);
     bar->setObjectName(QStringLiteral("menu"));
@@ -46,12 +53,22 @@ FavouritesWindow::FavouritesWindow(Favourites &favourites, Prompts &prompts, QWi
 
     connect(m_list, &QListWidget::currentItemChanged, this, [this](QListWidgetItem *item) {
         if (item)
-            m_selected = QDir(m_favourites.folder()).filePath(item->text());
+            m_selected = QDir(m_favourites.folder()).filePath(item->data(FileRole).toString());
     });
-    connect(m_list, &QListWidget::itemDoubleClicked, this, [this] {
+    // Enter, and a double-click.
+    connect(m_list, &QListWidget::itemActivated, this, [this] {
         openSelected();
         close();
     });
+}
+
+void FavouritesWindow::fill()
+{
+    m_list->clear();
+    for (const QString &file : m_favourites.entries()) {
+        auto *entry = new QListWidgetItem(Favourites::displayName(file), m_list);
+        entry->setData(FileRole, file);
+    }
 }
 
 QAction *FavouritesWindow::menu(MenuEntry entry) const
@@ -63,8 +80,7 @@ void FavouritesWindow::Form_Load()
 {
     m_favourites.ensureFolder();
     m_selected.clear();
-    m_list->clear();
-    m_list->addItems(m_favourites.entries());
+    fill();
     if (m_list->count() > 0)
         m_list->setCurrentRow(0);
     placeOverOwner(this);
@@ -76,17 +92,28 @@ void FavouritesWindow::Form_Load()
 void FavouritesWindow::refresh()
 {
     const QString name = QFileInfo(m_selected).fileName();
-    m_list->clear();
-    m_list->addItems(m_favourites.entries());
+    fill();
     m_selected.clear();
     selectName(name);
 }
 
-void FavouritesWindow::selectName(const QString &name)
+void FavouritesWindow::selectName(const QString &fileName)
 {
-    const QList<QListWidgetItem *> found = m_list->findItems(name, Qt::MatchExactly);
-    if (!name.isEmpty() && !found.isEmpty())
-        m_list->setCurrentItem(found.first());
+    for (int row = 0; row < m_list->count(); ++row) {
+        if (!fileName.isEmpty() && m_list->item(row)->data(FileRole).toString() == fileName) {
+            m_list->setCurrentRow(row);
+            return;
+        }
+    }
+}
+
+void FavouritesWindow::showStored(const QString &path)
+{
+    if (!isVisible())
+        return;
+    fill();
+    m_selected.clear();
+    selectName(QFileInfo(path).fileName());
 }
 
 void FavouritesWindow::openSelected()
@@ -110,7 +137,8 @@ void FavouritesWindow::renameSelected()
         return;
     const QString path = m_selected;
     QPointer<FavouritesWindow> self(this);
-    m_prompts.askText(QStringLiteral("请输入新名称。"), Favourites::messageTitle(), QFileInfo(path).fileName(),
+    m_prompts.askText(QStringLiteral("请输入新名称。"), Favourites::messageTitle(),
+                      Favourites::displayName(QFileInfo(path).fileName()),
                       [self, path](const std::optional<QString> &answer) {
                           if (!self || !answer)
                               return;

@@ -8,9 +8,11 @@ class Prompts;
 class QAction;
 class QListWidget;
 
-// linka, the favourites window "收藏夹": the list File1 of likepage/ and the
-// menu "打开", "删除", "修改", "设为主页". It does not know the main window:
-// what to open goes out through openRequested.
+// linka, the favourites window "收藏夹": the list File1 of likepage/ (each
+// favourite by its name, the file's ".link" left out) and the menu "打开",
+// "删除", "修改", "设为主页"; Enter or a double-click opens a favourite and
+// closes the window. It does not know the main window: what to open goes out
+// through openRequested.
 class FavouritesWindow : public QWidget
 {
     Q_OBJECT
@@ -27,6 +29,9 @@ public:
     QAction *menu(MenuEntry entry) const;
     QString SelectedFavouritePath() const { return m_selected; }
 
+    // A favourite was just stored: an open window lists it, selected.
+    void showStored(const QString &path);
+
     void openSelected();
     void deleteSelected();
     void renameSelected();
@@ -39,7 +44,8 @@ signals:
 private:
     // Reads the folder again; the selected entry stays selected while it exists.
     void refresh();
-    void selectName(const QString &name);
+    void fill();
+    void selectName(const QString &fileName);
 
     Favourites &m_favourites;
     Prompts &m_prompts;

@@ -16,6 +16,7 @@ SkinWindow::SkinWindow(Skins &skins, QWidget *parent)
     setObjectName(QStringLiteral("skin"));
     setWindowTitle(QStringLiteral("换肤"));
     resize(280, 360);
+    closeOnEscape(this);
     m_list->setObjectName(QStringLiteral("SkinFile"));
     auto *plain = new QPushButton(QStringLiteral("恢复默认外观"), this);
     plain->setObjectName(QStringLiteral("DefaultLookCmd"));

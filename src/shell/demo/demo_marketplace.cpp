@@ -1,15 +1,36 @@
 #include "shell/demo/demo_marketplace.h"
 
+#include "platform/webengine_setup.h"
 #include "shell/demo/demo_pages.h"
 
-QString DemoMarketplace::hostRule() const
+namespace {
+
+std::optional<LocalWebServer::Tls> serverTls(const std::optional<SelfSignedCertificate> &certificate)
 {
-    return QStringLiteral("MAP *.zorvane.com 127.0.0.1:%1").arg(port());
+    if (!certificate)
+        return std::nullopt;
+    return LocalWebServer::Tls{{}, {}, certificate->certificatePem, certificate->keyPem};
+}
+
+} // namespace
+
+DemoMarketplace::DemoMarketplace()
+    // Enough for the longest demo; a new one each run.
+    : m_certificate(SelfSignedCertificate::make({QStringLiteral("zorvane.com"), QStringLiteral("*.zorvane.com")}, 30))
+    , m_server(serverTls(m_certificate))
+{
+}
+
+std::vector<std::string> DemoMarketplace::chromiumFlags() const
+{
+    std::vector<std::string> flags{"--host-resolver-rules=" + marketplaceHostRule(port(), tlsPort())};
+    if (tlsPort() > 0)
+        flags.push_back("--ignore-certificate-errors-spki-list=" + m_certificate->publicKeyPin.toStdString());
+    return flags;
 }
 
 QString DemoMarketplace::homePage()
 {
-    // Plain http: the local server speaks no TLS.
     return QStringLiteral("http://www.zorvane.com/");
 }
 

@@ -83,7 +83,8 @@ QLabel *BatchPanel::addLabel(const QString &name, const QString &caption)
 
 void BatchPanel::build()
 {
-    m_c.addUrlLbl = addLabel(QStringLiteral("addUrlLbl"), QStringLiteral("宝贝URL(格式:url|货号[可选]):"));
+    // As the box's own first line says what a line holds.
+    m_c.addUrlLbl = addLabel(QStringLiteral("addUrlLbl"), QStringLiteral("宝贝URL(格式:url|自定义宝贝名[可选]):"));
     m_c.addUrlText = new QPlainTextEdit(this);
     m_c.addUrlText->setObjectName(QStringLiteral("AddUrlText"));
     m_c.addUrlText->setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -129,14 +130,18 @@ void BatchPanel::build()
     m_c.findNextCmd = addButton(QStringLiteral("FindNextCmd"), QStringLiteral("下一个"));
     m_c.alreadyDownedList = new ItemListView(m_core.lists().AlreadyDownedList(), QStringLiteral("AlreadyDownedList"), this);
     m_c.alreadyDownedList->setToolTip(QStringLiteral("双击打开宝贝所在目录"));
+    m_c.findStrLbl = addLabel(QStringLiteral("FindStrLbl"), QStringLiteral("查找："));
     m_c.findStrText = new HintLineEdit(QStringLiteral("FindStrText"), this);
+    m_c.findStrLbl->setBuddy(m_c.findStrText);
 
     m_c.delCmd = addButton(QStringLiteral("DelCmd"), QStringLiteral("删除X"));
     m_c.rePickCmd = addButton(QStringLiteral("RePickCmd"), QStringLiteral("<<重下"));
     m_c.setSavePathCmd = addButton(QStringLiteral("SetSavePathCmd"), QStringLiteral("保存目录"));
     m_c.openSavePathCmd = addButton(QStringLiteral("OpenSavePathCmd"), QStringLiteral("打开目录"));
     m_c.editBabyNumCmd = addButton(QStringLiteral("EditBabyNumCmd"), ItemNumberEdit::restingCaption());
+    m_c.newBabyNumLbl = addLabel(QStringLiteral("NewBabyNumLbl"), QStringLiteral("新货号："));
     m_c.newBabyNumText = new HintLineEdit(QStringLiteral("NewBabyNumText"), this);
+    m_c.newBabyNumLbl->setBuddy(m_c.newBabyNumText);
     m_c.openWebCmd = addButton(QStringLiteral("OpenWebCmd"), QStringLiteral("打开网址"));
     m_c.previewCmd = addButton(QStringLiteral("PreviewCmd"), QStringLiteral("预览"));
     m_c.previewCmd->setToolTip(QStringLiteral("查看选中宝贝的主图和描述图(在已下载列表中按空格键也可以)"));
@@ -156,8 +161,9 @@ void BatchPanel::build()
              m_c.addUrlLbl, m_c.addUrlText, m_c.addUrlCmd, m_c.delUrlCmd, m_c.startPickCmd, m_c.stopPickCmd,
              m_c.insertToTopCmd, m_c.fastPickChk, m_c.skipDownloadedChk, m_c.collectorsLbl, m_c.collectorsBox, m_c.watchShopsCmd, m_c.proNumLbl, m_c.proDenLbl, m_c.readyUrlLbl, m_c.readyDownList,
              m_c.shopUrlText, m_c.asBabyUrlAlaCmd, m_c.alreadyDownedLbl, m_c.findAdlCmd, m_c.findUpCmd,
-             m_c.findNextCmd, m_c.alreadyDownedList, m_c.findStrText, m_c.delCmd, m_c.rePickCmd, m_c.setSavePathCmd,
-             m_c.openSavePathCmd, m_c.editBabyNumCmd, m_c.newBabyNumText, m_c.openWebCmd, m_c.previewCmd, m_c.listInfoText})
+             m_c.findNextCmd, m_c.alreadyDownedList, m_c.findStrLbl, m_c.findStrText, m_c.delCmd, m_c.rePickCmd,
+             m_c.setSavePathCmd, m_c.openSavePathCmd, m_c.editBabyNumCmd, m_c.newBabyNumLbl, m_c.newBabyNumText,
+             m_c.openWebCmd, m_c.previewCmd, m_c.listInfoText})
         m_byName.insert(w->objectName(), w);
 }
 
@@ -195,6 +201,8 @@ void BatchPanel::setDesignSizes(const WindowLayout::Twips &twips)
         box->resize(box->width(), twips.toPixels(WindowLayout::InlineBoxHeight));
     for (QLabel *label : {m_c.addUrlLbl, m_c.readyUrlLbl, m_c.alreadyDownedLbl})
         label->resize(label->sizeHint().width() + twips.toPixels(60), twips.toPixels(300));
+    for (QLabel *label : {m_c.findStrLbl, m_c.newBabyNumLbl})
+        label->resize(label->sizeHint().width() + twips.toPixels(60), twips.toPixels(WindowLayout::InlineBoxHeight));
 }
 
 QString BatchPanel::indicatorText(const QString &caption)
@@ -220,6 +228,9 @@ WindowLayout::PanelInput BatchPanel::layoutInput(const WindowLayout::Twips &twip
     in.editBabyNumCmdWidth = width(m_c.editBabyNumCmd);
     in.asBabyUrlAlaCmdWidth = width(m_c.asBabyUrlAlaCmd);
     in.collectorsLblWidth = width(m_c.collectorsLbl);
+    in.addUrlLblWidth = width(m_c.addUrlLbl);
+    in.findStrLblWidth = width(m_c.findStrLbl);
+    in.newBabyNumLblWidth = width(m_c.newBabyNumLbl);
     // The indicator's longest caption, read downwards, in its own (bold) font.
     m_c.proNumLbl->ensurePolished();
     const QRect caption = m_c.proNumLbl->fontMetrics().boundingRect(QRect(), Qt::AlignLeft,
@@ -242,8 +253,11 @@ void BatchPanel::hover(ItemListView *list, const QPoint &pointer, double rowsFro
     // entry under the pointer over the whole height of its row.
     const std::optional<int> row =
         WindowLayout::hoverRow(int(std::lround((rowsFromFirst - 0.5) * WindowLayout::HoverRowTwips)), entries.count());
-    if (!row)
+    // Past the entries: the box of the row the pointer left goes.
+    if (!row) {
+        m_c.listInfoText->hide();
         return;
+    }
     const WindowLayout::HoverBox box =
         WindowLayout::hoverBox(m_twips.fromPixels(list->x()), m_twips.fromPixels(list->y()),
                                m_twips.fromPixels(pointer.x()), m_twips.fromPixels(pointer.y()));

@@ -80,12 +80,14 @@ public:
         QPushButton *findUpCmd = nullptr;
         QPushButton *findNextCmd = nullptr;
         ItemListView *alreadyDownedList = nullptr;
+        QLabel *findStrLbl = nullptr;
         HintLineEdit *findStrText = nullptr;
         QPushButton *delCmd = nullptr;
         QPushButton *rePickCmd = nullptr;
         QPushButton *setSavePathCmd = nullptr;
         QPushButton *openSavePathCmd = nullptr;
         QPushButton *editBabyNumCmd = nullptr;
+        QLabel *newBabyNumLbl = nullptr;
         HintLineEdit *newBabyNumText = nullptr;
         QPushButton *openWebCmd = nullptr;
         QPushButton *previewCmd = nullptr;
@@ -117,9 +119,9 @@ private:
     void wireSearchAndShop();
     void wireDownloaded();
     void wirePreview();
-    // Shows or hides an inline box: it takes the focus as it appears, and
-    // gives it back to its button as it goes.
-    void focusAsShown(QWidget *box, QWidget *button, bool visible, bool wasVisible);
+    // Shows or hides an inline box (with its label): it takes the focus as it
+    // appears, and gives it back to its button as it goes.
+    void focusAsShown(QWidget *box, QWidget *button, bool visible, bool wasVisible, QWidget *label = nullptr);
     // The downloaded list's current entry, in the preview when it is open.
     void followInPreview();
     void showBatchState();
@@ -142,5 +144,7 @@ private:
     Controls m_c;
     Opener &m_opener;
     ItemPreviewWindow *m_preview = nullptr;
+    bool m_batchWasOn = false;
+    int m_collectorsLogged = 0; // what the log last said of 同时采集 in this run
     QHash<QString, QWidget *> m_byName;
 };

@@ -8,6 +8,7 @@
 #include "lists/item_list.h"
 #include "lists/item_number_edit.h"
 #include "lists/list_commands.h"
+#include "shell/browser/owned_window.h"
 #include "shell/window/hint_line_edit.h"
 #include "shell/window/item_list_view.h"
 #include "shell/window/item_preview_window.h"
@@ -102,9 +103,16 @@ void BatchPanel::wireBatch()
     m_c.collectorsBox->setValue(m_core.settings().collectors());
     connect(m_c.collectorsBox, &QSpinBox::valueChanged, this, [this](int count) {
         // Qt's box reports a typed number again when Enter confirms it.
-        if (count == m_core.batch().collectors())
+        if (count != m_core.batch().collectors())
+            m_core.setCollectors(count, true);
+    });
+    // Said once the number is settled (Enter, or the keyboard leaves the box),
+    // not at every step of the arrows; at rest the start says it.
+    connect(m_c.collectorsBox, &QSpinBox::editingFinished, this, [this] {
+        const int count = m_core.batch().collectors();
+        if (!m_core.batch().isControllerOn() || count == m_collectorsLogged)
             return;
-        m_core.setCollectors(count, true);
+        m_collectorsLogged = count;
         m_core.log().AddMesg(QStringLiteral("同时采集%1个宝贝,从下一个宝贝起生效.").arg(count));
     });
 
@@ -124,6 +132,13 @@ void BatchPanel::wireBatch()
 void BatchPanel::showBatchState()
 {
     const BatchCycle &batch = m_core.batch();
+    // A start, whoever asked for it (启动, 自动模式, 整店采集, 店铺上新): how many at once.
+    if (batch.isControllerOn() && !m_batchWasOn) {
+        m_collectorsLogged = batch.collectors();
+        if (m_collectorsLogged > 1)
+            m_core.log().AddMesg(QStringLiteral("同时采集%1个宝贝.").arg(m_collectorsLogged));
+    }
+    m_batchWasOn = batch.isControllerOn();
     m_c.startPickCmd->setEnabled(batch.isStartEnabled());
     m_c.stopPickCmd->setText(batch.stopCaption());
     const QString caption = indicatorText(batch.indicatorCaption());
@@ -139,7 +154,7 @@ void BatchPanel::wireSearchAndShop()
     const auto showSearch = [this, &search] {
         const bool wasVisible = m_c.findStrText->isVisibleTo(this);
         m_c.findStrText->showText(search.FindStrText());
-        focusAsShown(m_c.findStrText, m_c.findAdlCmd, search.isFindStrTextVisible(), wasVisible);
+        focusAsShown(m_c.findStrText, m_c.findAdlCmd, search.isFindStrTextVisible(), wasVisible, m_c.findStrLbl);
     };
     showSearch();
     connect(&search, &DownloadedSearch::findStrTextChanged, this, showSearch);
@@ -188,7 +203,8 @@ void BatchPanel::wireDownloaded()
         const bool wasVisible = m_c.newBabyNumText->isVisibleTo(this);
         m_c.editBabyNumCmd->setText(m_itemNumbers->caption());
         m_c.newBabyNumText->showText(m_itemNumbers->NewBabyNumText());
-        focusAsShown(m_c.newBabyNumText, m_c.editBabyNumCmd, m_itemNumbers->isBoxVisible(), wasVisible);
+        focusAsShown(m_c.newBabyNumText, m_c.editBabyNumCmd, m_itemNumbers->isBoxVisible(), wasVisible,
+                     m_c.newBabyNumLbl);
     };
     showItemNumbers();
     connect(m_itemNumbers, &ItemNumberEdit::changed, this, showItemNumbers);
@@ -212,6 +228,11 @@ bool BatchPanel::eventFilter(QObject *watched, QEvent *event)
         return QGroupBox::eventFilter(watched, event);
     const auto *key = static_cast<QKeyEvent *>(event);
     if (watched == m_c.alreadyDownedList) {
+        // The keyboard stays in the list while the preview follows it: Esc here closes the preview.
+        if (key->key() == Qt::Key_Escape && m_preview && m_preview->isVisible()) {
+            m_preview->close();
+            return true;
+        }
         if (key->key() == Qt::Key_Space) {
             PreviewCmd_Click();
             return true;
@@ -230,7 +251,7 @@ bool BatchPanel::eventFilter(QObject *watched, QEvent *event)
             return true;
         }
         if (watched == m_c.findStrText) {
-            m_core.search().setFindStrTextVisible(false);
+            m_core.search().closeBox();
             return true;
         }
         if (watched == m_c.newBabyNumText) {
@@ -247,10 +268,12 @@ bool BatchPanel::eventFilter(QObject *watched, QEvent *event)
     return QGroupBox::eventFilter(watched, event);
 }
 
-void BatchPanel::focusAsShown(QWidget *box, QWidget *button, bool visible, bool wasVisible)
+void BatchPanel::focusAsShown(QWidget *box, QWidget *button, bool visible, bool wasVisible, QWidget *label)
 {
     const bool hadFocus = box->hasFocus();
     box->setVisible(visible);
+    if (label)
+        label->setVisible(visible);
     if (visible == wasVisible)
         return;
     // Its list makes room for it.
@@ -272,6 +295,7 @@ void BatchPanel::PreviewCmd_Click()
     // The keyboard stays where it was: ↑ and ↓ go on along the list, and the
     // preview follows.
     QWidget *focus = window()->isActiveWindow() ? QApplication::focusWidget() : nullptr;
+    placeOverOwner(m_preview);
     m_preview->show();
     m_preview->raise();
     if (focus) {

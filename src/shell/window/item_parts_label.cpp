@@ -1,8 +1,60 @@
 #include "shell/window/item_parts_label.h"
 
 #include <QFontMetrics>
+#include <QSet>
 
 #include <algorithm>
+
+namespace {
+
+QString joined(const ItemPartsLabel::Part &part)
+{
+    return part.step.isEmpty() ? part.item : part.item + ItemPartsLabel::gap() + part.step;
+}
+
+QString joined(const QString &lead, const QStringList &parts)
+{
+    return lead + parts.join(ItemPartsLabel::separator());
+}
+
+// How many characters from their ends tell the (different) item numbers apart.
+qsizetype tellingEnd(const QList<ItemPartsLabel::Part> &parts)
+{
+    QSet<QString> items;
+    qsizetype longest = 0;
+    for (const ItemPartsLabel::Part &part : parts) {
+        items.insert(part.item);
+        longest = std::max(longest, part.item.size());
+    }
+    for (qsizetype k = ItemPartsLabel::KeptEnd; k < longest; ++k) {
+        QSet<QString> ends;
+        for (const QString &item : std::as_const(items))
+            ends.insert(item.right(k));
+        if (ends.size() == items.size())
+            return k;
+    }
+    return longest;
+}
+
+// The part in `width` pixels: the item number cut from the front no shorter
+// than "…" and its last `keep` characters, the step cut from its end.
+QString shortened(const QFontMetrics &metrics, int width, const ItemPartsLabel::Part &part, qsizetype keep)
+{
+    const int itemWidth = metrics.horizontalAdvance(part.item);
+    const int gapWidth = part.step.isEmpty() ? 0 : metrics.horizontalAdvance(ItemPartsLabel::gap());
+    const QString end = part.item.size() > keep ? QStringLiteral("…") + part.item.right(keep) : part.item;
+    const int least = std::min(itemWidth, metrics.horizontalAdvance(end));
+    const int itemRoom = std::clamp(width - gapWidth - metrics.horizontalAdvance(part.step), least, itemWidth);
+    // A pixel more: the pieces' rounded widths may not add up.
+    const QString item = itemRoom >= itemWidth ? part.item : metrics.elidedText(part.item, Qt::ElideLeft, itemRoom + 1);
+    if (part.step.isEmpty())
+        return item;
+    const QString step =
+        metrics.elidedText(part.step, Qt::ElideRight, width - metrics.horizontalAdvance(item) - gapWidth);
+    return step.isEmpty() ? item : item + ItemPartsLabel::gap() + step;
+}
+
+} // namespace
 
 ItemPartsLabel::ItemPartsLabel(QWidget *parent)
     : QLabel(parent)
@@ -12,25 +64,31 @@ ItemPartsLabel::ItemPartsLabel(QWidget *parent)
     setTextFormat(Qt::PlainText);
 }
 
-void ItemPartsLabel::setParts(const QString &lead, const QStringList &parts)
+void ItemPartsLabel::setParts(const QString &lead, const QList<Part> &parts)
 {
     m_lead = lead;
     m_parts = parts;
-    setToolTip(parts.size() > 1 ? lead + parts.join(separator()) : QString());
+    QStringList whole;
+    for (const Part &part : parts)
+        whole << joined(part);
+    setToolTip(parts.size() > 1 ? joined(lead, whole) : QString());
     fit();
 }
 
-QString ItemPartsLabel::fitted(const QFontMetrics &metrics, int width, const QString &lead, const QStringList &parts)
+QString ItemPartsLabel::fitted(const QFontMetrics &metrics, int width, const QString &lead, const QList<Part> &parts)
 {
-    const QString whole = lead + parts.join(separator());
-    if (metrics.horizontalAdvance(whole) <= width || parts.isEmpty())
-        return whole;
+    QStringList whole;
+    QList<int> widths;
+    for (const Part &part : parts) {
+        whole << joined(part);
+        widths << metrics.horizontalAdvance(whole.last());
+    }
+    if (metrics.horizontalAdvance(joined(lead, whole)) <= width || parts.isEmpty())
+        return joined(lead, whole);
     const qsizetype count = parts.size();
     // A pixel for each join, where the pieces' rounded widths may not add up.
-    qint64 room = width - metrics.horizontalAdvance(lead) - (count - 1) * (metrics.horizontalAdvance(separator()) + 1);
-    QList<int> widths;
-    for (const QString &part : parts)
-        widths.append(metrics.horizontalAdvance(part));
+    const qint64 room =
+        width - metrics.horizontalAdvance(lead) - (count - 1) * (metrics.horizontalAdvance(separator()) + 1);
     // Short parts keep their width; the long ones share the rest equally.
     QList<bool> keeps(count, false);
     for (bool changed = true; changed;) {
@@ -58,17 +116,12 @@ QString ItemPartsLabel::fitted(const QFontMetrics &metrics, int width, const QSt
             }
         }
     }
+    const qsizetype keep = tellingEnd(parts);
     QStringList shown;
-    for (qsizetype i = 0; i < count; ++i) {
-        if (keeps.at(i)) {
-            shown.append(parts.at(i));
-            continue;
-        }
-        const QString cut = metrics.elidedText(parts.at(i), Qt::ElideRight, widths.at(i));
-        // An item never vanishes from the line: at the least its mark stays.
-        shown.append(cut.isEmpty() ? QStringLiteral("…") : cut);
-    }
-    return lead + shown.join(separator());
+    for (qsizetype i = 0; i < count; ++i)
+        shown << (keeps.at(i) ? whole.at(i) : shortened(metrics, widths.at(i), parts.at(i), keep));
+    // Where even the items' ends leave no room, the line is cut at its end (the tooltip has it whole).
+    return metrics.elidedText(joined(lead, shown), Qt::ElideRight, width);
 }
 
 void ItemPartsLabel::resizeEvent(QResizeEvent *event)

@@ -3,6 +3,7 @@
 #include "download/item_pictures.h"
 #include "lists/item_lines.h"
 #include "platform/desktop.h"
+#include "shell/browser/owned_window.h"
 #include "shell/window/preview_tiles.h"
 
 #include <QDir>
@@ -23,9 +24,7 @@ QString tileText(const ItemPicture &picture)
 } // namespace
 
 ItemPreviewWindow::ItemPreviewWindow(Opener &opener, QWidget *parent, const ThumbnailLoader::Limits &limits)
-    // A dialog, so that the window manager keeps it over the window that owns it.
-    : QWidget(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint
-                          | Qt::WindowCloseButtonHint)
+    : QWidget(parent, ownedWindowFlags())
     , m_opener(opener)
     , m_loader(limits)
     , m_placeholder(limits.bound)
@@ -72,6 +71,7 @@ ItemPreviewWindow::ItemPreviewWindow(Opener &opener, QWidget *parent, const Thum
     connect(&m_loader, &ThumbnailLoader::thumbnailFailed, this, &ItemPreviewWindow::thumbnailFailed);
     connect(m_tiles, &QListWidget::itemActivated, this, &ItemPreviewWindow::open);
     m_title->setText(QStringLiteral("在已下载列表中选中一个宝贝"));
+    closeOnEscape(this);
     resize(820, 640);
 }
 

@@ -12,7 +12,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QShortcut>
 #include <QShowEvent>
 #include <QTextCursor>
 #include <QVBoxLayout>
@@ -50,8 +49,7 @@ LogWindow::LogWindow(StatusLog &log, QWidget *parent)
 
     // A line found or read further down stays where it is as lines arrive at the top.
     connect(&log, &StatusLog::lineAdded, this, &LogWindow::keepPlace);
-    auto *closeKey = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    connect(closeKey, &QShortcut::activated, this, &QWidget::close);
+    closeOnEscape(this);
 
     const auto find = [this] { findNext(m_findText->text()); };
     connect(m_findText, &QLineEdit::returnPressed, this, find);

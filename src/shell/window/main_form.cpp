@@ -4,6 +4,7 @@
 #include "lists/list_commands.h"
 #include "platform/net_check.h"
 #include "platform/prompts.h"
+#include "shop/shop_discovery.h"
 #include "shell/browser/browser_area.h"
 #include "shell/browser/owned_window.h"
 #include "shell/browser/tray_icon.h"
@@ -38,6 +39,11 @@ namespace {
 
 const QString ShowCaption = QStringLiteral("查看&L");
 const QString HideCaption = QStringLiteral("隐藏&C");
+
+// The bands the layout leaves to the design, and the area it fills between them.
+static_assert(ToolbarBand::HeightTwips == AddressStrip::TopTwips);
+static_assert(AddressStrip::TopTwips + AddressStrip::HeightTwips == WindowLayout::AreaTop);
+static_assert(WindowLayout::AreaMargin - WindowLayout::AreaTop == ProgressStrip::HeightTwips);
 
 double logicalDpi(const QWidget *widget)
 {
@@ -150,9 +156,11 @@ void MainForm::Form_Load()
         m_address->AutoModeChk()->setChecked(false);
     } else if (!m_core.listFile().isReadOnly()) {
         // Unreachable at start-up: nothing is started and nothing reported. The
-        // box is read again as the answer comes: the user may have unticked it meanwhile.
+        // box is read again as the answer comes: the user may have unticked it
+        // meanwhile. A 整店采集 under way by then (the demo's) starts the batch
+        // as it ends: a start now would only be paused for it.
         m_core.netCheck().CheckNetOpen(this, [this](bool reachable) {
-            if (reachable && m_address->AutoModeChk()->isChecked())
+            if (reachable && m_address->AutoModeChk()->isChecked() && !m_core.shop().isRunning())
                 m_core.batch().StartPickCmd_Click();
         });
     }
@@ -305,6 +313,7 @@ void MainForm::showWatchWindow()
 {
     if (!m_watchWindow)
         m_watchWindow = new WatchWindow(m_core, [this] { return m_address->urladress()->currentText(); }, this);
+    placeOverOwner(m_watchWindow);
     m_watchWindow->show();
     m_watchWindow->raise();
     m_watchWindow->activateWindow();

@@ -99,7 +99,9 @@ void MainForm::Toolbar1_ButtonClick(int position)
         m_favouritesWindow->Form_Load();
         break;
     case ToolbarBand::Store:
-        m_favourites.store(m_pageCaption, m_address->urladress()->currentText(), m_desktop.prompts);
+        if (const std::optional<QString> stored =
+                m_favourites.store(m_pageCaption, m_address->urladress()->currentText(), m_desktop.prompts))
+            m_favouritesWindow->showStored(*stored);
         break;
     case ToolbarBand::Refresh:
         if (view)

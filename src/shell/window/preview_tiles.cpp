@@ -57,7 +57,15 @@ void PreviewTiles::paint(QPainter *painter, const QStyleOptionViewItem &option, 
     const QIcon icon = index.data(Qt::DecorationRole).value<QIcon>();
     const QList<QSize> sizes = icon.availableSizes();
     const QSize natural = sizes.isEmpty() ? m_square : sizes.first();
-    const QRect shown = pictureRect(natural, squareIn(option.rect));
+    const QRect square = squareIn(option.rect);
+    const QRect shown = pictureRect(natural, square);
+    // The square and the picture's edge in view: a picture with a white
+    // background does not melt into the list's, and the caption under the
+    // square plainly belongs to it.
+    painter->fillRect(square, option.palette.color(QPalette::Window));
+    // A line a pixel wide around the picture, under it: drawn over, it could
+    // cover the picture's own edge at a fractional display scaling.
+    painter->fillRect(shown.adjusted(-1, -1, 1, 1), option.palette.color(QPalette::Mid));
     painter->drawPixmap(shown, icon.pixmap(natural));
 
     const bool selected = option.state & QStyle::State_Selected;

@@ -5,7 +5,9 @@
 #include <QStyledItemDelegate>
 
 // A tile of the 宝贝预览 window: the picture whole inside a fixed square, its
-// aspect kept and never enlarged, and its caption under the square.
+// aspect kept and never enlarged, framed so that a white picture shows where
+// it ends, on the square's own shade; its caption just under the square, the
+// next row well below the caption.
 class PreviewTiles : public QStyledItemDelegate
 {
 public:

@@ -86,7 +86,8 @@ ProgressStrip::ProgressStrip(ProgramParts &core, QWidget *parent)
     m_export->hide();
     m_pictures->setFormat(QStringLiteral("图片 %v/%m"));
     m_pictures->setTextVisible(true);
-    m_pictures->setMaximumWidth(220);
+    // Its caption is short: the room goes to the items under way.
+    m_pictures->setMaximumWidth(160);
     // The notice takes the room it needs first; the item line shortens its parts.
     m_notice->setStyleSheet(QStringLiteral("color: #8a1c00; background: #ffe08a"));
     m_notice->setContentsMargins(6, 0, 6, 0);
@@ -132,7 +133,7 @@ void ProgressStrip::showStep(const QString &itemNo, const QString &step, int col
         m_scroll.clear(); // a new item
         m_fetched.remove(collector);
     }
-    m_steps.insert(collector, itemNo + QStringLiteral("  ") + stepText(step));
+    m_steps.insert(collector, {itemNo, stepText(step)});
     showItem();
 }
 
@@ -164,11 +165,11 @@ void ProgressStrip::showScroll(double scrolled, double height, int pictures)
 
 void ProgressStrip::showItem()
 {
-    const QStringList steps = m_steps.values();
+    const QList<ItemPartsLabel::Part> steps = m_steps.values();
     if (steps.size() <= 1) {
-        QString step = steps.value(0);
+        ItemPartsLabel::Part step = steps.value(0);
         if (!m_scroll.isEmpty())
-            step += QStringLiteral("  ") + m_scroll;
+            step.step += (step.step.isEmpty() ? QString() : ItemPartsLabel::gap()) + m_scroll;
         m_item->setParts(QStringLiteral("正在采集: "), {step});
     } else {
         // One line for several collectors: each item and its step, in the collectors' order.

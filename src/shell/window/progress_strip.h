@@ -1,10 +1,11 @@
 #pragma once
 
+#include "shell/window/item_parts_label.h"
+
 #include <QMap>
 #include <QTimer>
 #include <QWidget>
 
-class ItemPartsLabel;
 class ProgramParts;
 class QLabel;
 class QProgressBar;
@@ -51,7 +52,7 @@ private:
     QLabel *m_counts;
     QLabel *m_export;
     QTimer m_noticeTimer;
-    QMap<int, QString> m_steps;              // by collector: its item and step
+    QMap<int, ItemPartsLabel::Part> m_steps; // by collector: its item and step
     QMap<int, std::pair<int, int>> m_fetched; // by collector: its item's pictures done, of all
     QString m_scroll; // how far the page has been scrolled, with one item under way
     int m_collected = 0;

@@ -1,6 +1,7 @@
 #include "shell/window/watch_window.h"
 
 #include "collection/status_log.h"
+#include "shell/browser/owned_window.h"
 #include "shell/watch_schedule.h"
 #include "shell/window/program_parts.h"
 #include "shop/change_record.h"
@@ -18,7 +19,6 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QShortcut>
 #include <QTimeEdit>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -39,8 +39,7 @@ template <typename W> W *named(W *w, const char *name)
 } // namespace
 
 WatchWindow::WatchWindow(ProgramParts &core, std::function<QString()> currentPage, QWidget *parent)
-    : QWidget(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint
-                          | Qt::WindowCloseButtonHint)
+    : QWidget(parent, ownedWindowFlags())
     , m_core(core)
     , m_schedule(core.watchSchedule())
     , m_currentPage(std::move(currentPage))
@@ -54,8 +53,7 @@ WatchWindow::WatchWindow(ProgramParts &core, std::function<QString()> currentPag
     });
     connect(&core.watch(), &WatchCheck::finished, this, [this](const WatchReport &report) { showCheckEnded(report); });
     connect(&m_schedule, &WatchSchedule::changed, this, &WatchWindow::showScheduleState);
-    // Esc closes, as the program's other small windows do.
-    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, &QWidget::close);
+    closeOnEscape(this);
     refresh();
 }
 

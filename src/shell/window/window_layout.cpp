@@ -56,8 +56,6 @@ private:
 };
 
 constexpr qint64 BrowserLeft = 3710;
-constexpr qint64 AreaTop = 960;
-constexpr qint64 AreaMargin = 1200; // toolbar band, address strip and the progress strip
 constexpr qint64 CloseGap = 255;
 
 } // namespace
@@ -105,7 +103,9 @@ QList<Move> formResize(const FormInput &in)
 namespace {
 
 constexpr qint64 HeadTop = 360, ListTop = 700, Step = 750;
-constexpr qint64 MinStep = 510; // a button's 450, and room for 打开网址 standing 50 twips higher
+constexpr qint64 MinStep = 510; // a button's 450 and a gap
+// 打开网址 stands this much higher than the step, where the step leaves room for it.
+constexpr qint64 OpenWebRise = 50;
 constexpr qint64 BoxGap = 60;
 constexpr qint64 Gutters = 3500; // margins, button columns and the indicator between the lists
 constexpr qint64 MinListWidth = 1500;
@@ -114,6 +114,9 @@ constexpr qint64 MinLogWidth = 3000;
 // 同时采集 and 店铺上新 (5 steps + 800 + 450 + 450), the second with 打开网址
 // and 预览 (6 steps + 400).
 constexpr qint64 Column1Rest = 1700, Column2Rest = 400;
+// The first list's left edge; from the panel's to the first button column
+// (the first list's width on top), and from there to the second list.
+constexpr qint64 ListLeft = 200, X1Offset = 450, IndicatorColumn = 1250 + 500;
 
 // The downloaded list's heading: its label and 查找, 上一个, 下一个.
 qint64 downloadedHeading(const PanelInput &in)
@@ -122,10 +125,11 @@ qint64 downloadedHeading(const PanelInput &in)
 }
 
 // What each list column needs: its heading's width (the first heading may
-// reach over the buttons beside it).
+// reach over the buttons and the indicator beside it, up to the next heading).
 std::array<qint64, 3> columnNeeds(const PanelInput &in)
 {
-    return {0, qint64(in.readyUrlLblWidth) + in.asBabyUrlAlaCmdWidth + BoxGap, downloadedHeading(in) + 200};
+    return {std::max<qint64>(0, ListLeft + in.addUrlLblWidth + BoxGap - (X1Offset + IndicatorColumn)),
+            qint64(in.readyUrlLblWidth) + in.asBabyUrlAlaCmdWidth + BoxGap, downloadedHeading(in) + 200};
 }
 
 // Equal columns where that serves every heading; otherwise a column gets what
@@ -179,10 +183,10 @@ QList<Move> batModeFrameResize(const PanelInput &in)
     const qint64 step = std::clamp<qint64>(std::min((R - Column1Rest) / 5, (R - Column2Rest) / 6), MinStep, Step);
     constexpr qint64 Box = InlineBoxHeight + BoxGap;
 
-    m.move(QStringLiteral("addUrlLbl"), 200, HeadTop);
-    m.move(QStringLiteral("AddUrlText"), 200, ListTop, C1, R);
+    m.move(QStringLiteral("addUrlLbl"), ListLeft, HeadTop);
+    m.move(QStringLiteral("AddUrlText"), ListLeft, ListTop, C1, R);
 
-    const qint64 X1 = C1 + 450;
+    const qint64 X1 = C1 + X1Offset;
     const QStringList column1{QStringLiteral("addUrlCmd"), QStringLiteral("DelUrlCmd"), QStringLiteral("StartPickCmd"),
                               QStringLiteral("StopPickCmd"), QStringLiteral("InsertToTopCmd")};
     for (qsizetype i = 0; i < column1.size(); ++i)
@@ -200,7 +204,7 @@ QList<Move> batModeFrameResize(const PanelInput &in)
     m.move(QStringLiteral("ProNumLbl"), X1 + 1250, ListTop, 500, lights);
     m.move(QStringLiteral("ProDenLbl"), X1 + 1250, ListTop, 500, lights);
 
-    const qint64 X2 = X1 + 1250 + 500;
+    const qint64 X2 = X1 + IndicatorColumn;
     const qint64 pendingTop = ListTop + (in.shopBoxShown ? Box : 0);
     m.move(QStringLiteral("ReadyUrlLbl"), X2, HeadTop);
     m.move(QStringLiteral("readyDownList"), X2, pendingTop, C2, R - (pendingTop - ListTop));
@@ -217,16 +221,22 @@ QList<Move> batModeFrameResize(const PanelInput &in)
     const qint64 numberTop = ListTop + (in.findBoxShown ? Box : 0);
     const qint64 downloadedTop = numberTop + (in.numberBoxShown ? Box : 0);
     m.move(QStringLiteral("AlreadyDownedList"), X3, downloadedTop, C3 - 200, R - (downloadedTop - ListTop));
-    m.move(QStringLiteral("FindStrText"), X3, ListTop, C3 - 200);
-    m.move(QStringLiteral("NewBabyNumText"), X3, numberTop, C3 - 200, InlineBoxHeight);
+    // Each box behind its label, the two together over the list's width.
+    m.move(QStringLiteral("FindStrLbl"), X3, ListTop);
+    m.move(QStringLiteral("FindStrText"), X3 + in.findStrLblWidth, ListTop, C3 - 200 - in.findStrLblWidth);
+    m.move(QStringLiteral("NewBabyNumLbl"), X3, numberTop);
+    m.move(QStringLiteral("NewBabyNumText"), X3 + in.newBabyNumLblWidth, numberTop, C3 - 200 - in.newBabyNumLblWidth,
+           InlineBoxHeight);
 
     const qint64 X4 = X2 + C2 + 250;
     const QStringList column2{QStringLiteral("DelCmd"), QStringLiteral("RePickCmd"), QStringLiteral("SetSavePathCmd"),
                               QStringLiteral("OpenSavePathCmd"), QStringLiteral("EditBabyNumCmd")};
     for (qsizetype i = 0; i < column2.size(); ++i)
         m.move(column2.at(i), X4, ListTop + step * i);
-    m.move(QStringLiteral("OpenWebCmd"), X4, ListTop + step * 5 - 50);
-    m.move(QStringLiteral("PreviewCmd"), X4, ListTop + step * 6 - 50);
+    // In a low panel the buttons stand as close as the rest: no closer.
+    const qint64 rise = std::min(OpenWebRise, step - MinStep);
+    m.move(QStringLiteral("OpenWebCmd"), X4, ListTop + step * 5 - rise);
+    m.move(QStringLiteral("PreviewCmd"), X4, ListTop + step * 6 - rise);
 
     const qint64 logLeft = qint64(in.xqkfLeft) + ContactButtonWidth + 200;
     m.move(QStringLiteral("mesgText"), logLeft, 0, PW - (qint64(in.xqkfLeft) + ContactButtonWidth + 250), 630);
@@ -242,7 +252,7 @@ Size minimumClient(const PanelInput &in)
     const qint64 panel = Gutters + lists + PanelRightMargin;
     const qint64 toolbar = qint64(in.xqkfLeft) + ContactButtonWidth + 250 + MinLogWidth + PanelRightMargin;
     const qint64 R = std::max(Column1Rest + 5 * MinStep, Column2Rest + 6 * MinStep);
-    return {int(std::max(panel, toolbar)), int(1200 + R + 1060)};
+    return {int(std::max(panel, toolbar)), int(AreaMargin + R + 1060)};
 }
 
 std::optional<int> hoverRow(int y, int count)

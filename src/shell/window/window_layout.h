@@ -34,6 +34,11 @@ struct Move
     std::optional<int> height;
 };
 
+// The browser area and the batch panel begin below the toolbar band (630)
+// and the whole address strip (420); the progress strip (240) ends the window.
+constexpr int AreaTop = 1050;
+constexpr int AreaMargin = AreaTop + 240;
+
 // What the window layout reads besides the client size.
 struct FormInput
 {
@@ -60,6 +65,10 @@ struct PanelInput
     int editBabyNumCmdWidth = 0;
     int asBabyUrlAlaCmdWidth = 0;
     int collectorsLblWidth = 0;
+    int addUrlLblWidth = 0;
+    // The labels in front of 查找's and 修改货号's boxes.
+    int findStrLblWidth = 0;
+    int newBabyNumLblWidth = 0;
     int xqkfLeft = 0;
     // The indicator's height when less than the lists' is enough for its text
     // (0: as high as the lists), so that it covers nothing below it.
@@ -80,9 +89,10 @@ constexpr int InlineBoxHeight = 330;
 
 // batModeFrameResize: three list columns of width C = (PW - 3500) / 3 with
 // button columns between them, and the status log in the toolbar band. A
-// column whose heading needs more than C (the downloaded list's label and
-// three buttons, the pending list's label and 整店采集) gets what it needs
-// and the others share the rest; in a low panel the buttons stand closer.
+// column whose heading needs more than C (the add box's label, which may
+// reach over the buttons beside it; the downloaded list's label and three
+// buttons; the pending list's label and 整店采集) gets what it needs and the
+// others share the rest; in a low panel the buttons stand closer.
 QList<Move> batModeFrameResize(const PanelInput &in);
 
 // The least client area in which every control of the window and the panel

@@ -184,3 +184,23 @@ TEST(WindowProgram, BothProgramsTellTheVersionWithoutADisplay)
         EXPECT_EQ(version.output, QFileInfo(program).fileName() + QStringLiteral(" " ZORVANE_VERSION "\n"));
     }
 }
+
+// The demo's marketplace answers https as the marketplace does: the demo shop
+// pasted either way is collected, the browser accepting the demo's own
+// certificate without anyone trusting anything by hand.
+TEST(DemoProgram, TheDemoShopIsCollectedOverHttpsAsOverHttp)
+{
+    for (const QString &shop : {S(u"https://DemoShop.zorvane.com/"), S(u"http://demoshop.zorvane.com")}) {
+        SCOPED_TRACE(shop.toStdString());
+        QTemporaryDir temp;
+        QProcessEnvironment env = offscreen();
+        env.insert(QStringLiteral("TMPDIR"), temp.path());
+        ChildProcess runner(QStringLiteral(ZORVANE_BATCH_EXE),
+                            {QStringLiteral("--demo"), QStringLiteral("--shop"), shop, QStringLiteral("--fast")}, env,
+                            QProcess::MergedChannels);
+        ASSERT_TRUE(runner.waitForExit(300000));
+        EXPECT_EQ(runner.process.exitCode(), 0) << runner.output.toStdString();
+        EXPECT_FALSE(runner.output.contains(S(u"加载失败"))) << runner.output.toStdString();
+        EXPECT_EQ(runner.output.count(S(u"采集成功")), 6) << runner.output.toStdString();
+    }
+}

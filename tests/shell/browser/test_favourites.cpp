@@ -37,18 +37,25 @@ const QString Address = QStringLiteral("http://detail.zorvane.com/offer/1.html")
 
 } // namespace
 
-TEST_F(FavouritesTest, StoringOnePageThreeTimesGivesThreeFiles)
+// A page stored again stays one favourite, and the answer says which; other
+// pages of the same title get "#" in front.
+TEST_F(FavouritesTest, StoringOnePageAgainSaysWhereItIsAndOtherPagesOfItsTitleGetHashes)
 {
     ASSERT_FALSE(QFileInfo::exists(favourites.folder())) << "storing makes the folder";
-    for (int i = 0; i < 3; ++i)
-        ASSERT_TRUE(favourites.store(QStringLiteral("女装 - 连衣裙/红色"), Address, prompts));
+    const QString title = QStringLiteral("女装 - 连衣裙/红色"), first = inFolder(QStringLiteral("女装连衣裙红色.link"));
+    for (const QString &address : QStringList{Address, Address, QStringLiteral(" ") + Address + QStringLiteral(" ")})
+        EXPECT_EQ(favourites.store(title, address, prompts), first);
+    EXPECT_EQ(prompts.texts(), QStringList{QStringLiteral("已经收藏！")} + QStringList(2, S(u"该网页已在收藏夹中:女装连衣裙红色")));
+    for (int page = 2; page <= 3; ++page)
+        ASSERT_TRUE(favourites.store(title, QStringLiteral("http://detail.zorvane.com/offer/%1.html").arg(page), prompts));
     EXPECT_EQ(favourites.entries(), (QStringList{QStringLiteral("##女装连衣裙红色.link"),
                                                  QStringLiteral("#女装连衣裙红色.link"),
                                                  QStringLiteral("女装连衣裙红色.link")}));
-    const QByteArray expected = encodeLocalText(QStringLiteral("[Fai.link]\r\n") + Address + QStringLiteral("\r\n"));
-    for (const QString &name : favourites.entries())
-        EXPECT_EQ(readBytes(inFolder(name)), expected) << name.toStdString();
-    EXPECT_EQ(prompts.texts(), QStringList(3, QStringLiteral("已经收藏！")));
+    EXPECT_EQ(readBytes(first), encodeLocalText(QStringLiteral("[Fai.link]\r\n") + Address + QStringLiteral("\r\n")));
+    // Renamed, the favourite is still the page's.
+    const std::optional<QString> renamed = favourites.rename(first, QStringLiteral("红裙"));
+    EXPECT_EQ(favourites.store(title, Address, prompts), renamed);
+    EXPECT_EQ(prompts.texts().last(), S(u"该网页已在收藏夹中:红裙"));
 }
 
 TEST_F(FavouritesTest, StoredNamesStayInTheFolder)
@@ -61,8 +68,11 @@ TEST_F(FavouritesTest, StoredNamesStayInTheFolder)
         QStringLiteral("."),
         QString(300, QChar(0x56FE)),               // longer than a file name may be
     };
+    int page = 0;
     for (const QString &caption : cases) {
-        const std::optional<QString> stored = favourites.store(caption, Address, prompts);
+        // Each another page: one page is stored once.
+        const std::optional<QString> stored =
+            favourites.store(caption, Address + QStringLiteral("?page=%1").arg(++page), prompts);
         ASSERT_TRUE(stored) << caption.toStdString();
         EXPECT_TRUE(insideFolder(*stored)) << stored->toStdString();
     }
@@ -297,14 +307,15 @@ TEST_F(FavouritesTest, Renaming)
         QString result; // the list afterwards, besides the other entries
     };
     const Case cases[] = {
-        {"new_name_without_extension", QStringLiteral("新名字"), QStringLiteral("新名字")},
+        {"new_name_without_extension", QStringLiteral("新名字"), QStringLiteral("新名字.link")},
         {"with_extension", QStringLiteral("新名字.link"), QStringLiteral("新名字.link")},
+        {"taken_without_extension", QStringLiteral("其他"), QStringLiteral("#其他.link")},
         {"taken_name_gets_hash", QStringLiteral("其他.link"), QStringLiteral("#其他.link")},
         {"taken_in_other_case", QStringLiteral("其他.LINK"), QStringLiteral("#其他.LINK")},
         {"own_name_is_taken_too", QStringLiteral("旧.link"), QStringLiteral("#旧.link")},
-        {"cleaned", QStringLiteral("a/b:c d"), QStringLiteral("abcd")},
-        {"parent_folder", QStringLiteral(".."), QStringLiteral("#..")},
-        {"path_out", QStringLiteral("../../x"), QStringLiteral(".x")},
+        {"cleaned", QStringLiteral("a/b:c d"), QStringLiteral("abcd.link")},
+        {"parent_folder", QStringLiteral(".."), QStringLiteral("...link")},
+        {"path_out", QStringLiteral("../../x"), QStringLiteral(".x.link")},
         {"empty_answer_unchanged", QString(), QStringLiteral("旧.link")},
         {"answer_cleaned_to_nothing_unchanged", QStringLiteral(" / "), QStringLiteral("旧.link")},
     };

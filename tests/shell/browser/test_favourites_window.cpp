@@ -71,7 +71,7 @@ TEST_F(FavouritesWindowTest, OpeningMakesTheFolderAndSelectsTheFirstEntry)
 
     put({QStringLiteral("b.link"), QStringLiteral("a.link")});
     window.Form_Load();
-    EXPECT_EQ(shown(), (QStringList{QStringLiteral("a.link"), QStringLiteral("b.link")}));
+    EXPECT_EQ(shown(), (QStringList{QStringLiteral("a"), QStringLiteral("b")})) << "named without the file's ending";
     EXPECT_EQ(window.SelectedFavouritePath(), inFolder(QStringLiteral("a.link")));
     // The list fills the window.
     window.resize(500, 400);
@@ -83,7 +83,7 @@ TEST_F(FavouritesWindowTest, OpenAsksTheMainWindowAndStaysOpen)
 {
     put({QStringLiteral("a.link"), QStringLiteral("b.link")});
     window.Form_Load();
-    select(QStringLiteral("b.link"));
+    select(QStringLiteral("b"));
     menu(FavouritesWindow::Open)->trigger();
     ASSERT_EQ(opened.size(), 1);
     EXPECT_EQ(opened.first().at(0).toString(), inFolder(QStringLiteral("b.link")));
@@ -92,7 +92,7 @@ TEST_F(FavouritesWindowTest, OpenAsksTheMainWindowAndStaysOpen)
     EXPECT_EQ(window.SelectedFavouritePath(), inFolder(QStringLiteral("b.link")));
 }
 
-TEST_F(FavouritesWindowTest, DoubleClickOpensAndCloses)
+TEST_F(FavouritesWindowTest, DoubleClickOrEnterOpensAndCloses)
 {
     put({QStringLiteral("a.link"), QStringLiteral("b.link")});
     window.Form_Load();
@@ -103,6 +103,12 @@ TEST_F(FavouritesWindowTest, DoubleClickOpensAndCloses)
     ASSERT_EQ(opened.size(), 1);
     EXPECT_EQ(opened.first().at(0).toString(), inFolder(QStringLiteral("b.link")));
     EXPECT_FALSE(window.isVisible());
+    window.Form_Load();
+    QTest::keyClick(list(), Qt::Key_Down);
+    QTest::keyClick(list(), Qt::Key_Return);
+    ASSERT_EQ(opened.size(), 2);
+    EXPECT_EQ(opened.last().at(0).toString(), inFolder(QStringLiteral("b.link")));
+    EXPECT_FALSE(window.isVisible());
 }
 
 TEST_F(FavouritesWindowTest, DeleteRemovesAtOnceAndRereadsTheList)
@@ -110,7 +116,7 @@ TEST_F(FavouritesWindowTest, DeleteRemovesAtOnceAndRereadsTheList)
     put({QStringLiteral("a.link"), QStringLiteral("b.link")});
     window.Form_Load();
     menu(FavouritesWindow::Delete)->trigger();
-    EXPECT_EQ(shown(), QStringList{QStringLiteral("b.link")});
+    EXPECT_EQ(shown(), QStringList{QStringLiteral("b")});
     EXPECT_FALSE(QFile::exists(inFolder(QStringLiteral("a.link"))));
     EXPECT_TRUE(prompts.messages.isEmpty());
 }
@@ -125,11 +131,11 @@ TEST_F(FavouritesWindowTest, RenameAsksWithTheFileNameAndKeepsCancelledEntries)
         QStringList after;
         QString selected;
     } steps[] = {
-        {std::nullopt, {QStringLiteral("a.link"), QStringLiteral("b.link")}, QStringLiteral("a.link")},
-        {QString(), {QStringLiteral("a.link"), QStringLiteral("b.link")}, QStringLiteral("a.link")},
-        {QStringLiteral("b.link"), {QStringLiteral("#b.link"), QStringLiteral("b.link")}, QStringLiteral("#b.link")},
-        {QStringLiteral("b.link"), {QStringLiteral("##b.link"), QStringLiteral("b.link")}, QStringLiteral("##b.link")},
-        {QStringLiteral("店铺"), {QStringLiteral("b.link"), QStringLiteral("店铺")}, QStringLiteral("店铺")},
+        {std::nullopt, {QStringLiteral("a"), QStringLiteral("b")}, QStringLiteral("a.link")},
+        {QString(), {QStringLiteral("a"), QStringLiteral("b")}, QStringLiteral("a.link")},
+        {QStringLiteral("b"), {QStringLiteral("#b"), QStringLiteral("b")}, QStringLiteral("#b.link")},
+        {QStringLiteral("b.link"), {QStringLiteral("##b"), QStringLiteral("b")}, QStringLiteral("##b.link")},
+        {QStringLiteral("店铺"), {QStringLiteral("b"), QStringLiteral("店铺")}, QStringLiteral("店铺.link")},
     };
     QString before = QStringLiteral("a.link");
     for (const auto &step : steps) {
@@ -137,7 +143,7 @@ TEST_F(FavouritesWindowTest, RenameAsksWithTheFileNameAndKeepsCancelledEntries)
         menu(FavouritesWindow::Rename)->trigger();
         ASSERT_FALSE(prompts.questions.isEmpty());
         EXPECT_EQ(prompts.questions.last().prompt, QStringLiteral("请输入新名称。"));
-        EXPECT_EQ(prompts.questions.last().preset, before);
+        EXPECT_EQ(prompts.questions.last().preset, Favourites::displayName(before)) << "the name the list shows";
         EXPECT_EQ(shown(), step.after);
         EXPECT_EQ(window.SelectedFavouritePath(), inFolder(step.selected));
         before = step.selected;
@@ -155,7 +161,7 @@ TEST_F(FavouritesWindowTest, SetAsHomeCopiesSaysSoAndCloses)
 
     // Opened again, the home page is listed and opens like any favourite.
     window.Form_Load();
-    EXPECT_EQ(shown(), (QStringList{QStringLiteral("a.link"), QStringLiteral("主页.LINK")}));
+    EXPECT_EQ(shown(), (QStringList{QStringLiteral("a"), QStringLiteral("主页")}));
 }
 
 TEST_F(FavouritesWindowTest, MenuActionsWithoutASelectionDoNothing)

@@ -317,8 +317,10 @@ TEST_F(WindowTest, HoverShowsTheEntryUnderThePointer)
     hoverRow(3.2); // just past the last entry: an empty box
     EXPECT_TRUE(info->toPlainText().isEmpty());
     hoverRow(0.4);
-    hoverRow(4.9); // further down nothing changes
     EXPECT_EQ(info->toPlainText(), QStringLiteral("1|first"));
+    hoverRow(4.9); // further down, over the list's blank part, the box goes
+    EXPECT_FALSE(info->isVisible());
+    hoverRow(0.4);
     // Over the panel's background the box goes.
     QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), QPointF(5, 5), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
     QCoreApplication::sendEvent(control("batModeFrame"), &move);

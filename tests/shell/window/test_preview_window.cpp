@@ -201,3 +201,42 @@ TEST_F(PreviewWindowTest, PicturesKeepTheirShapeWholeAboveTheirCaptions)
     EXPECT_LE(captions.last() - captions.first(), 1);
     EXPECT_GT(captions.first(), middles.last() + 80 * scale) << "captions under the squares";
 }
+
+// White pictures on the list's white: each shows where it ends, and a caption
+// stands nearer its own picture than the next row's.
+TEST_F(PreviewWindowTest, AWhitePictureShowsItsEdgeAndItsCaptionBelongsToIt)
+{
+    const QString white = dir.filePath(q("白底"));
+    QDir().mkpath(white + q("/主图"));
+    QImage picture(800, 800, QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    for (int i = 1; i <= 8; ++i)
+        picture.save(white + q("/主图/主图%1.png").arg(i));
+    window.show();
+    ASSERT_TRUE(show(q("W-1|白底|") + white + q("|http://x/5.html")));
+    const QImage view = tiles()->viewport()->grab().toImage();
+    const qreal scale = view.devicePixelRatio();
+    // From the middle of a tile's picture each way, as far as it is white.
+    const auto extent = [&](int i) {
+        const QRect logical = tiles()->visualItemRect(tiles()->item(i)), tile(logical.topLeft() * scale, logical.size() * scale);
+        const QPoint middle(tile.center().x(), tile.top() + qRound(86 * scale));
+        const auto walk = [&](QPoint step) {
+            QPoint p = middle;
+            while (tile.contains(p + step) && view.pixelColor(p + step) == Qt::white)
+                p += step;
+            return p;
+        };
+        return QRect(QPoint(walk({-1, 0}).x(), walk({0, -1}).y()), QPoint(walk({1, 0}).x(), walk({0, 1}).y()));
+    };
+    const QRect first = extent(0), below = extent(4);
+    ASSERT_GT(below.top(), first.bottom()) << "four tiles to a row";
+    EXPECT_NEAR(first.width(), 160 * scale, 2);
+    EXPECT_NEAR(first.height(), 160 * scale, 2);
+    QRect caption;
+    for (int y = first.bottom() + 1; y < below.top(); ++y) {
+        for (int x = first.left(); x <= first.right(); ++x)
+            caption |= view.pixelColor(x, y).lightness() < 100 ? QRect(x, y, 1, 1) : QRect();
+    }
+    ASSERT_FALSE(caption.isEmpty());
+    EXPECT_LT(caption.top() - first.bottom(), below.top() - caption.bottom());
+}

@@ -216,5 +216,24 @@ TEST_F(WindowTest, TheCollectorsBoxUnderTheTwoBoxesShowsAndStoresHowManyAtOnce)
     count->setValue(2);
     EXPECT_EQ(core->batch().collectors(), 2);
     EXPECT_EQ(core->settings().LoadConfigValue(QStringLiteral("Collectors")), S(u"2"));
-    EXPECT_EQ(log().last(), S(u"同时采集2个宝贝,从下一个宝贝起生效."));
+    EXPECT_FALSE(log().join(u'\n').contains(S(u"同时采集"))) << "at rest the start says it";
+
+    // Said at 启动; while the batch runs, once the number is settled, not at every step.
+    click("StartPickCmd");
+    ASSERT_TRUE(waitUntil([&] { return core->batch().isControllerOn(); }));
+    EXPECT_EQ(log().count(S(u"同时采集2个宝贝.")), 1);
+    count->setFocus();
+    QTest::keyClick(count, Qt::Key_Up);
+    QTest::keyClick(count, Qt::Key_Up);
+    EXPECT_EQ(core->batch().collectors(), 4);
+    EXPECT_FALSE(log().join(u'\n').contains(S(u"同时采集3个")));
+    QTest::keyClick(count, Qt::Key_Return);
+    QTest::keyClick(count, Qt::Key_Return);
+    EXPECT_EQ(log().count(S(u"同时采集4个宝贝,从下一个宝贝起生效.")), 1);
+    click("StopPickCmd");
+    ASSERT_TRUE(waitUntil([&] { return !core->batch().isControllerOn(); }));
+    click("StartPickCmd");
+    ASSERT_TRUE(waitUntil([&] { return core->batch().isControllerOn(); }));
+    EXPECT_EQ(log().count(S(u"同时采集4个宝贝.")), 1);
+    click("StopPickCmd");
 }

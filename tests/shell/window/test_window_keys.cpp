@@ -9,6 +9,7 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTest>
@@ -239,9 +240,10 @@ TEST_F(KeysTest, TheKeyboardStartsOutsideThePagesAndTheFirstTabGoesToBack)
     EXPECT_EQ(QApplication::focusWidget(), control<QWidget>("AutoModeChk")) << "on along the address row";
 }
 
-// Esc in 整店采集's, 查找's and 修改货号's box: the box goes, the keyboard
-// goes back to its button, and nothing is done with what was typed.
-TEST_F(KeysTest, EscClosesEachInlineBoxWithoutActing)
+// Esc in 整店采集's, 查找's and 修改货号's box: the box goes with what was
+// typed in it, the keyboard goes back to its button, and nothing is done
+// with the text; opened again, the box is empty and takes only new typing.
+TEST_F(KeysTest, EscClosesEachInlineBoxWithoutActingAndWithoutItsText)
 {
     openActive();
     const QString entry = S(u"D-1|宝贝|") + folder.path() + S(u"|http://detail.zorvane.com/offer/1.html");
@@ -252,11 +254,12 @@ TEST_F(KeysTest, EscClosesEachInlineBoxWithoutActing)
     {
         const char *button;
         const char *box;
+        const char *label; // what the box is for, beside it
         QString typed;
     } boxes[] = {
-        {"ASBabyUrlAlaCmd", "ShopUrlText", S(u"http://myshop.zorvane.com")},
-        {"FindADLCmd", "FindStrText", S(u"D-1")},
-        {"EditBabyNumCmd", "NewBabyNumText", S(u"N-9")},
+        {"ASBabyUrlAlaCmd", "ShopUrlText", nullptr, S(u"http://myshop.zorvane.com")},
+        {"FindADLCmd", "FindStrText", "FindStrLbl", S(u"D-1")},
+        {"EditBabyNumCmd", "NewBabyNumText", "NewBabyNumLbl", S(u"N-9")},
     };
     for (const auto &b : boxes) {
         SCOPED_TRACE(b.box);
@@ -264,14 +267,35 @@ TEST_F(KeysTest, EscClosesEachInlineBoxWithoutActing)
         QTest::mouseClick(control<QPushButton>(b.button), Qt::LeftButton);
         ASSERT_TRUE(box->isVisible());
         ASSERT_EQ(QApplication::focusWidget(), box);
+        if (b.label) {
+            EXPECT_TRUE(control<QLabel>(b.label)->isVisible() && control<QLabel>(b.label)->geometry().right() + 1 == box->x());
+        }
         QTest::keyClicks(box, b.typed);
         const QStringList logged = log();
         QTest::keyClick(box, Qt::Key_Escape);
         EXPECT_FALSE(box->isVisible());
+        if (b.label) {
+            EXPECT_FALSE(control<QLabel>(b.label)->isVisible());
+        }
         EXPECT_EQ(QApplication::focusWidget(), control<QWidget>(b.button));
         EXPECT_EQ(log(), logged) << "nothing searched, renumbered or discovered";
+        QTest::mouseClick(control<QPushButton>(b.button), Qt::LeftButton);
+        ASSERT_EQ(QApplication::focusWidget(), box);
+        EXPECT_EQ(box->text(), QString()) << "the cancelled text is gone";
+        QTest::keyClick(box, Qt::Key_Escape);
     }
-    EXPECT_EQ(downloaded().entries(), QStringList{entry});
-    EXPECT_EQ(control<QPushButton>("EditBabyNumCmd")->text(), S(u"修改货号"));
     EXPECT_FALSE(core->shop().isRunning());
+
+    // 查找's and 修改货号's boxes take turns at the list's top, each dropping what was typed.
+    auto *find = control<QLineEdit>("FindStrText"), *number = control<QLineEdit>("NewBabyNumText");
+    click("FindADLCmd");
+    QTest::keyClicks(find, S(u"D-"));
+    click("EditBabyNumCmd");
+    EXPECT_TRUE(!find->isVisible() && number->isVisible() && number->y() == find->y());
+    EXPECT_GT(control<QWidget>("AlreadyDownedList")->y(), number->geometry().bottom());
+    QTest::keyClicks(number, S(u"N-"));
+    click("FindADLCmd");
+    EXPECT_TRUE(find->isVisible() && !number->isVisible() && find->text().isEmpty());
+    EXPECT_EQ(control<QPushButton>("EditBabyNumCmd")->text(), S(u"修改货号"));
+    EXPECT_EQ(downloaded().entries(), QStringList{entry}) << "nothing renumbered";
 }

@@ -35,8 +35,9 @@ TEST(FormResize, NumbersForAWindowTenThousandTwipsWide)
     const Move *browser = find(moves, QStringLiteral("WebBrowser1"));
     ASSERT_TRUE(browser);
     EXPECT_EQ(browser->left, 3710);
+    EXPECT_EQ(browser->top, 1050) << "below the whole address strip";
     EXPECT_EQ(browser->width, 6290);
-    EXPECT_EQ(browser->height, 6800);
+    EXPECT_EQ(browser->height, 6710);
     EXPECT_EQ(find(moves, QStringLiteral("TabStrip1"))->width, 3455);
     EXPECT_EQ(find(moves, QStringLiteral("PickWebBro"))->width, 3455);
     EXPECT_EQ(find(moves, QStringLiteral("urladress"))->width, 5100);
@@ -47,7 +48,8 @@ TEST(FormResize, NumbersForAWindowTenThousandTwipsWide)
     const Move *panel = find(moves, QStringLiteral("batModeFrame"));
     ASSERT_TRUE(panel);
     EXPECT_EQ(panel->width, 10000);
-    EXPECT_EQ(panel->height, 6800);
+    EXPECT_EQ(panel->top, 1050);
+    EXPECT_EQ(panel->height, 6710);
 }
 
 struct TooSmall
@@ -124,14 +126,16 @@ TEST(BatModeFrameResize, AColumnWhoseHeadingNeedsMoreGetsItAndTheOthersShare)
     in.findNextCmdWidth = 800;
     in.readyUrlLblWidth = 700;
     in.asBabyUrlAlaCmdWidth = 1000;
+    in.addUrlLblWidth = 4000; // reaching over the buttons beside its list, up to the next heading
     const QList<Move> moves = batModeFrameResize(in);
     const Move *list = find(moves, QStringLiteral("AlreadyDownedList")), *next = find(moves, QStringLiteral("FindNextCmd"));
     ASSERT_TRUE(list && next);
     EXPECT_EQ(*list->width, 1500 + 700 + 20 + 800 + 20 + 800);
+    EXPECT_EQ(find(moves, QStringLiteral("addUrlLbl"))->left + 4000 + 60, find(moves, QStringLiteral("ReadyUrlLbl"))->left);
     EXPECT_EQ(next->left + 800, list->left + *list->width);
-    // The rest, 8000 less the third column's 4040, shared by the first two.
-    EXPECT_EQ(find(moves, QStringLiteral("AddUrlText"))->width, 1980);
-    EXPECT_EQ(find(moves, QStringLiteral("readyDownList"))->width, 1980);
+    // The rest, 8000 less the third column's 4040: the first column what its label needs, the second the remainder.
+    EXPECT_EQ(find(moves, QStringLiteral("AddUrlText"))->width, 2060);
+    EXPECT_EQ(find(moves, QStringLiteral("readyDownList"))->width, 1900);
     EXPECT_LE(700, find(moves, QStringLiteral("ASBabyUrlAlaCmd"))->left - find(moves, QStringLiteral("readyDownList"))->left)
         << "the pending list's label and 整店采集 side by side";
 }
@@ -144,6 +148,8 @@ TEST(BatModeFrameResize, InlineBoxesPushTheirListsDownAndALowPanelClosesUpItsBut
     in.width = 12000;
     in.height = 5400; // the least panel that holds 店铺上新 under 同时采集 is 5310 high
     in.shopBoxShown = in.findBoxShown = in.numberBoxShown = true;
+    in.findStrLblWidth = 500;
+    in.newBabyNumLblWidth = 700;
     const QList<Move> moves = batModeFrameResize(in);
     const auto bottom = [&](const char *name) {
         const Move *m = find(moves, QLatin1String(name));
@@ -156,8 +162,11 @@ TEST(BatModeFrameResize, InlineBoxesPushTheirListsDownAndALowPanelClosesUpItsBut
     const Move *downloaded = find(moves, QStringLiteral("AlreadyDownedList"));
     EXPECT_EQ(number->top, search->top + InlineBoxHeight + 60);
     EXPECT_EQ(downloaded->top, number->top + InlineBoxHeight + 60);
-    EXPECT_EQ(number->left, downloaded->left);
-    EXPECT_EQ(*number->width, *downloaded->width) << "over the list's column, not across its edge";
+    // Each box behind its label, the two over the list's column, not across its edge.
+    EXPECT_EQ(find(moves, QStringLiteral("NewBabyNumLbl"))->left, downloaded->left);
+    EXPECT_EQ(number->left, downloaded->left + 700);
+    EXPECT_EQ(search->left + *search->width, downloaded->left + *downloaded->width);
+    EXPECT_EQ(number->left + *number->width, downloaded->left + *downloaded->width);
     EXPECT_EQ(bottom("AlreadyDownedList"), bottom("AddUrlText"));
     EXPECT_LE(bottom("PreviewCmd"), bottom("AddUrlText"));
     EXPECT_LE(bottom("CollectorsBox") - 450 + 330, bottom("AddUrlText"));
@@ -176,7 +185,7 @@ TEST(BatModeFrameResize, TheLeastClientHoldsEveryControl)
     in.xqkfLeft = 5600;
     const Size least = minimumClient(in);
     in.width = least.width - PanelRightMargin;
-    in.height = least.height - 1200;
+    in.height = least.height - AreaMargin;
     const QList<Move> moves = batModeFrameResize(in);
     ASSERT_EQ(moves.last().control, QStringLiteral("mesgText"));
     EXPECT_GE(*moves.last().width, 3000);
@@ -184,6 +193,10 @@ TEST(BatModeFrameResize, TheLeastClientHoldsEveryControl)
     EXPECT_LE(next->left + 700, list->left + *list->width);
     EXPECT_LE(find(moves, QStringLiteral("PreviewCmd"))->top + 450, 700 + *list->height);
     EXPECT_LE(find(moves, QStringLiteral("WatchShopsCmd"))->top + 450, 700 + *list->height);
+    const int gap = find(moves, QStringLiteral("RePickCmd"))->top - (find(moves, QStringLiteral("DelCmd"))->top + 450);
+    EXPECT_EQ(find(moves, QStringLiteral("OpenWebCmd"))->top - (find(moves, QStringLiteral("EditBabyNumCmd"))->top + 450),
+              gap)
+        << "in the lowest panel 打开网址 stands off 修改货号 as the other buttons stand off each other";
 }
 
 TEST(BatModeFrameResize, ANarrowPanelStopsAtTheFirstList)

@@ -3,6 +3,8 @@
 // lists themselves when they cannot be saved at closing.
 #include "late_net_check.h"
 #include "window_fixture.h"
+#include "fixture_pages.h"
+#include "fixture_server.h"
 
 #include "lists/downloaded_search.h"
 
@@ -84,6 +86,29 @@ TEST_F(LateCheckWindowTest, PauseWhileTheStartsCheckRunsKeepsTheBatchStopped)
     late.answer(true);
     EXPECT_TRUE(core->batch().isControllerOn());
     EXPECT_FALSE(control<QPushButton>("StartPickCmd")->isEnabled());
+}
+
+// As the demo opens: auto mode on, and 整店采集 begun before the start-up
+// check answers. The walk pauses the batch and starts it as it ends, so the
+// start-up leaves the start to it: 启动采集 is logged once.
+TEST_F(LateCheckWindowTest, AShopWalkUnderWayWhenTheStartUpCheckAnswersStartsTheBatchAlone)
+{
+    servePage(sharedServer(), shopOfferListAddress(S(u"lateshop"), 1), shopOfferListHtml({S(u"第1页"), {detailPageAddress(761)}}));
+    servePage(sharedServer(), shopOfferListAddress(S(u"lateshop"), 2), shopOfferListHtml({S(u"第2页"), {}}));
+    open(true); // auto mode on
+    ASSERT_EQ(late.waiting(), 1);
+    core->shop().setShopUrlText(S(u"http://lateshop.zorvane.com"));
+    core->shop().AllShopBabyUrlAla();
+    late.answer(true);
+    // Every check asked for from now on is answered, until the walk has ended.
+    ASSERT_TRUE(waitUntil([&] {
+        late.answer(true);
+        return !core->shop().isRunning();
+    }, 60000));
+    EXPECT_TRUE(core->batch().isControllerOn());
+    EXPECT_EQ(log().count(S(u"启动采集,一旦检测到待下载列表有宝贝,将自行采集下载并启动列表旁的状态闪烁指示灯.")), 1)
+        << log().join(u'\n').toStdString();
+    click("StopPickCmd");
 }
 
 TEST_F(WindowTest, AnUnaskedSearchRefreshLeavesTheSelectionAndTheScrollPosition)

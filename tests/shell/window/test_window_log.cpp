@@ -68,6 +68,13 @@ TEST_F(WindowLogTest, SeveralItemsUnderWayShareTheStripsLine)
     emit batch.picturesProgressed(3, 6, 2);
     EXPECT_EQ(control<QProgressBar>("ProgressPictures")->value(), 4);
     EXPECT_EQ(control<QProgressBar>("ProgressPictures")->maximum(), 10);
+
+    // Two shops' items with one number: cut short, each keeps the end that tells them apart.
+    emit batch.stepLogged(S(u"店铺甲#1->ZV-1001"), S(u"采集中:图片地址分析中..._"), 0);
+    emit batch.stepLogged(S(u"店铺乙#1->ZV-1001"), S(u"采集中:图片地址分析中..._"), 2);
+    auto *line = control<QLabel>("ProgressItem");
+    line->resize(line->fontMetrics().horizontalAdvance(S(u"2个宝贝采集中: …甲#1->ZV-1001  图片… · …乙#1->ZV-1001  图片…")) + 6, line->height());
+    EXPECT_EQ(line->text(), S(u"2个宝贝采集中: …甲#1->ZV-1001  图片… · …乙#1->ZV-1001  图片…"));
 }
 
 TEST_F(WindowLogTest, ADoubleClickOnTheLogOpensEveryKeptLineToSelectSearchAndCopy)

@@ -7,7 +7,11 @@
 #include "qt_printers.h"
 #include "window_checks.h"
 
+#include "shell/window/batch_panel.h"
+
 #include <QSpinBox>
+
+#include <functional>
 #include <QTest>
 
 class ScalingTest : public WindowTest
@@ -45,14 +49,14 @@ TEST_F(ScalingTest, EveryControlInsideTheWindowWithItsTextWhole)
     click("StopPickCmd");
 }
 
-// Four items under way in the narrowest window: every item keeps a part of
-// the line, shortened with "…", and the line ends before the counts. The
-// number typed into 同时采集 is logged once.
-TEST_F(ScalingTest, TheStripShowsFourItemsUnderWayAtTheLeastWidth)
+// Three items with long item numbers under way in the narrowest window:
+// each keeps the end of its number that tells them apart and the beginning
+// of its step, and the line ends before the counts. 同时采集 is said once, at 启动.
+TEST_F(ScalingTest, TheStripShowsThreeItemsUnderWayAtTheLeastWidth)
 {
     DetailPage item;
     item.height = 60000;
-    for (int n = 481; n <= 484; ++n) {
+    for (int n = 481; n <= 483; ++n) {
         servePage(sharedServer(), detailPageAddress(n), detailPageHtml(item));
         pendingLines << S(u"宝贝名字很长很长的连衣裙%1|").arg(n) + detailPageAddress(n);
     }
@@ -66,24 +70,48 @@ TEST_F(ScalingTest, TheStripShowsFourItemsUnderWayAtTheLeastWidth)
     form->ShowListCmd_Click();
     auto *collectors = control<QSpinBox>("CollectorsBox");
     collectors->setFocus();
-    QTest::keyClick(collectors, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClicks(collectors, QStringLiteral("4"));
+    QTest::keyClick(collectors, Qt::Key_Up);
+    QTest::keyClick(collectors, Qt::Key_Up);
     QTest::keyClick(collectors, Qt::Key_Return);
-    EXPECT_EQ(log().count(S(u"同时采集4个宝贝,从下一个宝贝起生效.")), 1);
+    EXPECT_EQ(core->batch().collectors(), 3);
+    EXPECT_FALSE(log().join(u'\n').contains(S(u"同时采集"))) << "not at every step of the box";
     click("StartPickCmd");
 
     auto *line = control<QLabel>("ProgressItem");
-    const auto *counts = control<QLabel>("ProgressCounts");
-    const QString lead = S(u"4个宝贝采集中: ");
-    ASSERT_TRUE(waitUntil([&] { return line->text().startsWith(lead); }, 60000)) << line->text().toStdString();
-    EXPECT_LE(line->geometry().right(), counts->geometry().left());
+    const QString lead = S(u"3个宝贝采集中: ");
+    // Once every item is read from its page, the longest of the steps.
+    ASSERT_TRUE(waitUntil([&] { return line->text().startsWith(lead) && line->toolTip().count(S(u"图片地址分析中")) == 3; },
+                          60000)) << line->text().toStdString();
+    EXPECT_EQ(log().count(S(u"同时采集3个宝贝.")), 1);
+    EXPECT_LE(line->geometry().right(), control<QLabel>("ProgressCounts")->geometry().left());
     EXPECT_LE(line->fontMetrics().horizontalAdvance(line->text()), line->contentsRect().width());
-    const QStringList parts = line->text().mid(lead.size()).split(QStringLiteral(" · "));
-    ASSERT_EQ(parts.size(), 4) << line->text().toStdString();
-    for (const QString &part : parts) {
-        EXPECT_TRUE(part.startsWith(u'宝') || part == u"…") << part.toStdString();
-        EXPECT_TRUE(part.endsWith(u'…')) << part.toStdString() << " whole in so narrow a window";
+    QStringList ends;
+    for (const QString &part : line->text().mid(lead.size()).split(QStringLiteral(" · "))) {
+        ends << part.section(S(u"  "), 0, 0).right(4);
+        EXPECT_GE(part.section(S(u"  "), 1).remove(u'…').size(), 2) << part.toStdString() << ": the step begun";
     }
+    ends.sort();
+    EXPECT_EQ(ends, (QStringList{S(u"裙481"), S(u"裙482"), S(u"裙483")})) << line->text().toStdString();
     EXPECT_TRUE(line->toolTip().startsWith(lead)) << "the whole line on hovering";
     click("StopPickCmd");
+}
+
+// The program's small windows on a laptop's screen at this scaling: each opens
+// over the main window, no larger than it.
+TEST_F(ScalingTest, TheSmallWindowsOpenInsideTheMainWindow)
+{
+    writeConfig(S(u"isAuto=False\r\n"));
+    open(true);
+    form->ShowListCmd_Click();
+    for (const auto &[name, show] : QList<std::pair<const char *, std::function<void()>>>{
+             {"LogWindow", [&] { form->showLogWindow(); }}, {"WatchWindow", [&] { form->showWatchWindow(); }},
+             {"skin", [&] { form->Toolbar1_ButtonClick(8); }}, {"linka", [&] { form->Toolbar1_ButtonClick(5); }},
+             {"PreviewWindow", [&] { form->batchPanel().PreviewCmd_Click(); }}}) {
+        show();
+        auto *shown = form->findChild<QWidget *>(QLatin1String(name));
+        ASSERT_TRUE(shown && shown->isVisible()) << name;
+        EXPECT_TRUE(form->geometry().contains(shown->frameGeometry()))
+            << name << " " << shown->width() << "×" << shown->height() << " over " << form->width() << "×" << form->height();
+        shown->close();
+    }
 }

@@ -45,6 +45,17 @@ inline QStringList layoutFaults(const MainForm &form)
                 found << name + QStringLiteral(" over ") + other->objectName();
         }
     }
+    // The address row whole: nothing drawn above it (the panel, the tab strip, the pages) covers its controls.
+    const QWidget *row = form.findChild<QWidget *>(QStringLiteral("picAddress"));
+    const QObjectList stack = client->children();
+    for (const QWidget *w : row->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+        const QRect place(w->mapTo(client, QPoint()), w->size());
+        for (qsizetype i = stack.indexOf(row) + 1; i < stack.size() && w->isVisible(); ++i) {
+            const auto *above = qobject_cast<const QWidget *>(stack.at(i));
+            if (above && above->isVisible() && above->geometry().intersects(place))
+                found << w->objectName() + QStringLiteral(" under ") + above->objectName();
+        }
+    }
     return found;
 }
 
