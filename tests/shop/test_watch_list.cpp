@@ -47,6 +47,7 @@ struct ChangeCase
     QList<std::pair<int, int>> fresh; // item id, position
     QList<int> relisted;
     QList<int> gone;
+    QStringList queued = {}; // by a check that did not get to record
 };
 
 QList<std::pair<int, int>> idsAndPositions(const QList<ShopChanges::Item> &items)
@@ -89,6 +90,13 @@ TEST(ShopChangesTest, AWalkAgainstTheLastRecordAndTheDownloadedList)
         {"first check records only", offers({1, 2, 2}), {}, false, false, {}, offers({1, 2}), {}, {}, {}},
         {"first check with existing collects what was not downloaded", offers({1, 2, 3}), {}, false, true, offers({2}),
          offers({1, 2, 3}), {{1, 1}, {3, 3}}, {}, {}},
+        // A check killed after collecting some of its new items: those are still new, not back on sale.
+        {"collected by a check cut short", offers({1, 2, 3}), offers({1}), true, false, offers({2}), offers({1, 2, 3}),
+         {{2, 2}, {3, 3}}, {}, {}, offers({2, 3})},
+        {"queued by a cut check, listed again another way", {offer(1), offer(2, "https")}, offers({1}), true, false,
+         offers({2}), {offer(1), offer(2, "https")}, {{2, 2}}, {}, {}, offers({2})},
+        {"first check with existing, cut short", offers({1, 2}), {}, false, true, offers({1, 2}), offers({1, 2}),
+         {{1, 1}}, {}, {}, offers({1})},
     };
     for (const ChangeCase &c : cases) {
         SCOPED_TRACE(c.name);
@@ -96,6 +104,7 @@ TEST(ShopChangesTest, AWalkAgainstTheLastRecordAndTheDownloadedList)
         last.address = QStringLiteral("http://shop.zorvane.com");
         last.items = c.lastRecord;
         last.withExisting = c.withExisting;
+        last.queued = c.queued;
         if (c.recorded)
             last.lastCheck = QDateTime(QDate(2026, 3, 1), QTime(9, 0));
         QSet<QString> keys;
@@ -153,6 +162,7 @@ TEST(WatchListTest, TheFileIsGb18030WithCrLfAndReadsBackWhole)
     failing.lastFailure = S(u"店铺第2页加载失败");
     failing.withExisting = true;
     failing.lastCheck = {};
+    failing.queued = offers({5});
     const QString text = WatchList::format({shop, failing});
     ASSERT_TRUE(writeLocalTextFile(list.path(), text));
     const QByteArray bytes = readBytes(list.path());
@@ -169,7 +179,18 @@ TEST(WatchListTest, TheFileIsGb18030WithCrLfAndReadsBackWhole)
     EXPECT_FALSE(back[1].recorded());
     EXPECT_TRUE(back[1].withExisting);
     EXPECT_EQ(back[1].lastFailure, failing.lastFailure);
+    EXPECT_EQ(back[1].queued, failing.queued);
+    EXPECT_TRUE(back[0].queued.isEmpty());
     EXPECT_EQ(WatchList::format(back), text);
+    // Noting queued items changes nothing else.
+    WatchedShop noted = back[0];
+    noted.queued = offers({8, 9});
+    noted.items.clear();
+    QString error;
+    ASSERT_TRUE(list.noteQueued({noted}, &error));
+    EXPECT_EQ(list.shops()[0].queued, offers({8, 9}));
+    EXPECT_EQ(list.shops()[0].items, shop.items);
+    EXPECT_EQ(list.shops()[1].queued, failing.queued);
 }
 
 TEST(WatchListTest, ACheckUpdatesItsShopsAndKeepsOnesAddedOrRemovedMeanwhile)

@@ -22,11 +22,14 @@
 #include "shell/window/program_parts.h"
 #include "shop/offer_list_walk.h"
 #include "shop/shop_discovery.h"
+#include "shop/walk_turns.h"
 #include "shop/watch_check.h"
 
+#include <QDateTime>
 #include <QObject>
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -51,6 +54,8 @@ public:
         Notifier *notifier = nullptr;
         // Where the schedule's systemd user units go.
         QString unitFolder = SystemdUserTimer::defaultUnitFolder();
+        // The clock the watch's records are dated by; the system's when empty.
+        std::function<QDateTime()> clock;
     };
 
     explicit ProgramCore(const Options &options, QObject *parent = nullptr);
@@ -113,6 +118,7 @@ private:
     std::vector<ExtraCollector> m_extraCollectors;
     BatchCycle m_batch;
     OfferListWalk m_walk;
+    WalkTurns m_turns;
     ShopDiscovery m_shop;
     DBusNotifier m_desktopNotifier;
     Notifier &m_notifier;

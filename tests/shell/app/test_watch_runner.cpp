@@ -95,50 +95,78 @@ struct StandInSystemctl
 
 } // namespace
 
-TEST_F(WatchRunnerTest, ACheckKilledWhileCollectingLosesNothingAndTheNextCheckCollectsTheRest)
+TEST_F(WatchRunnerTest, ACheckKilledWhileCollectingLosesNothingAndTheNextCheckCollectsTheRestAsNew)
 {
     const QList<int> ids{1201, 1202, 1203};
-    for (int id : ids)
-        serveItem(id, 30000); // long enough to be scrolling when the signal comes
-    serveOfferList(S(u"killshop"), ids);
-    // Watched since it was empty: all three are new.
-    WatchedShop shop;
-    shop.address = S(u"http://killshop.zorvane.com");
-    shop.name = S(u"killshop");
-    shop.added = shop.lastCheck = QDateTime(QDate(2026, 3, 1), QTime(9, 0));
-    const QString watchFile = file(WatchList::fileName());
-    ASSERT_TRUE(writeLocalTextFile(watchFile, WatchList::format({shop})));
-    const QByteArray watchBefore = readBytes(watchFile);
+    struct Row
     {
-        RunnerProcess runner(QStringLiteral(ZORVANE_BATCH_EXE), common({QStringLiteral("--watch")}));
-        ASSERT_TRUE(waitUntil([&] { return runner.output.contains(S(u"killshop#1采集中:图片地址分析中..._")); }, 90000))
-            << runner.output.toStdString();
-        ::kill(pid_t(runner.process.processId()), SIGKILL);
-        ASSERT_TRUE(runner.waitForExit());
-    }
-    // Both files whole: the watch file as it was, the new items pending, the one under way on top with its marker.
-    EXPECT_EQ(readBytes(watchFile), watchBefore);
-    EXPECT_EQ(listData(), S(u"<AddUrlText>\r\n\r\n<readyDownList>\r\nkillshop#1|") + detailPageAddress(1201)
-                              + S(u"|[上次软件退出未采集完成]\r\nkillshop#2|") + detailPageAddress(1202) + S(u"\r\nkillshop#3|")
-                              + detailPageAddress(1203) + S(u"\r\n<AlreadyDownedList>\r\n"));
+        const char *name;
+        QList<int> heights;   // long enough to be scrolling when the signal comes
+        const char16_t *killAt;
+        QString pending;      // the pending list after the kill
+        int downloaded;
+    };
+    const QString top = S(u"|[上次软件退出未采集完成]\r\n");
+    const QList<Row> rows{
+        {"the first item under way", {30000, 30000, 30000}, u"killshop#1采集中:图片地址分析中..._",
+         S(u"killshop#1|") + detailPageAddress(1201) + top + S(u"killshop#2|") + detailPageAddress(1202) + S(u"\r\nkillshop#3|")
+             + detailPageAddress(1203) + S(u"\r\n"),
+         0},
+        // The first one collected already: still new at the next check, never back on sale.
+        {"the second item under way", {2000, 30000, 30000}, u"killshop#2采集中:图片地址分析中..._",
+         S(u"killshop#2|") + detailPageAddress(1202) + top + S(u"killshop#3|") + detailPageAddress(1203) + S(u"\r\n"), 1},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        writeLocalTextFile(file(QStringLiteral("listdata.txt")),
+                           QStringLiteral("<AddUrlText>\r\n\r\n<readyDownList>\r\n<AlreadyDownedList>\r\n"));
+        for (qsizetype i = 0; i < ids.size(); ++i)
+            serveItem(ids.at(i), row.heights.at(i));
+        serveOfferList(S(u"killshop"), ids);
+        // Watched since it was empty: all three are new.
+        WatchedShop shop;
+        shop.address = S(u"http://killshop.zorvane.com");
+        shop.name = S(u"killshop");
+        shop.added = shop.lastCheck = QDateTime(QDate(2026, 3, 1), QTime(9, 0));
+        const QString watchFile = file(WatchList::fileName());
+        ASSERT_TRUE(writeLocalTextFile(watchFile, WatchList::format({shop})));
+        {
+            RunnerProcess runner(QStringLiteral(ZORVANE_BATCH_EXE), common({QStringLiteral("--watch")}));
+            ASSERT_TRUE(waitUntil([&] { return runner.output.contains(S(row.killAt)); }, 120000)) << runner.output.toStdString();
+            ::kill(pid_t(runner.process.processId()), SIGKILL);
+            ASSERT_TRUE(runner.waitForExit());
+        }
+        // Both files whole: the watch file's record as it was, with what the check queued; the new items pending,
+        // the one under way on top with its marker.
+        const QList<WatchedShop> killed = WatchList(folder.path()).shops();
+        ASSERT_EQ(killed.size(), 1);
+        EXPECT_EQ(killed[0].lastCheck, shop.lastCheck);
+        EXPECT_TRUE(killed[0].items.isEmpty());
+        EXPECT_EQ(killed[0].queued.size(), 3);
+        EXPECT_TRUE(listData().startsWith(S(u"<AddUrlText>\r\n\r\n<readyDownList>\r\n") + row.pending + S(u"<AlreadyDownedList>\r\n")))
+            << listData().toStdString();
+        EXPECT_EQ(listData().count(S(u"|") + detailPageAddress(1201) + S(u"\r\n")), row.downloaded);
 
-    for (int id : ids)
-        serveItem(id, 2000);
-    RunnerProcess again(QStringLiteral(ZORVANE_BATCH_EXE), common({QStringLiteral("--watch"), QStringLiteral("--fast"),
-                                                                   QStringLiteral("--collectors"), QStringLiteral("2")}));
-    ASSERT_TRUE(again.waitForExit(180000));
-    EXPECT_EQ(again.process.exitCode(), 0) << again.output.toStdString();
-    // Each once: nothing queued twice, nothing lost.
-    EXPECT_TRUE(listData().startsWith(S(u"<AddUrlText>\r\n\r\n<readyDownList>\r\n<AlreadyDownedList>\r\n"))) << listData().toStdString();
-    for (int id : ids)
-        EXPECT_EQ(listData().count(S(u"|") + detailPageAddress(id) + S(u"\r\n")), 1) << id;
-    EXPECT_TRUE(again.output.contains(S(u"无法发送桌面通知,原因:"))) << "no session bus: said, and the check went on";
-    const QList<WatchedShop> after = WatchList(folder.path()).shops();
-    ASSERT_EQ(after.size(), 1);
-    EXPECT_EQ(after[0].items.size(), 3);
-    EXPECT_EQ(after[0].lastNew, 3);
-    const QString record = readLocalTextFile(QDir(folder.path()).filePath(ChangeRecord::fileName())).value_or(QString());
-    EXPECT_TRUE(record.contains(S(u"新宝贝2个(已采集2个)")) || record.contains(S(u"新宝贝3个(已采集3个)"))) << record.toStdString();
+        for (int id : ids)
+            serveItem(id, 2000);
+        RunnerProcess again(QStringLiteral(ZORVANE_BATCH_EXE), common({QStringLiteral("--watch"), QStringLiteral("--fast"),
+                                                                       QStringLiteral("--collectors"), QStringLiteral("2")}));
+        ASSERT_TRUE(again.waitForExit(180000));
+        EXPECT_EQ(again.process.exitCode(), 0) << again.output.toStdString();
+        // Each once: nothing queued twice, nothing lost.
+        EXPECT_TRUE(listData().startsWith(S(u"<AddUrlText>\r\n\r\n<readyDownList>\r\n<AlreadyDownedList>\r\n"))) << listData().toStdString();
+        for (int id : ids)
+            EXPECT_EQ(listData().count(S(u"|") + detailPageAddress(id) + S(u"\r\n")), 1) << id;
+        EXPECT_TRUE(again.output.contains(S(u"无法发送桌面通知,原因:"))) << "no session bus: said, and the check went on";
+        const QList<WatchedShop> after = WatchList(folder.path()).shops();
+        ASSERT_EQ(after.size(), 1);
+        EXPECT_EQ(after[0].items.size(), 3);
+        EXPECT_EQ(after[0].lastNew, 3);
+        EXPECT_TRUE(after[0].queued.isEmpty());
+        const QString record = readLocalTextFile(QDir(folder.path()).filePath(ChangeRecord::fileName())).value_or(QString());
+        EXPECT_TRUE(record.contains(S(u"新宝贝3个(已采集3个),下架0个\r\n"))) << record.toStdString();
+        QFile::remove(QDir(folder.path()).filePath(ChangeRecord::fileName()));
+    }
 }
 
 TEST_F(WatchRunnerTest, ACheckFindingTheListsKeptIsHandedToTheirKeeperAndTheRunnerEndsQuietly)
