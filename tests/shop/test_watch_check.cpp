@@ -12,6 +12,7 @@
 #include "lists/item_lines.h"
 #include "platform/notifier.h"
 #include "platform/text_file.h"
+#include "shell/window_kept_schedule.h"
 #include "shop/change_record.h"
 #include "shop/watch_list.h"
 
@@ -381,3 +382,57 @@ TEST_F(WatchCheckTest, WithoutANotificationServiceTheCheckSaysSoAndEndsAndAClick
     EXPECT_EQ(activated.size(), 1);
 }
 
+TEST_F(WatchCheckTest, TheWindowKeptScheduleStartsOnceADayThroughAnEarlyTimerAndALongCheckAndRetriesAnUnreadDayHourly)
+{
+    QDateTime now(QDate(2026, 3, 10), QTime(8, 10, 59));
+    build([&now](ProgramCore::Options &options) {
+        quickTimeOuts(options);
+        options.clock = [&now] { return now; };
+    });
+    core->settings().SaveConfigValue(QStringLiteral("WatchSchedule"), QStringLiteral("08:11"));
+    core->settings().SaveConfigValue(QStringLiteral("WatchScheduleBy"), QStringLiteral("window"));
+    servedItem(1191, S(u"定时宝贝"), {});
+    serveShop(S(u"timeshop"), {1191}, 10);
+    sharedServer().route(S(u"closedshop.zorvane.com/page/offerlist.htm?sortType=tradenumdown&pageNum=1"),
+                         FixtureServer::status(500));
+    watchRecorded(S(u"timeshop"), {1191}, now.addDays(-1));
+    watchRecorded(S(u"closedshop"), {}, now.addDays(-1));
+    const auto starts = [this] { return logMessages(core->log()).filter(S(u"店铺上新检查开始")).size(); };
+    QSignalSpy started(&core->watch(), &WatchCheck::shopStarted);
+    QSignalSpy finished(&core->watch(), &WatchCheck::finished);
+    const QDateTime today(now.date(), QTime(8, 11)), tomorrow = today.addDays(1);
+    {
+        // The timer fires a second early by the clock; the check then runs over a minute.
+        WindowKeptSchedule schedule(core->watchSchedule(), core->settings(), core->watch(), core->log(), folder.path(),
+                                    [&now] { return now; });
+        EXPECT_EQ(schedule.nextStart(), today);
+        ASSERT_TRUE(started.wait(30000));
+        now = QDateTime(now.date(), QTime(8, 12, 10));
+        EXPECT_FALSE(schedule.nextStart().isValid()) << "nothing armed while a check runs";
+        ASSERT_TRUE(finished.wait(60000));
+        EXPECT_EQ(schedule.nextStart(), tomorrow);
+        EXPECT_EQ(starts(), 1);
+    }
+    // Tomorrow every shop is unreadable: tried at the time, then hourly, not every minute.
+    sharedServer().route(S(u"timeshop.zorvane.com/page/offerlist.htm?sortType=tradenumdown&pageNum=1"),
+                         FixtureServer::status(500));
+    now = tomorrow.addMSecs(-500);
+    {
+        WindowKeptSchedule schedule(core->watchSchedule(), core->settings(), core->watch(), core->log(), folder.path(),
+                                    [&now] { return now; });
+        ASSERT_TRUE(finished.wait(60000));
+        EXPECT_EQ(finished.size(), 2);
+        EXPECT_EQ(core->watch().lastReport().unreadCount(), 2);
+        EXPECT_EQ(schedule.nextStart(), tomorrow.addSecs(3600 - 1)) << "an hour after the start, to the second";
+        EXPECT_TRUE(logMessages(core->log()).contains(S(u"店铺上新定时检查没有读到任何店铺,03-11 09:10再试")));
+        EXPECT_EQ(WatchList(folder.path()).shops().at(0).lastCheck, QDateTime(today.date(), QTime(8, 10, 59)));
+    }
+    // The window opened again after the hour: tried at once, and the next try an hour on.
+    now = tomorrow.addSecs(3600 + 30);
+    WindowKeptSchedule reopened(core->watchSchedule(), core->settings(), core->watch(), core->log(), folder.path(),
+                                [&now] { return now; });
+    EXPECT_EQ(reopened.nextStart(), now);
+    ASSERT_TRUE(finished.wait(60000));
+    EXPECT_EQ(reopened.nextStart(), now.addSecs(3600));
+    EXPECT_EQ(starts(), 3);
+}

@@ -114,7 +114,7 @@ int main(int argc, char **argv)
         QObject::connect(&log, &StatusLog::lineAdded, [](const QString &line) { printLine(stdout, line); });
         Settings settings(options.programFolder);
         // Queued: a value it cannot read is answered before the event loop runs.
-        watchOptions.runSchedule(parser, options.programFolder, settings, log, [&app](int code) {
+        watchOptions.runSchedule(parser, options.programFolder, program.isDemo(), settings, log, [&app](int code) {
             QMetaObject::invokeMethod(&app, [code] { QCoreApplication::exit(code); }, Qt::QueuedConnection);
         });
         return app.exec();

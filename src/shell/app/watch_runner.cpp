@@ -1,8 +1,8 @@
 #include "shell/app/watch_runner.h"
 
 #include "platform/systemd_user_timer.h"
-#include "shell/app/command_line.h"
 #include "platform/terminal.h"
+#include "shell/app/command_line.h"
 #include "shell/watch_schedule.h"
 #include "shop/watch_list.h"
 
@@ -62,8 +62,8 @@ std::optional<int> WatchRunnerOptions::runListCommand(const QCommandLineParser &
     return 0;
 }
 
-void WatchRunnerOptions::runSchedule(const QCommandLineParser &parser, const QString &programFolder, Settings &settings,
-                                     StatusLog &log, std::function<void(int)> exit) const
+void WatchRunnerOptions::runSchedule(const QCommandLineParser &parser, const QString &programFolder, bool demo,
+                                     Settings &settings, StatusLog &log, std::function<void(int)> exit) const
 {
     // "daily 09:00" as one value, or "daily" with the time after it.
     QStringList words = parser.value(Schedule).split(QLatin1Char(' '), Qt::SkipEmptyParts);
@@ -76,11 +76,17 @@ void WatchRunnerOptions::runSchedule(const QCommandLineParser &parser, const QSt
         exit(1);
         return;
     }
-    auto *timer = new SystemdUserTimer(SystemdUserTimer::defaultUnitFolder(),
+    DesktopSchedule *desktop = nullptr;
+    if (demo) {
+        static NoDesktopSchedule none(QStringLiteral("演示模式不使用系统定时器"));
+        desktop = &none;
+    } else {
+        desktop = new SystemdUserTimer(SystemdUserTimer::defaultUnitFolder(), programFolder,
                                        {QCoreApplication::applicationFilePath(), QStringLiteral("--program-folder"),
                                         programFolder, QStringLiteral("--watch")},
                                        QCoreApplication::instance());
-    auto *schedule = new WatchSchedule(settings, *timer, log, QCoreApplication::instance());
+    }
+    auto *schedule = new WatchSchedule(settings, *desktop, log, QCoreApplication::instance());
     if (off) {
         schedule->turnOff([exit](bool ok) { exit(ok ? 0 : 1); });
         return;

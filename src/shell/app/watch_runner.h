@@ -22,6 +22,8 @@ public:
     std::optional<int> runListCommand(const QCommandLineParser &parser, const QString &programFolder) const;
     // --watch-schedule daily HH:MM|off: `exit` gets the exit code once the
     // timer units are in place (or removed); 1 for a value it cannot read.
-    void runSchedule(const QCommandLineParser &parser, const QString &programFolder, Settings &settings,
+    // The demo's folder never gets units of the user's desktop.
+    void runSchedule(const QCommandLineParser &parser, const QString &programFolder, bool demo, Settings &settings,
                      StatusLog &log, std::function<void(int)> exit) const;
+
 };

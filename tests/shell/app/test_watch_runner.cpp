@@ -70,7 +70,8 @@ void serveItem(int id, int height)
 // A folder with a systemctl of our own that logs its arguments and ends with `code`.
 struct StandInSystemctl
 {
-    explicit StandInSystemctl(int code)
+    explicit StandInSystemctl(int code) { exitWith(code); }
+    void exitWith(int code)
     {
         const QString script = QDir(bin.path()).filePath(QStringLiteral("systemctl"));
         writeBytes(script, QStringLiteral("#!/bin/sh\necho \"$*\" >> '%1'\necho 'Failed to connect to bus: No medium found' >&2\nexit %2\n")
@@ -236,18 +237,22 @@ TEST_F(WatchRunnerTest, TheScheduleWritesUnitsThatSystemdAcceptsAndTurningItOffR
                      systemctl.environment());
     ASSERT_TRUE(on.waitForExit());
     EXPECT_EQ(on.process.exitCode(), 0) << on.output.toStdString();
+    const QString unit = SystemdUserTimer::unitNameFor(odd);
     EXPECT_EQ(systemctl.callLines(), (QStringList{QStringLiteral("--user daemon-reload"),
-                                                  QStringLiteral("--user enable zorvane-picker-watch.timer"),
-                                                  QStringLiteral("--user restart zorvane-picker-watch.timer")}));
+                                                  QStringLiteral("--user enable ") + unit + QStringLiteral(".timer"),
+                                                  QStringLiteral("--user restart ") + unit + QStringLiteral(".timer")}));
     // Read back.
-    EXPECT_EQ(SystemdUserTimer::readTime(systemctl.unitFolder()), QTime(7, 5));
-    const QString timer = QString::fromUtf8(readBytes(QDir(systemctl.unitFolder()).filePath(QStringLiteral("zorvane-picker-watch.timer"))));
+    const QString timerPath = QDir(systemctl.unitFolder()).filePath(unit + QStringLiteral(".timer"));
+    EXPECT_EQ(SystemdUserTimer::readTime(timerPath), QTime(7, 5));
+    const QString timer = QString::fromUtf8(readBytes(timerPath));
     for (const char *line : {"OnCalendar=*-*-* 07:05:00\n", "Persistent=true\n", "RandomizedDelaySec=10min\n", "WantedBy=timers.target\n"})
         EXPECT_TRUE(timer.contains(QLatin1String(line))) << line;
-    const QString service = QString::fromUtf8(readBytes(QDir(systemctl.unitFolder()).filePath(QStringLiteral("zorvane-picker-watch.service"))));
+    const QString service = QString::fromUtf8(readBytes(QDir(systemctl.unitFolder()).filePath(unit + QStringLiteral(".service"))));
     EXPECT_TRUE(service.contains(QStringLiteral("ExecStart=\"%1\" \"--program-folder\" \"%2\" \"--watch\"\n")
                                      .arg(QStringLiteral(ZORVANE_BATCH_EXE), QString(odd).replace(u'%', QStringLiteral("%%")))))
         << service.toStdString();
+    // A check that hangs does not block the next day's.
+    EXPECT_TRUE(service.contains(QStringLiteral("TimeoutStartSec=6h\n")));
     EXPECT_TRUE(readLocalTextFile(QDir(odd).filePath(QStringLiteral("config.ini")))->contains(S(u"WatchScheduleBy=systemd")));
 
     // systemd's own reading of both units, as a user manager would read them.
@@ -259,8 +264,8 @@ TEST_F(WatchRunnerTest, TheScheduleWritesUnitsThatSystemdAcceptsAndTurningItOffR
     verify.setProcessChannelMode(QProcess::MergedChannels);
     verify.setWorkingDirectory(systemctl.unitFolder());
     verify.start(QStringLiteral("systemd-analyze"), {QStringLiteral("verify"), QStringLiteral("--user"),
-                                                     QStringLiteral("./zorvane-picker-watch.timer"),
-                                                     QStringLiteral("./zorvane-picker-watch.service")});
+                                                     QStringLiteral("./") + unit + QStringLiteral(".timer"),
+                                                     QStringLiteral("./") + unit + QStringLiteral(".service")});
     QSignalSpy verified(&verify, &QProcess::finished);
     ASSERT_TRUE(verified.wait(60000));
     EXPECT_EQ(verify.exitCode(), 0);
@@ -271,10 +276,82 @@ TEST_F(WatchRunnerTest, TheScheduleWritesUnitsThatSystemdAcceptsAndTurningItOffR
                       systemctl.environment());
     ASSERT_TRUE(off.waitForExit());
     EXPECT_EQ(off.process.exitCode(), 0);
-    EXPECT_EQ(systemctl.callLines().mid(3), (QStringList{QStringLiteral("--user disable --now zorvane-picker-watch.timer"),
+    EXPECT_EQ(systemctl.callLines().mid(3), (QStringList{QStringLiteral("--user disable --now ") + unit + QStringLiteral(".timer"),
                                                          QStringLiteral("--user daemon-reload")}));
     EXPECT_TRUE(QDir(systemctl.unitFolder()).entryList(QDir::Files).isEmpty());
-    EXPECT_FALSE(SystemdUserTimer::readTime(systemctl.unitFolder()));
+    EXPECT_FALSE(SystemdUserTimer::readTime(timerPath));
+}
+
+TEST_F(WatchRunnerTest, EachProgramFolderKeepsItsOwnUnitsTakesOverItsOldOnesTheDemoTouchesNoneAndAFailedOffSaysWhy)
+{
+    StandInSystemctl systemctl(0);
+    const QString first = file(QStringLiteral("甲")), second = file(QStringLiteral("乙"));
+    QDir().mkpath(first);
+    QDir().mkpath(second);
+    const QDir units(systemctl.unitFolder());
+    QDir().mkpath(units.path());
+    // The first folder's schedule as an earlier version installed it, under the one old name.
+    const QString legacy = SystemdUserTimer::legacyUnitName();
+    writeBytes(units.filePath(legacy + QStringLiteral(".service")),
+               SystemdUserTimer::serviceText({QStringLiteral(ZORVANE_BATCH_EXE), QStringLiteral("--program-folder"), first,
+                                              QStringLiteral("--watch")}, first).toUtf8());
+    writeBytes(units.filePath(legacy + QStringLiteral(".timer")), SystemdUserTimer::timerText(QTime(6, 0)).toUtf8());
+    struct Ran
+    {
+        int code;
+        QString said;
+        QStringList calls; // systemctl's, during the run
+    };
+    const auto run = [&](const QStringList &arguments) {
+        const qsizetype before = systemctl.callLines().size();
+        RunnerProcess runner(QStringLiteral(ZORVANE_BATCH_EXE), arguments, systemctl.environment());
+        EXPECT_TRUE(runner.waitForExit());
+        const QString said = runner.output + QString::fromLocal8Bit(runner.process.readAllStandardError());
+        return Ran{runner.process.exitCode(), said, systemctl.callLines().mid(before)};
+    };
+    const auto folderRun = [&](const QString &folder, const QStringList &more) {
+        return run(QStringList{QStringLiteral("--program-folder"), folder} + more);
+    };
+    const QString one = SystemdUserTimer::unitNameFor(first), two = SystemdUserTimer::unitNameFor(second);
+    ASSERT_NE(one, two);
+    const auto unitFiles = [&] { return units.entryList(QDir::Files, QDir::Name); };
+    const auto both = [](const QString &name) { return QStringList{name + QStringLiteral(".service"), name + QStringLiteral(".timer")}; };
+    const auto sorted = [](QStringList list) { list.sort(); return list; };
+
+    // The second folder: units of its own; the old units run the first folder's checks and stay.
+    Ran ran = folderRun(second, {QStringLiteral("--watch-schedule"), QStringLiteral("daily 07:00")});
+    EXPECT_EQ(ran.code, 0) << ran.said.toStdString();
+    EXPECT_EQ(ran.calls, (QStringList{QStringLiteral("--user daemon-reload"), QStringLiteral("--user enable ") + two + QStringLiteral(".timer"),
+                                  QStringLiteral("--user restart ") + two + QStringLiteral(".timer")}));
+    EXPECT_EQ(unitFiles(), sorted(both(legacy) + both(two)));
+    // The first folder takes its old units over: disabled and removed, never run twice a day.
+    ran = folderRun(first, {QStringLiteral("--watch-schedule"), QStringLiteral("daily 08:00")});
+    EXPECT_EQ(ran.code, 0) << ran.said.toStdString();
+    EXPECT_EQ(ran.calls, (QStringList{QStringLiteral("--user disable --now ") + legacy + QStringLiteral(".timer"),
+                                  QStringLiteral("--user daemon-reload"), QStringLiteral("--user enable ") + one + QStringLiteral(".timer"),
+                                  QStringLiteral("--user restart ") + one + QStringLiteral(".timer")}));
+    EXPECT_EQ(unitFiles(), sorted(both(one) + both(two)));
+    // Off in the first folder leaves the second's alone.
+    ran = folderRun(first, {QStringLiteral("--watch-schedule"), QStringLiteral("off")});
+    EXPECT_EQ(ran.code, 0) << ran.said.toStdString();
+    EXPECT_EQ(ran.calls, (QStringList{QStringLiteral("--user disable --now ") + one + QStringLiteral(".timer"),
+                                  QStringLiteral("--user daemon-reload")}));
+    EXPECT_EQ(unitFiles(), both(two));
+    // The demo's schedule is its window's only.
+    ran = run({QStringLiteral("--demo"), QStringLiteral("--watch-schedule"), QStringLiteral("daily 09:00")});
+    EXPECT_EQ(ran.code, 8);
+    EXPECT_TRUE(ran.said.contains(S(u"无法使用系统定时器(systemctl --user):演示模式不使用系统定时器"))) << ran.said.toStdString();
+    EXPECT_EQ(ran.calls, QStringList());
+    EXPECT_EQ(unitFiles(), both(two));
+    // Off when systemctl cannot disable the timer: said in its words, and the schedule stays.
+    systemctl.exitWith(1);
+    ran = folderRun(second, {QStringLiteral("--watch-schedule"), QStringLiteral("off")});
+    EXPECT_EQ(ran.code, 1);
+    EXPECT_TRUE(ran.said.contains(S(u"关闭定时检查失败,原因:systemctl --user disable --now ") + two
+                              + S(u".timer 失败(退出码1): Failed to connect to bus: No medium found")))
+        << ran.said.toStdString();
+    EXPECT_EQ(unitFiles(), both(two));
+    EXPECT_TRUE(readLocalTextFile(QDir(second).filePath(QStringLiteral("config.ini")))->contains(S(u"WatchSchedule=07:00\r\n")));
 }
 
 TEST_F(WatchRunnerTest, WhereSystemctlFailsTheScheduleFallsBackToTheWindowAndSaysSo)
