@@ -29,6 +29,9 @@ constexpr int NoShopRead = 9;           // --watch: not one watched shop could b
 constexpr int SignalBase = 128; // plus the signal's number
 } // namespace ExitCode
 
+// How long --watch waits for another runner that holds the lists.
+constexpr int WatchLockWaitMinutes = 5;
+
 struct Option
 {
     enum class Kind {

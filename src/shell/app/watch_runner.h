@@ -5,6 +5,7 @@
 #include <functional>
 #include <optional>
 
+class ListsLock;
 class QCommandLineParser;
 class Settings;
 class StatusLog;
@@ -26,4 +27,8 @@ public:
     void runSchedule(const QCommandLineParser &parser, const QString &programFolder, bool demo, Settings &settings,
                      StatusLog &log, std::function<void(int)> exit) const;
 
+    // --watch, finding the lists' lock held: a window keeping the lists gets
+    // the check; another runner is waited for, up to WatchLockWaitMinutes.
+    // The exit code when the runner ends here, nothing when the lock is now its own.
+    std::optional<int> waitForLists(ListsLock &lock, const QCommandLineParser &parser, const QString &programFolder) const;
 };

@@ -20,6 +20,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QSignalSpy>
+#include <QSysInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -49,6 +50,15 @@ protected:
 
     QTemporaryDir folder;
 };
+
+// What a lock holder process got: "owner", "held" or "unavailable".
+QByteArray heldBy(QProcess &holder)
+{
+    QSignalSpy said(&holder, &QProcess::readyReadStandardOutput);
+    while (!holder.canReadLine() && said.wait(30000)) {
+    }
+    return holder.readLine().trimmed();
+}
 
 void serveOfferList(const QString &shop, const QList<int> &ids)
 {
@@ -172,8 +182,13 @@ TEST_F(WatchRunnerTest, ACheckKilledWhileCollectingLosesNothingAndTheNextCheckCo
 
 TEST_F(WatchRunnerTest, ACheckFindingTheListsKeptIsHandedToTheirKeeperAndTheRunnerEndsQuietly)
 {
-    ListsLock lock(folder.path());
-    ASSERT_EQ(lock.acquire(), ListsLock::State::Owner);
+    // The lock file names the program holding it: a copy of the lock holder under the window's name.
+    QTemporaryDir bin;
+    const QString window = QDir(bin.path()).filePath(ListsLock::windowProgram());
+    ASSERT_TRUE(QFile::copy(QStringLiteral(ZORVANE_LOCK_HOLDER), window));
+    QProcess holder;
+    holder.start(window, {folder.path()});
+    ASSERT_EQ(heldBy(holder), QByteArray("owner"));
     WatchHandover handover(folder.path());
     QSignalSpy requested(&handover, &WatchHandover::requested);
     RunnerProcess runner(QStringLiteral(ZORVANE_BATCH_EXE), common({QStringLiteral("--watch")}));
@@ -186,6 +201,35 @@ TEST_F(WatchRunnerTest, ACheckFindingTheListsKeptIsHandedToTheirKeeperAndTheRunn
     RunnerProcess plain(QStringLiteral(ZORVANE_BATCH_EXE), common({}));
     ASSERT_TRUE(plain.waitForExit());
     EXPECT_EQ(plain.process.exitCode(), 5);
+    holder.closeWriteChannel();
+    EXPECT_TRUE(holder.waitForFinished(30000));
+}
+
+TEST_F(WatchRunnerTest, ACheckFindingAnotherRunnersLockWaitsForItWithinItsBoundAndNeverHandsOverToIt)
+{
+    QProcess holder;
+    holder.start(QStringLiteral(ZORVANE_LOCK_HOLDER), {folder.path()});
+    ASSERT_EQ(heldBy(holder), QByteArray("owner"));
+    const QString waiting = S(u"另一个本程序(进程%1,主机%2)正在使用下载列表,店铺上新检查等它结束,最多等")
+                                .arg(holder.processId())
+                                .arg(QSysInfo::machineHostName());
+    {
+        RunnerProcess runner(QStringLiteral(ZORVANE_BATCH_EXE), common({QStringLiteral("--watch"), QStringLiteral("--lock-wait"), QStringLiteral("3")}));
+        ASSERT_TRUE(runner.waitForExit());
+        EXPECT_EQ(runner.process.exitCode(), 5);
+        EXPECT_EQ(runner.output.trimmed(), waiting + S(u"3秒"));
+        EXPECT_TRUE(QString::fromLocal8Bit(runner.process.readAllStandardError())
+                        .contains(S(u"\n等了3秒,另一个本程序仍在使用下载列表,本次店铺上新检查没有进行。")));
+        EXPECT_FALSE(QFile::exists(file(WatchHandover::fileName()))) << "no window to hand over to";
+    }
+    // The other run ends while the check waits: the check goes on.
+    RunnerProcess runner(QStringLiteral(ZORVANE_BATCH_EXE), common({QStringLiteral("--watch")}));
+    ASSERT_TRUE(waitUntil([&] { return runner.output.contains(waiting + S(u"5分钟")); })) << runner.output.toStdString();
+    holder.closeWriteChannel();
+    ASSERT_TRUE(holder.waitForFinished(30000));
+    ASSERT_TRUE(runner.waitForExit());
+    EXPECT_EQ(runner.process.exitCode(), 0) << runner.output.toStdString();
+    EXPECT_TRUE(runner.output.contains(S(u"店铺上新检查开始:0个监控店铺")));
 }
 
 TEST_F(WatchRunnerTest, TheListCommandsSayWhatTheyDidAndExitAccordingly)
