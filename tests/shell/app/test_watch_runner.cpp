@@ -241,6 +241,8 @@ TEST_F(WatchRunnerTest, TheListCommandsSayWhatTheyDidAndExitAccordingly)
         QString printed;
     };
     const QList<Step> steps{
+        // Nothing watched yet: a check of no shop ends at once.
+        {{QStringLiteral("--watch")}, 0, QString()},
         {{QStringLiteral("--watch-add"), S(u"http://listshop.zorvane.com/")}, 0,
          S(u"已加入店铺上新监控:listshop http://listshop.zorvane.com,下次检查记录现有宝贝,之后采集新宝贝")},
         {{QStringLiteral("--watch-add"), S(u"HTTPS://ListShop.zorvane.com"), QStringLiteral("--with-existing")}, 0,
