@@ -1,7 +1,7 @@
 #include "shell/watch_schedule.h"
 
 #include "collection/status_log.h"
-#include "platform/systemd_user_timer.h"
+#include "platform/desktop_schedule.h"
 #include "shell/settings.h"
 
 #include <QPointer>
@@ -10,21 +10,16 @@ namespace {
 
 const QString TimeKey = QStringLiteral("WatchSchedule");
 const QString ByKey = QStringLiteral("WatchScheduleBy");
+const QString NoteKey = QStringLiteral("WatchScheduleNote");
 
 } // namespace
 
-WatchSchedule::WatchSchedule(Settings &settings, SystemdUserTimer &timer, StatusLog &log, QObject *parent)
+WatchSchedule::WatchSchedule(Settings &settings, DesktopSchedule &desktop, StatusLog &log, QObject *parent)
     : QObject(parent)
     , m_settings(settings)
-    , m_timer(timer)
+    , m_desktop(desktop)
     , m_log(log)
 {
-    m_windowTimer.setSingleShot(true);
-    connect(&m_windowTimer, &QTimer::timeout, this, [this] {
-        emit due();
-        // The check it starts has not ended yet: the next one is tomorrow's.
-        QTimer::singleShot(60 * 1000, this, &WatchSchedule::arm);
-    });
 }
 
 std::optional<QTime> WatchSchedule::time() const
@@ -49,13 +44,23 @@ QString WatchSchedule::describe() const
         + (keeper() == Keeper::Window ? QStringLiteral("(本窗口打开时检查)") : QStringLiteral("(系统定时器)"));
 }
 
-bool WatchSchedule::store(const QString &time, const QString &by)
+QString WatchSchedule::note() const
+{
+    if (!m_offFailure.isEmpty())
+        return QStringLiteral("关闭定时检查失败:") + m_offFailure;
+    if (keeper() != Keeper::Window)
+        return QString();
+    const QString why = m_settings.LoadConfigValue(NoteKey);
+    return why.isEmpty() ? QString() : QStringLiteral("无法使用系统定时器:") + why;
+}
+
+bool WatchSchedule::store(const QString &time, const QString &by, const QString &note)
 {
     QString error;
-    const bool ok = m_settings.SaveConfigValue(TimeKey, time, &error) && m_settings.SaveConfigValue(ByKey, by, &error);
+    const bool ok = m_settings.SaveConfigValue(TimeKey, time, &error) && m_settings.SaveConfigValue(ByKey, by, &error)
+        && m_settings.SaveConfigValue(NoteKey, note, &error);
     if (!ok)
         m_log.AddMesg(QStringLiteral("定时检查设置未能保存,原因:") + error);
-    arm();
     emit changed();
     return ok;
 }
@@ -64,14 +69,16 @@ void WatchSchedule::setDaily(const QTime &at, std::function<void(Keeper)> done)
 {
     const QString text = at.toString(QStringLiteral("HH:mm"));
     QPointer<WatchSchedule> self(this);
-    m_timer.setDaily(at, [self, text, done](bool ok, const QString &why) {
+    m_desktop.setDaily(at, [self, text, done](bool ok, const QString &why) {
         if (!self)
             return;
+        self->m_offFailure.clear();
         if (ok) {
-            self->store(text, QStringLiteral("systemd"));
+            self->store(text, QStringLiteral("systemd"), QString());
             self->m_log.AddMesg(QStringLiteral("店铺上新定时检查:每天%1(系统定时器,电脑关机错过的检查在下次开机后补上)").arg(text));
         } else {
-            self->store(text, QStringLiteral("window"));
+            // One line in config.ini: the window shows it after a restart too.
+            self->store(text, QStringLiteral("window"), QString(why).replace(QLatin1Char('\n'), QLatin1Char(' ')));
             self->m_log.AddMesg(QStringLiteral("无法使用系统定时器(systemctl --user):") + why);
             self->m_log.AddMesg(QStringLiteral("店铺上新定时检查改为:本程序窗口打开时每天%1检查,窗口关闭时不检查").arg(text));
         }
@@ -83,41 +90,19 @@ void WatchSchedule::setDaily(const QTime &at, std::function<void(Keeper)> done)
 void WatchSchedule::turnOff(std::function<void(bool)> done)
 {
     QPointer<WatchSchedule> self(this);
-    m_timer.turnOff([self, done](bool ok, const QString &why) {
+    m_desktop.turnOff([self, done](bool ok, const QString &why) {
         if (!self)
             return;
         if (ok) {
-            self->store(QString(), QString());
+            self->m_offFailure.clear();
+            self->store(QString(), QString(), QString());
             self->m_log.AddMesg(QStringLiteral("店铺上新定时检查已关闭"));
         } else {
+            self->m_offFailure = why;
             self->m_log.AddMesg(QStringLiteral("关闭定时检查失败,原因:") + why);
+            emit self->changed();
         }
         if (done)
             done(ok);
     });
-}
-
-void WatchSchedule::keepInWindow(std::function<QDateTime()> lastCheck)
-{
-    m_lastCheck = std::move(lastCheck);
-    arm();
-}
-
-QDateTime WatchSchedule::nextRun(const QDateTime &now, const QTime &at, const QDateTime &lastCheck)
-{
-    QDateTime today(now.date(), at);
-    const QDateTime last = today <= now ? today : today.addDays(-1);
-    if (lastCheck.isValid() && lastCheck < last)
-        return now;
-    return today <= now ? today.addDays(1) : today;
-}
-
-void WatchSchedule::arm()
-{
-    m_windowTimer.stop();
-    const std::optional<QTime> at = time();
-    if (!m_lastCheck || !at || keeper() != Keeper::Window)
-        return;
-    const QDateTime now = QDateTime::currentDateTime();
-    m_windowTimer.start(int(std::max<qint64>(0, now.msecsTo(nextRun(now, *at, m_lastCheck())))));
 }

@@ -1,56 +1,48 @@
 #pragma once
 
-#include <QDateTime>
 #include <QObject>
+#include <QString>
 #include <QTime>
-#include <QTimer>
 
 #include <functional>
 #include <optional>
 
+class DesktopSchedule;
 class Settings;
 class StatusLog;
-class SystemdUserTimer;
 
 // 店铺上新's schedule, 每天 at a time or off, as config.ini keeps it
-// (WatchSchedule=HH:MM, empty when off; WatchScheduleBy=systemd or window).
-// The desktop keeps it with a systemd user timer; where `systemctl --user`
-// cannot, the window checks on its own timer while it is open, and catches up
-// a check missed while it was closed.
+// (WatchSchedule=HH:MM, empty when off; WatchScheduleBy=systemd or window;
+// WatchScheduleNote= why the desktop could not keep it). The desktop keeps it
+// where it can; elsewhere the window checks while it is open
+// (WindowKeptSchedule).
 class WatchSchedule : public QObject
 {
     Q_OBJECT
 public:
     enum class Keeper { None, Desktop, Window };
 
-    WatchSchedule(Settings &settings, SystemdUserTimer &timer, StatusLog &log, QObject *parent = nullptr);
+    WatchSchedule(Settings &settings, DesktopSchedule &desktop, StatusLog &log, QObject *parent = nullptr);
 
     std::optional<QTime> time() const;
     Keeper keeper() const;
     // "每天09:00(系统定时器)", "每天09:00(本窗口打开时检查)" or "关闭".
     QString describe() const;
+    // Why the window keeps the schedule, or why it could not be turned off,
+    // in the desktop's own words; empty when nothing went wrong.
+    QString note() const;
 
     void setDaily(const QTime &time, std::function<void(Keeper)> done = {});
     void turnOff(std::function<void(bool)> done = {});
 
-    // From the window: when the window keeps the schedule, due() comes at
-    // the time, or at once when the last check is older than the last time
-    // the schedule named. `lastCheck` is asked each time.
-    void keepInWindow(std::function<QDateTime()> lastCheck);
-    // When the next check falls due: `now` itself when one was missed.
-    static QDateTime nextRun(const QDateTime &now, const QTime &at, const QDateTime &lastCheck);
-
 signals:
-    void due();
     void changed();
 
 private:
-    bool store(const QString &time, const QString &by);
-    void arm();
+    bool store(const QString &time, const QString &by, const QString &note);
 
     Settings &m_settings;
-    SystemdUserTimer &m_timer;
+    DesktopSchedule &m_desktop;
     StatusLog &m_log;
-    QTimer m_windowTimer;
-    std::function<QDateTime()> m_lastCheck;
+    QString m_offFailure; // the last turnOff's, until the schedule changes
 };

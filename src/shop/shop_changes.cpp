@@ -20,6 +20,9 @@ ShopChanges ShopChanges::compare(const QStringList &walked, const WatchedShop &l
     QSet<QString> before;
     for (const QString &address : last.items)
         before.insert(Marketplace::pageKey(address));
+    QSet<QString> queued;
+    for (const QString &address : last.queued)
+        queued.insert(Marketplace::pageKey(address));
     const bool baseline = !last.recorded();
     if (baseline && !last.withExisting)
         return changes;
@@ -28,7 +31,7 @@ ShopChanges ShopChanges::compare(const QStringList &walked, const WatchedShop &l
         if (before.contains(Marketplace::pageKey(address)))
             continue;
         const Item item{address, int(i + 1)};
-        if (!downloaded(address))
+        if (!downloaded(address) || queued.contains(Marketplace::pageKey(address)))
             changes.fresh << item;
         else if (!baseline)
             changes.relisted << item;
@@ -38,4 +41,12 @@ ShopChanges ShopChanges::compare(const QStringList &walked, const WatchedShop &l
             changes.gone << address;
     }
     return changes;
+}
+
+void ShopChanges::keepListed(const QStringList &addresses)
+{
+    for (const QString &address : addresses) {
+        if (gone.removeAll(address) > 0)
+            listed << address;
+    }
 }

@@ -5,6 +5,7 @@
 #include "collection/status_log.h"
 #include "collection/text_helpers.h"
 #include "lists/list_store.h"
+#include "shop/walk_turns.h"
 
 #include <QPointer>
 
@@ -57,10 +58,6 @@ void ShopDiscovery::AllShopBabyUrlAla()
         m_s.log.AddMesg(QStringLiteral("正在分析店铺") + m_address + QStringLiteral("的宝贝,请待本次整店采集分析完成后再开始"));
         return;
     }
-    if (m_s.walk.isRunning() && !address.isEmpty() && address != hintText()) {
-        m_s.log.AddMesg(QStringLiteral("正在检查店铺上新,请待检查完成后再开始整店采集"));
-        return;
-    }
     setShopUrlText(hintText());
     // The hint is what the box shows when nothing was typed.
     if (address.isEmpty() || address == hintText()) {
@@ -70,6 +67,13 @@ void ShopDiscovery::AllShopBabyUrlAla()
     m_running = true;
     m_address = address;
     m_name = Marketplace::shopName(address);
+    const QString what = QStringLiteral("整店采集分析店铺") + address;
+    if (const std::optional<QString> holder = m_s.turns.take(what, this, [this] { begin(); }))
+        m_s.log.AddMesg(QStringLiteral("%1正在进行,%2排在其后,完成后自动开始").arg(*holder, what));
+}
+
+void ShopDiscovery::begin()
+{
     m_s.batch.StopPickCmd_Click();
     m_s.log.AddMesg(QStringLiteral("整店宝贝地址分析中...采集暂停片刻..."));
     takeOverView();
@@ -134,5 +138,6 @@ void ShopDiscovery::queueLinks(const OfferListWalk::Result &walked)
 void ShopDiscovery::end()
 {
     m_running = false;
+    m_s.turns.release();
     emit finished();
 }

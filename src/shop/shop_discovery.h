@@ -8,6 +8,7 @@
 class BatchCycle;
 class ListStore;
 class StatusLog;
+class WalkTurns;
 
 // Queues every item of a shop: walks the shop's offer-list pages in the
 // collector's view, gathers the item links and puts them into the pending list
@@ -19,6 +20,7 @@ public:
     struct Services
     {
         OfferListWalk &walk;
+        WalkTurns &turns; // shared with the watched shops' check
         ListStore &lists;
         BatchCycle &batch;
         StatusLog &log;
@@ -49,6 +51,7 @@ signals:
     void finished();
 
 private:
+    void begin();
     void takeOverView();
     void walk();
     void queueLinks(const OfferListWalk::Result &walked);

@@ -8,16 +8,22 @@
 #include "lists/list_store.h"
 #include "platform/notifier.h"
 #include "shop/change_record.h"
+#include "shop/walk_turns.h"
 
 #include <QFileInfo>
 #include <QHash>
 #include <QPointer>
+#include <QTimer>
 
 WatchCheck::WatchCheck(const Services &services, int pageGapMs, QObject *parent)
     : QObject(parent)
     , m_s(services)
     , m_gapMs(pageGapMs)
+    , m_gone(services.view)
 {
+    if (!m_s.now)
+        m_s.now = [] { return QDateTime::currentDateTime(); };
+    m_gone.setGapMs(pageGapMs);
 }
 
 QString WatchCheck::recordPath() const
@@ -38,22 +44,27 @@ bool WatchCheck::start()
         m_s.log.AddMesg(QStringLiteral("列表只读,本窗口不检查店铺上新:另一个本程序窗口正在使用同一程序目录的下载列表"));
         return false;
     }
-    if (m_s.walk.isRunning()) {
-        m_s.log.AddMesg(QStringLiteral("正在整店采集分析店铺宝贝,请待分析完成后再检查店铺上新"));
-        return false;
-    }
     m_running = true;
+    const QString what = QStringLiteral("店铺上新检查");
+    if (const std::optional<QString> holder = m_s.turns.take(what, this, [this] { begin(); }))
+        m_s.log.AddMesg(QStringLiteral("%1正在进行,%2排在其后,完成后自动开始").arg(*holder, what));
+    return true;
+}
+
+void WatchCheck::begin()
+{
     m_walled = false;
     m_shops = WatchList(m_s.programFolder).shops();
     m_changes.clear();
     m_report = WatchReport{};
-    m_report.started = QDateTime::currentDateTime();
+    m_report.started = m_s.now();
     m_next = 0;
     m_s.log.AddMesg(QStringLiteral("店铺上新检查开始:%1个监控店铺").arg(m_shops.size()));
     m_resume = m_s.batch.isControllerOn();
     if (m_shops.isEmpty()) {
-        queueAndCollect();
-        return true;
+        // Never finished() from inside start(): its caller is not listening yet.
+        QTimer::singleShot(0, this, &WatchCheck::queueAndCollect);
+        return;
     }
     m_s.batch.setViewLent(true);
     // The collector's view may still hold an item under way: it ends first,
@@ -66,7 +77,6 @@ bool WatchCheck::start()
     } else {
         walkNext();
     }
-    return true;
 }
 
 void WatchCheck::walkNext()
@@ -85,33 +95,88 @@ void WatchCheck::walkNext()
     m_s.walk.start(shop.address);
 }
 
+QString WatchCheck::failure(const OfferListWalk::Result &walked) const
+{
+    // Read in part, a shop would have its unread items reported 下架 and
+    // collected again as new at the next check that reads it whole.
+    if (walked.failedPage > 0)
+        return QStringLiteral("店铺第%1页加载失败").arg(walked.failedPage);
+    if (walked.movedPage == 1)
+        return QStringLiteral("店铺页面被转到") + walked.movedTo + QStringLiteral("(店铺已关闭或需要验证)");
+    if (walked.movedPage > 1)
+        return QStringLiteral("店铺第%1页被转到%2(需要验证或店铺已关闭),未能读完整个店铺")
+            .arg(walked.movedPage)
+            .arg(walked.movedTo);
+    if (walked.unlistedPage == 1)
+        return QStringLiteral("页面上没有店铺的宝贝列表(店铺已关闭或地址错误)");
+    if (walked.unlistedPage > 1)
+        return QStringLiteral("店铺第%1页上没有店铺的宝贝列表,未能读完整个店铺").arg(walked.unlistedPage);
+    return QString();
+}
+
 void WatchCheck::onWalked(const OfferListWalk::Result &walked)
 {
     const WatchedShop &shop = m_shops.at(m_next);
     ShopCheckReport report;
     report.name = shop.name;
     report.address = shop.address;
-    if (walked.failedPage > 0) {
-        report.failure = QStringLiteral("店铺第%1页加载失败").arg(walked.failedPage);
-    } else if (!walked.shopListed) {
-        const QString asked = Marketplace::shopPageAddress(shop.address, 1);
-        report.failure = Marketplace::movedElsewhere(asked, walked.firstPageAddress)
-            ? QStringLiteral("店铺页面被转到") + walked.firstPageAddress + QStringLiteral("(店铺已关闭或需要验证)")
-            : QStringLiteral("页面上没有店铺的宝贝列表(店铺已关闭或地址错误)");
+    report.failure = failure(walked);
+    if (!report.read()) {
+        m_s.log.AddMesg(QStringLiteral("店铺上新检查:店铺%1无法读取,原因:%2,保留上次记录").arg(shop.name, report.failure));
+        recordShop(report, ShopChanges{});
+        return;
     }
-    ShopChanges changes;
+    const ShopChanges changes = ShopChanges::compare(walked.links, shop, [this](const QString &address) {
+        return m_s.batch.isDownloaded(address);
+    });
+    report.baseline = !shop.recorded() && !shop.withExisting;
+    if (changes.gone.isEmpty()) {
+        recordShop(report, changes);
+        return;
+    }
+    confirmGone(report, changes);
+}
+
+QStringList WatchCheck::lastDownloaded(int count) const
+{
+    QStringList pages;
+    const ItemList &downloaded = m_s.lists.AlreadyDownedList();
+    for (int i = downloaded.count() - 1; i >= 0 && pages.size() < count; --i)
+        pages << DownloadedLine::parse(downloaded.at(i)).address;
+    return pages;
+}
+
+void WatchCheck::confirmGone(ShopCheckReport report, ShopChanges changes)
+{
+    // Items the shop lists now vouch best that item pages still load; an
+    // emptied shop has only the items downloaded last.
+    const QStringList references = changes.listed.mid(0, GoneItemsCheck::MaxReferences)
+        + lastDownloaded(GoneItemsCheck::MaxReferences);
+    connect(&m_gone, &GoneItemsCheck::finished, this,
+            [this, report, changes](const GoneItemsCheck::Verdict &verdict) mutable {
+                changes.keepListed(verdict.kept);
+                if (!verdict.kept.isEmpty())
+                    m_s.log.AddMesg(QStringLiteral("店铺上新检查:店铺%1有%2个宝贝不在列表中,但宝贝页面%3,未记为下架")
+                                        .arg(report.name)
+                                        .arg(verdict.kept.size())
+                                        .arg(verdict.walled ? QStringLiteral("被转到验证页,无法核对")
+                                                            : QStringLiteral("仍能打开或无法核对")));
+                recordShop(report, changes);
+            },
+            Qt::SingleShotConnection);
+    m_gone.start(changes.gone, references);
+}
+
+void WatchCheck::recordShop(ShopCheckReport report, const ShopChanges &changes)
+{
     if (report.read()) {
-        changes = ShopChanges::compare(walked.links, shop,
-                                       [this](const QString &address) { return m_s.batch.isDownloaded(address); });
-        report.baseline = !shop.recorded() && !shop.withExisting;
         report.listed = int(changes.listed.size());
         report.relisted = int(changes.relisted.size());
+        const QString &name = report.name;
         m_s.log.AddMesg(report.baseline
-                            ? QStringLiteral("店铺上新检查:店铺%1首次检查,记录现有宝贝%2个").arg(shop.name).arg(report.listed)
+                            ? QStringLiteral("店铺上新检查:店铺%1首次检查,记录现有宝贝%2个").arg(name).arg(report.listed)
                             : QStringLiteral("店铺上新检查:店铺%1共%2个宝贝,新宝贝%3个,下架%4个")
-                                  .arg(shop.name).arg(report.listed).arg(changes.fresh.size()).arg(changes.gone.size()));
-    } else {
-        m_s.log.AddMesg(QStringLiteral("店铺上新检查:店铺%1无法读取,原因:%2,保留上次记录").arg(shop.name, report.failure));
+                                  .arg(name).arg(report.listed).arg(changes.fresh.size()).arg(changes.gone.size()));
     }
     m_report.shops << report;
     m_changes << changes;
@@ -133,18 +198,18 @@ void WatchCheck::queueAndCollect()
     int added = 0;
     for (qsizetype i = 0; i < m_changes.size(); ++i) {
         for (const ShopChanges::Item &item : m_changes.at(i).fresh) {
-            // A check cut short left it pending: it is collected from there.
-            if (queued(item.address))
+            // A check cut short left it pending, or even collected it.
+            if (queued(item.address) || m_s.batch.isDownloaded(item.address))
                 continue;
             m_s.lists.readyDownList().append(m_shops.at(i).name + QLatin1Char('#') + QString::number(item.position)
                                              + QLatin1Char('|') + item.address);
             ++added;
         }
     }
-    if (added > 0) {
+    if (added > 0)
         m_s.log.AddMesg(QStringLiteral("店铺上新检查:加入%1个新宝贝到待下载列表").arg(added));
-        m_s.listFile.SaveLists();
-    }
+    if (added == 0 || m_s.listFile.SaveLists())
+        noteQueued();
     if (!m_resume && m_s.lists.readyDownList().count() == 0) {
         finish(Ending::Done);
         return;
@@ -158,6 +223,26 @@ void WatchCheck::queueAndCollect()
         if (self && !started)
             self->collected(Ending::StartRefused);
     });
+}
+
+void WatchCheck::noteQueued()
+{
+    // Only once the lists hold them: a kill from here on leaves them pending
+    // or collected, and the next check still counts them as new.
+    QList<WatchedShop> shops;
+    for (qsizetype i = 0; i < m_changes.size(); ++i) {
+        if (m_changes.at(i).fresh.isEmpty())
+            continue;
+        WatchedShop shop = m_shops.at(i);
+        shop.queued.clear();
+        for (const ShopChanges::Item &item : m_changes.at(i).fresh)
+            shop.queued << item.address;
+        shops << shop;
+    }
+    QString error;
+    if (!shops.isEmpty() && !WatchList(m_s.programFolder).noteQueued(shops, &error))
+        m_s.log.AddMesg(QStringLiteral("店铺上新记录未能保存到") + WatchList(m_s.programFolder).path()
+                        + QStringLiteral(",原因:") + error);
 }
 
 void WatchCheck::collected(Ending ending)
@@ -178,42 +263,26 @@ void WatchCheck::finish(Ending ending)
         const DownloadedLine d = DownloadedLine::parse(line);
         downloaded.insert(Marketplace::pageKey(d.address), d);
     }
-    QList<WatchedShop> checked;
     for (qsizetype i = 0; i < m_report.shops.size(); ++i) {
         ShopCheckReport &report = m_report.shops[i];
-        WatchedShop shop = m_shops.at(i);
-        const ShopChanges &changes = m_changes.at(i);
-        if (report.read()) {
-            for (const ShopChanges::Item &item : changes.fresh) {
-                const DownloadedLine d = downloaded.value(Marketplace::pageKey(item.address));
-                report.fresh << ShopCheckReport::NewItem{item.address, d.title, d.itemNo, d.folder};
-            }
-            for (const QString &address : changes.gone)
-                report.gone << ShopCheckReport::GoneItem{address, downloaded.value(Marketplace::pageKey(address)).title};
-            shop.items = changes.listed;
-            shop.lastCheck = m_report.started;
-            shop.withExisting = false;
-            shop.lastNew = int(report.fresh.size());
-            shop.lastGone = int(report.gone.size());
-            shop.lastFailure.clear();
-        } else {
-            shop.lastFailure = report.failure;
+        for (const ShopChanges::Item &item : m_changes.at(i).fresh) {
+            const DownloadedLine d = downloaded.value(Marketplace::pageKey(item.address));
+            report.fresh << ShopCheckReport::NewItem{item.address, d.title, d.itemNo, d.folder};
         }
-        checked << shop;
+        for (const QString &address : m_changes.at(i).gone)
+            report.gone << ShopCheckReport::GoneItem{address, downloaded.value(Marketplace::pageKey(address)).title};
     }
-    QString error;
-    if (!checked.isEmpty() && !WatchList(m_s.programFolder).update(checked, &error))
-        m_s.log.AddMesg(QStringLiteral("店铺上新记录未能保存到") + WatchList(m_s.programFolder).path()
-                        + QStringLiteral(",原因:") + error);
+    // The record says these items were seen: only once the lists that hold
+    // them are on disk.
     if (!m_report.shops.isEmpty()) {
-        const QString path = recordPath();
-        if (ChangeRecord(QFileInfo(path).path()).append(m_report.recordBlock(), &error))
-            m_s.log.AddMesg(QStringLiteral("店铺上新检查完成:%1个新宝贝,%2个下架,%3个店铺无法读取,记录见") .arg(m_report.newCount()).arg(m_report.goneCount()).arg(m_report.unreadCount()) + path);
+        if (m_s.listFile.SaveLists())
+            writeRecords();
         else
-            m_s.log.AddMesg(QStringLiteral("店铺上新记录未能写入") + path + QStringLiteral(",原因:") + error);
+            m_s.log.AddMesg(QStringLiteral("下载列表未能保存,店铺上新记录保持上次的内容,下次检查重新比较"));
     }
     const auto end = [this, ending] {
         m_running = false;
+        m_s.turns.release();
         emit finished(m_report, ending);
     };
     if (m_report.newCount() == 0) {
@@ -229,4 +298,39 @@ void WatchCheck::finish(Ending ending)
                                 self->m_s.log.AddMesg(QStringLiteral("无法发送桌面通知,原因:") + why);
                             end();
                         });
+}
+
+void WatchCheck::writeRecords()
+{
+    QList<WatchedShop> checked;
+    for (qsizetype i = 0; i < m_report.shops.size(); ++i) {
+        const ShopCheckReport &report = m_report.shops.at(i);
+        WatchedShop shop = m_shops.at(i);
+        if (report.read()) {
+            shop.items = m_changes.at(i).listed;
+            shop.lastCheck = m_report.started;
+            shop.withExisting = false;
+            shop.lastNew = int(report.fresh.size());
+            shop.lastGone = int(report.gone.size());
+            shop.lastFailure.clear();
+            shop.queued.clear();
+        } else {
+            // As the file has it: an earlier check's queued items still count.
+            shop.lastFailure = report.failure;
+        }
+        checked << shop;
+    }
+    QString error;
+    WatchList watched(m_s.programFolder);
+    if (!watched.update(checked, &error))
+        m_s.log.AddMesg(QStringLiteral("店铺上新记录未能保存到") + watched.path() + QStringLiteral(",原因:") + error);
+    const QString path = recordPath();
+    if (ChangeRecord(QFileInfo(path).path()).append(m_report.recordBlock(), &error))
+        m_s.log.AddMesg(QStringLiteral("店铺上新检查完成:%1个新宝贝,%2个下架,%3个店铺无法读取,记录见")
+                            .arg(m_report.newCount())
+                            .arg(m_report.goneCount())
+                            .arg(m_report.unreadCount())
+                        + path);
+    else
+        m_s.log.AddMesg(QStringLiteral("店铺上新记录未能写入") + path + QStringLiteral(",原因:") + error);
 }

@@ -58,6 +58,8 @@ QString WatchList::format(const QList<WatchedShop> &shops)
               << QStringLiteral("LastFailure=") + QString(s.lastFailure).replace(QLatin1Char('\n'), QLatin1Char(' '));
         for (const QString &item : s.items)
             lines << QStringLiteral("Item=") + item;
+        for (const QString &item : s.queued)
+            lines << QStringLiteral("Queued=") + item;
     }
     return lines.isEmpty() ? QString() : lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
 }
@@ -94,6 +96,8 @@ QList<WatchedShop> WatchList::parse(const QString &text)
             s.lastFailure = value;
         else if (key == u"Item" && !value.isEmpty())
             s.items << value;
+        else if (key == u"Queued" && !value.isEmpty())
+            s.queued << value;
     }
     // A block without an address names no shop.
     shops.removeIf([](const WatchedShop &s) { return shopKey(s.address).isEmpty(); });
@@ -172,6 +176,18 @@ bool WatchList::update(const QList<WatchedShop> &checked, QString *error)
                 s = c;
                 break;
             }
+        }
+    }
+    return write(all, error);
+}
+
+bool WatchList::noteQueued(const QList<WatchedShop> &shops, QString *error)
+{
+    QList<WatchedShop> all = this->shops();
+    for (WatchedShop &s : all) {
+        for (const WatchedShop &q : shops) {
+            if (shopKey(q.address) == shopKey(s.address))
+                s.queued = q.queued;
         }
     }
     return write(all, error);

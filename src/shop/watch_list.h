@@ -22,6 +22,9 @@ struct WatchedShop
     int lastGone = 0;
     // Why the last check could not read the shop; empty when it could.
     QString lastFailure;
+    // New items a check queued and has not yet recorded: after a kill, the
+    // next check knows the ones already collected as new, not back on sale.
+    QStringList queued;
 
     bool recorded() const { return lastCheck.isValid(); }
 };
@@ -55,6 +58,8 @@ public:
     // Replaces the shops whose key matches one in `checked` (others, added or
     // removed meanwhile, stay as the file has them now).
     bool update(const QList<WatchedShop> &checked, QString *error);
+    // Sets the queued items of the shops in `shops` (keyed by shop), nothing else.
+    bool noteQueued(const QList<WatchedShop> &shops, QString *error);
 
     static QString format(const QList<WatchedShop> &shops);
     static QList<WatchedShop> parse(const QString &text);

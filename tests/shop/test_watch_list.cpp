@@ -7,7 +7,7 @@
 
 #include "collection/marketplace.h"
 #include "platform/text_file.h"
-#include "shell/watch_schedule.h"
+#include "shell/window_kept_schedule.h"
 #include "shop/change_record.h"
 #include "shop/shop_changes.h"
 #include "shop/watch_list.h"
@@ -47,6 +47,7 @@ struct ChangeCase
     QList<std::pair<int, int>> fresh; // item id, position
     QList<int> relisted;
     QList<int> gone;
+    QStringList queued = {}; // by a check that did not get to record
 };
 
 QList<std::pair<int, int>> idsAndPositions(const QList<ShopChanges::Item> &items)
@@ -89,6 +90,13 @@ TEST(ShopChangesTest, AWalkAgainstTheLastRecordAndTheDownloadedList)
         {"first check records only", offers({1, 2, 2}), {}, false, false, {}, offers({1, 2}), {}, {}, {}},
         {"first check with existing collects what was not downloaded", offers({1, 2, 3}), {}, false, true, offers({2}),
          offers({1, 2, 3}), {{1, 1}, {3, 3}}, {}, {}},
+        // A check killed after collecting some of its new items: those are still new, not back on sale.
+        {"collected by a check cut short", offers({1, 2, 3}), offers({1}), true, false, offers({2}), offers({1, 2, 3}),
+         {{2, 2}, {3, 3}}, {}, {}, offers({2, 3})},
+        {"queued by a cut check, listed again another way", {offer(1), offer(2, "https")}, offers({1}), true, false,
+         offers({2}), {offer(1), offer(2, "https")}, {{2, 2}}, {}, {}, offers({2})},
+        {"first check with existing, cut short", offers({1, 2}), {}, false, true, offers({1, 2}), offers({1, 2}),
+         {{1, 1}}, {}, {}, offers({1})},
     };
     for (const ChangeCase &c : cases) {
         SCOPED_TRACE(c.name);
@@ -96,6 +104,7 @@ TEST(ShopChangesTest, AWalkAgainstTheLastRecordAndTheDownloadedList)
         last.address = QStringLiteral("http://shop.zorvane.com");
         last.items = c.lastRecord;
         last.withExisting = c.withExisting;
+        last.queued = c.queued;
         if (c.recorded)
             last.lastCheck = QDateTime(QDate(2026, 3, 1), QTime(9, 0));
         QSet<QString> keys;
@@ -153,6 +162,7 @@ TEST(WatchListTest, TheFileIsGb18030WithCrLfAndReadsBackWhole)
     failing.lastFailure = S(u"店铺第2页加载失败");
     failing.withExisting = true;
     failing.lastCheck = {};
+    failing.queued = offers({5});
     const QString text = WatchList::format({shop, failing});
     ASSERT_TRUE(writeLocalTextFile(list.path(), text));
     const QByteArray bytes = readBytes(list.path());
@@ -169,7 +179,18 @@ TEST(WatchListTest, TheFileIsGb18030WithCrLfAndReadsBackWhole)
     EXPECT_FALSE(back[1].recorded());
     EXPECT_TRUE(back[1].withExisting);
     EXPECT_EQ(back[1].lastFailure, failing.lastFailure);
+    EXPECT_EQ(back[1].queued, failing.queued);
+    EXPECT_TRUE(back[0].queued.isEmpty());
     EXPECT_EQ(WatchList::format(back), text);
+    // Noting queued items changes nothing else.
+    WatchedShop noted = back[0];
+    noted.queued = offers({8, 9});
+    noted.items.clear();
+    QString error;
+    ASSERT_TRUE(list.noteQueued({noted}, &error));
+    EXPECT_EQ(list.shops()[0].queued, offers({8, 9}));
+    EXPECT_EQ(list.shops()[0].items, shop.items);
+    EXPECT_EQ(list.shops()[1].queued, failing.queued);
 }
 
 TEST(WatchListTest, ACheckUpdatesItsShopsAndKeepsOnesAddedOrRemovedMeanwhile)
@@ -259,26 +280,49 @@ TEST(ChangeRecordTest, BlocksFollowEachOtherAndTheNewestComesFirstWhenRead)
     EXPECT_EQ(record.lastBlocks(1).size(), 1);
 }
 
-TEST(WatchScheduleTest, TheWindowsTimerFallsDueAtTheTimeOrAtOnceForAMissedCheck)
+TEST(WatchScheduleTest, TheWindowsTimerFallsDueOncePerDayAndRetriesAnUnreadDayHourly)
 {
     const QDate day(2026, 3, 10);
     const QTime nine(9, 0);
     struct Case
     {
         const char *name;
-        QDateTime now, lastCheck, due;
+        QDateTime now, lastRead, lastTry, due;
     };
+    const QDateTime tomorrow(day.addDays(1), nine);
     const QList<Case> cases{
-        {"before the time, checked yesterday", {day, QTime(8, 0)}, {day.addDays(-1), QTime(9, 3)}, {day, nine}},
-        {"after the time, checked today", {day, QTime(10, 0)}, {day, QTime(9, 4)}, {day.addDays(1), nine}},
-        {"after the time, the check missed", {day, QTime(10, 0)}, {day.addDays(-1), QTime(9, 4)}, {day, QTime(10, 0)}},
-        {"exactly at the time, checked a minute before", {day, nine}, {day, QTime(8, 59)}, {day, nine}},
-        {"before the time, yesterday's missed", {day, QTime(8, 0)}, {day.addDays(-2), QTime(9, 4)}, {day, QTime(8, 0)}},
-        {"never checked: no catching up", {day, QTime(10, 0)}, {}, {day.addDays(1), nine}},
-        {"just before midnight", {day, QTime(23, 59, 59)}, {day, QTime(9, 1)}, {day.addDays(1), nine}},
+        {"before the time, checked yesterday", {day, QTime(8, 0)}, {day.addDays(-1), QTime(9, 3)}, {}, {day, nine}},
+        {"after the time, checked today", {day, QTime(10, 0)}, {day, QTime(9, 4)}, {}, tomorrow},
+        {"after the time, the check missed", {day, QTime(10, 0)}, {day.addDays(-1), QTime(9, 4)}, {}, {day, QTime(10, 0)}},
+        {"exactly at the time, checked a minute before", {day, nine}, {day, QTime(8, 59)}, {}, tomorrow},
+        {"exactly at the time, checked two minutes before", {day, nine}, {day, QTime(8, 58)}, {}, {day, nine}},
+        {"before the time, yesterday's missed", {day, QTime(8, 0)}, {day.addDays(-2), QTime(9, 4)}, {}, {day, QTime(8, 0)}},
+        {"never checked: no catching up", {day, QTime(10, 0)}, {}, {}, tomorrow},
+        {"just before midnight", {day, QTime(23, 59, 59)}, {day, QTime(9, 1)}, {}, tomorrow},
+        // The timer fired a second early; the check read its shops and ran over a minute.
+        {"started 08:59:59, ended 09:01:10", {day, QTime(9, 1, 10)}, {day, QTime(8, 59, 59)}, {day, QTime(8, 59, 59)}, tomorrow},
+        // Every shop unreadable: the record stays old, the start is what counts.
+        {"unread at 09:00, now 09:01", {day, QTime(9, 1)}, {day.addDays(-1), QTime(9, 0)}, {day, nine}, {day, QTime(10, 0)}},
+        {"unread, started early", {day, QTime(9, 0, 30)}, {day.addDays(-1), nine}, {day, QTime(8, 59, 59)},
+         {day, QTime(9, 59, 59)}},
+        {"unread at 10:00, now 11:30 (the window was closed)", {day, QTime(11, 30)}, {day.addDays(-1), nine},
+         {day, QTime(10, 0)}, {day, QTime(11, 30)}},
+        {"unread at 23:40: the day's check goes on past midnight", {day, QTime(23, 50)}, {day.addDays(-1), nine},
+         {day, QTime(23, 40)}, {day.addDays(1), QTime(0, 40)}},
+        {"unread at 08:30 for yesterday's: today's time comes first", {day, QTime(8, 31)}, {day.addDays(-2), nine},
+         {day, QTime(8, 30)}, {day, nine}},
+        {"never read, tried today", {day, QTime(9, 20)}, {}, {day, nine}, {day, QTime(10, 0)}},
+        {"never read, tried yesterday", {day, QTime(9, 20)}, {}, {day.addDays(-1), nine}, {day, QTime(9, 20)}},
+        {"read today after an unread start", {day, QTime(10, 5)}, {day, QTime(10, 0)}, {day, nine}, tomorrow},
+        // Started a second early and read nothing within that second: the time is not due again.
+        {"unread, ended before the time", {day, QTime(8, 59, 59, 900)}, {day.addDays(-1), nine}, {day, QTime(8, 59, 59)},
+         {day, QTime(9, 59, 59)}},
+        {"half a minute before, yesterday's missed: at the time", {day, QTime(8, 59, 30)}, {day.addDays(-2), nine}, {},
+         {day, nine}},
+        {"never checked, half a minute before", {day, QTime(8, 59, 30)}, {}, {}, {day, nine}},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_EQ(WatchSchedule::nextRun(c.now, nine, c.lastCheck), c.due);
+        EXPECT_EQ(WindowKeptSchedule::nextRun(c.now, nine, c.lastRead, c.lastTry), c.due);
     }
 }

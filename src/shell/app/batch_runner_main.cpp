@@ -10,7 +10,6 @@
 #include "shell/app/program_core.h"
 #include "shell/app/program_options.h"
 #include "shell/app/termination_signals.h"
-#include "shell/app/watch_handover.h"
 #include "shell/app/watch_runner.h"
 #include "shell/demo/demo_marketplace.h"
 
@@ -114,7 +113,7 @@ int main(int argc, char **argv)
         QObject::connect(&log, &StatusLog::lineAdded, [](const QString &line) { printLine(stdout, line); });
         Settings settings(options.programFolder);
         // Queued: a value it cannot read is answered before the event loop runs.
-        watchOptions.runSchedule(parser, options.programFolder, settings, log, [&app](int code) {
+        watchOptions.runSchedule(parser, options.programFolder, program.isDemo(), settings, log, [&app](int code) {
             QMetaObject::invokeMethod(&app, [code] { QCoreApplication::exit(code); }, Qt::QueuedConnection);
         });
         return app.exec();
@@ -128,14 +127,14 @@ int main(int argc, char **argv)
     // (and config.ini) alone while another copy keeps them.
     ListsLock lock(options.programFolder);
     if (lock.acquire() == ListsLock::State::HeldElsewhere) {
-        // A scheduled check is not dropped: the window keeping the lists does it.
-        QString error;
-        if (watchOptions.asksForCheck(parser) && WatchHandover::request(options.programFolder, &error)) {
-            printLine(stdout, QStringLiteral("本程序窗口正在使用下载列表,店铺上新检查交给窗口进行"));
-            return Done;
+        // A scheduled check is not dropped: the window keeping the lists does
+        // it, and another runner is waited for.
+        if (!watchOptions.asksForCheck(parser)) {
+            printLine(stderr, ListsLock::runnerRefusedNotice(options.programFolder));
+            return ListsHeldElsewhere;
         }
-        printLine(stderr, ListsLock::runnerRefusedNotice(options.programFolder));
-        return ListsHeldElsewhere;
+        if (const std::optional<int> code = watchOptions.waitForLists(lock, parser, options.programFolder))
+            return *code;
     }
     ProgramCore core(options);
     if (parser.isSet(QStringLiteral("fast")))

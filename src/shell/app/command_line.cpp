@@ -58,10 +58,15 @@ QList<Option> table()
         {{s(u"watch")}, {},
          s(u"立即检查全部监控店铺,采集新宝贝(可与 --fast、--collectors 同用);窗口正在使用列表时交给窗口检查"),
          s(u"逐页读取每个店铺的宝贝列表,与上次检查和已下载列表比较,新宝贝加入待下载列表并采集;每次检查在保存目录的"
-           u"“店铺上新记录.txt”末尾记一段,有新宝贝时发一条桌面通知。"), RunnerOnly},
+           u"“店铺上新记录.txt”末尾记一段,有新宝贝时发一条桌面通知。店铺列表有一页读不到(打不开、被转到验证页、"
+           u"没有宝贝列表)时整个店铺算读不到,保留上次记录;不在列表中的宝贝要打开它自己的页面核对后才记为下架。"
+           u"另一个无窗口程序正在使用列表时最多等它 %1 分钟。").arg(WatchLockWaitMinutes), RunnerOnly},
         {{s(u"watch-schedule")}, s(u"daily HH:MM|off"), s(u"定时检查: daily HH:MM(每天,系统定时器)或 off(关闭)"),
-         s(u"写入并启用 systemd 用户定时器 zorvane-picker-watch.timer 和服务 zorvane-picker-watch.service;"
-           u"systemctl --user 不可用时改为程序窗口打开时检查。"), RunnerOnly},
+         s(u"写入并启用 systemd 用户定时器 zorvane-picker-watch-XXXXXXXXXXXX.timer 和同名的服务(XXXXXXXXXXXX "
+           u"由程序目录的路径算出,每个程序目录各有一套);systemctl --user 不可用时改为程序窗口打开时检查;"
+           u"--demo 不设置系统定时器。关闭时 systemctl 停用失败则报告其原因,定时保持不变。"), RunnerOnly},
+        {{s(u"lock-wait")}, s(u"SECONDS"), s(u"--watch 等待另一个无窗口程序释放列表的最长秒数(测试用)"), {}, RunnerOnly,
+         Kind::Hidden},
         {{s(u"screenshot")}, s(u"FILE"), s(u"演示中保存窗口截图后退出"), {}, WindowOnly, Kind::Hidden},
         {{s(u"screenshot-scene")}, s(u"NAME"), s(u"截图内容: batch、tabs、skin、log、preview 或 watch"), {}, WindowOnly,
          Kind::Hidden},
@@ -165,7 +170,9 @@ Manual manual(Program program)
              s(u"采集暂停:未设保存目录,或保存目录无法写入(磁盘已满、只读);未采集的宝贝留在待下载列表顶部。")},
             {QString::number(ExitCode::ListsNotSaved), s(u"退出前列表保存失败;列表另存为 listdata-日期-时间.txt。")},
             {QString::number(ExitCode::ListsHeldElsewhere),
-             s(u"同一程序目录已有窗口或另一个无窗口程序在使用下载列表;没有读写 listdata.txt 和 config.ini。")},
+             s(u"同一程序目录已有窗口或另一个无窗口程序在使用下载列表;没有读写 listdata.txt 和 config.ini。"
+               u"--watch 遇到窗口时把检查交给窗口(退出码 0),遇到另一个无窗口程序时先等它最多 %1 分钟。")
+                 .arg(WatchLockWaitMinutes)},
             {QString::number(ExitCode::AtVerificationWall),
              s(u"市场要求验证;宝贝留在待下载列表顶部,在窗口中完成验证后再运行。")},
             {QString::number(ExitCode::ExportFailed), s(u"--export 导出失败。")},
@@ -181,7 +188,8 @@ Manual manual(Program program)
             {s(u"~/.local/share/zorvane-picker/watchshops.txt"),
              s(u"监控的店铺和每个店铺上次检查看到的宝贝,GB18030 编码。")},
             {s(u"保存目录/店铺上新记录.txt"), s(u"每次检查的新宝贝、下架和读不到的店铺。")},
-            {s(u"~/.config/systemd/user/zorvane-picker-watch.timer"), s(u"--watch-schedule 写入的定时器和同名的服务。")},
+            {s(u"~/.config/systemd/user/zorvane-picker-watch-XXXXXXXXXXXX.timer"),
+             s(u"--watch-schedule 写入的定时器和同名的服务,每个程序目录一套。")},
         };
         m.environment = {{s(u"QT_QPA_PLATFORM"), s(u"未设置时为 offscreen:采集用的网页在屏幕外显示。")}};
         m.environment += sharedEnvironment();

@@ -30,6 +30,9 @@ constexpr int NoNetwork = 10;           // the network stayed away for the batch
 constexpr int SignalBase = 128; // plus the signal's number
 } // namespace ExitCode
 
+// How long --watch waits for another runner that holds the lists.
+constexpr int WatchLockWaitMinutes = 5;
+
 struct Option
 {
     enum class Kind {

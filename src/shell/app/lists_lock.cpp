@@ -3,7 +3,10 @@
 #include "collection/batch/batch_cycle.h"
 #include "lists/list_file.h"
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
+#include <QTimer>
 
 ListsLock::ListsLock(const QString &programFolder)
     : m_lock(QDir(programFolder).filePath(QStringLiteral("listdata.txt.lock")))
@@ -20,6 +23,28 @@ ListsLock::State ListsLock::acquire()
         m_state = State::Owner;
     else
         m_state = m_lock.error() == QLockFile::LockFailedError ? State::HeldElsewhere : State::Unavailable;
+    return m_state;
+}
+
+std::optional<ListsLock::Holder> ListsLock::holder() const
+{
+    Holder h;
+    if (m_state != State::HeldElsewhere || !m_lock.getLockInfo(&h.pid, &h.host, &h.program))
+        return std::nullopt;
+    return h;
+}
+
+ListsLock::State ListsLock::waitWhileRunnerHolds(int seconds)
+{
+    const QDeadlineTimer deadline(qint64(seconds) * 1000);
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [this, &deadline] {
+        const std::optional<Holder> h = acquire() == State::HeldElsewhere ? holder() : std::nullopt;
+        if (m_state != State::HeldElsewhere || (h && h->isWindow()) || deadline.hasExpired())
+            QCoreApplication::exit(0);
+    });
+    poll.start(PollMs);
+    QCoreApplication::exec();
     return m_state;
 }
 

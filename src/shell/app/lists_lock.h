@@ -3,6 +3,8 @@
 #include <QLockFile>
 #include <QString>
 
+#include <optional>
+
 class BatchCycle;
 class ListFile;
 
@@ -26,8 +28,26 @@ public:
 
     explicit ListsLock(const QString &programFolder);
 
+    // Who holds the lock, as its lock file says.
+    struct Holder
+    {
+        qint64 pid = 0;
+        QString host;
+        QString program; // the holder's executable file name
+        bool isWindow() const { return program == windowProgram(); }
+    };
+    // The window's executable file name, which QLockFile writes into its lock file.
+    static QString windowProgram() { return QStringLiteral("zorvane-picker"); }
+
     // Tries once, without waiting.
     State acquire();
+    // Nothing when the lock is not held elsewhere or its file cannot be read.
+    std::optional<Holder> holder() const;
+    // While another runner holds the lock: runs the application's event loop
+    // (before anything else uses it), trying again every PollMs, until the
+    // lock is had, a window holds it or `seconds` have passed. Where it ended.
+    State waitWhileRunnerHolds(int seconds);
+    static constexpr int PollMs = 2000;
     State state() const { return m_state; }
     bool mayWriteLists() const { return m_state != State::HeldElsewhere; }
 

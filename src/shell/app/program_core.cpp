@@ -24,16 +24,17 @@ ProgramCore::ProgramCore(const Options &options, QObject *parent)
                [this](int n) { return collectorParts(n); }},
               options.intervals)
     , m_walk(m_view, m_analyser, m_shopLinks)
-    , m_shop({m_walk, m_lists, m_batch, m_log})
+    , m_shop({m_walk, m_turns, m_lists, m_batch, m_log})
     , m_notifier(options.notifier ? *options.notifier : m_desktopNotifier)
-    , m_watch({options.programFolder, [this] { return m_settings.saveFolder(); }, m_walk, m_batch, m_lists, m_listFile,
-               m_log, m_notifier},
+    , m_watch({options.programFolder, [this] { return m_settings.saveFolder(); }, m_walk, m_view, m_turns, m_batch,
+               m_lists, m_listFile, m_log, m_notifier, options.clock},
               options.intervals.loadGapMs)
     // The timer's service runs the runner, which lies beside either program.
-    , m_unitTimer(options.unitFolder,
+    , m_unitTimer(options.unitFolder, options.programFolder,
                   {QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("zorvane-picker-batch")),
                    QStringLiteral("--program-folder"), options.programFolder, QStringLiteral("--watch")})
-    , m_schedule(m_settings, m_unitTimer, m_log)
+    , m_noDesktop(QStringLiteral("演示模式不使用系统定时器"))
+    , m_schedule(m_settings, options.desktopSchedule ? static_cast<DesktopSchedule &>(m_unitTimer) : m_noDesktop, m_log)
 {
     // Nobody sits in front of the collector's view to answer a page's alert.
     m_view.setSilent(true);

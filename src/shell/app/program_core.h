@@ -14,6 +14,7 @@
 #include "platform/http_fetcher.h"
 #include "platform/image_reader_probe.h"
 #include "platform/dbus_notifier.h"
+#include "platform/desktop_schedule.h"
 #include "platform/net_check.h"
 #include "platform/systemd_user_timer.h"
 #include "platform/webengine_page_document.h"
@@ -22,11 +23,14 @@
 #include "shell/window/program_parts.h"
 #include "shop/offer_list_walk.h"
 #include "shop/shop_discovery.h"
+#include "shop/walk_turns.h"
 #include "shop/watch_check.h"
 
+#include <QDateTime>
 #include <QObject>
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -49,8 +53,12 @@ public:
         NetCheck *netCheck = nullptr;
         // Tells what a check of the watched shops found in place of the desktop's notifications.
         Notifier *notifier = nullptr;
-        // Where the schedule's systemd user units go.
+        // Where the schedule's systemd user units go; none at all when false
+        // (the demo's throw-away folder never touches the user's units).
         QString unitFolder = SystemdUserTimer::defaultUnitFolder();
+        bool desktopSchedule = true;
+        // The clock the watch's records are dated by; the system's when empty.
+        std::function<QDateTime()> clock;
     };
 
     explicit ProgramCore(const Options &options, QObject *parent = nullptr);
@@ -113,10 +121,12 @@ private:
     std::vector<ExtraCollector> m_extraCollectors;
     BatchCycle m_batch;
     OfferListWalk m_walk;
+    WalkTurns m_turns;
     ShopDiscovery m_shop;
     DBusNotifier m_desktopNotifier;
     Notifier &m_notifier;
     WatchCheck m_watch;
     SystemdUserTimer m_unitTimer;
+    NoDesktopSchedule m_noDesktop;
     WatchSchedule m_schedule;
 };

@@ -134,6 +134,8 @@ bool ProgramOptions::finish(const QCommandLineParser &parser, QString *error)
         return false;
     }
     m_core.marketplace.homePage = DemoMarketplace::homePage();
+    // A schedule set in the demo lasts as long as its window, never the user's own.
+    m_core.desktopSchedule = false;
     // An address literal needs no name server: the demo works offline.
     if (!parser.isSet(hostOption))
         m_core.marketplace.checkHost = QStringLiteral("127.0.0.1");

@@ -5,6 +5,7 @@
 #include <functional>
 #include <optional>
 
+class ListsLock;
 class QCommandLineParser;
 class Settings;
 class StatusLog;
@@ -22,6 +23,12 @@ public:
     std::optional<int> runListCommand(const QCommandLineParser &parser, const QString &programFolder) const;
     // --watch-schedule daily HH:MM|off: `exit` gets the exit code once the
     // timer units are in place (or removed); 1 for a value it cannot read.
-    void runSchedule(const QCommandLineParser &parser, const QString &programFolder, Settings &settings,
+    // The demo's folder never gets units of the user's desktop.
+    void runSchedule(const QCommandLineParser &parser, const QString &programFolder, bool demo, Settings &settings,
                      StatusLog &log, std::function<void(int)> exit) const;
+
+    // --watch, finding the lists' lock held: a window keeping the lists gets
+    // the check; another runner is waited for, up to WatchLockWaitMinutes.
+    // The exit code when the runner ends here, nothing when the lock is now its own.
+    std::optional<int> waitForLists(ListsLock &lock, const QCommandLineParser &parser, const QString &programFolder) const;
 };

@@ -10,6 +10,7 @@
 #include "shell/browser/another_copy.h"
 #include "shell/demo/demo_marketplace.h"
 #include "shell/demo/screenshot_scenes.h"
+#include "shell/window_kept_schedule.h"
 #include "shell/window/app_icon.h"
 #include "shell/window/dialog_prompts.h"
 #include "shell/window/main_form.h"
@@ -19,6 +20,7 @@
 #include <QStandardPaths>
 
 #include <cstdio>
+#include <optional>
 
 namespace {
 
@@ -109,25 +111,12 @@ int main(int argc, char **argv)
     QObject::connect(&form, &MainForm::unloaded, &app, [](int status) { QCoreApplication::exit(status); });
     // 店铺上新 from the window: a scheduled check the runner handed over, and
     // the window's own timer where the desktop keeps no schedule. A check
-    // waits for a 整店采集 walk under way.
-    const auto checkShops = [&core] {
-        if (!core.shop().isRunning()) {
-            core.watch().start();
-            return;
-        }
-        QObject::connect(&core.shop(), &ShopDiscovery::finished, &core, [&core] { core.watch().start(); },
-                         Qt::SingleShotConnection);
-    };
+    // waits its turn behind a 整店采集 walk.
     WatchHandover handover(core.programFolder());
+    std::optional<WindowKeptSchedule> schedule;
     if (!form.listsReadOnly()) {
-        QObject::connect(&handover, &WatchHandover::requested, &core, checkShops);
-        QObject::connect(&core.watchSchedule(), &WatchSchedule::due, &core, checkShops);
-        core.watchSchedule().keepInWindow([&core] {
-            QDateTime last;
-            for (const WatchedShop &s : WatchList(core.programFolder()).shops())
-                last = std::max(last, s.lastCheck);
-            return last;
-        });
+        QObject::connect(&handover, &WatchHandover::requested, &core, [&core] { core.watch().start(); });
+        schedule.emplace(core.watchSchedule(), core.settings(), core.watch(), core.log(), core.programFolder());
     }
     form.show();
     form.Form_Load();

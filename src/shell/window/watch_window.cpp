@@ -177,7 +177,9 @@ void WatchWindow::showScheduleState()
     m_daily->setChecked(at.has_value());
     if (at)
         m_time->setTime(*at);
-    m_scheduleState->setText(QStringLiteral("现在:") + m_schedule.describe());
+    const QString note = m_schedule.note();
+    m_scheduleState->setText(QStringLiteral("现在:") + m_schedule.describe()
+                             + (note.isEmpty() ? QString() : QLatin1Char('\n') + note));
 }
 
 void WatchWindow::addShop()

@@ -7,6 +7,7 @@
 #include "test_files.h"
 
 #include "platform/notifier.h"
+#include "platform/systemd_user_timer.h"
 #include "shell/window/watch_window.h"
 #include "shop/watch_list.h"
 
@@ -48,7 +49,7 @@ protected:
     void standInSystemctl(int code)
     {
         const QString script = QDir(bin.path()).filePath(QStringLiteral("systemctl"));
-        writeBytes(script, QStringLiteral("#!/bin/sh\nexit %1\n").arg(code).toUtf8());
+        writeBytes(script, QStringLiteral("#!/bin/sh\necho 'Failed to connect to bus: No medium found' >&2\nexit %1\n").arg(code).toUtf8());
         QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         if (!qEnvironmentVariable("PATH").startsWith(bin.path()))
             qputenv("PATH", (bin.path() + QStringLiteral(":") + qEnvironmentVariable("PATH")).toLocal8Bit());
@@ -181,18 +182,32 @@ TEST_F(WatchWindowTest, TheScheduleSaysWhoKeepsItAndFallsBackToTheWindowWhereSys
     standInSystemctl(1);
     click("ApplyScheduleCmd");
     ASSERT_TRUE(changed.wait(30000));
-    EXPECT_EQ(part<QLabel>("ScheduleStateLbl")->text(), S(u"现在:每天07:30(本窗口打开时检查)"));
+    // The window says why, in systemctl's own words, not only the log.
+    const QString why = S(u"systemctl --user daemon-reload 失败(退出码1): Failed to connect to bus: No medium found");
+    EXPECT_EQ(part<QLabel>("ScheduleStateLbl")->text(), S(u"现在:每天07:30(本窗口打开时检查)\n无法使用系统定时器:") + why);
     EXPECT_TRUE(log().contains(S(u"店铺上新定时检查改为:本程序窗口打开时每天07:30检查,窗口关闭时不检查")));
+    EXPECT_EQ(readingFaults(*window()), QStringList());
     standInSystemctl(0);
     click("ApplyScheduleCmd");
     ASSERT_TRUE(changed.wait(30000));
     EXPECT_EQ(part<QLabel>("ScheduleStateLbl")->text(), S(u"现在:每天07:30(系统定时器)"));
-    EXPECT_TRUE(QFile::exists(QDir(folder.path()).filePath(QStringLiteral("systemd-user/zorvane-picker-watch.timer"))));
+    const QString timer = QDir(folder.path()).filePath(QStringLiteral("systemd-user/%1.timer").arg(SystemdUserTimer::unitNameFor(folder.path())));
+    EXPECT_TRUE(QFile::exists(timer));
+    // Off where systemctl cannot disable the timer: said, and the schedule stays.
+    standInSystemctl(1);
+    part<QCheckBox>("DailyChk")->setChecked(false);
+    click("ApplyScheduleCmd");
+    ASSERT_TRUE(changed.wait(30000));
+    EXPECT_EQ(part<QLabel>("ScheduleStateLbl")->text(),
+              S(u"现在:每天07:30(系统定时器)\n关闭定时检查失败:systemctl --user disable --now ")
+                  + SystemdUserTimer::unitNameFor(folder.path()) + S(u".timer 失败(退出码1): Failed to connect to bus: No medium found"));
+    EXPECT_TRUE(QFile::exists(timer));
+    standInSystemctl(0);
     part<QCheckBox>("DailyChk")->setChecked(false);
     click("ApplyScheduleCmd");
     ASSERT_TRUE(changed.wait(30000));
     EXPECT_EQ(part<QLabel>("ScheduleStateLbl")->text(), S(u"现在:关闭"));
-    EXPECT_FALSE(QFile::exists(QDir(folder.path()).filePath(QStringLiteral("systemd-user/zorvane-picker-watch.timer"))));
+    EXPECT_FALSE(QFile::exists(timer));
 }
 
 TEST_F(WatchWindowTest, ReadableAtThisScalingWithLongNamesAndARecord)
