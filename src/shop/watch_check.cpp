@@ -218,6 +218,8 @@ void WatchCheck::queueAndCollect()
     m_waits << connect(&m_s.batch, &BatchCycle::verificationWall, this, [this] { m_walled = true; });
     m_waits << connect(&m_s.batch, &BatchCycle::stopped, this,
                        [this] { collected(m_walled ? Ending::AtWall : Ending::Paused); });
+    // What was queued stays pending for the batch (or the next run): the record says it was seen, and it was.
+    m_waits << connect(&m_s.batch, &BatchCycle::offlineTooLong, this, [this] { collected(Ending::Offline); });
     QPointer<WatchCheck> self(this);
     m_s.batch.StartPickCmd_Click([self](bool started) {
         if (self && !started)

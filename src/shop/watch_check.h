@@ -48,7 +48,9 @@ public:
         std::function<QDateTime()> now; // the clock the records are dated by; the system's when empty
     };
     // Why a check ended as it did: the runner's exit code follows it.
-    enum class Ending { Done, StartRefused, Paused, AtWall };
+    // Offline: the network stayed away past the batch's limit; the new items
+    // wait on top of the pending list.
+    enum class Ending { Done, StartRefused, Paused, AtWall, Offline };
 
     WatchCheck(const Services &services, int pageGapMs, QObject *parent = nullptr);
 

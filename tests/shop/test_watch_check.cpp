@@ -6,6 +6,7 @@
 #include "fixture_pages.h"
 #include "log_text.h"
 #include "notification_service.h"
+#include "scripted_net_check.h"
 #include "test_files.h"
 #include "verification_wall.h"
 
@@ -183,6 +184,51 @@ TEST_F(WatchCheckTest, AShopAddedToCollectWhatItHasQueuesItsItemsNotDownloadedAn
     EXPECT_EQ(report.newCount(), 1);
     EXPECT_EQ(report.shops[1].failure, S(u"页面上没有店铺的宝贝列表(店铺已关闭或地址错误)"));
     EXPECT_FALSE(watched.shops()[0].withExisting) << "only the first check collects what the shop holds";
+}
+
+TEST_F(WatchCheckTest, ANetworkOutageWhileNewItemsAreCollectedLeavesThemPendingNotInTheBoxAndTheRecordSaysWhatWasQueued)
+{
+    ScriptedNetCheck net; // 启动's own check passes; from then on the network is away until the test says so
+    net.asked = [](ScriptedNetCheck &check) { check.reachable = check.checks == 1; };
+    build([&net](ProgramCore::Options &options) {
+        quickTimeOuts(options);
+        options.netCheck = &net;
+        options.intervals.pages.fastFirstAnswerMs = 1500;
+        options.intervals.networkRecheckMs = 50;
+        options.intervals.offlineLimitMs = 400;
+    });
+    core->setPace(BatchCycle::Pace::Fast, false);
+    servedItem(1141, S(u"早有的宝贝"), {});
+    for (int id : {1142, 1143}) {
+        FixtureServer::Response silent = FixtureServer::page(QString());
+        silent.stall = true; // nothing answers while the network is away
+        sharedServer().route(S(u"detail.zorvane.com/offer/%1.html").arg(id), silent);
+    }
+    serveShop(S(u"offlineshop"), {1141, 1142, 1143}, 10);
+    watchRecorded(S(u"offlineshop"), {1141});
+    QSignalSpy finished(&core->watch(), &WatchCheck::finished);
+    ASSERT_TRUE(core->watch().start());
+    ASSERT_TRUE(finished.wait(120000));
+    EXPECT_EQ(finished.first().at(1).value<WatchCheck::Ending>(), WatchCheck::Ending::Offline);
+    sharedServer().releaseStalls();
+    QStringList pendingNumbers;
+    for (const QString &line : pending().entries())
+        pendingNumbers << PendingLine::parse(line).itemNo;
+    EXPECT_EQ(pendingNumbers, (QStringList{S(u"offlineshop#2"), S(u"offlineshop#3")}));
+    EXPECT_FALSE(core->lists().AddUrlText().contains(S(u"offlineshop"))) << "nothing given up";
+    const QList<WatchedShop> shops = WatchList(folder.path()).shops();
+    ASSERT_EQ(shops.size(), 1);
+    EXPECT_EQ(shops[0].items.size(), 3) << "seen, and queued";
+    EXPECT_EQ(shops[0].lastNew, 2);
+    // The window goes on waiting: back, the network brings both in.
+    for (int id : {1142, 1143})
+        servedItem(id, S(u"新宝贝") + QString::number(id), {});
+    QSignalSpy idle(&core->batch(), &BatchCycle::idle);
+    net.asked = {};
+    net.reachable = true;
+    ASSERT_TRUE(idle.wait(60000));
+    EXPECT_EQ(pending().count(), 0);
+    EXPECT_EQ(downloaded().count(), 2);
 }
 
 TEST_F(WatchCheckTest, ChecksAnd整店采集TakeTurnsAndSaySoACheckPausesACollectingBatchAndAReadOnlyCopyNeverChecks)

@@ -59,6 +59,8 @@ int checkEnding(const WatchReport &report, WatchCheck::Ending ending)
         return Paused;
     case WatchCheck::Ending::AtWall:
         return AtVerificationWall;
+    case WatchCheck::Ending::Offline:
+        return NoNetwork;
     case WatchCheck::Ending::Done:
         break;
     }
@@ -191,8 +193,6 @@ int main(int argc, char **argv)
     TerminationSignals termination;
     QObject::connect(&termination, &TerminationSignals::received, &app,
                      [&](int signalNumber) { exitAfterSaving(SignalBase + signalNumber); });
-    // Nobody is there to wait for the network: the items stay on top for the next run.
-    QObject::connect(&core.batch(), &BatchCycle::offlineTooLong, &app, [&] { exitAfterSaving(NoNetwork); });
     if (watchOptions.asksForCheck(parser)) {
         // As --new-only: what was downloaded is never collected again.
         core.batch().setSkipDownloaded(true);
@@ -203,6 +203,8 @@ int main(int argc, char **argv)
     }
     BatchCycle &batch = core.batch();
     QObject::connect(&batch, &BatchCycle::idle, &app, [&] { exitAfterSaving(Done); });
+    // Nobody is there to wait for the network: the items stay on top for the next run.
+    QObject::connect(&batch, &BatchCycle::offlineTooLong, &app, [&] { exitAfterSaving(NoNetwork); });
     // At a verification wall nobody is there to pass the check: the run ends
     // with the item on top of the pending list, for the next run.
     bool walled = false;
