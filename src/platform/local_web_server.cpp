@@ -45,6 +45,9 @@ int LocalWebServer::listen(Listener &listener, bool secure)
     // Every kept-alive connection holds a thread: a browser and several
     // fetchers at once need more than the default eight.
     server.new_task_queue = [] { return new httplib::ThreadPool(64); };
+    // An idle kept-alive connection holds its thread this long, and stopping
+    // the server waits for it (the library's five seconds made every stop slow).
+    server.set_keep_alive_timeout(1);
     server.Get(".*", [this, secure](const httplib::Request &request, httplib::Response &response) {
         const std::string hostHeader = request.get_header_value("Host");
         std::string host = hostHeader;
