@@ -1,0 +1,241 @@
+// 上架图 for N items (default 20; the README's figures are from --items 200),
+// each of 5 main pictures (JPEG, PNG and WebP, 600–1600 px a side) and 10
+// description pictures (750–790 × 800–8000 px), all made by the benchmark.
+// The same run (ListingRun, the window's and the runner's) is made with
+// libvips and with Qt's image classes, on 1 and 2 threads, each in a process
+// of its own: seconds, pictures a second and peak memory (PSS, sampled every
+// 20 ms, and the peak RSS the process reports). For scale, libvips' own
+// command-line tool (vipsthumbnail) decodes, scales and encodes the same
+// files once at quality 90. Then the tall runs: description pictures of one
+// height each (8,000 to 60,000 px), for the peak memory against the height.
+#include "download/listing/listing_run.h"
+#include "download/listing/vips_pictures.h"
+#include "listing_samples.h"
+#include "process_memory.h"
+#include "qt_pictures.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+namespace {
+
+const ListingOptions Options; // the defaults: 800 px, 750 px, 1,500 px, 2 MB
+
+struct Measured
+{
+    double seconds = 0;
+    qint64 peakPssKb = 0;
+    qint64 peakRssKb = 0; // from the process itself; 0 where it cannot say
+    QString report;       // the child's own line
+    bool ok = true;
+};
+
+// Runs the processes to their end, sampling their trees' PSS meanwhile.
+Measured measure(std::vector<std::unique_ptr<QProcess>> &processes)
+{
+    Measured measured;
+    QElapsedTimer clock;
+    clock.start();
+    for (auto &process : processes) {
+        if (!process->waitForStarted(30000)) {
+            std::fprintf(stderr, "cannot start %s\n", qPrintable(process->program()));
+            std::exit(1);
+        }
+    }
+    for (;;) {
+        qint64 pss = 0;
+        bool running = false;
+        for (auto &process : processes) {
+            if (process->state() == QProcess::Running) {
+                running = true;
+                pss += treeMemory(int(process->processId()), "Pss:");
+            }
+        }
+        measured.peakPssKb = std::max(measured.peakPssKb, pss);
+        if (!running)
+            break;
+        // A bench's own wait: the sampling needs no event loop.
+        processes.front()->waitForFinished(20);
+        for (auto &process : processes)
+            process->waitForFinished(0);
+    }
+    measured.seconds = clock.nsecsElapsed() / 1e9;
+    for (auto &process : processes) {
+        if (process->exitStatus() != QProcess::NormalExit || process->exitCode() != 0) {
+            std::fprintf(stderr, "%s failed: %s\n", qPrintable(process->program()),
+                         process->readAllStandardError().constData());
+            measured.ok = false;
+        }
+        measured.report += QString::fromUtf8(process->readAllStandardOutput()).trimmed();
+    }
+    const QStringList fields = measured.report.split(u' ');
+    if (fields.size() > 1 && fields.first() == u"RSS")
+        measured.peakRssKb = fields.at(1).toLongLong();
+    return measured;
+}
+
+// kB of this process's peak resident set (VmHWM: begun afresh by exec, unlike getrusage's).
+qint64 peakRssKb()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').first().toLongLong();
+    }
+    return 0;
+}
+
+// The whole run in this process: every item folder under root.
+int runChild(const QString &maker, int threads, const QString &root)
+{
+    QList<DownloadedLine> lines;
+    for (const QString &name : QDir(root).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        if (name != u"pool")
+            lines.append({name, name, QDir(root).filePath(name), QString()});
+    }
+    ListingRun::MakerFactory factory;
+    if (maker == u"qt")
+        factory = [] { return std::make_unique<QtPictures>(); };
+    else
+        factory = [] { return std::make_unique<VipsPictures>(); };
+    ListingRun run(factory, threads);
+    int files = 0, overLimit = 0, problems = 0;
+    QObject::connect(&run, &ListingRun::itemFinished, [&](const ListingOutcome &outcome) {
+        files += outcome.mainFiles + outcome.descFiles;
+        overLimit += int(outcome.overLimit.size());
+        problems += int(outcome.skipped.size()) + (outcome.state == ListingOutcome::State::Made ? 0 : 1);
+        if (outcome.state != ListingOutcome::State::Made)
+            std::fprintf(stderr, "%s: %s\n", qPrintable(outcome.line.folder), qPrintable(outcome.error));
+    });
+    QObject::connect(&run, &ListingRun::finished, [&] {
+        std::printf("RSS %lld files %d over-limit %d problems %d\n", peakRssKb(), files, overLimit, problems);
+        QCoreApplication::exit(problems > 0 ? 1 : 0);
+    });
+    run.add(lines, Options);
+    return QCoreApplication::exec();
+}
+
+std::unique_ptr<QProcess> child(const QString &maker, int threads, const QString &root)
+{
+    auto process = std::make_unique<QProcess>();
+    process->start(QCoreApplication::applicationFilePath(),
+                   {QStringLiteral("--child"), maker, QStringLiteral("--threads"), QString::number(threads),
+                    QStringLiteral("--root"), root});
+    return process;
+}
+
+// vipsthumbnail over the files, split among `threads` processes of one
+// libvips thread each.
+Measured commandLine(const QStringList &files, const QString &size, int threads, const QString &output)
+{
+    QDir().mkpath(output);
+    std::vector<std::unique_ptr<QProcess>> processes;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("VIPS_CONCURRENCY"), QStringLiteral("1"));
+    for (int t = 0; t < threads; ++t) {
+        QStringList arguments{QStringLiteral("--size"), size, QStringLiteral("-o"),
+                              QDir(output).filePath(QStringLiteral("%1-%s.jpg[Q=90,strip,subsample_mode=on]").arg(t))};
+        for (qsizetype i = t; i < files.size(); i += threads)
+            arguments.append(files.at(i));
+        auto process = std::make_unique<QProcess>();
+        process->setProcessEnvironment(environment);
+        process->start(QStringLiteral("vipsthumbnail"), arguments);
+        processes.push_back(std::move(process));
+    }
+    return measure(processes);
+}
+
+void row(const char *what, int threads, const Measured &m, int pictures, double cliSeconds)
+{
+    if (!m.ok) {
+        std::printf("%-30s %2d failed\n", what, threads);
+        return;
+    }
+    std::printf("%-30s %2d %9.2f %9.1f %9.1f %9.1f", what, threads, m.seconds, pictures / m.seconds,
+                m.peakPssKb / 1024.0, m.peakRssKb / 1024.0);
+    if (cliSeconds > 0)
+        std::printf(" %8.2f×", m.seconds / cliSeconds);
+    std::printf("\n");
+    std::fflush(stdout);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.addOptions({{QStringLiteral("items"), QStringLiteral("items (default 20)"), QStringLiteral("N"), QStringLiteral("20")},
+                       {QStringLiteral("threads"), QStringLiteral("thread counts"), QStringLiteral("LIST"), QStringLiteral("1,2")},
+                       {QStringLiteral("tall"), QStringLiteral("heights of the tall runs (empty: none)"),
+                        QStringLiteral("LIST"), QStringLiteral("8000,30000,60000")},
+                       {QStringLiteral("child"), QStringLiteral("internal"), QStringLiteral("vips|qt")},
+                       {QStringLiteral("root"), QStringLiteral("internal"), QStringLiteral("DIR")}});
+    parser.process(app);
+    if (parser.isSet(QStringLiteral("child")))
+        return runChild(parser.value(QStringLiteral("child")), parser.value(QStringLiteral("threads")).toInt(),
+                        parser.value(QStringLiteral("root")));
+
+    QList<int> threadCounts;
+    for (const QString &n : parser.value(QStringLiteral("threads")).split(u',', Qt::SkipEmptyParts))
+        threadCounts.append(n.toInt());
+    QTemporaryDir work;
+    SampleSpec spec;
+    spec.items = parser.value(QStringLiteral("items")).toInt();
+    QElapsedTimer clock;
+    clock.start();
+    const QString root = QDir(work.path()).filePath(QStringLiteral("items"));
+    const SampleSet set = makeSamples(root, spec);
+    const int pictures = set.mainPictures + set.descPictures;
+    std::printf("%d items: %d main and %d description pictures (%.0f megapixels of description), made in %.1f s\n",
+                spec.items, set.mainPictures, set.descPictures, set.descPixels / 1e6, clock.nsecsElapsed() / 1e9);
+    std::printf("%-30s %2s %9s %9s %9s %9s %9s\n", "", "th", "seconds", "pict/s", "PSS MiB", "RSS MiB", "vs CLI");
+
+    for (const int threads : threadCounts) {
+        const QString output = QDir(work.path()).filePath(QStringLiteral("cli"));
+        Measured main = commandLine(set.mainFiles, QStringLiteral("%1x%1>").arg(Options.mainSide), threads, output);
+        const Measured desc = commandLine(set.descFiles, QStringLiteral("%1x10000000>").arg(Options.descWidth), threads, output);
+        QDir(output).removeRecursively();
+        Measured cli{main.seconds + desc.seconds, std::max(main.peakPssKb, desc.peakPssKb), 0, {}};
+        row("vipsthumbnail (decode+encode)", threads, cli, pictures, 0);
+        for (const char *maker : {"vips", "qt"}) {
+            std::vector<std::unique_ptr<QProcess>> one;
+            one.push_back(child(QString::fromLatin1(maker), threads, root));
+            const Measured m = measure(one);
+            row(maker == QByteArrayView("vips") ? "上架图 with libvips" : "上架图 with Qt", threads, m, pictures,
+                cli.seconds);
+        }
+    }
+
+    for (const QString &height : parser.value(QStringLiteral("tall")).split(u',', Qt::SkipEmptyParts)) {
+        SampleSpec tall;
+        tall.items = 2;
+        tall.mainPerItem = 0;
+        tall.descPerItem = 3;
+        tall.poolMain = 0;
+        tall.poolDesc = 3;
+        tall.descHeight = height.toInt();
+        const QString tallRoot = QDir(work.path()).filePath(QStringLiteral("tall") + height);
+        makeSamples(tallRoot, tall);
+        std::printf("tall: 2 items of 3 description pictures 750–790 × %s px\n", qPrintable(height));
+        for (const char *maker : {"vips", "qt"}) {
+            std::vector<std::unique_ptr<QProcess>> one;
+            one.push_back(child(QString::fromLatin1(maker), 2, tallRoot));
+            const Measured m = measure(one);
+            row(maker == QByteArrayView("vips") ? "上架图 with libvips" : "上架图 with Qt", 2, m, 6, 0);
+        }
+        QDir(tallRoot).removeRecursively();
+    }
+    return 0;
+}
