@@ -3,8 +3,9 @@
 // description pictures (750–790 × 800–8000 px), all made by the benchmark.
 // The same run (ListingRun, the window's and the runner's) is made with
 // libvips and with Qt's image classes, on 1 and 2 threads, each in a process
-// of its own: seconds, pictures a second and peak memory (PSS, sampled every
-// 20 ms, and the peak RSS the process reports). For scale, libvips' own
+// of its own: seconds, CPU seconds, pictures a second, peak memory (PSS,
+// sampled every 20 ms, and the peak RSS, VmHWM, the process reports) and the
+// longest stall of the thread that owns the run. For scale, libvips' own
 // command-line tool (vipsthumbnail) decodes, scales and encodes the same
 // files once at quality 90. Then the tall runs: description pictures of one
 // height each (8,000 to 60,000 px), for the peak memory against the height.
@@ -13,6 +14,7 @@
 #include "listing_samples.h"
 #include "process_memory.h"
 #include "qt_pictures.h"
+#include "stall_meter.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -21,6 +23,8 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+
+#include <sys/resource.h>
 
 #include <cstdio>
 #include <memory>
@@ -33,16 +37,27 @@ const ListingOptions Options; // the defaults: 800 px, 750 px, 1,500 px, 2 MB
 struct Measured
 {
     double seconds = 0;
+    double cpuSeconds = 0; // user and system, of every process measured
     qint64 peakPssKb = 0;
     qint64 peakRssKb = 0; // from the process itself; 0 where it cannot say
     QString report;       // the child's own line
+    double stallMs = -1;  // the child's event loop: its longest wait past a 10 ms tick
     bool ok = true;
 };
+
+double childrenCpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_CHILDREN, &usage);
+    const auto seconds = [](const timeval &t) { return double(t.tv_sec) + t.tv_usec / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
 
 // Runs the processes to their end, sampling their trees' PSS meanwhile.
 Measured measure(std::vector<std::unique_ptr<QProcess>> &processes)
 {
     Measured measured;
+    const double cpuBefore = childrenCpuSeconds();
     QElapsedTimer clock;
     clock.start();
     for (auto &process : processes) {
@@ -69,6 +84,7 @@ Measured measure(std::vector<std::unique_ptr<QProcess>> &processes)
             process->waitForFinished(0);
     }
     measured.seconds = clock.nsecsElapsed() / 1e9;
+    measured.cpuSeconds = childrenCpuSeconds() - cpuBefore;
     for (auto &process : processes) {
         if (process->exitStatus() != QProcess::NormalExit || process->exitCode() != 0) {
             std::fprintf(stderr, "%s failed: %s\n", qPrintable(process->program()),
@@ -80,6 +96,8 @@ Measured measure(std::vector<std::unique_ptr<QProcess>> &processes)
     const QStringList fields = measured.report.split(u' ');
     if (fields.size() > 1 && fields.first() == u"RSS")
         measured.peakRssKb = fields.at(1).toLongLong();
+    if (const qsizetype at = fields.indexOf(QStringLiteral("stall")); at >= 0 && at + 1 < fields.size())
+        measured.stallMs = fields.at(at + 1).toDouble();
     return measured;
 }
 
@@ -110,6 +128,8 @@ int runChild(const QString &maker, int threads, const QString &root)
     else
         factory = [] { return std::make_unique<VipsPictures>(); };
     ListingRun run(factory, threads);
+    // The thread that owns the run is the window's: how long it ever waits.
+    StallMeter stalls;
     int files = 0, overLimit = 0, problems = 0;
     QObject::connect(&run, &ListingRun::itemFinished, [&](const ListingOutcome &outcome) {
         files += outcome.mainFiles + outcome.descFiles;
@@ -119,7 +139,8 @@ int runChild(const QString &maker, int threads, const QString &root)
             std::fprintf(stderr, "%s: %s\n", qPrintable(outcome.line.folder), qPrintable(outcome.error));
     });
     QObject::connect(&run, &ListingRun::finished, [&] {
-        std::printf("RSS %lld files %d over-limit %d problems %d\n", peakRssKb(), files, overLimit, problems);
+        std::printf("RSS %lld files %d over-limit %d problems %d stall %.1f\n", peakRssKb(), files, overLimit,
+                    problems, stalls.longest());
         QCoreApplication::exit(problems > 0 ? 1 : 0);
     });
     run.add(lines, Options);
@@ -156,16 +177,20 @@ Measured commandLine(const QStringList &files, const QString &size, int threads,
     return measure(processes);
 }
 
-void row(const char *what, int threads, const Measured &m, int pictures, double cliSeconds)
+void row(const char *what, int threads, const Measured &m, int pictures, const Measured *cli)
 {
     if (!m.ok) {
         std::printf("%-30s %2d failed\n", what, threads);
         return;
     }
-    std::printf("%-30s %2d %9.2f %9.1f %9.1f %9.1f", what, threads, m.seconds, pictures / m.seconds,
-                m.peakPssKb / 1024.0, m.peakRssKb / 1024.0);
-    if (cliSeconds > 0)
-        std::printf(" %8.2f×", m.seconds / cliSeconds);
+    std::printf("%-30s %2d %8.2f %8.2f %8.1f %8.1f %8.1f", what, threads, m.seconds, m.cpuSeconds,
+                pictures / m.seconds, m.peakPssKb / 1024.0, m.peakRssKb / 1024.0);
+    if (m.stallMs >= 0)
+        std::printf(" %8.1f", m.stallMs);
+    else
+        std::printf(" %8s", "");
+    if (cli)
+        std::printf(" %6.2f× %6.2f×", m.seconds / cli->seconds, m.cpuSeconds / cli->cpuSeconds);
     std::printf("\n");
     std::fflush(stdout);
 }
@@ -200,21 +225,24 @@ int main(int argc, char **argv)
     const int pictures = set.mainPictures + set.descPictures;
     std::printf("%d items: %d main and %d description pictures (%.0f megapixels of description), made in %.1f s\n",
                 spec.items, set.mainPictures, set.descPictures, set.descPixels / 1e6, clock.nsecsElapsed() / 1e9);
-    std::printf("%-30s %2s %9s %9s %9s %9s %9s\n", "", "th", "seconds", "pict/s", "PSS MiB", "RSS MiB", "vs CLI");
+    std::printf("%-30s %2s %8s %8s %8s %8s %8s %8s %15s\n", "", "th", "seconds", "CPU s", "pict/s", "PSS MiB",
+                "HWM MiB", "stall ms", "vs CLI: s, CPU");
 
     for (const int threads : threadCounts) {
         const QString output = QDir(work.path()).filePath(QStringLiteral("cli"));
         Measured main = commandLine(set.mainFiles, QStringLiteral("%1x%1>").arg(Options.mainSide), threads, output);
         const Measured desc = commandLine(set.descFiles, QStringLiteral("%1x10000000>").arg(Options.descWidth), threads, output);
         QDir(output).removeRecursively();
-        Measured cli{main.seconds + desc.seconds, std::max(main.peakPssKb, desc.peakPssKb), 0, {}};
-        row("vipsthumbnail (decode+encode)", threads, cli, pictures, 0);
+        Measured cli;
+        cli.seconds = main.seconds + desc.seconds;
+        cli.cpuSeconds = main.cpuSeconds + desc.cpuSeconds;
+        cli.peakPssKb = std::max(main.peakPssKb, desc.peakPssKb);
+        row("vipsthumbnail (decode+encode)", threads, cli, pictures, nullptr);
         for (const char *maker : {"vips", "qt"}) {
             std::vector<std::unique_ptr<QProcess>> one;
             one.push_back(child(QString::fromLatin1(maker), threads, root));
             const Measured m = measure(one);
-            row(maker == QByteArrayView("vips") ? "上架图 with libvips" : "上架图 with Qt", threads, m, pictures,
-                cli.seconds);
+            row(maker == QByteArrayView("vips") ? "上架图 with libvips" : "上架图 with Qt", threads, m, pictures, &cli);
         }
     }
 
@@ -233,7 +261,7 @@ int main(int argc, char **argv)
             std::vector<std::unique_ptr<QProcess>> one;
             one.push_back(child(QString::fromLatin1(maker), 2, tallRoot));
             const Measured m = measure(one);
-            row(maker == QByteArrayView("vips") ? "上架图 with libvips" : "上架图 with Qt", 2, m, 6, 0);
+            row(maker == QByteArrayView("vips") ? "上架图 with libvips" : "上架图 with Qt", 2, m, 6, nullptr);
         }
         QDir(tallRoot).removeRecursively();
     }

@@ -1,13 +1,11 @@
 #include "qt_pictures.h"
 
-#include "download/listing/quality_steps.h"
+#include "download/listing/jpeg_encoder.h"
 #include "download/listing/slice_cutter.h"
 
-#include <QBuffer>
 #include <QColorSpace>
 #include <QImage>
 #include <QImageReader>
-#include <QImageWriter>
 #include <QPainter>
 
 namespace {
@@ -47,23 +45,6 @@ QImage decoded(QImageReader &reader, const QSize &target, QString *errorText)
     return onWhite;
 }
 
-QByteArray jpeg(const QImage &image, int quality)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "jpeg");
-    writer.setQuality(quality);
-    return writer.write(image) ? bytes : QByteArray();
-}
-
-ListingFile encoded(const QImage &image, const ListingOptions &options)
-{
-    const QualitySteps::Encoded made =
-        QualitySteps::encodeWithin(options.sizeLimitBytes(), [&image](int quality) { return jpeg(image, quality); });
-    return {made.bytes, image.size(), made.quality, made.overLimit};
-}
-
 } // namespace
 
 QtPictures::QtPictures()
@@ -91,7 +72,7 @@ std::optional<ListingFile> QtPictures::mainPicture(const QString &path, const Li
     QImage square(side, side, QImage::Format_RGB888);
     square.fill(Qt::white);
     QPainter(&square).drawImage((side - picture.width()) / 2, (side - picture.height()) / 2, picture);
-    ListingFile file = encoded(square, options);
+    ListingFile file = encodeJpeg(square, options.sizeLimitBytes());
     if (file.jpeg.isEmpty()) {
         fail(errorText, QStringLiteral("无法编码为 JPEG"));
         return std::nullopt;
@@ -117,7 +98,7 @@ bool QtPictures::descriptionSlices(const QString &path, const ListingOptions &op
         cutter.addRow(picture.constScanLine(y));
         while (const std::optional<SliceCutter::Slice> slice = cutter.nextSlice()) {
             const QImage rows(slice->rows, picture.width(), slice->height, picture.width() * 3, QImage::Format_RGB888);
-            const ListingFile file = encoded(rows, options);
+            const ListingFile file = encodeJpeg(rows, options.sizeLimitBytes());
             if (file.jpeg.isEmpty())
                 return fail(errorText, QStringLiteral("无法编码为 JPEG"));
             if (!take(file))

@@ -2,11 +2,11 @@
 
 #include "download/listing/picture_maker.h"
 
-// 上架图's pictures made with Qt's own image classes, for comparison with
+// 上架图's pictures read with Qt's own image classes, for comparison with
 // libvips: QImageReader decodes at the scaled size where the format's
-// handler can (JPEG), and whole otherwise; QImageWriter encodes. Colour
-// profiles are applied where QColorSpace understands them (RGB; not CMYK in
-// Qt 6.4).
+// handler can (JPEG), and whole otherwise. Colour profiles are applied where
+// QColorSpace understands them (RGB; not CMYK in Qt 6.4). The JPEG writer is
+// the program's (Qt's, encodeJpeg), so the two differ in reading only.
 class QtPictures : public PictureMaker
 {
 public:

@@ -3,13 +3,17 @@
 
 #include "download/listing/vips_pictures.h"
 
-#include "download/listing/quality_steps.h"
+#include "download/listing/jpeg_encoder.h"
 #include "download/listing/slice_cutter.h"
 
 #include <QFile>
+#include <QImage>
 #include <QScopeGuard>
 
+#include <malloc.h>
+
 #include <algorithm>
+#include <initializer_list>
 #include <mutex>
 #include <utility>
 
@@ -49,10 +53,6 @@ private:
     VipsImage *m_image = nullptr;
 };
 
-// The loaders of the formats the marketplace serves; libvips may offer others
-// (some through ImageMagick), which have no business with downloaded files.
-constexpr const char *Loaders[] = {"jpegload", "pngload", "gifload", "webpload"};
-
 void ignoreMessage(const gchar *, GLogLevelFlags, const gchar *, gpointer)
 {
 }
@@ -71,19 +71,37 @@ QString unreadable()
     return QStringLiteral("图片已损坏,无法解码");
 }
 
+bool isOneOf(const char *name, std::initializer_list<const char *> names)
+{
+    return std::any_of(names.begin(), names.end(), [name](const char *n) { return qstrcmp(n, name) == 0; });
+}
+
+// Pictures decoded whole take turns: two at once would double the peak.
+std::mutex wholeDecoding;
+
 // Whether the file is a picture worth decoding (only its header is read);
-// errorText says why not.
-bool readable(const QByteArray &path, QString *errorText)
+// errorText says why not. One that is decoded whole holds `turn` until done.
+bool readable(const QByteArray &path, std::unique_lock<std::mutex> &turn, QString *errorText)
 {
     const Image header(vips_image_new_from_file(path.constData(), "access", VIPS_ACCESS_SEQUENTIAL, nullptr));
     if (!header)
         return fail(errorText, QStringLiteral("不是图片,或格式无法识别"));
     const char *loader = nullptr;
     if (vips_image_get_string(header.get(), "vips-loader", &loader)
-        || std::none_of(std::begin(Loaders), std::end(Loaders), [loader](const char *name) { return qstrcmp(name, loader) == 0; }))
+        || !isOneOf(loader, {"jpegload", "pngload", "gifload", "webpload"}))
         return fail(errorText, QStringLiteral("格式不支持(只读取 JPEG、PNG、GIF 和 WebP)"));
-    if (qint64(header.get()->Xsize) * header.get()->Ysize > VipsPictures::MaxPixels)
+    // WebP, GIF, progressive JPEG and interlaced PNG are decoded whole, not row by row.
+    int interlaced = 0;
+    if (vips_image_get_typeof(header.get(), "interlaced"))
+        vips_image_get_int(header.get(), "interlaced", &interlaced);
+    const bool whole = interlaced || isOneOf(loader, {"webpload", "gifload"});
+    const qint64 pixels = qint64(header.get()->Xsize) * header.get()->Ysize;
+    if (pixels > VipsPictures::MaxPixels)
         return fail(errorText, QStringLiteral("图片过大(超过一亿像素)"));
+    if (whole && pixels > VipsPictures::MaxWholePixels)
+        return fail(errorText, QStringLiteral("图片过大(这种图片要整张解码,最多三千万像素)"));
+    if (whole)
+        turn = std::unique_lock(wholeDecoding);
     return true;
 }
 
@@ -123,26 +141,24 @@ bool scaled(const QByteArray &path, int width, int height, bool enlarge, Image &
     return true;
 }
 
-QByteArray jpeg(VipsImage *image, int quality)
+// Rows [top, top + count) of an 8-bit RGB picture, a strip at a time and in
+// order: the decoder reads the file once, top to bottom, on this thread.
+template <typename Row>
+bool readRows(VipsImage *image, int count, const Row &row)
 {
-    void *buffer = nullptr;
-    size_t length = 0;
-    // Chroma at half resolution as most JPEGs have it (libvips keeps it whole from quality 90 on: files twice the size).
-    if (vips_jpegsave_buffer(image, &buffer, &length, "Q", quality, "strip", TRUE, "subsample_mode",
-                             VIPS_FOREIGN_SUBSAMPLE_ON, nullptr)) {
-        vips_error_clear();
-        return {};
+    constexpr int StripRows = 64;
+    VipsRegion *region = vips_region_new(image);
+    const auto endRegion = qScopeGuard([region] { g_object_unref(region); });
+    for (int top = 0; top < count; top += StripRows) {
+        const VipsRect strip{0, top, image->Xsize, std::min(StripRows, count - top)};
+        if (vips_region_prepare(region, &strip))
+            return false;
+        for (int y = strip.top; y < strip.top + strip.height; ++y) {
+            if (!row(y, reinterpret_cast<const uchar *>(VIPS_REGION_ADDR(region, 0, y))))
+                return false;
+        }
     }
-    QByteArray bytes(static_cast<const char *>(buffer), qsizetype(length));
-    g_free(buffer);
-    return bytes;
-}
-
-ListingFile encoded(VipsImage *image, const ListingOptions &options)
-{
-    const QualitySteps::Encoded made = QualitySteps::encodeWithin(
-        options.sizeLimitBytes(), [image](int quality) { return jpeg(image, quality); });
-    return {made.bytes, QSize(image->Xsize, image->Ysize), made.quality, made.overLimit};
+    return true;
 }
 
 } // namespace
@@ -170,13 +186,17 @@ VipsPictures::VipsPictures()
 VipsPictures::~VipsPictures()
 {
     vips_thread_shutdown();
+    // Decoders' buffers come and go by tens of megabytes; glibc keeps what
+    // was freed unless asked to give it back.
+    malloc_trim(0);
 }
 
 std::optional<ListingFile> VipsPictures::mainPicture(const QString &path, const ListingOptions &options,
                                                      QString *errorText)
 {
     const QByteArray native = QFile::encodeName(path);
-    if (!readable(native, errorText))
+    std::unique_lock<std::mutex> turn;
+    if (!readable(native, turn, errorText))
         return std::nullopt;
     const int side = options.mainSide;
     Image picture;
@@ -184,18 +204,20 @@ std::optional<ListingFile> VipsPictures::mainPicture(const QString &path, const 
         fail(errorText, unreadable());
         return std::nullopt;
     }
-    VipsArrayDouble *white = vips_array_double_newv(3, 255.0, 255.0, 255.0);
-    Image square;
-    const int failed = vips_gravity(picture.get(), square.out(), VIPS_COMPASS_DIRECTION_CENTRE, side, side, "extend",
-                                    VIPS_EXTEND_BACKGROUND, "background", white, nullptr);
-    vips_area_unref(VIPS_AREA(white));
-    // Decoded once, encoded at as many qualities as it takes.
-    const Image decoded(failed ? nullptr : vips_image_copy_memory(square.get()));
+    // Centred on white, decoded once, encoded at as many qualities as it takes.
+    QImage square(side, side, QImage::Format_RGB888);
+    square.fill(Qt::white);
+    const VipsImage *fitted = picture.get();
+    const int left = (side - fitted->Xsize) / 2, top = (side - fitted->Ysize) / 2;
+    const bool decoded = readRows(picture.get(), fitted->Ysize, [&](int y, const uchar *rgb) {
+        std::copy_n(rgb, size_t(fitted->Xsize) * 3, square.scanLine(top + y) + size_t(left) * 3);
+        return true;
+    });
     if (!decoded) {
         fail(errorText, unreadable());
         return std::nullopt;
     }
-    ListingFile file = encoded(decoded.get(), options);
+    ListingFile file = encodeJpeg(square, options.sizeLimitBytes());
     if (file.jpeg.isEmpty()) {
         fail(errorText, QStringLiteral("无法编码为 JPEG"));
         return std::nullopt;
@@ -207,34 +229,33 @@ bool VipsPictures::descriptionSlices(const QString &path, const ListingOptions &
                                      const std::function<bool(const ListingFile &)> &take, QString *errorText)
 {
     const QByteArray native = QFile::encodeName(path);
-    if (!readable(native, errorText))
+    std::unique_lock<std::mutex> turn;
+    if (!readable(native, turn, errorText))
         return false;
     Image picture;
     if (!scaled(native, options.descWidth, VIPS_MAX_COORD, false, picture))
         return fail(errorText, unreadable());
     const int width = picture.get()->Xsize, height = picture.get()->Ysize;
     SliceCutter cutter(width, height, options.sliceHeight);
-    // Strips in order: the decoder reads the file once, top to bottom.
-    constexpr int StripRows = 64;
-    VipsRegion *region = vips_region_new(picture.get());
-    const auto endRegion = qScopeGuard([region] { g_object_unref(region); });
-    while (!cutter.done()) {
+    QString problem; // a slice that could not be encoded
+    bool stopped = false;
+    const bool whole = readRows(picture.get(), height, [&](int, const uchar *rgb) {
+        cutter.addRow(rgb);
         while (const std::optional<SliceCutter::Slice> slice = cutter.nextSlice()) {
-            const Image rows(vips_image_new_from_memory(slice->rows, size_t(width) * 3 * size_t(slice->height), width,
-                                                        slice->height, 3, VIPS_FORMAT_UCHAR));
-            const ListingFile file = rows ? encoded(rows.get(), options) : ListingFile();
-            if (file.jpeg.isEmpty())
-                return fail(errorText, QStringLiteral("无法编码为 JPEG"));
-            if (!take(file))
+            const QImage rows(slice->rows, width, slice->height, width * 3, QImage::Format_RGB888);
+            const ListingFile file = encodeJpeg(rows, options.sizeLimitBytes());
+            if (file.jpeg.isEmpty()) {
+                problem = QStringLiteral("无法编码为 JPEG");
                 return false;
+            }
+            if (!take(file)) {
+                stopped = true;
+                return false;
+            }
         }
-        if (cutter.done())
-            break;
-        const VipsRect strip{0, cutter.rowsAdded(), width, std::min(StripRows, height - cutter.rowsAdded())};
-        if (vips_region_prepare(region, &strip))
-            return fail(errorText, unreadable());
-        for (int y = strip.top; y < strip.top + strip.height; ++y)
-            cutter.addRow(reinterpret_cast<const uchar *>(VIPS_REGION_ADDR(region, 0, y)));
-    }
-    return true;
+        return true;
+    });
+    if (!whole && !stopped)
+        fail(errorText, problem.isEmpty() ? unreadable() : problem);
+    return whole;
 }
