@@ -70,7 +70,7 @@ QList<Option> table()
          s(u"写入并启用 systemd 用户定时器 zorvane-picker-watch.timer 和服务 zorvane-picker-watch.service;"
            u"systemctl --user 不可用时改为程序窗口打开时检查。"), RunnerOnly},
         {{s(u"screenshot")}, s(u"FILE"), s(u"演示中保存窗口截图后退出"), {}, WindowOnly, Kind::Hidden},
-        {{s(u"screenshot-scene")}, s(u"NAME"), s(u"截图内容: batch、tabs、skin、log、preview 或 watch"), {}, WindowOnly,
+        {{s(u"screenshot-scene")}, s(u"NAME"), s(u"截图内容: batch、tabs、skin、log、preview、watch 或 listing"), {}, WindowOnly,
          Kind::Hidden},
         {{s(u"webEngineArgs")}, s(u"参数…"), s(u"之后的参数原样交给内置浏览器(Chromium)"),
          s(u"必须放在最后;它之后的参数不再由本程序解析。"), Both, Kind::Trailing},
