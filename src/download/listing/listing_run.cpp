@@ -23,7 +23,8 @@ ListingRun::ListingRun(MakerFactory makers, int threads, QObject *parent)
 ListingRun::~ListingRun()
 {
     cancel();
-    // Not long: every item looks at its stop flag between slices.
+    m_pool.clear();
+    // Not long: every item under way looks at its stop flag between slices.
     m_pool.waitForDone();
 }
 
@@ -38,9 +39,14 @@ int ListingRun::add(const QList<DownloadedLine> &lines, const ListingOptions &op
         ++queued;
         ++m_total;
         m_pool.start([this, line, options, key, stop = m_stop] {
-            std::unique_ptr<PictureMaker> maker = m_makers();
-            const ListingOutcome outcome = makeListing(line, options, *maker, *stop);
-            maker.reset();
+            ListingOutcome outcome;
+            outcome.line = line;
+            outcome.state = ListingOutcome::State::Stopped;
+            // Items still queued when cancelled only say so.
+            if (!*stop) {
+                const std::unique_ptr<PictureMaker> maker = m_makers();
+                outcome = makeListing(line, options, *maker, *stop);
+            }
             QMetaObject::invokeMethod(this, [this, outcome, key] { finishItem(outcome, key); }, Qt::QueuedConnection);
         });
     }

@@ -204,10 +204,14 @@ std::optional<ListingFile> VipsPictures::mainPicture(const QString &path, const 
         fail(errorText, unreadable());
         return std::nullopt;
     }
+    const VipsImage *fitted = picture.get();
+    if (fitted->Xsize > side || fitted->Ysize > side) {
+        fail(errorText, unreadable());
+        return std::nullopt;
+    }
     // Centred on white, decoded once, encoded at as many qualities as it takes.
     QImage square(side, side, QImage::Format_RGB888);
     square.fill(Qt::white);
-    const VipsImage *fitted = picture.get();
     const int left = (side - fitted->Xsize) / 2, top = (side - fitted->Ysize) / 2;
     const bool decoded = readRows(picture.get(), fitted->Ysize, [&](int y, const uchar *rgb) {
         std::copy_n(rgb, size_t(fitted->Xsize) * 3, square.scanLine(top + y) + size_t(left) * 3);

@@ -147,8 +147,16 @@ TEST_F(ListingRunTest, DoingItAgainReplacesTheFolderWhole)
     EXPECT_EQ(hiddenFolders(item), QStringList());
 }
 
-TEST_F(ListingRunTest, ACancelInTheMiddleOfAnItemLeavesNoHalfFolder)
+TEST_F(ListingRunTest, ACancelInTheMiddleOfAnItemLeavesNoHalfFolderAndStopsTheQueue)
 {
+    // Two more items wait behind the first on the run's one thread.
+    QList<DownloadedLine> queued;
+    for (const QString &name : {QStringLiteral("衬衫"), QStringLiteral("女包")}) {
+        const QString other = root.filePath(name);
+        QDir().mkpath(other + QStringLiteral("/主图"));
+        write(other + QStringLiteral("/主图/主图1.jpg"), filled({800, 800}, QColor(30, 40, 200)), "jpeg");
+        queued.append({name, name, other, {}});
+    }
     for (const bool older : {false, true}) {
         SCOPED_TRACE(older ? "an older 上架图" : "none before");
         QDir(listing()).removeRecursively();
@@ -159,7 +167,7 @@ TEST_F(ListingRunTest, ACancelInTheMiddleOfAnItemLeavesNoHalfFolder)
         ListingRun run([&gate] { return std::make_unique<HeldPictures>(gate); }, 1);
         QSignalSpy finished(&run, &ListingRun::finished);
         QSignalSpy items(&run, &ListingRun::itemFinished);
-        run.add({line}, {});
+        run.add(QList<DownloadedLine>{line} + queued, {});
         // Both main pictures and the first slice are in the hidden folder by now.
         ASSERT_TRUE(waitUntil([&] { return gate.reached.available() > 0; }, 120000));
         EXPECT_EQ(hiddenFolders(item).size(), 1);
@@ -167,9 +175,13 @@ TEST_F(ListingRunTest, ACancelInTheMiddleOfAnItemLeavesNoHalfFolder)
         run.cancel();
         gate.released.release();
         ASSERT_TRUE(waitUntil([&] { return !finished.isEmpty(); }, 120000));
-        EXPECT_EQ(items.first().first().value<ListingOutcome>().state, ListingOutcome::State::Stopped);
-        EXPECT_EQ(finished.first().first().value<ListingTally>().stopped, 1);
+        ASSERT_EQ(items.size(), 3);
+        for (const QList<QVariant> &outcome : std::as_const(items))
+            EXPECT_EQ(outcome.first().value<ListingOutcome>().state, ListingOutcome::State::Stopped);
+        EXPECT_EQ(finished.first().first().value<ListingTally>().stopped, 3);
         EXPECT_EQ(contents(item), before) << "nothing added, nothing changed";
+        for (const DownloadedLine &other : std::as_const(queued))
+            EXPECT_FALSE(QFileInfo::exists(QDir(other.folder).filePath(ListingFolder::name()))) << "never begun";
         EXPECT_FALSE(run.isRunning());
     }
 }
