@@ -5,6 +5,24 @@
 #include <QDir>
 #include <QThread>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <utility>
+
+namespace {
+
+// The pool's threads give way to the thread that owns the run (the window's):
+// on Linux the nice value is each thread's own.
+void yieldToTheWindow()
+{
+    thread_local bool lowered = false;
+    if (!std::exchange(lowered, true))
+        setpriority(PRIO_PROCESS, id_t(gettid()), 10);
+}
+
+} // namespace
+
 ListingRun::ListingRun(QObject *parent)
     : ListingRun([] { return std::make_unique<VipsPictures>(); }, QThread::idealThreadCount(), parent)
 {
@@ -39,6 +57,7 @@ int ListingRun::add(const QList<DownloadedLine> &lines, const ListingOptions &op
         ++queued;
         ++m_total;
         m_pool.start([this, line, options, key, stop = m_stop] {
+            yieldToTheWindow();
             ListingOutcome outcome;
             outcome.line = line;
             outcome.state = ListingOutcome::State::Stopped;
