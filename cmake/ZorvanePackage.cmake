@@ -12,13 +12,15 @@ string(CONCAT CPACK_PACKAGE_DESCRIPTION
     "窗口程序 zorvane-picker 为 Zorvane 批发市场的网店卖家批量下载宝贝图片：\n"
     "在内置浏览器中逐个打开宝贝详情页，读取标题、属性表和货号，下载主图和\n"
     "描述图，每个宝贝保存为一个文件夹。可以整店采集、同时采集几个宝贝、\n"
-    "跳过已下载的宝贝，并把已下载的宝贝导出为 Excel 表格。\n"
+    "跳过已下载的宝贝，把已下载的宝贝导出为 Excel 表格，并一步做成上架用的\n"
+    "白底正方形主图和切好片的描述图。\n"
     "无窗口批量采集程序 zorvane-picker-batch 适合没有显示器的机器。")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://www.zorvane.com/picker/)
-# The libraries the programs link come from dpkg-shlibdeps; these are what
+# The libraries the programs link come from dpkg-shlibdeps (libvips among
+# them: 上架图 needs none of its loadable modules); these are what
 # they load by name at run time: Qt's Chinese catalogues, the web engine's
 # locale packs, the WebP image plugin, a font with Chinese glyphs and the
 # certificates for HTTPS picture downloads.

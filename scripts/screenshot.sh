@@ -7,9 +7,10 @@
 #   log    docs/window-log.png   the 日志 window over the window, searched for a refusal
 #   preview docs/window-preview.png the 宝贝预览 window over the window, the first collected item
 #   watch  docs/window-watch.png the 店铺上新 window after a check of the demo shop and a closed one
+#   listing docs/listing-folder.png the first collected item's 上架图 folder, file by file
 # and at display scaling 1.5 on a 1920×1080 screen (a laptop at 150 %, 1280×720 to the program):
 #   docs/window-150.png (batch) and docs/window-preview-150.png (preview)
-# Usage: scripts/screenshot.sh                            (all eight)
+# Usage: scripts/screenshot.sh                            (all nine)
 #        scripts/screenshot.sh [--scale 1.5] SCENE [output.png]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -41,7 +42,8 @@ if [[ $# -ge 1 ]]; then
     log) default=docs/window-log$suffix.png ;;
     preview) default=docs/window-preview$suffix.png ;;
     watch) default=docs/window-watch$suffix.png ;;
-    *) echo "未知的截图内容: $1 (batch、tabs、skin、log、preview 或 watch)" >&2; exit 1 ;;
+    listing) default=docs/listing-folder$suffix.png ;;
+    *) echo "未知的截图内容: $1 (batch、tabs、skin、log、preview、watch 或 listing)" >&2; exit 1 ;;
   esac
   shoot "$1" "${2:-$default}"
 else
@@ -51,6 +53,7 @@ else
   shoot log docs/window-log.png
   shoot preview docs/window-preview.png
   shoot watch docs/window-watch.png
+  shoot listing docs/listing-folder.png
   scale=1.5
   shoot batch docs/window-150.png
   shoot preview docs/window-preview-150.png

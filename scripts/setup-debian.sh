@@ -7,7 +7,7 @@ packages=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev qt6-webengine-dev qt6-image-formats-plugins qt6-qpa-plugins
   qt6-translations-l10n libqt6webengine6-data
-  libcpp-httplib-dev libssl-dev libxlsxwriter-dev googletest libgtest-dev libgmock-dev libbenchmark-dev
+  libcpp-httplib-dev libssl-dev libxlsxwriter-dev libvips-dev libvips-tools googletest libgtest-dev libgmock-dev libbenchmark-dev
   curl xvfb xauth fonts-wqy-microhei python3-openpyxl openssl libnss3-tools
   appstream dpkg-dev
   dbus-daemon systemd

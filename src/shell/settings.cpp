@@ -15,7 +15,22 @@ constexpr qsizetype MaxValueLength = 254;
 
 // Every setting's key in config.ini and what it reads as when the key is
 // missing or empty. Key names are compared without regard to case.
-enum class Key { SaveFolder, AutoMode, Pace, Skin, SkinId, SkipDownloaded, Collectors, ExportFolder };
+enum class Key {
+    SaveFolder,
+    AutoMode,
+    Pace,
+    Skin,
+    SkinId,
+    SkipDownloaded,
+    Collectors,
+    ExportFolder,
+    ListingMainSide,
+    ListingDescWidth,
+    ListingSliceHeight,
+    ListingSizeKB,
+    ListingEnlarge,
+    ListingAfterCollect
+};
 struct KeyEntry
 {
     Key key;
@@ -31,6 +46,12 @@ constexpr KeyEntry Keys[] = {
     {Key::SkipDownloaded, "SkipDownloaded", u"False"},
     {Key::Collectors, "Collectors", u"1"},
     {Key::ExportFolder, "ExportPath", u""},
+    {Key::ListingMainSide, "ListingMainSide", u"800"},
+    {Key::ListingDescWidth, "ListingDescWidth", u"750"},
+    {Key::ListingSliceHeight, "ListingSliceHeight", u"1500"},
+    {Key::ListingSizeKB, "ListingSizeKB", u"2048"},
+    {Key::ListingEnlarge, "ListingEnlarge", u"False"},
+    {Key::ListingAfterCollect, "ListingAfterCollect", u"False"},
 };
 
 const KeyEntry &entry(Key key)
@@ -322,4 +343,55 @@ std::optional<int> Settings::skinId() const
 bool Settings::setSkinId(std::optional<int> position, QString *errorText)
 {
     return SaveConfigValue(keyName(Key::SkinId), position ? QString::number(*position) : QString(), errorText);
+}
+
+namespace {
+
+// A number edited by hand out of its range, or no number, reads as the default.
+int listingNumber(const Settings &settings, Key key, const ListingRange &range)
+{
+    bool number = false;
+    const int value = read(settings, key).toInt(&number);
+    return number && range.contains(value) ? value : QString::fromUtf16(entry(key).whenMissing).toInt();
+}
+
+QString flag(bool on)
+{
+    return on ? QStringLiteral("True") : QStringLiteral("False");
+}
+
+} // namespace
+
+ListingOptions Settings::listingOptions() const
+{
+    ListingOptions options;
+    options.mainSide = listingNumber(*this, Key::ListingMainSide, MainSideRange);
+    options.descWidth = listingNumber(*this, Key::ListingDescWidth, DescWidthRange);
+    options.sliceHeight = listingNumber(*this, Key::ListingSliceHeight, SliceHeightRange);
+    options.sizeLimitKB = listingNumber(*this, Key::ListingSizeKB, SizeLimitRange);
+    options.enlargeMain = read(*this, Key::ListingEnlarge) == QLatin1String("True");
+    options.afterCollect = read(*this, Key::ListingAfterCollect) == QLatin1String("True");
+    return options;
+}
+
+bool Settings::setListingOptions(const ListingOptions &options, QString *errorText)
+{
+    if (const QString problem = listingOptionsProblem(options); !problem.isEmpty()) {
+        if (errorText)
+            *errorText = problem;
+        return false;
+    }
+    const std::pair<Key, QString> values[] = {
+        {Key::ListingMainSide, QString::number(options.mainSide)},
+        {Key::ListingDescWidth, QString::number(options.descWidth)},
+        {Key::ListingSliceHeight, QString::number(options.sliceHeight)},
+        {Key::ListingSizeKB, QString::number(options.sizeLimitKB)},
+        {Key::ListingEnlarge, flag(options.enlargeMain)},
+        {Key::ListingAfterCollect, flag(options.afterCollect)},
+    };
+    for (const auto &[key, value] : values) {
+        if (!SaveConfigValue(keyName(key), value, errorText))
+            return false;
+    }
+    return true;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "collection/batch/batch_cycle.h"
+#include "download/listing/listing_options.h"
 #include "download/save_folder.h"
 
 #include <QString>
@@ -37,6 +38,11 @@ public:
     // Where the last spreadsheet export went; empty before the first.
     QString exportFolder() const;
     bool setExportFolder(const QString &folder, QString *errorText = nullptr);
+    // 上架图's sizes and whether it is made after each item. A number out of
+    // its range (edited by hand) reads as its default; the setter refuses
+    // one, and writes nothing, with the reason in errorText.
+    ListingOptions listingOptions() const;
+    bool setListingOptions(const ListingOptions &options, QString *errorText = nullptr);
     // The skin in force: a file name in 皮肤/, empty for the plain look.
     QString skin() const;
     bool setSkin(const QString &fileName, QString *errorText = nullptr);

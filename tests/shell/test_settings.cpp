@@ -213,3 +213,46 @@ TEST_F(SettingsTest, EachSettingIsItsKeyInTheFile)
     EXPECT_EQ(settings.LoadConfigValue(QStringLiteral("skinid")), QString());
     EXPECT_EQ(settings.skinId(), std::nullopt);
 }
+
+TEST_F(SettingsTest, ListingSizesAreStoredInRangeAndReadBackAsTheDefaultsWhenEditedOutOfIt)
+{
+    EXPECT_EQ(settings.listingOptions(), ListingOptions()) << "800, 750, 1500, 2048 KB, off, off";
+    ListingOptions wanted;
+    wanted.mainSide = 750;
+    wanted.descWidth = 790;
+    wanted.sliceHeight = 1200;
+    wanted.sizeLimitKB = 500;
+    wanted.enlargeMain = true;
+    wanted.afterCollect = true;
+    ASSERT_TRUE(settings.setListingOptions(wanted));
+    EXPECT_EQ(settings.listingOptions(), wanted);
+    EXPECT_EQ(settings.LoadConfigValue(QStringLiteral("ListingSizeKB")), QStringLiteral("500"));
+    EXPECT_EQ(settings.LoadConfigValue(QStringLiteral("ListingAfterCollect")), QStringLiteral("True"));
+
+    const QByteArray before = readBytes(file());
+    struct Refused
+    {
+        int ListingOptions::*field;
+        int value;
+        QString error;
+    };
+    for (const Refused &r : {Refused{&ListingOptions::mainSide, 199, QStringLiteral("主图边长199像素超出范围,只能是200到4000像素")},
+                             Refused{&ListingOptions::descWidth, 2001, QStringLiteral("描述图宽度2001像素超出范围,只能是200到2000像素")},
+                             Refused{&ListingOptions::sliceHeight, 399, QStringLiteral("描述图切片高度399像素超出范围,只能是400到10000像素")},
+                             Refused{&ListingOptions::sizeLimitKB, 20481, QStringLiteral("文件大小上限20481KB超出范围,只能是50到20480KB")}}) {
+        ListingOptions refused = wanted;
+        refused.*r.field = r.value;
+        QString error;
+        EXPECT_FALSE(settings.setListingOptions(refused, &error));
+        EXPECT_EQ(error, r.error);
+    }
+    EXPECT_EQ(readBytes(file()), before) << "nothing written for a refused value";
+
+    // Edited by hand: each number out of range, or no number, reads as its default.
+    settings.SaveConfigValue(QStringLiteral("ListingMainSide"), QStringLiteral("90000"));
+    settings.SaveConfigValue(QStringLiteral("ListingSliceHeight"), QStringLiteral("高"));
+    const ListingOptions read = settings.listingOptions();
+    EXPECT_EQ(read.mainSide, 800);
+    EXPECT_EQ(read.sliceHeight, 1500);
+    EXPECT_EQ(read.descWidth, 790) << "the others as stored";
+}

@@ -1,4 +1,5 @@
 // zorvane-picker-batch: collects the pending list without the window.
+#include "download/listing/listing_run.h"
 #include "download/save_folder.h"
 #include "lists/export/export_items.h"
 #include "lists/export/spreadsheet_export.h"
@@ -20,6 +21,8 @@
 #include <QWebEngineView>
 
 #include <cstdio>
+#include <functional>
+#include <utility>
 
 namespace {
 
@@ -176,12 +179,40 @@ int main(int argc, char **argv)
                      SpreadsheetExport::xlsxPath(QDir(parser.value(QStringLiteral("export"))).absolutePath()));
         return app.exec();
     }
+    if (parser.isSet(QStringLiteral("listing-pictures"))) {
+        // Nothing is collected: the downloaded list as it stands gets its 上架图.
+        int code = Done;
+        QObject::connect(&core.listing(), &ListingRun::itemFinished, &app, [&code](const ListingOutcome &outcome) {
+            if (code == Done && (outcome.state != ListingOutcome::State::Made || !outcome.overLimit.isEmpty()))
+                code = ListingIncomplete;
+        });
+        QObject::connect(&core.listing(), &ListingRun::finished, &app, [&code] { QCoreApplication::exit(code); });
+        // Items under way stop at their next slice and leave no half folder.
+        TerminationSignals stop;
+        QObject::connect(&stop, &TerminationSignals::received, &app, [&](int signalNumber) {
+            code = SignalBase + signalNumber;
+            core.listing().cancel();
+        });
+        if (core.makeListing(linesToExport(core.lists().AlreadyDownedList())) == 0) {
+            core.log().AddMesg(QStringLiteral("上架图:已下载列表中没有宝贝"));
+            return Done;
+        }
+        return app.exec();
+    }
     const QStringList added = parser.values(QStringLiteral("add"));
     if (!added.isEmpty())
         ListCommands(core.lists(), core.listFile(), core.log()).queueUrlLines(added.join(QStringLiteral("\r\n")));
     // The lists must reach the file: a run whose last save failed keeps them
     // in a dated copy and says so in its exit code.
-    const auto exitAfterSaving = [&core](int code) {
+    std::function<void(int)> exitAfterSaving;
+    bool awaitingListing = false;
+    exitAfterSaving = [&](int code) {
+        // 上架图 made after each item: the last items' are finished first.
+        if (code == Done && core.listing().isRunning()) {
+            if (!std::exchange(awaitingListing, true))
+                QObject::connect(&core.listing(), &ListingRun::finished, &app, [&] { exitAfterSaving(Done); });
+            return;
+        }
         if (core.shutDown()) {
             QCoreApplication::exit(code);
             return;

@@ -49,6 +49,13 @@ QList<Option> table()
          s(u"每多一个同时采集的宝贝,多一个浏览器页面进程,约多占 50 MB 内存。"), RunnerOnly},
         {{s(u"export")}, s(u"FILE"), s(u"把已下载列表的全部宝贝导出为表格文件(.xlsx)后退出,不采集"),
          s(u"文件名没有 .xlsx 时自动补上;目标文件已存在时直接替换(先写临时文件,失败时原文件不变)。"), RunnerOnly},
+        {{s(u"listing-pictures")}, {},
+         s(u"为已下载列表的全部宝贝做上架图后退出,不采集"),
+         s(u"每个宝贝目录中的“上架图”文件夹:主图为正方形 JPEG(边长默认 800 像素,等比缩放居中、白色补边),"
+           u"描述图按页面顺序缩到规定宽度(默认 750 像素)并在最平淡的行切成不超过规定高度(默认 1500 像素)的片,"
+           u"每个文件不超过大小上限(默认 2048 KB);尺寸在窗口“上架图片设置”中设置,记在 config.ini。"
+           u"已有的上架图整个替换(先写在隐藏的临时文件夹中,完成后改名),宝贝自己的图片不变。"),
+         RunnerOnly},
         {{s(u"watch-add")}, s(u"URL"), s(u"把店铺加入店铺上新监控(首次检查只记录现有宝贝)"),
          s(u"http/https、末尾的“/”和大小写不同的地址算同一个店铺,已在监控中时只提示。"), RunnerOnly},
         {{s(u"with-existing")}, {}, s(u"与 --watch-add 同用:首次检查就采集店铺现有的宝贝"), {}, RunnerOnly},
@@ -68,7 +75,7 @@ QList<Option> table()
         {{s(u"lock-wait")}, s(u"SECONDS"), s(u"--watch 等待另一个无窗口程序释放列表的最长秒数(测试用)"), {}, RunnerOnly,
          Kind::Hidden},
         {{s(u"screenshot")}, s(u"FILE"), s(u"演示中保存窗口截图后退出"), {}, WindowOnly, Kind::Hidden},
-        {{s(u"screenshot-scene")}, s(u"NAME"), s(u"截图内容: batch、tabs、skin、log、preview 或 watch"), {}, WindowOnly,
+        {{s(u"screenshot-scene")}, s(u"NAME"), s(u"截图内容: batch、tabs、skin、log、preview、watch 或 listing"), {}, WindowOnly,
          Kind::Hidden},
         {{s(u"webEngineArgs")}, s(u"参数…"), s(u"之后的参数原样交给内置浏览器(Chromium)"),
          s(u"必须放在最后;它之后的参数不再由本程序解析。"), Both, Kind::Trailing},
@@ -163,7 +170,7 @@ Manual manual(Program program)
               u"列表随即保存。"),
         };
         m.exitCodes = {
-            {QString::number(ExitCode::Done), s(u"待下载列表已采完(或 --export 导出成功)。")},
+            {QString::number(ExitCode::Done), s(u"待下载列表已采完(或 --export 导出成功、--listing-pictures 全部做好)。")},
             {QString::number(ExitCode::Usage), s(u"参数有误,或无法创建程序目录、保存目录。")},
             {QString::number(ExitCode::StartRefused), s(u"网络检测失败:启动采集失败,请检测网络是否连通。")},
             {QString::number(ExitCode::Paused),
@@ -181,6 +188,9 @@ Manual manual(Program program)
             {QString::number(ExitCode::NoShopRead), s(u"--watch:没有一个监控的店铺读得到(多半是网络问题)。")},
             {QString::number(ExitCode::NoNetwork),
              s(u"采集中网络中断 10 分钟仍未恢复;列表已保存,未采集的宝贝留在待下载列表顶部,下次运行接着采集。")},
+            {QString::number(ExitCode::ListingIncomplete),
+             s(u"--listing-pictures:有宝贝的上架图未能做出(目录不存在、磁盘已满、没有写入权限),"
+               u"或有文件降到最低质量 70 仍超过大小上限;每个宝贝的情况见输出。")},
             {signal, s(u"收到信号 N(例如 SIGINT、SIGTERM);正在采集的宝贝已放回待下载列表顶部。")},
         };
         m.files = sharedFiles();
@@ -188,6 +198,7 @@ Manual manual(Program program)
             {s(u"~/.local/share/zorvane-picker/watchshops.txt"),
              s(u"监控的店铺和每个店铺上次检查看到的宝贝,GB18030 编码。")},
             {s(u"保存目录/店铺上新记录.txt"), s(u"每次检查的新宝贝、下架和读不到的店铺。")},
+            {s(u"宝贝目录/上架图/"), s(u"--listing-pictures 做出的主图1.jpg…和描述图1.jpg…。")},
             {s(u"~/.config/systemd/user/zorvane-picker-watch-XXXXXXXXXXXX.timer"),
              s(u"--watch-schedule 写入的定时器和同名的服务,每个程序目录一套。")},
         };
@@ -203,6 +214,7 @@ Manual manual(Program program)
             {s(u"zorvane-picker-batch --shop http://myshop.zorvane.com --fast --collectors 3"),
              s(u"快速、同时采集 3 个宝贝。")},
             {s(u"zorvane-picker-batch --export ~/宝贝表格.xlsx"), s(u"把已下载列表导出为表格后退出。")},
+            {s(u"zorvane-picker-batch --listing-pictures"), s(u"为已下载的全部宝贝做上架图后退出。")},
             {s(u"zorvane-picker-batch --watch-add http://myshop.zorvane.com"), s(u"监控店铺的新宝贝。")},
             {s(u"zorvane-picker-batch --watch-schedule daily 09:00"), s(u"每天 9 点检查监控的店铺,采集新宝贝。")},
         };

@@ -27,6 +27,7 @@ constexpr int ExportFailed = 7;
 constexpr int ScheduleByWindowOnly = 8; // --watch-schedule: systemctl --user is not there
 constexpr int NoShopRead = 9;           // --watch: not one watched shop could be read
 constexpr int NoNetwork = 10;           // the network stayed away for the batch's whole limit
+constexpr int ListingIncomplete = 11;   // --listing-pictures: an item failed, or a file is over the size limit
 constexpr int SignalBase = 128; // plus the signal's number
 } // namespace ExitCode
 

@@ -1,5 +1,6 @@
 #include "shell/app/program_core.h"
 
+#include "download/listing/listing_report.h"
 #include "download/staged_folder.h"
 
 #include <QCoreApplication>
@@ -42,6 +43,27 @@ ProgramCore::ProgramCore(const Options &options, QObject *parent)
     m_batch.setPace(m_settings.pace());
     m_batch.setCollectors(m_settings.collectors());
     m_batch.setSkipDownloaded(m_settings.skipDownloaded());
+    connect(&m_batch, &BatchCycle::itemSaved, this, &ProgramCore::listAfterCollecting);
+    connect(&m_listing, &ListingRun::itemFinished, this, [this](const ListingOutcome &outcome) {
+        // A cancel of many items is one line: the run's last.
+        if (outcome.state != ListingOutcome::State::Stopped)
+            m_log.AddMesg(ListingReport::itemText(outcome));
+    });
+    connect(&m_listing, &ListingRun::finished, this,
+            [this](const ListingTally &tally) { m_log.AddMesg(ListingReport::tallyText(tally)); });
+}
+
+int ProgramCore::makeListing(const QList<DownloadedLine> &lines)
+{
+    return m_listing.add(lines, m_settings.listingOptions());
+}
+
+void ProgramCore::listAfterCollecting()
+{
+    const ItemList &downloaded = m_lists.AlreadyDownedList();
+    if (downloaded.count() == 0 || !m_settings.listingOptions().afterCollect)
+        return;
+    makeListing({DownloadedLine::parse(downloaded.at(downloaded.count() - 1))});
 }
 
 bool ProgramCore::setPace(BatchCycle::Pace pace, bool store)
@@ -106,6 +128,7 @@ void ProgramCore::loadLists()
 
 bool ProgramCore::shutDown()
 {
+    m_listing.cancel();
     m_batch.requeueInterruptedItem();
     m_batch.halt();
     return m_listFile.SaveLists();

@@ -84,6 +84,8 @@ public:
     Notifier &notifier() override { return m_notifier; }
     WatchSchedule &watchSchedule() override { return m_schedule; }
     NetCheck &netCheck() override { return m_net; }
+    ListingRun &listing() override { return m_listing; }
+    int makeListing(const QList<DownloadedLine> &lines) override;
 
     bool setPace(BatchCycle::Pace pace, bool store) override;
     bool setCollectors(int count, bool store) override;
@@ -94,6 +96,8 @@ public:
 private:
     // Collector n's view and download; those after the first are made when needed.
     BatchCycle::CollectorParts collectorParts(int n);
+    // With 上架图 after each item: the item just saved, the downloaded list's last entry, is queued.
+    void listAfterCollecting();
 
     Options m_options;
     StatusLog m_log;
@@ -129,4 +133,5 @@ private:
     SystemdUserTimer m_unitTimer;
     NoDesktopSchedule m_noDesktop;
     WatchSchedule m_schedule;
+    ListingRun m_listing;
 };

@@ -1,6 +1,7 @@
 #include "shell/demo/screenshot_scenes.h"
 
 #include "collection/batch/batch_cycle.h"
+#include "download/listing/listing_folder.h"
 #include "platform/terminal.h"
 #include "shell/browser/browser_area.h"
 #include "shell/browser/skin_window.h"
@@ -15,10 +16,18 @@
 #include "shell/demo/demo_marketplace.h"
 #include "shop/watch_list.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <QIcon>
+#include <QImage>
+#include <QLabel>
 #include <QListWidget>
+#include <QPainter>
+#include <QPixmap>
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
+#include <QVBoxLayout>
 #include <QWebEngineView>
 
 #include <functional>
@@ -104,6 +113,66 @@ void watched(MainForm &form, ProgramParts &core, const QString &file)
     core.watch().start();
 }
 
+// A file's picture as a file manager shows it: fitted in a square, framed
+// so that a white picture shows against the white list.
+QIcon framedThumbnail(const QImage &picture, int side)
+{
+    const QImage fitted = picture.scaled(side - 2, side - 2, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    QPixmap tile(side, side);
+    tile.fill(Qt::transparent);
+    QPainter painter(&tile);
+    const QRect at((side - fitted.width()) / 2, (side - fitted.height()) / 2, fitted.width(), fitted.height());
+    painter.drawImage(at, fitted);
+    painter.setPen(QColor(160, 160, 160));
+    painter.drawRect(at.adjusted(-1, -1, 0, 0));
+    return QIcon(tile);
+}
+
+// The first collected item's 上架图, made with the stored settings, shown as a
+// file manager shows a folder: each file's picture, name, pixels and size.
+void listed(MainForm &form, ProgramParts &core, const QString &file)
+{
+    const DownloadedLine item = DownloadedLine::parse(core.lists().AlreadyDownedList().at(0));
+    QObject::connect(&core.listing(), &ListingRun::finished, &form, [&form, item, file] {
+        const QDir folder(QDir(item.folder).filePath(ListingFolder::name()));
+        auto *shown = new QWidget;
+        shown->setAttribute(Qt::WA_DeleteOnClose);
+        auto *column = new QVBoxLayout(shown);
+        column->addWidget(new QLabel(QStringLiteral("上架图:") + QDir::toNativeSeparators(folder.path()), shown));
+        auto *view = new QListWidget(shown);
+        column->addWidget(view);
+        view->setViewMode(QListView::IconMode);
+        view->setIconSize(QSize(128, 128));
+        view->setGridSize(QSize(170, 190));
+        view->setWordWrap(true);
+        view->setTextElideMode(Qt::ElideNone);
+        view->setResizeMode(QListView::Adjust);
+        QStringList names = folder.entryList(QDir::Files);
+        std::sort(names.begin(), names.end(), [](const QString &a, const QString &b) {
+            return a.size() != b.size() ? a.size() < b.size() : a < b;
+        });
+        for (const QString &name : std::as_const(names)) {
+            const QImage picture(folder.filePath(name));
+            const qint64 bytes = QFileInfo(folder.filePath(name)).size();
+            view->addItem(new QListWidgetItem(framedThumbnail(picture, 128),
+                                              QStringLiteral("%1 %2×%3 %4KB")
+                                                  .arg(name)
+                                                  .arg(picture.width())
+                                                  .arg(picture.height())
+                                                  .arg((bytes + 1023) / 1024)));
+        }
+        shown->resize(1060, 470);
+        shown->show();
+        QTimer::singleShot(1000, &form, [&form, shown, file] {
+            const bool saved = shown->grab().save(file);
+            printLine(stderr, (saved ? QStringLiteral("窗口截图已保存: ") : QStringLiteral("窗口截图保存失败: ")) + file);
+            shown->close();
+            form.close();
+        });
+    }, Qt::SingleShotConnection);
+    core.makeListing({item});
+}
+
 void pickSkin(MainForm &form)
 {
     form.Toolbar1_ButtonClick(ToolbarBand::ChangeSkin);
@@ -143,6 +212,8 @@ std::optional<Scene> sceneNamed(const QString &name)
         return Scene::Preview;
     if (name == u"watch")
         return Scene::Watch;
+    if (name == u"listing")
+        return Scene::Listing;
     return std::nullopt;
 }
 
@@ -172,6 +243,9 @@ void take(Scene scene, MainForm &form, ProgramParts &core, const QStringList &it
         break;
     case Scene::Watch:
         duringBatch(form, core, 1, [&form, &core, file] { watched(form, core, file); });
+        break;
+    case Scene::Listing:
+        duringBatch(form, core, 1, [&form, &core, file] { listed(form, core, file); });
         break;
     }
 }

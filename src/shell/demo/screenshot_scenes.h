@@ -20,6 +20,7 @@ enum class Scene
     Log,   // the 日志 window over the window, searched for a refusal the strip shows
     Preview, // the 宝贝预览 window over the window, showing the first collected item
     Watch, // the 店铺上新 window over the window after a check of the demo shop and a closed one
+    Listing, // the first collected item's 上架图 folder, its files shown with their sizes
 };
 
 std::optional<Scene> sceneNamed(const QString &name);

@@ -12,6 +12,8 @@
 #include "shell/window/batch_panel.h"
 #include "shell/window/export_command.h"
 #include "shell/window/focus_chain.h"
+#include "shell/window/item_list_view.h"
+#include "shell/window/listing_command.h"
 #include "shell/window/log_window.h"
 #include "shell/window/program_parts.h"
 #include "shell/window/progress_strip.h"
@@ -79,6 +81,8 @@ MainForm::MainForm(ProgramParts &core, const Desktop &desktop, QWidget *parent)
     m_export = new ExportCommand(core, desktop.folders, this);
     connect(m_export, &ExportCommand::progressed, m_progress, &ProgressStrip::showExport);
     connect(m_export, &ExportCommand::ended, m_progress, &ProgressStrip::hideExport);
+    m_listing = new ListingCommand(core, this, this);
+    m_listing->attachTo(m_panel->controls().alreadyDownedList);
 
     applyDesignSizes();
     buildMenus();
@@ -130,6 +134,10 @@ void MainForm::buildMenus()
             this, &MainForm::new_Click);
     connect(add(file, "exportSheet", QStringLiteral("导出表格…"), QKeySequence()), &QAction::triggered, m_export,
             &ExportCommand::exportSheet_Click);
+    connect(add(file, "makeListing", QStringLiteral("上架图片"), QKeySequence()), &QAction::triggered, m_listing,
+            &ListingCommand::makeListing_Click);
+    connect(add(file, "listingSettings", QStringLiteral("上架图片设置…"), QKeySequence()), &QAction::triggered,
+            m_listing, &ListingCommand::listingSettings_Click);
     connect(add(file, "watchShops", QStringLiteral("店铺上新…"), QKeySequence(QStringLiteral("Ctrl+J"))),
             &QAction::triggered, this, &MainForm::showWatchWindow);
     QAction *exit = add(file, "exit", QStringLiteral("退出"), QKeySequence(QStringLiteral("Ctrl+E")));

@@ -13,6 +13,7 @@ class AddressStrip;
 class BatchPanel;
 class BrowserArea;
 class ExportCommand;
+class ListingCommand;
 class FocusChain;
 class FavouritesWindow;
 class FolderPicker;
@@ -94,6 +95,7 @@ public:
     static constexpr int ListsNotSavedStatus = 4;
 
     BatchPanel &batchPanel() const { return *m_panel; }
+    ListingCommand &listingCommand() const { return *m_listing; }
     // The log window once opened, else nothing.
     LogWindow *logWindow() const { return m_logWindow; }
     SkinWindow &skinWindow() const { return *m_skinWindow; }
@@ -148,6 +150,7 @@ private:
     BatchPanel *m_panel;
     ProgressStrip *m_progress;
     ExportCommand *m_export;
+    ListingCommand *m_listing;
     FocusChain *m_focus;
     QMenu *m_fileMenu = nullptr;
     TrayIcon *m_tray = nullptr;

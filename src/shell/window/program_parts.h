@@ -3,6 +3,7 @@
 #include "collection/batch/batch_cycle.h"
 #include "collection/status_log.h"
 #include "download/item_download.h"
+#include "download/listing/listing_run.h"
 #include "lists/downloaded_search.h"
 #include "lists/list_file.h"
 #include "lists/list_store.h"
@@ -41,6 +42,11 @@ public:
     virtual WatchCheck &watch() = 0;
     virtual Notifier &notifier() = 0;
     virtual WatchSchedule &watchSchedule() = 0;
+    // 上架图: made on a thread pool, what comes of each item logged.
+    virtual ListingRun &listing() = 0;
+    // Queues the items' 上架图 with the stored settings; how many were queued
+    // (an item under way already is not queued again).
+    virtual int makeListing(const QList<DownloadedLine> &lines) = 0;
 
     // Applies the pace; `store` also keeps it for the next start. False when
     // it could not be stored (the log says why).

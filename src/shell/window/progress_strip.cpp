@@ -76,6 +76,7 @@ ProgressStrip::ProgressStrip(ProgramParts &core, QWidget *parent)
     , m_pictures(new QProgressBar(this))
     , m_counts(new QLabel(this))
     , m_export(new QLabel(this))
+    , m_listing(new QLabel(this))
 {
     setObjectName(QStringLiteral("ProgressStrip"));
     m_item->setObjectName(QStringLiteral("ProgressItem"));
@@ -84,6 +85,8 @@ ProgressStrip::ProgressStrip(ProgramParts &core, QWidget *parent)
     m_counts->setObjectName(QStringLiteral("ProgressCounts"));
     m_export->setObjectName(QStringLiteral("ProgressExport"));
     m_export->hide();
+    m_listing->setObjectName(QStringLiteral("ProgressListing"));
+    m_listing->hide();
     m_pictures->setFormat(QStringLiteral("图片 %v/%m"));
     m_pictures->setTextVisible(true);
     // Its caption is short: the room goes to the items under way.
@@ -100,6 +103,7 @@ ProgressStrip::ProgressStrip(ProgramParts &core, QWidget *parent)
     row->addWidget(m_pictures);
     row->addSpacing(12);
     row->addWidget(m_export);
+    row->addWidget(m_listing);
     row->addWidget(m_counts);
 
     m_noticeTimer.setSingleShot(true);
@@ -124,6 +128,10 @@ ProgressStrip::ProgressStrip(ProgramParts &core, QWidget *parent)
     for (auto signal : {&ItemList::rowsInserted, &ItemList::rowsRemoved})
         connect(&pending, signal, this, &ProgressStrip::showCountsOrIdle);
     connect(&pending, &ItemList::modelReset, this, &ProgressStrip::showCountsOrIdle);
+    connect(&core.listing(), &ListingRun::progressed, this, [this](int done, int total) {
+        m_listing->setText(QStringLiteral("上架图 %1/%2").arg(done).arg(total));
+        m_listing->setVisible(done < total);
+    });
     showIdle();
 }
 
@@ -242,4 +250,6 @@ void ProgressStrip::showExport(int done, int total)
 void ProgressStrip::hideExport()
 {
     m_export->hide();
+    m_listing->setObjectName(QStringLiteral("ProgressListing"));
+    m_listing->hide();
 }

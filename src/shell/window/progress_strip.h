@@ -15,7 +15,7 @@ class QProgressBar;
 // description pictures it shows), a bar of its pictures (n of m), and the
 // items collected in this run and still pending. The latest failure or
 // refusal the log reports stands out in it for a while, so that the busy
-// log cannot hide it.
+// log cannot hide it. An export and 上架图 under way show how far they are.
 class ProgressStrip : public QWidget
 {
     Q_OBJECT
@@ -51,6 +51,7 @@ private:
     QProgressBar *m_pictures;
     QLabel *m_counts;
     QLabel *m_export;
+    QLabel *m_listing; // 上架图 under way: items done of all queued
     QTimer m_noticeTimer;
     QMap<int, ItemPartsLabel::Part> m_steps; // by collector: its item and step
     QMap<int, std::pair<int, int>> m_fetched; // by collector: its item's pictures done, of all

@@ -107,5 +107,5 @@ INSTANTIATE_TEST_SUITE_P(
     Programs, ManualPage,
     ::testing::Values(PageCase{"window", QStringLiteral("zorvane-picker"), {"0", "1", "4", "128+N"}},
                       PageCase{"runner", QStringLiteral("zorvane-picker-batch"),
-                               {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "128+N"}}),
+                               {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "128+N"}}),
     [](const auto &info) { return std::string(info.param.name); });
