@@ -10,7 +10,7 @@
 #include "lists/export/item_sheet.h"
 #include "lists/export/sheet_picture.h"
 #include "lists/export/spreadsheet_export.h"
-#include "platform/text_file.h"
+#include "platform/files/text_file.h"
 
 #include <QBuffer>
 #include <QCommandLineParser>

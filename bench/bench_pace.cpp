@@ -13,7 +13,7 @@
 // each profile with each number of collectors at once instead.
 #include "pace_runs.h"
 
-#include "platform/webengine_setup.h"
+#include "platform/web/webengine_setup.h"
 #include "shell/demo/demo_pages.h"
 
 #include <QApplication>

@@ -13,8 +13,8 @@
 //   - when stopping on an item not in the cache: the same time, median and worst.
 // Run under xvfb-run or with QT_QPA_PLATFORM=offscreen.
 #include "stall_meter.h"
-#include "platform/desktop_services.h"
-#include "shell/window/item_preview_window.h"
+#include "platform/desktop/desktop_services.h"
+#include "shell/window/preview/item_preview_window.h"
 
 #include <QApplication>
 #include <QBuffer>

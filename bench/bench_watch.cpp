@@ -8,9 +8,9 @@
 // the runner's process tree (Chromium's helpers included), sampled every 100 ms.
 #include "process_memory.h"
 
-#include "platform/local_web_server.h"
-#include "platform/text_file.h"
-#include "platform/webengine_setup.h"
+#include "platform/net/local_web_server.h"
+#include "platform/files/text_file.h"
+#include "platform/web/webengine_setup.h"
 #include "shell/demo/demo_pages.h"
 #include "shop/watch_list.h"
 

@@ -16,13 +16,13 @@
 #include "stall_meter.h"
 #include "collection/batch/batch_cycle.h"
 #include "collection/status_log.h"
-#include "platform/desktop_services.h"
+#include "platform/desktop/desktop_services.h"
 #include "shell/app/program_core.h"
 #include "shell/app/program_options.h"
 #include "shell/browser/another_copy.h"
 #include "shell/demo/demo_marketplace.h"
-#include "shell/window/dialog_prompts.h"
-#include "shell/window/main_form.h"
+#include "shell/window/main/dialog_prompts.h"
+#include "shell/window/main/main_form.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

@@ -3,8 +3,8 @@
 #include "process_memory.h"
 
 #include "lists/item_lines.h"
-#include "platform/http_fetcher.h"
-#include "platform/webengine_page_document.h"
+#include "platform/net/http_fetcher.h"
+#include "platform/web/webengine_page_document.h"
 #include "shell/app/program_core.h"
 #include "shell/demo/demo_pages.h"
 

@@ -1,6 +1,6 @@
 #include "collection/page_document.h"
 
-#include "platform/web_address.h"
+#include "platform/net/web_address.h"
 
 #include <QPointer>
 #include <QTimer>

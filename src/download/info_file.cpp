@@ -1,7 +1,7 @@
 #include "download/info_file.h"
 
 #include "collection/status_log.h"
-#include "platform/text_file.h"
+#include "platform/files/text_file.h"
 
 namespace {
 

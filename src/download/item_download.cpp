@@ -14,8 +14,8 @@
 #include "lists/downloaded_search.h"
 #include "lists/item_lines.h"
 #include "lists/list_store.h"
-#include "platform/http_fetcher.h"
-#include "platform/text_file.h"
+#include "platform/net/http_fetcher.h"
+#include "platform/files/text_file.h"
 
 #include <QDateTime>
 #include <QDir>

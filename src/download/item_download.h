@@ -8,7 +8,7 @@
 
 #include "download/picture_prefetch.h"
 #include "download/staged_folder.h"
-#include "platform/http_fetcher.h"
+#include "platform/net/http_fetcher.h"
 
 #include <optional>
 

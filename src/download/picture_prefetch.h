@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/http_fetcher.h"
+#include "platform/net/http_fetcher.h"
 
 #include <QHash>
 #include <QString>

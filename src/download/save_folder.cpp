@@ -1,7 +1,7 @@
 #include "download/save_folder.h"
 
 #include "collection/status_log.h"
-#include "platform/desktop.h"
+#include "platform/desktop/desktop.h"
 
 #include <QDir>
 #include <QFileInfo>

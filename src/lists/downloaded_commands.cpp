@@ -6,8 +6,8 @@
 #include "lists/list_commands.h"
 #include "lists/list_file.h"
 #include "lists/list_store.h"
-#include "platform/desktop.h"
-#include "platform/web_address.h"
+#include "platform/desktop/desktop.h"
+#include "platform/net/web_address.h"
 
 #include <QFileInfo>
 #include <QUrl>

@@ -5,7 +5,7 @@
 #include "lists/item_list.h"
 #include "lists/list_file.h"
 #include "lists/list_store.h"
-#include "platform/prompts.h"
+#include "platform/desktop/prompts.h"
 
 void walkSelection(ItemList &list, const std::function<bool(int, const QString &)> &act)
 {

@@ -2,7 +2,7 @@
 
 #include "collection/status_log.h"
 #include "lists/list_store.h"
-#include "platform/text_file.h"
+#include "platform/files/text_file.h"
 
 #include <QDateTime>
 #include <QDir>

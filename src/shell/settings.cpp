@@ -1,6 +1,6 @@
 #include "shell/settings.h"
 
-#include "platform/text_file.h"
+#include "platform/files/text_file.h"
 
 #include <QFile>
 #include <QList>

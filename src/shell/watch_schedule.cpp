@@ -1,7 +1,7 @@
 #include "shell/watch_schedule.h"
 
 #include "collection/status_log.h"
-#include "platform/desktop_schedule.h"
+#include "platform/desktop/desktop_schedule.h"
 #include "shell/settings.h"
 
 #include <QPointer>

@@ -1,6 +1,6 @@
 #include "shop/change_record.h"
 
-#include "platform/text_file.h"
+#include "platform/files/text_file.h"
 
 #include <QDir>
 

@@ -6,7 +6,7 @@
 #include "lists/item_lines.h"
 #include "lists/list_file.h"
 #include "lists/list_store.h"
-#include "platform/notifier.h"
+#include "platform/desktop/notifier.h"
 #include "shop/change_record.h"
 #include "shop/walk_turns.h"
 

@@ -1,7 +1,7 @@
 #include "shop/watch_list.h"
 
 #include "collection/marketplace.h"
-#include "platform/text_file.h"
+#include "platform/files/text_file.h"
 
 #include <QDir>
 #include <QUrl>

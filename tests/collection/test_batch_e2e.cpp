@@ -7,7 +7,7 @@
 #include "test_app.h"
 
 #include "lists/item_lines.h"
-#include "platform/text_file.h"
+#include "platform/files/text_file.h"
 #include "shell/app/program_core.h"
 
 #include <QDir>

@@ -4,7 +4,7 @@
 
 #include "lists/item_lines.h"
 #include "lists/list_file.h"
-#include "platform/text_file.h"
+#include "platform/files/text_file.h"
 
 #include <QDir>
 

@@ -10,7 +10,7 @@
 #include "download/info_file.h"
 #include "lists/downloaded_commands.h"
 #include "lists/export/export_items.h"
-#include "platform/text_file.h"
+#include "platform/files/text_file.h"
 
 #include <QDirIterator>
 #include <QSignalSpy>

@@ -15,9 +15,9 @@
 #include "lists/downloaded_search.h"
 #include "lists/list_file.h"
 #include "lists/list_store.h"
-#include "platform/http_fetcher.h"
-#include "platform/image_reader_probe.h"
-#include "platform/net_check.h"
+#include "platform/net/http_fetcher.h"
+#include "platform/files/image_reader_probe.h"
+#include "platform/net/net_check.h"
 #include "shell/settings.h"
 
 #include <QDir>

@@ -5,8 +5,8 @@
 #include "test_app.h"
 
 #include "download/unique_folder.h"
-#include "platform/http_fetcher.h"
-#include "platform/image_reader_probe.h"
+#include "platform/net/http_fetcher.h"
+#include "platform/files/image_reader_probe.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,5 +1,5 @@
 #include "download/info_file.h"
-#include "platform/text_file.h"
+#include "platform/files/text_file.h"
 
 #include <QTemporaryDir>
 

@@ -12,9 +12,9 @@
 #include "lists/item_lines.h"
 #include "lists/list_file.h"
 #include "lists/list_store.h"
-#include "platform/http_fetcher.h"
-#include "platform/image_reader_probe.h"
-#include "platform/text_file.h"
+#include "platform/net/http_fetcher.h"
+#include "platform/files/image_reader_probe.h"
+#include "platform/files/text_file.h"
 #include "shell/settings.h"
 
 #include <QDir>

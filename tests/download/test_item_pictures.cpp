@@ -2,7 +2,7 @@
 #include "test_files.h"
 
 #include "download/item_pictures.h"
-#include "platform/image_headers.h"
+#include "platform/files/image_headers.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -3,7 +3,7 @@
 #include "collection/log_notices.h"
 #include "collection/status_log.h"
 #include "download/save_folder.h"
-#include "platform/desktop.h"
+#include "platform/desktop/desktop.h"
 #include "shell/settings.h"
 #include "test_files.h"
 #include "qt_printers.h"

@@ -10,7 +10,7 @@
 #include "lists/list_commands.h"
 #include "lists/list_file.h"
 #include "lists/list_store.h"
-#include "platform/text_file.h"
+#include "platform/files/text_file.h"
 
 #include <QTemporaryDir>
 

@@ -3,7 +3,7 @@
 #include "file_faults.h"
 #include "lists/list_file.h"
 #include "lists/list_store.h"
-#include "platform/text_file.h"
+#include "platform/files/text_file.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,7 +2,7 @@
 // renderer hangs; here with a probe that answers as a test says.
 #include "test_app.h"
 
-#include "platform/answer_watch.h"
+#include "platform/web/answer_watch.h"
 
 #include <QDateTime>
 #include <QSignalSpy>

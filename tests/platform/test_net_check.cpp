@@ -1,4 +1,4 @@
-#include "platform/net_check.h"
+#include "platform/net/net_check.h"
 #include "test_app.h"
 
 #include <QObject>

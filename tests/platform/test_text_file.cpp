@@ -1,6 +1,6 @@
 #include "test_files.h"
 #include "file_faults.h"
-#include "platform/text_file.h"
+#include "platform/files/text_file.h"
 
 #include <QDir>
 #include <QFile>

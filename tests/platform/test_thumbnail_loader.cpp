@@ -2,7 +2,7 @@
 #include "test_app.h"
 #include "test_files.h"
 
-#include "platform/thumbnail_loader.h"
+#include "platform/files/thumbnail_loader.h"
 
 #include <QDir>
 #include <QSemaphore>

@@ -1,4 +1,4 @@
-#include "platform/web_address.h"
+#include "platform/net/web_address.h"
 
 #include <QUrl>
 

@@ -4,7 +4,7 @@
 #include "fixture_pages.h"
 #include "fixture_server.h"
 #include "page_waits.h"
-#include "platform/webengine_page_document.h"
+#include "platform/web/webengine_page_document.h"
 #include "qt_printers.h"
 #include "test_app.h"
 

@@ -11,8 +11,8 @@
 #include "verification_wall.h"
 
 #include "lists/item_lines.h"
-#include "platform/notifier.h"
-#include "platform/text_file.h"
+#include "platform/desktop/notifier.h"
+#include "platform/files/text_file.h"
 #include "shell/window_kept_schedule.h"
 #include "shop/change_record.h"
 #include "shop/watch_list.h"

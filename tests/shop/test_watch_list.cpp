@@ -6,7 +6,7 @@
 #include "file_faults.h"
 
 #include "collection/marketplace.h"
-#include "platform/text_file.h"
+#include "platform/files/text_file.h"
 #include "shell/window_kept_schedule.h"
 #include "shop/change_record.h"
 #include "shop/shop_changes.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/local_web_server.h"
+#include "platform/net/local_web_server.h"
 
 // The tests' marketplace is the program's own local web server.
 using FixtureServer = LocalWebServer;

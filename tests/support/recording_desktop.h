@@ -1,8 +1,8 @@
 #pragma once
 
-#include "platform/desktop.h"
-#include "platform/process_starter.h"
-#include "platform/prompts.h"
+#include "platform/desktop/desktop.h"
+#include "platform/desktop/process_starter.h"
+#include "platform/desktop/prompts.h"
 
 #include <QList>
 #include <QString>

@@ -4,7 +4,7 @@
 #include "fixture_server.h"
 #include "test_app.h"
 
-#include "platform/webengine_setup.h"
+#include "platform/web/webengine_setup.h"
 
 #include <QProcessEnvironment>
 #include <QStringList>

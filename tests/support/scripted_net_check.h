@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/net_check.h"
+#include "platform/net/net_check.h"
 
 #include <QTimer>
 

@@ -20,7 +20,7 @@
 #include <vector>
 
 #if ZORVANE_TEST_APP == 3
-#include "platform/webengine_setup.h"
+#include "platform/web/webengine_setup.h"
 #if ZORVANE_TEST_TLS
 #include "test_authority.h"
 #endif

@@ -6,8 +6,8 @@
 #include "lists/downloaded_addresses.h"
 #include "lists/list_file.h"
 #include "lists/list_store.h"
-#include "platform/net_check.h"
-#include "platform/web_address.h"
+#include "platform/net/net_check.h"
+#include "platform/net/web_address.h"
 
 #include <QPointer>
 

@@ -5,7 +5,7 @@
 #include "collection/batch/batch_cycle.h"
 
 #include "collection/status_log.h"
-#include "platform/net_check.h"
+#include "platform/net/net_check.h"
 
 #include <QPointer>
 

@@ -2,7 +2,7 @@
 
 #include "download/info_file.h"
 #include "lists/item_list.h"
-#include "platform/text_file.h"
+#include "platform/files/text_file.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -4,7 +4,7 @@
 #include "lists/export/export_items.h"
 #include "lists/export/spreadsheet_export.h"
 #include "lists/list_commands.h"
-#include "platform/desktop.h"
+#include "platform/desktop/desktop.h"
 #include "shell/app/chinese_texts.h"
 #include "shell/app/command_line.h"
 #include "shell/app/lists_lock.h"

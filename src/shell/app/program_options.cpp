@@ -1,6 +1,6 @@
 #include "shell/app/program_options.h"
 
-#include "platform/webengine_setup.h"
+#include "platform/web/webengine_setup.h"
 #include "shell/app/lists_lock.h"
 #include "shell/app/program_folder.h"
 #include "shell/demo/demo_marketplace.h"

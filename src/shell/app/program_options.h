@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/terminal.h"
+#include "platform/desktop/terminal.h"
 #include "shell/app/command_line.h"
 #include "shell/app/program_core.h"
 

@@ -1,6 +1,6 @@
 #include "shell/app/watch_handover.h"
 
-#include "platform/text_file.h"
+#include "platform/files/text_file.h"
 
 #include <QDateTime>
 #include <QDir>

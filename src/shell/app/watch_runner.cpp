@@ -1,7 +1,7 @@
 #include "shell/app/watch_runner.h"
 
-#include "platform/systemd_user_timer.h"
-#include "platform/terminal.h"
+#include "platform/desktop/systemd_user_timer.h"
+#include "platform/desktop/terminal.h"
 #include "shell/app/command_line.h"
 #include "shell/app/lists_lock.h"
 #include "shell/app/watch_handover.h"

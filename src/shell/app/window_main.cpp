@@ -1,5 +1,5 @@
 // zorvane-picker: the program's window.
-#include "platform/desktop_services.h"
+#include "platform/desktop/desktop_services.h"
 #include "shell/app/chinese_texts.h"
 #include "shell/app/command_line.h"
 #include "shell/app/lists_lock.h"
@@ -11,9 +11,9 @@
 #include "shell/demo/demo_marketplace.h"
 #include "shell/demo/screenshot_scenes.h"
 #include "shell/window_kept_schedule.h"
-#include "shell/window/app_icon.h"
-#include "shell/window/dialog_prompts.h"
-#include "shell/window/main_form.h"
+#include "shell/window/main/app_icon.h"
+#include "shell/window/main/dialog_prompts.h"
+#include "shell/window/main/main_form.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

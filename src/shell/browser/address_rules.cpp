@@ -1,7 +1,7 @@
 #include "shell/browser/address_rules.h"
 
 #include "collection/status_log.h"
-#include "platform/web_address.h"
+#include "platform/net/web_address.h"
 
 std::optional<QUrl> AddressBarRules::typedAddress(const QString &text)
 {

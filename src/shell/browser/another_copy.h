@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/process_starter.h"
+#include "platform/desktop/process_starter.h"
 
 #include <QString>
 #include <QStringList>

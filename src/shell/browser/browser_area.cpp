@@ -1,7 +1,7 @@
 #include "shell/browser/browser_area.h"
 
-#include "platform/collector_page.h"
-#include "platform/desktop.h"
+#include "platform/web/collector_page.h"
+#include "platform/desktop/desktop.h"
 #include "shell/browser/tab_book.h"
 
 #include <QEvent>

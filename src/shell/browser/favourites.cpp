@@ -2,8 +2,8 @@
 
 #include "collection/status_log.h"
 #include "collection/text_helpers.h"
-#include "platform/prompts.h"
-#include "platform/text_file.h"
+#include "platform/desktop/prompts.h"
+#include "platform/files/text_file.h"
 #include "shell/browser/address_rules.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
 #include "shell/browser/favourites_window.h"
 
 #include "shell/browser/owned_window.h"
-#include "platform/prompts.h"
+#include "platform/desktop/prompts.h"
 #include "shell/browser/favourites.h"
 
 #include <QAction>

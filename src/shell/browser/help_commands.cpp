@@ -1,7 +1,7 @@
 #include "shell/browser/help_commands.h"
 
-#include "platform/desktop.h"
-#include "platform/prompts.h"
+#include "platform/desktop/desktop.h"
+#include "platform/desktop/prompts.h"
 #include "zorvane_version.h"
 
 #include <QRegularExpression>

@@ -1,7 +1,7 @@
 #include "shell/browser/tab_book.h"
 
 #include "collection/text_helpers.h"
-#include "platform/prompts.h"
+#include "platform/desktop/prompts.h"
 
 TabBook::TabBook(std::function<bool(qint16)> pickBusy, Prompts &prompts, int timer2Ms, QObject *parent)
     : QObject(parent)

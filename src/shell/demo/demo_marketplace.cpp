@@ -1,6 +1,6 @@
 #include "shell/demo/demo_marketplace.h"
 
-#include "platform/webengine_setup.h"
+#include "platform/web/webengine_setup.h"
 #include "shell/demo/demo_pages.h"
 
 namespace {

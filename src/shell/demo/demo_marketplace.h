@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/local_web_server.h"
-#include "platform/self_signed_certificate.h"
+#include "platform/net/local_web_server.h"
+#include "platform/net/self_signed_certificate.h"
 
 #include <QString>
 #include <QStringList>

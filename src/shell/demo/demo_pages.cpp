@@ -1,6 +1,6 @@
 #include "shell/demo/demo_pages.h"
 
-#include "platform/local_web_server.h"
+#include "platform/net/local_web_server.h"
 
 #include <QBuffer>
 #include <QFileInfo>

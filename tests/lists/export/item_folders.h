@@ -3,7 +3,7 @@
 #include "collection/item_record.h"
 #include "download/info_file.h"
 #include "lists/item_lines.h"
-#include "platform/text_file.h"
+#include "platform/files/text_file.h"
 #include "pictures.h"
 #include "test_files.h"
 

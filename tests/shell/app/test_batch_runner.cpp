@@ -7,8 +7,8 @@
 #include "verification_wall.h"
 
 #include "lists/item_lines.h"
-#include "platform/text_file.h"
-#include "platform/webengine_setup.h"
+#include "platform/files/text_file.h"
+#include "platform/web/webengine_setup.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -7,7 +7,7 @@
 #include "runner_process.h"
 #include "test_files.h"
 
-#include "platform/text_file.h"
+#include "platform/files/text_file.h"
 
 #include <QDir>
 #include <QDirIterator>

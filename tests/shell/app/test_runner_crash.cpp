@@ -11,7 +11,7 @@
 #include "test_app.h"
 
 #include "lists/item_lines.h"
-#include "platform/text_file.h"
+#include "platform/files/text_file.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -9,8 +9,8 @@
 #include "test_files.h"
 
 #include "lists/item_lines.h"
-#include "platform/systemd_user_timer.h"
-#include "platform/text_file.h"
+#include "platform/desktop/systemd_user_timer.h"
+#include "platform/files/text_file.h"
 #include "shell/app/lists_lock.h"
 #include "shell/app/watch_handover.h"
 #include "shop/change_record.h"

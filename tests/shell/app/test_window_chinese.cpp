@@ -6,7 +6,7 @@
 #include "qt_printers.h"
 #include "test_app.h"
 
-#include "platform/desktop_services.h"
+#include "platform/desktop/desktop_services.h"
 #include "shell/app/chinese_texts.h"
 
 #include <QDialogButtonBox>

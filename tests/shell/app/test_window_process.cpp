@@ -4,9 +4,9 @@
 #include "fixture_server.h"
 #include "test_app.h"
 
-#include "platform/text_file.h"
+#include "platform/files/text_file.h"
 #include "shell/app/lists_lock.h"
-#include "shell/window/main_form.h"
+#include "shell/window/main/main_form.h"
 #include "test_files.h"
 #include "zorvane_version.h"
 

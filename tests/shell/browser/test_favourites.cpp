@@ -4,7 +4,7 @@
 #include "shell/browser/favourites.h"
 #include "test_files.h"
 
-#include "platform/text_file.h"
+#include "platform/files/text_file.h"
 
 #include <QDir>
 #include <QFileInfo>

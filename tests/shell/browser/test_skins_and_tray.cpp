@@ -3,7 +3,7 @@
 #include "shell/browser/skins.h"
 #include "shell/browser/tray_icon.h"
 #include "shell/settings.h"
-#include "shell/window/dialog_prompts.h"
+#include "shell/window/main/dialog_prompts.h"
 #include "test_app.h"
 #include "test_files.h"
 

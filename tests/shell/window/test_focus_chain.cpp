@@ -2,7 +2,7 @@
 // and where it goes when no control has the keyboard at all.
 #include "test_app.h"
 
-#include "shell/window/focus_chain.h"
+#include "shell/window/main/focus_chain.h"
 
 #include <QApplication>
 #include <QLineEdit>

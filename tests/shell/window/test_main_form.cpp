@@ -3,8 +3,8 @@
 
 #include "collection/status_log.h"
 #include "lists/item_number_edit.h"
-#include "shell/window/batch_panel.h"
-#include "shell/window/status_log_view.h"
+#include "shell/window/batch/batch_panel.h"
+#include "shell/window/log/status_log_view.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -3,7 +3,7 @@
 #include "test_app.h"
 #include "test_files.h"
 
-#include "shell/window/item_preview_window.h"
+#include "shell/window/preview/item_preview_window.h"
 
 #include <QDir>
 #include <QLabel>

@@ -6,9 +6,9 @@
 #include "window_fixture.h"
 #include "test_files.h"
 
-#include "platform/notifier.h"
-#include "platform/systemd_user_timer.h"
-#include "shell/window/watch_window.h"
+#include "platform/desktop/notifier.h"
+#include "platform/desktop/systemd_user_timer.h"
+#include "shell/window/watch/watch_window.h"
 #include "shop/watch_list.h"
 
 #include <QAction>

@@ -2,7 +2,7 @@
 #include "test_files.h"
 #include "window_fixture.h"
 
-#include "platform/desktop_services.h"
+#include "platform/desktop/desktop_services.h"
 
 #include <QAction>
 #include <QFileDialog>

@@ -1,6 +1,6 @@
 #include "qt_printers.h"
 
-#include "shell/window/window_layout.h"
+#include "shell/window/main/window_layout.h"
 
 #include <gtest/gtest.h>
 

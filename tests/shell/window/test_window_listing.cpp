@@ -5,8 +5,8 @@
 #include "window_fixture.h"
 
 #include "download/listing/listing_folder.h"
-#include "shell/window/listing_command.h"
-#include "shell/window/listing_settings_dialog.h"
+#include "shell/window/lists/listing_command.h"
+#include "shell/window/lists/listing_settings_dialog.h"
 
 #include <QAction>
 #include <QCheckBox>

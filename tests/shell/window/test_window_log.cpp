@@ -2,8 +2,8 @@
 // 日志 window with the whole log, and the strip's words at the end of a run.
 #include "window_fixture.h"
 
-#include "shell/window/log_window.h"
-#include "shell/window/progress_strip.h"
+#include "shell/window/log/log_window.h"
+#include "shell/window/batch/progress_strip.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

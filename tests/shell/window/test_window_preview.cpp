@@ -4,7 +4,7 @@
 #include "test_files.h"
 #include "window_fixture.h"
 
-#include "shell/window/item_preview_window.h"
+#include "shell/window/preview/item_preview_window.h"
 
 #include <QLabel>
 #include <QWindow>

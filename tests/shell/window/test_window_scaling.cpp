@@ -7,7 +7,7 @@
 #include "qt_printers.h"
 #include "window_checks.h"
 
-#include "shell/window/batch_panel.h"
+#include "shell/window/batch/batch_panel.h"
 
 #include <QSpinBox>
 

@@ -12,8 +12,8 @@
 #include "shell/browser/help_commands.h"
 #include "shell/browser/skins.h"
 #include "shell/browser/tray_icon.h"
-#include "shell/window/batch_panel.h"
-#include "shell/window/log_window.h"
+#include "shell/window/batch/batch_panel.h"
+#include "shell/window/log/log_window.h"
 
 #include <QAction>
 #include <QApplication>

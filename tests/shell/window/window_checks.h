@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/window/main_form.h"
+#include "shell/window/main/main_form.h"
 
 #include <QCheckBox>
 #include <QLabel>

@@ -6,12 +6,12 @@
 
 #include "collection/batch/batch_cycle.h"
 #include "lists/item_list.h"
-#include "platform/desktop.h"
-#include "platform/text_file.h"
+#include "platform/desktop/desktop.h"
+#include "platform/files/text_file.h"
 #include "shell/app/lists_lock.h"
 #include "shell/app/program_core.h"
 #include "shell/browser/browser_area.h"
-#include "shell/window/main_form.h"
+#include "shell/window/main/main_form.h"
 
 #include <QComboBox>
 #include <QDir>
