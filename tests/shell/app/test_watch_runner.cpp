@@ -142,7 +142,7 @@ TEST_F(WatchRunnerTest, ACheckKilledWhileCollectingLosesNothingAndTheNextCheckCo
         const QString watchFile = file(WatchList::fileName());
         ASSERT_TRUE(writeLocalTextFile(watchFile, WatchList::format({shop})));
         {
-            RunnerProcess runner(QStringLiteral(ZORVANE_BATCH_EXE), common({QStringLiteral("--watch")}));
+            RunnerProcess runner(QStringLiteral(ZORVANE_BATCH_EXE), common({QStringLiteral("--watch"), QStringLiteral("--fast")}));
             ASSERT_TRUE(waitUntil([&] { return runner.output.contains(S(row.killAt)); }, 120000)) << runner.output.toStdString();
             ::kill(pid_t(runner.process.processId()), SIGKILL);
             ASSERT_TRUE(runner.waitForExit());
