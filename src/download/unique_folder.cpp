@@ -24,8 +24,13 @@ QString folderFailure(int error)
         return QStringLiteral("路径过长");
     case ENOTDIR:
         return QStringLiteral("路径中有同名文件");
+    case EFBIG:
+        return QStringLiteral("文件超过了系统允许的大小");
+    case EIO:
+        return QStringLiteral("磁盘读写错误");
     default:
-        return QString::fromLocal8Bit(std::strerror(error));
+        // The C library's own words are English: the number still tells an engineer.
+        return QStringLiteral("系统错误(错误号%1)").arg(error);
     }
 }
 

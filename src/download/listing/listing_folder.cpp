@@ -1,5 +1,7 @@
 #include "download/listing/listing_folder.h"
 
+#include "download/unique_folder.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -15,29 +17,17 @@ namespace {
 
 const QString HiddenPrefix = QStringLiteral(".上架图-");
 
+// The item folder's own words where they say more; the common ones otherwise.
 QString failure(int error)
 {
     switch (error) {
-    case ENOSPC:
-    case EDQUOT:
-        return QStringLiteral("磁盘空间不足");
-    case EFBIG:
-        return QStringLiteral("文件超过了系统允许的大小");
     case EACCES:
     case EPERM:
         return QStringLiteral("没有写入权限(宝贝目录只读)");
-    case EROFS:
-        return QStringLiteral("磁盘为只读");
     case ENOENT:
         return QStringLiteral("宝贝目录不存在");
-    case ENOTDIR:
-        return QStringLiteral("路径中有同名文件");
-    case ENAMETOOLONG:
-        return QStringLiteral("路径过长");
-    case EIO:
-        return QStringLiteral("磁盘读写错误");
     default:
-        return QStringLiteral("系统错误%1").arg(error);
+        return folderFailure(error);
     }
 }
 
