@@ -8,6 +8,7 @@
 #include "lists/list_store.h"
 #include "platform/desktop/notifier.h"
 #include "shop/change_record.h"
+#include "shop/shop_reader.h"
 #include "shop/walk_turns.h"
 
 #include <QFileInfo>
@@ -15,16 +16,21 @@
 #include <QPointer>
 #include <QTimer>
 
-WatchCheck::WatchCheck(const Services &services, int pageGapMs, QObject *parent)
+namespace {
+
+unsigned bit(WatchCheck::Ending ending) { return 1u << unsigned(ending); }
+
+} // namespace
+
+WatchCheck::WatchCheck(const Services &services, QObject *parent)
     : QObject(parent)
     , m_s(services)
-    , m_gapMs(pageGapMs)
-    , m_gone(services.view)
 {
     if (!m_s.now)
         m_s.now = [] { return QDateTime::currentDateTime(); };
-    m_gone.setGapMs(pageGapMs);
 }
+
+WatchCheck::~WatchCheck() = default;
 
 QString WatchCheck::recordPath() const
 {
@@ -53,12 +59,14 @@ bool WatchCheck::start()
 
 void WatchCheck::begin()
 {
-    m_walled = false;
+    m_endings = 0;
     m_shops = WatchList(m_s.programFolder).shops();
-    m_changes.clear();
+    m_changes = QList<ShopChanges>(m_shops.size());
     m_report = WatchReport{};
     m_report.started = m_s.now();
+    m_report.shops.resize(m_shops.size());
     m_next = 0;
+    m_recorded = 0;
     m_s.log.AddMesg(QStringLiteral("店铺上新检查开始:%1个监控店铺").arg(m_shops.size()));
     m_resume = m_s.batch.isControllerOn();
     if (m_shops.isEmpty()) {
@@ -67,32 +75,47 @@ void WatchCheck::begin()
         return;
     }
     m_s.batch.setViewLent(true);
-    // The collector's view may still hold an item under way: it ends first,
+    // The collectors' views may still hold items under way: they end first,
     // and a collecting batch pauses, as for 整店采集, until the walks are done.
     if (m_resume) {
-        m_waits << connect(&m_s.batch, &BatchCycle::stopped, this, &WatchCheck::walkNext, Qt::SingleShotConnection);
+        m_waits << connect(&m_s.batch, &BatchCycle::stopped, this, &WatchCheck::startReaders, Qt::SingleShotConnection);
         m_s.batch.StopPickCmd_Click();
     } else if (m_s.batch.isItemUnderWay()) {
-        m_waits << connect(&m_s.batch, &BatchCycle::collectorsIdle, this, &WatchCheck::walkNext, Qt::SingleShotConnection);
+        m_waits << connect(&m_s.batch, &BatchCycle::collectorsIdle, this, &WatchCheck::startReaders,
+                           Qt::SingleShotConnection);
     } else {
-        walkNext();
+        startReaders();
     }
 }
 
-void WatchCheck::walkNext()
+void WatchCheck::startReaders()
 {
-    if (m_next >= m_shops.size()) {
+    const int lanes = int(std::min<qsizetype>(std::max(1, m_s.batch.collectors()), m_shops.size()));
+    while (int(m_readers.size()) < lanes)
+        m_readers.push_back(m_s.reader(int(m_readers.size())));
+    for (int lane = 0; lane < lanes; ++lane)
+        readNext(lane);
+}
+
+void WatchCheck::readNext(int lane)
+{
+    if (m_recorded == m_shops.size()) {
         m_s.batch.setViewLent(false);
         queueAndCollect();
         return;
     }
-    const WatchedShop &shop = m_shops.at(m_next);
-    emit shopStarted(int(m_next), int(m_shops.size()), shop.name);
+    if (m_next >= m_shops.size())
+        return; // the readers still at work end the walks
+    const qsizetype index = m_next++;
+    const WatchedShop &shop = m_shops.at(index);
+    emit shopStarted(int(index), int(m_shops.size()), shop.name);
     m_s.log.AddMesg(QStringLiteral("店铺上新检查:读取店铺%1(%2/%3)_%4")
-                        .arg(shop.name).arg(m_next + 1).arg(m_shops.size()).arg(shop.address));
-    m_s.walk.setGapMs(m_gapMs);
-    connect(&m_s.walk, &OfferListWalk::finished, this, &WatchCheck::onWalked, Qt::SingleShotConnection);
-    m_s.walk.start(shop.address);
+                        .arg(shop.name).arg(index + 1).arg(m_shops.size()).arg(shop.address));
+    OfferListWalk &walk = m_readers.at(lane)->walk();
+    connect(&walk, &OfferListWalk::finished, this,
+            [this, lane, index](const OfferListWalk::Result &walked) { onWalked(lane, index, walked); },
+            Qt::SingleShotConnection);
+    walk.start(shop.address);
 }
 
 QString WatchCheck::failure(const OfferListWalk::Result &walked) const
@@ -114,16 +137,16 @@ QString WatchCheck::failure(const OfferListWalk::Result &walked) const
     return QString();
 }
 
-void WatchCheck::onWalked(const OfferListWalk::Result &walked)
+void WatchCheck::onWalked(int lane, qsizetype index, const OfferListWalk::Result &walked)
 {
-    const WatchedShop &shop = m_shops.at(m_next);
+    const WatchedShop &shop = m_shops.at(index);
     ShopCheckReport report;
     report.name = shop.name;
     report.address = shop.address;
     report.failure = failure(walked);
     if (!report.read()) {
         m_s.log.AddMesg(QStringLiteral("店铺上新检查:店铺%1无法读取,原因:%2,保留上次记录").arg(shop.name, report.failure));
-        recordShop(report, ShopChanges{});
+        recordShop(lane, index, report, ShopChanges{});
         return;
     }
     const ShopChanges changes = ShopChanges::compare(walked.links, shop, [this](const QString &address) {
@@ -131,10 +154,10 @@ void WatchCheck::onWalked(const OfferListWalk::Result &walked)
     });
     report.baseline = !shop.recorded() && !shop.withExisting;
     if (changes.gone.isEmpty()) {
-        recordShop(report, changes);
+        recordShop(lane, index, report, changes);
         return;
     }
-    confirmGone(report, changes);
+    confirmGone(lane, index, report, changes);
 }
 
 QStringList WatchCheck::lastDownloaded(int count) const
@@ -146,14 +169,15 @@ QStringList WatchCheck::lastDownloaded(int count) const
     return pages;
 }
 
-void WatchCheck::confirmGone(ShopCheckReport report, ShopChanges changes)
+void WatchCheck::confirmGone(int lane, qsizetype index, ShopCheckReport report, ShopChanges changes)
 {
     // Items the shop lists now vouch best that item pages still load; an
     // emptied shop has only the items downloaded last.
     const QStringList references = changes.listed.mid(0, GoneItemsCheck::MaxReferences)
         + lastDownloaded(GoneItemsCheck::MaxReferences);
-    connect(&m_gone, &GoneItemsCheck::finished, this,
-            [this, report, changes](const GoneItemsCheck::Verdict &verdict) mutable {
+    GoneItemsCheck &gone = m_readers.at(lane)->gone();
+    connect(&gone, &GoneItemsCheck::finished, this,
+            [this, lane, index, report, changes](const GoneItemsCheck::Verdict &verdict) mutable {
                 changes.keepListed(verdict.kept);
                 if (!verdict.kept.isEmpty())
                     m_s.log.AddMesg(QStringLiteral("店铺上新检查:店铺%1有%2个宝贝不在列表中,但宝贝页面%3,未记为下架")
@@ -161,13 +185,13 @@ void WatchCheck::confirmGone(ShopCheckReport report, ShopChanges changes)
                                         .arg(verdict.kept.size())
                                         .arg(verdict.walled ? QStringLiteral("被转到验证页,无法核对")
                                                             : QStringLiteral("仍能打开或无法核对")));
-                recordShop(report, changes);
+                recordShop(lane, index, report, changes);
             },
             Qt::SingleShotConnection);
-    m_gone.start(changes.gone, references);
+    gone.start(changes.gone, references);
 }
 
-void WatchCheck::recordShop(ShopCheckReport report, const ShopChanges &changes)
+void WatchCheck::recordShop(int lane, qsizetype index, ShopCheckReport report, const ShopChanges &changes)
 {
     if (report.read()) {
         report.listed = int(changes.listed.size());
@@ -178,10 +202,10 @@ void WatchCheck::recordShop(ShopCheckReport report, const ShopChanges &changes)
                             : QStringLiteral("店铺上新检查:店铺%1共%2个宝贝,新宝贝%3个,下架%4个")
                                   .arg(name).arg(report.listed).arg(changes.fresh.size()).arg(changes.gone.size()));
     }
-    m_report.shops << report;
-    m_changes << changes;
-    ++m_next;
-    walkNext();
+    m_report.shops[index] = report;
+    m_changes[index] = changes;
+    ++m_recorded;
+    readNext(lane);
 }
 
 bool WatchCheck::queued(const QString &address) const
@@ -214,16 +238,16 @@ void WatchCheck::queueAndCollect()
         finish(Ending::Done);
         return;
     }
-    m_waits << connect(&m_s.batch, &BatchCycle::idle, this, [this] { collected(Ending::Done); });
-    m_waits << connect(&m_s.batch, &BatchCycle::verificationWall, this, [this] { m_walled = true; });
-    m_waits << connect(&m_s.batch, &BatchCycle::stopped, this,
-                       [this] { collected(m_walled ? Ending::AtWall : Ending::Paused); });
+    m_waits << connect(&m_s.batch, &BatchCycle::idle, this, [this] { ended(Ending::Done); });
+    // A wall pauses the batch: the pause it brings ends the check as at the wall.
+    m_waits << connect(&m_s.batch, &BatchCycle::verificationWall, this, [this] { m_endings |= bit(Ending::AtWall); });
+    m_waits << connect(&m_s.batch, &BatchCycle::stopped, this, [this] { ended(Ending::Paused); });
     // What was queued stays pending for the batch (or the next run): the record says it was seen, and it was.
-    m_waits << connect(&m_s.batch, &BatchCycle::offlineTooLong, this, [this] { collected(Ending::Offline); });
+    m_waits << connect(&m_s.batch, &BatchCycle::offlineTooLong, this, [this] { ended(Ending::Offline); });
     QPointer<WatchCheck> self(this);
     m_s.batch.StartPickCmd_Click([self](bool started) {
         if (self && !started)
-            self->collected(Ending::StartRefused);
+            self->ended(Ending::StartRefused);
     });
 }
 
@@ -247,14 +271,30 @@ void WatchCheck::noteQueued()
                         + QStringLiteral(",原因:") + error);
 }
 
-void WatchCheck::collected(Ending ending)
+void WatchCheck::ended(Ending ending)
 {
-    if (!m_running)
+    m_endings |= bit(ending);
+    if (m_settling)
         return;
-    for (const QMetaObject::Connection &c : std::as_const(m_waits))
-        disconnect(c);
-    m_waits.clear();
-    finish(ending);
+    m_settling = true;
+    // Whatever else the batch says in the same turn of the event loop counts
+    // too: the ending does not depend on the order its signals came in.
+    QTimer::singleShot(0, this, [this] {
+        for (const QMetaObject::Connection &c : std::as_const(m_waits))
+            disconnect(c);
+        m_waits.clear();
+        m_settling = false;
+        // The gravest reason wins; a pause with nothing left is still the pause the user asked for.
+        Ending ending = Ending::Done;
+        for (Ending e : {Ending::AtWall, Ending::Offline, Ending::StartRefused, Ending::Paused}) {
+            if (m_endings & bit(e)) {
+                ending = e;
+                break;
+            }
+        }
+        m_endings = 0;
+        finish(ending);
+    });
 }
 
 void WatchCheck::finish(Ending ending)

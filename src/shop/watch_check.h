@@ -1,6 +1,5 @@
 #pragma once
 
-#include "shop/gone_items_check.h"
 #include "shop/offer_list_walk.h"
 #include "shop/shop_changes.h"
 #include "shop/watch_list.h"
@@ -10,19 +9,24 @@
 #include <QObject>
 
 #include <functional>
+#include <memory>
+#include <vector>
 
 class BatchCycle;
 class ListFile;
 class ListStore;
 class Notifier;
-class PageDocument;
+class ShopReader;
 class StatusLog;
 class WalkTurns;
 
-// One check of every watched shop: each shop's offer list walked in the
-// collector's view (the batch pauses meanwhile, as for 整店采集), compared
+// One check of every watched shop: the offer lists walked side by side, as
+// many shops at once as 同时采集 has collectors, each in a collector's view
+// (the batch pauses meanwhile, as for 整店采集), so that a slow or failing
+// shop holds up no other; each compared
 // with the shop's last record and the downloaded list; items that seem gone
-// confirmed by their own pages; the new items queued and the lists saved at
+// confirmed by their own pages in the same view; then, in the watch list's
+// order whatever order the shops ended in, the new items queued and the lists saved at
 // once, so that a check cut short leaves them pending for the next; then the
 // batch collects them at the present pace and 同时采集. At the end, once the
 // lists are saved, the records go into the watch file, the dated block into
@@ -37,9 +41,9 @@ public:
     {
         QString programFolder;
         std::function<QString()> saveFolder; // where the record goes; the program folder when empty
-        OfferListWalk &walk;
-        PageDocument &view; // the walk's, for the pages of items that seem gone
-        WalkTurns &turns;   // shared with 整店采集
+        // The reader in collector n's view (n from 0), made once when first needed.
+        std::function<std::unique_ptr<ShopReader>(int n)> reader;
+        WalkTurns &turns; // shared with 整店采集
         BatchCycle &batch;
         ListStore &lists;
         ListFile &listFile;
@@ -52,7 +56,8 @@ public:
     // wait on top of the pending list.
     enum class Ending { Done, StartRefused, Paused, AtWall, Offline };
 
-    WatchCheck(const Services &services, int pageGapMs, QObject *parent = nullptr);
+    WatchCheck(const Services &services, QObject *parent = nullptr);
+    ~WatchCheck() override;
 
     // From the start asked for until finished(), waiting for its turn included.
     bool isRunning() const { return m_running; }
@@ -63,34 +68,39 @@ public:
     QString recordPath() const;
 
 signals:
-    // Shop `index` (from 0) of `count` is being read.
+    // Shop `index` (from 0) of `count` is being read (others may be too).
     void shopStarted(int index, int count, const QString &name);
     void finished(const WatchReport &report, WatchCheck::Ending ending);
 
 private:
     void begin();
-    void walkNext();
-    void onWalked(const OfferListWalk::Result &walked);
-    void confirmGone(ShopCheckReport report, ShopChanges changes);
-    void recordShop(ShopCheckReport report, const ShopChanges &changes);
+    void startReaders();
+    // Reader `lane` goes on with the next shop nobody has taken.
+    void readNext(int lane);
+    void onWalked(int lane, qsizetype shop, const OfferListWalk::Result &walked);
+    void confirmGone(int lane, qsizetype shop, ShopCheckReport report, ShopChanges changes);
+    void recordShop(int lane, qsizetype shop, ShopCheckReport report, const ShopChanges &changes);
     QString failure(const OfferListWalk::Result &walked) const;
     QStringList lastDownloaded(int count) const;
     void queueAndCollect();
     void noteQueued();
-    void collected(Ending ending);
+    // The batch's say on how the collecting ended; the check ends once the
+    // event loop has delivered whatever else it said at the same time.
+    void ended(Ending ending);
     void finish(Ending ending);
     void writeRecords();
     bool queued(const QString &address) const;
 
     Services m_s;
-    int m_gapMs;
-    GoneItemsCheck m_gone;
+    std::vector<std::unique_ptr<ShopReader>> m_readers;
     bool m_running = false;
     bool m_resume = false; // the batch was collecting before the check
-    bool m_walled = false;
+    unsigned m_endings = 0; // a bit per Ending heard since the collecting began
+    bool m_settling = false;
     QList<WatchedShop> m_shops;
-    qsizetype m_next = 0;
-    QList<ShopChanges> m_changes; // per shop; empty lists for one not read
+    qsizetype m_next = 0;       // the next shop no reader has taken
+    qsizetype m_recorded = 0;   // shops read or given up so far
+    QList<ShopChanges> m_changes; // per shop, in the watch list's order; empty lists for one not read
     WatchReport m_report;
     QList<QMetaObject::Connection> m_waits;
 };

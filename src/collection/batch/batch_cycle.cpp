@@ -60,6 +60,11 @@ Collector &BatchCycle::collector(int n)
     return *m_collectors.at(n);
 }
 
+PageDocument &BatchCycle::collectorView(int n)
+{
+    return collector(n).view();
+}
+
 void BatchCycle::connectCollector(Collector &c)
 {
     const int slot = c.slot();

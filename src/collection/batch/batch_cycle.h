@@ -113,9 +113,12 @@ public:
     // checked, by any collector.
     bool isItemUnderWay() const;
 
-    // While lent (to shop discovery), collector 0's view loads no item and
-    // no collector takes one.
+    // While lent (to shop discovery or a check of the watched shops), no
+    // collector takes an item: their views are the walks' once the items
+    // under way have ended.
     void setViewLent(bool lent) { m_viewLent = lent; }
+    // Collector n's view (n from 0), made when first asked for.
+    PageDocument &collectorView(int n);
 
     // Shutdown: nothing more is started, taken, scrolled or fetched, and the
     // answer of a page being loaded or read is let go. The program may still

@@ -2,6 +2,7 @@
 
 #include "download/listing/listing_report.h"
 #include "download/staged_folder.h"
+#include "shop/shop_reader.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -27,9 +28,12 @@ ProgramCore::ProgramCore(const Options &options, QObject *parent)
     , m_walk(m_view, m_analyser, m_shopLinks)
     , m_shop({m_walk, m_turns, m_lists, m_batch, m_log})
     , m_notifier(options.notifier ? *options.notifier : m_desktopNotifier)
-    , m_watch({options.programFolder, [this] { return m_settings.saveFolder(); }, m_walk, m_view, m_turns, m_batch,
-               m_lists, m_listFile, m_log, m_notifier, options.clock},
-              options.intervals.loadGapMs)
+    , m_watch({options.programFolder, [this] { return m_settings.saveFolder(); },
+               [this](int n) {
+                   return std::make_unique<ShopReader>(m_batch.collectorView(n), m_options.marketplace, m_records,
+                                                       m_options.intervals.loadGapMs);
+               },
+               m_turns, m_batch, m_lists, m_listFile, m_log, m_notifier, options.clock})
     // The timer's service runs the runner, which lies beside either program.
     , m_unitTimer(options.unitFolder, options.programFolder,
                   {QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("zorvane-picker-batch")),

@@ -124,7 +124,7 @@ private:
     };
     std::vector<ExtraCollector> m_extraCollectors;
     BatchCycle m_batch;
-    OfferListWalk m_walk;
+    OfferListWalk m_walk; // 整店采集's, in collector 0's view
     WalkTurns m_turns;
     ShopDiscovery m_shop;
     DBusNotifier m_desktopNotifier;
