@@ -1,9 +1,11 @@
 // Seconds, pages and memory of one check of the watched shops, run as the
 // schedule runs it: zorvane-picker-batch --watch in a process of its own,
 // against a local marketplace of 20 shops of 300 items each that answers
-// every page 50 ms late. Three checks in a row: the first (it records what
-// the shops hold), one with nothing new, and one after 2 items were put up in
-// every shop (they are collected at the pace given). Pages loaded are the
+// every page 50 ms late. For each number of views (同时采集, the shops read
+// side by side), on a marketplace and a program folder of its own, three
+// checks in a row: the first (it records what the shops hold), one with
+// nothing new, and one after 2 items were put up in every shop (they are
+// collected at the pace given by as many collectors). Pages loaded are the
 // marketplace's count of offer-list and item pages asked for; peak memory is
 // the runner's process tree (Chromium's helpers included), sampled every 100 ms.
 #include "process_memory.h"
@@ -24,6 +26,7 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -140,24 +143,9 @@ void print(const char *name, const CheckRun &run)
     std::fflush(stdout);
 }
 
-} // namespace
-
-int main(int argc, char **argv)
+// The three checks with `views` collectors, from a fresh marketplace and folder.
+void measure(const QString &runner, int views, bool standard)
 {
-    QCoreApplication app(argc, argv);
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("One check of 20 watched shops of 300 items at 50 ms answers."));
-    parser.addHelpOption();
-    const QCommandLineOption runnerOption(QStringLiteral("runner"), QStringLiteral("The runner to measure."),
-                                          QStringLiteral("FILE"),
-                                          QDir(QCoreApplication::applicationDirPath())
-                                              .filePath(QStringLiteral("../src/shell/zorvane-picker-batch")));
-    const QCommandLineOption standardOption(QStringLiteral("standard"), QStringLiteral("Collect the new items at the standard pace (default: fast)."));
-    const QCommandLineOption collectorsOption(QStringLiteral("collectors"), QStringLiteral("同时采集 for the check with new items."),
-                                              QStringLiteral("N"), QStringLiteral("1"));
-    parser.addOptions({runnerOption, standardOption, collectorsOption});
-    parser.process(app);
-
     LocalWebServer server;
     serveShops(server, 0);
     QTemporaryDir folder;
@@ -170,11 +158,10 @@ int main(int argc, char **argv)
     for (int s = 0; s < Shops; ++s)
         watched.add(QStringLiteral("http://%1.zorvane.com").arg(shopName(s)), false, QDateTime::currentDateTime(), &message);
     const QStringList common{QStringLiteral("--program-folder"), folder.path(), QStringLiteral("--check-host"),
-                             QStringLiteral("127.0.0.1"), QStringLiteral("--watch")};
-    const QString runner = QDir::cleanPath(parser.value(runnerOption));
+                             QStringLiteral("127.0.0.1"), QStringLiteral("--watch"), QStringLiteral("--collectors"),
+                             QString::number(views)};
 
-    std::printf("%d watched shops of %d items (%d a list page), every page answered %d ms late\n", Shops, ItemsPerShop,
-                PerPage, LateMs);
+    std::printf("%d view%s:\n", views, views == 1 ? "" : "s");
     print("first check (records what they hold):", check(server, runner, common, 0));
     print("nothing new:", check(server, runner, common, 0));
     constexpr int Added = 2;
@@ -183,21 +170,44 @@ int main(int argc, char **argv)
             serveItem(server, itemId(s, k));
     serveShops(server, Added);
     QStringList collecting = common;
-    if (!parser.isSet(standardOption))
+    if (!standard)
         collecting << QStringLiteral("--fast");
-    collecting << QStringLiteral("--collectors") << parser.value(collectorsOption);
-    const QString name = QStringLiteral("2 new per shop (%1 pace, %2 collector%3):")
-                             .arg(parser.isSet(standardOption) ? QStringLiteral("standard") : QStringLiteral("fast"),
-                                  parser.value(collectorsOption),
-                                  parser.value(collectorsOption) == u"1" ? QString() : QStringLiteral("s"));
-    const CheckRun withNew = check(server, runner, collecting, Added);
-    print(name.toUtf8().constData(), withNew);
-    const QList<WatchedShop> after = watched.shops();
+    const QString name = QStringLiteral("2 new per shop (%1 pace):").arg(standard ? QStringLiteral("standard") : QStringLiteral("fast"));
+    print(name.toUtf8().constData(), check(server, runner, collecting, Added));
     int recorded = 0, fresh = 0;
-    for (const WatchedShop &s : after) {
+    QStringList unread;
+    for (const WatchedShop &s : watched.shops()) {
         recorded += int(s.items.size());
         fresh += s.lastNew;
+        if (!s.lastFailure.isEmpty())
+            unread << s.name + QLatin1Char(':') + s.lastFailure;
     }
-    std::printf("  after the last check: %d items recorded, %d new items reported\n", recorded, fresh);
+    std::printf("  after the last check: %d items recorded, %d new items reported, %d shops unread %s\n", recorded, fresh,
+                int(unread.size()), unread.join(QLatin1Char(' ')).toUtf8().constData());
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Checks of 20 watched shops of 300 items at 50 ms answers."));
+    parser.addHelpOption();
+    const QCommandLineOption runnerOption(QStringLiteral("runner"), QStringLiteral("The runner to measure."),
+                                          QStringLiteral("FILE"),
+                                          QDir(QCoreApplication::applicationDirPath())
+                                              .filePath(QStringLiteral("../src/shell/zorvane-picker-batch")));
+    const QCommandLineOption standardOption(QStringLiteral("standard"), QStringLiteral("Collect the new items at the standard pace (default: fast)."));
+    const QCommandLineOption viewsOption(QStringLiteral("views"),
+                                         QStringLiteral("同时采集 for every check, e.g. 1,4: the shops read side by side."),
+                                         QStringLiteral("N,..."), QStringLiteral("1,4"));
+    parser.addOptions({runnerOption, standardOption, viewsOption});
+    parser.process(app);
+    const QString runner = QDir::cleanPath(parser.value(runnerOption));
+    std::printf("%d watched shops of %d items (%d a list page), every page answered %d ms late\n", Shops, ItemsPerShop,
+                PerPage, LateMs);
+    for (const QString &views : parser.value(viewsOption).split(QLatin1Char(',')))
+        measure(runner, std::clamp(views.toInt(), 1, 4), parser.isSet(standardOption));
     return 0;
 }

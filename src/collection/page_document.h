@@ -116,6 +116,9 @@ public:
     virtual QString LocationName() const = 0;
     // Silent: the page's own alert, confirm and prompt dialogs are suppressed.
     virtual void setSilent(bool silent) = 0;
+    // Whether pages load their pictures (they do unless told otherwise). Off,
+    // a page that only has its links read loads sooner and costs less.
+    virtual void setPicturesLoaded(bool loaded) { (void)loaded; }
     // From the next navigation on.
     virtual void setPatience(const PagePatience &patience) = 0;
 

@@ -21,10 +21,14 @@ public:
     ShopReader(PageDocument &view, const Marketplace &marketplace, ItemRecordTable &records, int gapMs,
                QObject *parent = nullptr);
 
+    // A check reads links and where pages lead, never pictures: the view
+    // loads none until it goes back to its collector.
+    void lend(bool lent);
     OfferListWalk &walk() { return m_walk; }
     GoneItemsCheck &gone() { return m_gone; }
 
 private:
+    PageDocument &m_view;
     ShopLinks m_links;
     PageAnalyser m_analyser;
     OfferListWalk m_walk;

@@ -94,12 +94,16 @@ void WatchCheck::startReaders()
     while (int(m_readers.size()) < lanes)
         m_readers.push_back(m_s.reader(int(m_readers.size())));
     for (int lane = 0; lane < lanes; ++lane)
+        m_readers.at(lane)->lend(true);
+    for (int lane = 0; lane < lanes; ++lane)
         readNext(lane);
 }
 
 void WatchCheck::readNext(int lane)
 {
     if (m_recorded == m_shops.size()) {
+        for (const std::unique_ptr<ShopReader> &reader : m_readers)
+            reader->lend(false);
         m_s.batch.setViewLent(false);
         queueAndCollect();
         return;

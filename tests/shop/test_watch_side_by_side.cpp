@@ -6,6 +6,7 @@
 
 #include "list_audit.h"
 #include "log_text.h"
+#include "page_waits.h"
 
 #include "lists/item_lines.h"
 
@@ -96,6 +97,12 @@ TEST_F(WatchSideBySideTest, AHeldShopAndAFailingShopHoldUpNoOtherAndAllAreRecord
     EXPECT_TRUE(QFileInfo(DownloadedLine::parse(downloaded().at(0)).folder).isDir());
     EXPECT_GT(audit.saves(), 0);
     EXPECT_TRUE(audit.faults().isEmpty()) << audit.faults().join(u'\n').toStdString();
+
+    // The walks loaded no offer's picture; the views load pictures again once back with their collectors.
+    const QString offerPicture = S(u"/img/offer1.60x60.jpg");
+    EXPECT_EQ(sharedServer().hits(offerPicture), 0);
+    navigateAndWait(core->batch().collectorView(2), shopOfferListAddress(S(u"sidelast"), 1));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return sharedServer().hits(offerPicture) > 0; }, 30000));
 }
 
 TEST_F(WatchSideBySideTest, TheEndingIsTheSameWhateverOrderTheBatchsSignalsComeIn)

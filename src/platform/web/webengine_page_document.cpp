@@ -7,6 +7,7 @@
 #include <QWebEngineLoadingInfo>
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
+#include <QWebEngineSettings>
 #include <QWebEngineView>
 
 #include <csignal>
@@ -246,6 +247,12 @@ void WebEnginePageDocument::setSilent(bool silent)
 {
     if (m_page)
         m_page->setSilent(silent);
+}
+
+void WebEnginePageDocument::setPicturesLoaded(bool loaded)
+{
+    if (m_page)
+        m_page->settings()->setAttribute(QWebEngineSettings::AutoLoadImages, loaded);
 }
 
 void WebEnginePageDocument::querySnapshot(std::function<void(const PageSnapshot &)> done)

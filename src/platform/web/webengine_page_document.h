@@ -36,6 +36,7 @@ public:
     QString LocationURL() const override;
     QString LocationName() const override;
     void setSilent(bool silent) override;
+    void setPicturesLoaded(bool loaded) override;
     void setPatience(const PagePatience &patience) override;
 
     void readScrollHeight(std::function<void(std::optional<double>)> done) override;
