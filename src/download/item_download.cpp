@@ -31,8 +31,8 @@ const QString Sep = QStringLiteral("/");
 ItemDownload::ItemDownload(const Services &services, QObject *parent)
     : QObject(parent)
     , m_s(services)
+    , m_pool(m_s.fetcher, m_s.hosts, this)
 {
-    m_fetchers.append(&m_s.fetcher);
     if (m_s.hosts) {
         // Later: a transfer that ends calls back before it is counted out.
         connect(m_s.hosts, &HostConnections::freed, this, [this] {
@@ -47,27 +47,6 @@ ItemDownload::ItemDownload(const Services &services, QObject *parent)
 QString ItemDownload::folderNameOf(const QString &pickTitle)
 {
     return fitFolderName(CleanName(pickTitle));
-}
-
-bool ItemDownload::startFetch(HttpFetcher *fetcher, const QString &address, const QString &file,
-                              std::function<void(const FetchResult &)> done)
-{
-    if (m_s.hosts) {
-        if (!m_s.hosts->take(address))
-            return false;
-        m_holding.insert(fetcher, address);
-    }
-    fetcher->FetchToFile(address, file, [this, fetcher, done = std::move(done)](const FetchResult &result) {
-        releaseHost(fetcher);
-        done(result);
-    });
-    return true;
-}
-
-void ItemDownload::releaseHost(HttpFetcher *fetcher)
-{
-    if (m_s.hosts && m_holding.contains(fetcher))
-        m_s.hosts->giveBack(m_holding.take(fetcher));
 }
 
 bool ItemDownload::isOrphanCopy(const QString &folder, const QString &itemNo, const QString &address) const
@@ -85,22 +64,17 @@ bool ItemDownload::isOrphanCopy(const QString &folder, const QString &itemNo, co
 
 ItemDownload::~ItemDownload()
 {
-    cancelFetches();
+    m_pool.cancel();
 }
 
 void ItemDownload::setConnections(int connections)
 {
-    connections = std::clamp(connections, 1, MaxConnections);
-    while (m_fetchers.size() < connections)
-        m_fetchers.append(new HttpFetcher(m_s.fetcher.limits(), this));
-    // Connections beyond the number go once they are idle; the services' own stays.
-    while (m_fetchers.size() > connections && !m_fetchers.last()->isBusy())
-        m_fetchers.takeLast()->deleteLater();
+    m_pool.resize(std::clamp(connections, 1, MaxConnections));
 }
 
 void ItemDownload::prefetch(const QStringList &addresses)
 {
-    if (m_fetchers.size() < 2 || m_running || m_halted)
+    if (m_pool.size() < 2 || m_running || m_halted)
         return;
     m_prefetch.want(addresses);
     pumpPrefetch();
@@ -110,30 +84,21 @@ void ItemDownload::dropPrefetched()
 {
     if (m_running)
         return;
-    cancelFetches();
+    m_pool.cancel();
     m_prefetch.clear();
-}
-
-HttpFetcher *ItemDownload::idleFetcher() const
-{
-    for (HttpFetcher *fetcher : m_fetchers) {
-        if (!fetcher->isBusy())
-            return fetcher;
-    }
-    return nullptr;
 }
 
 void ItemDownload::pumpPrefetch()
 {
-    while (HttpFetcher *fetcher = idleFetcher()) {
+    while (m_pool.hasIdle()) {
         const QString upNext = m_prefetch.upNext();
-        if (upNext.isEmpty() || (m_s.hosts && m_s.hosts->inUse(upNext) >= HostConnections::PerHost))
+        if (upNext.isEmpty() || m_pool.hostFull(upNext))
             return;
         const auto next = m_prefetch.next();
         if (!next)
             return;
         const QString address = next->first;
-        startFetch(fetcher, address, next->second, [this, address](const FetchResult &result) {
+        m_pool.fetch(address, next->second, [this, address](const FetchResult &result) {
             m_prefetch.arrived(address, result);
             if (m_running)
                 fetchMore();
@@ -266,9 +231,8 @@ void ItemDownload::fetchMore()
             });
             continue;
         }
-        HttpFetcher *fetcher = idleFetcher();
-        if (!fetcher || !startFetch(fetcher, address, m_jobs.at(job).file,
-                                    [this, job](const FetchResult &result) { onFetched(job, result); }))
+        if (!m_pool.fetch(address, m_jobs.at(job).file,
+                          [this, job](const FetchResult &result) { onFetched(job, result); }))
             return;
         m_toStart.removeFirst();
     }
@@ -348,7 +312,7 @@ bool ItemDownload::settleDesc(Job &job)
 
 void ItemDownload::finish()
 {
-    cancelFetches(); // only fetches ahead can still run: nobody needs them now
+    m_pool.cancel(); // only fetches ahead can still run: nobody needs them now
     m_prefetch.clear();
     ItemRecord &item = m_s.records.record(m_slot);
     logItem(QStringLiteral("采集中:描述图下载完成_"));
@@ -390,17 +354,9 @@ void ItemDownload::finish()
     emit finished(m_slot);
 }
 
-void ItemDownload::cancelFetches()
-{
-    for (HttpFetcher *fetcher : std::as_const(m_fetchers)) {
-        fetcher->cancel();
-        releaseHost(fetcher);
-    }
-}
-
 void ItemDownload::dropItem()
 {
-    cancelFetches();
+    m_pool.cancel();
     m_prefetch.clear();
     // Half an item is no use: what this call made goes, so that the next
     // attempt is not mistaken for a second copy.
@@ -427,6 +383,6 @@ void ItemDownload::halt()
     // next attempt to another name.
     if (m_running)
         dropItem();
-    cancelFetches();
+    m_pool.cancel();
     m_prefetch.clear();
 }

@@ -1,11 +1,11 @@
 #pragma once
 
-#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QString>
 #include <QStringList>
 
+#include "download/fetcher_pool.h"
 #include "download/picture_prefetch.h"
 #include "download/staged_folder.h"
 #include "platform/net/http_fetcher.h"
@@ -67,7 +67,7 @@ public:
     // Pictures fetched at once, 1 to MaxConnections. Names, numbers and the
     // log are the same whatever the number.
     void setConnections(int connections);
-    int connections() const { return int(m_fetchers.size()); }
+    int connections() const { return m_pool.size(); }
 
     // With more than one connection: pictures of the item about to be saved
     // are fetched ahead over the idle connections, and its download takes
@@ -103,11 +103,6 @@ private:
     void startJobs(const QList<Job> &jobs);
     void fetchMore();
     void pumpPrefetch();
-    HttpFetcher *idleFetcher() const;
-    // False when the host has no connection to spare: it is tried again once one is freed.
-    bool startFetch(HttpFetcher *fetcher, const QString &address, const QString &file,
-                    std::function<void(const FetchResult &)> done);
-    void releaseHost(HttpFetcher *fetcher);
     void onFetched(int job, const FetchResult &result);
     bool settleMain(Job &job);
     bool settleDesc(Job &job);
@@ -116,15 +111,13 @@ private:
     void dropItem();
     void fail(const QString &reason);
     void noteFailure(const FetchResult &result);
-    void cancelFetches();
     void logItem(const QString &text);
     // A folder under the item's wanted name is a whole copy of this item that
     // no downloaded line names: a run was killed before its lists were saved.
     bool isOrphanCopy(const QString &folder, const QString &itemNo, const QString &address) const;
 
     Services m_s;
-    QList<HttpFetcher *> m_fetchers; // the first is the services' own
-    QHash<HttpFetcher *, QString> m_holding; // the address each counts against its host
+    FetcherPool m_pool; // the services' own fetcher first
     PicturePrefetch m_prefetch;
     bool m_running = false;
     bool m_halted = false;
