@@ -20,7 +20,6 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
-#include <QTimer>
 
 #include <algorithm>
 
@@ -31,43 +30,17 @@ const QString Sep = QStringLiteral("/");
 ItemDownload::ItemDownload(const Services &services, QObject *parent)
     : QObject(parent)
     , m_s(services)
+    , m_pool(m_s.fetcher, m_s.hosts, this)
 {
-    m_fetchers.append(&m_s.fetcher);
     if (m_s.hosts) {
         // Later: a transfer that ends calls back before it is counted out.
-        connect(m_s.hosts, &HostConnections::freed, this, [this] {
-            if (m_running)
-                fetchMore();
-            else
-                pumpPrefetch();
-        }, Qt::QueuedConnection);
+        connect(m_s.hosts, &HostConnections::freed, this, &ItemDownload::resume, Qt::QueuedConnection);
     }
 }
 
 QString ItemDownload::folderNameOf(const QString &pickTitle)
 {
     return fitFolderName(CleanName(pickTitle));
-}
-
-bool ItemDownload::startFetch(HttpFetcher *fetcher, const QString &address, const QString &file,
-                              std::function<void(const FetchResult &)> done)
-{
-    if (m_s.hosts) {
-        if (!m_s.hosts->take(address))
-            return false;
-        m_holding.insert(fetcher, address);
-    }
-    fetcher->FetchToFile(address, file, [this, fetcher, done = std::move(done)](const FetchResult &result) {
-        releaseHost(fetcher);
-        done(result);
-    });
-    return true;
-}
-
-void ItemDownload::releaseHost(HttpFetcher *fetcher)
-{
-    if (m_s.hosts && m_holding.contains(fetcher))
-        m_s.hosts->giveBack(m_holding.take(fetcher));
 }
 
 bool ItemDownload::isOrphanCopy(const QString &folder, const QString &itemNo, const QString &address) const
@@ -85,22 +58,17 @@ bool ItemDownload::isOrphanCopy(const QString &folder, const QString &itemNo, co
 
 ItemDownload::~ItemDownload()
 {
-    cancelFetches();
+    m_pool.cancel();
 }
 
 void ItemDownload::setConnections(int connections)
 {
-    connections = std::clamp(connections, 1, MaxConnections);
-    while (m_fetchers.size() < connections)
-        m_fetchers.append(new HttpFetcher(m_s.fetcher.limits(), this));
-    // Connections beyond the number go once they are idle; the services' own stays.
-    while (m_fetchers.size() > connections && !m_fetchers.last()->isBusy())
-        m_fetchers.takeLast()->deleteLater();
+    m_pool.resize(std::clamp(connections, 1, MaxConnections));
 }
 
 void ItemDownload::prefetch(const QStringList &addresses)
 {
-    if (m_fetchers.size() < 2 || m_running || m_halted)
+    if (m_pool.size() < 2 || m_running || m_halted)
         return;
     m_prefetch.want(addresses);
     pumpPrefetch();
@@ -110,37 +78,34 @@ void ItemDownload::dropPrefetched()
 {
     if (m_running)
         return;
-    cancelFetches();
+    m_pool.cancel();
     m_prefetch.clear();
-}
-
-HttpFetcher *ItemDownload::idleFetcher() const
-{
-    for (HttpFetcher *fetcher : m_fetchers) {
-        if (!fetcher->isBusy())
-            return fetcher;
-    }
-    return nullptr;
 }
 
 void ItemDownload::pumpPrefetch()
 {
-    while (HttpFetcher *fetcher = idleFetcher()) {
+    while (m_pool.hasIdle()) {
         const QString upNext = m_prefetch.upNext();
-        if (upNext.isEmpty() || (m_s.hosts && m_s.hosts->inUse(upNext) >= HostConnections::PerHost))
+        if (upNext.isEmpty() || m_pool.hostFull(upNext))
             return;
         const auto next = m_prefetch.next();
         if (!next)
             return;
         const QString address = next->first;
-        startFetch(fetcher, address, next->second, [this, address](const FetchResult &result) {
+        m_pool.fetch(address, next->second, [this, address](const FetchResult &result) {
             m_prefetch.arrived(address, result);
-            if (m_running)
-                fetchMore();
-            else
-                pumpPrefetch();
+            m_queue.aheadEnded(address);
+            resume();
         });
     }
+}
+
+void ItemDownload::resume()
+{
+    if (m_running)
+        advance();
+    else
+        pumpPrefetch();
 }
 
 void ItemDownload::logItem(const QString &text)
@@ -196,28 +161,19 @@ void ItemDownload::DownloadItemImages(int slot, bool mayTakeOver)
     emit picturesProgressed(m_done, m_total);
     logItem(QStringLiteral("采集中:开始下载主图_"));
     startMain();
+    advance();
 }
 
 void ItemDownload::startMain()
 {
     m_inDesc = false;
-    QList<Job> jobs;
+    QList<PictureQueue::Picture> pictures;
     const QStringList &main = m_s.records.record(m_slot).MainImgList;
     for (qsizetype i = 0; i < main.size(); ++i)
-        jobs.append({main.at(i),
-                     m_mainFolder + Sep + QStringLiteral("主图") + QString::number(i + 1) + pictureExtension(main.at(i)),
-                     std::nullopt});
-    startJobs(jobs);
-}
-
-void ItemDownload::startJobs(const QList<Job> &jobs)
-{
-    m_jobs = jobs;
-    m_toStart.clear();
-    for (int job = 0; job < m_jobs.size(); ++job)
-        m_toStart.append(job);
-    m_nextSettle = 0;
-    fetchMore();
+        pictures.append({main.at(i),
+                         m_mainFolder + Sep + QStringLiteral("主图") + QString::number(i + 1) + pictureExtension(main.at(i)),
+                         std::nullopt});
+    startList(pictures);
 }
 
 void ItemDownload::startDesc()
@@ -226,71 +182,81 @@ void ItemDownload::startDesc()
     m_kept = 0;
     // A description picture's number depends on the pictures kept before it:
     // each arrives under a name of its own and is named once its turn comes.
-    QList<Job> jobs;
+    QList<PictureQueue::Picture> pictures;
     const QStringList &desc = m_s.records.record(m_slot).DescImgList;
     for (qsizetype j = 0; j < desc.size(); ++j)
-        jobs.append({desc.at(j), m_descFolder + Sep + QStringLiteral(".下载中") + QString::number(j + 1), std::nullopt});
-    startJobs(jobs);
+        pictures.append({desc.at(j), m_descFolder + Sep + QStringLiteral(".下载中") + QString::number(j + 1), std::nullopt});
+    startList(pictures);
 }
 
-void ItemDownload::fetchMore()
+void ItemDownload::startList(const QList<PictureQueue::Picture> &pictures)
 {
-    if (m_nextSettle >= m_jobs.size()) {
-        if (m_inDesc) {
-            finish();
-            return;
+    m_queue.reset(pictures);
+    ++m_list;
+}
+
+void ItemDownload::advance()
+{
+    while (m_running) {
+        while (const std::optional<PictureQueue::Picture> next = m_queue.nextToSettle()) {
+            if (!settle(*next))
+                return;
         }
-        logItem(QStringLiteral("采集中:主图下载完成_"));
-        logItem(QStringLiteral("采集中:开始下载描述图_"));
-        startDesc();
-        return;
-    }
-    while (!m_toStart.isEmpty()) {
-        const int job = m_toStart.first();
-        const QString address = m_jobs.at(job).address;
-        if (m_prefetch.isOnItsWay(address)) {
-            // Fetched ahead and not here yet: it comes back when it is.
-            m_toStart.removeFirst();
-            m_prefetch.whenArrived(address, [this, job] {
-                m_toStart.prepend(job);
-                fetchMore();
-            });
-            continue;
+        if (m_queue.allSettled()) {
+            if (m_inDesc) {
+                finish();
+                return;
+            }
+            logItem(QStringLiteral("采集中:主图下载完成_"));
+            logItem(QStringLiteral("采集中:开始下载描述图_"));
+            startDesc();
+        } else if (!startPictures()) {
+            return; // the pictures under way come back through arrive()
         }
-        if (const std::optional<FetchResult> ready = m_prefetch.take(address, m_jobs.at(job).file)) {
-            m_toStart.removeFirst();
-            const FetchResult result = *ready;
-            QTimer::singleShot(0, this, [this, job, result] {
-                if (m_running)
-                    onFetched(job, result);
-            });
-            continue;
-        }
-        HttpFetcher *fetcher = idleFetcher();
-        if (!fetcher || !startFetch(fetcher, address, m_jobs.at(job).file,
-                                    [this, job](const FetchResult &result) { onFetched(job, result); }))
-            return;
-        m_toStart.removeFirst();
     }
 }
 
-void ItemDownload::onFetched(int job, const FetchResult &result)
+bool ItemDownload::startPictures()
 {
-    m_jobs[job].result = result;
+    bool taken = false;
+    while (const std::optional<int> next = m_queue.nextToStart()) {
+        const PictureQueue::Picture &picture = m_queue.at(*next);
+        if (m_prefetch.isOnItsWay(picture.address)) {
+            m_queue.waitForAhead(*next); // rather than ask twice; back once the fetch ahead ends
+            continue;
+        }
+        if (const std::optional<FetchResult> ready = m_prefetch.take(picture.address, picture.file)) {
+            arrive(*next, *ready);
+            taken = true;
+            continue;
+        }
+        const auto done = [this, list = m_list, index = *next](const FetchResult &result) {
+            if (m_running && list == m_list) {
+                arrive(index, result);
+                advance();
+            }
+        };
+        if (!m_pool.fetch(picture.address, picture.file, done))
+            break;
+        m_queue.started(*next);
+    }
+    return taken;
+}
+
+void ItemDownload::arrive(int picture, const FetchResult &result)
+{
+    m_queue.arrived(picture, result);
     m_anyAnswer = m_anyAnswer || result.ok || result.httpStatus > 0;
     emit picturesProgressed(++m_done, m_total);
-    // Pictures are taken in list order, whichever arrives first.
-    while (m_nextSettle < m_jobs.size() && m_jobs.at(m_nextSettle).result) {
-        Job &next = m_jobs[m_nextSettle];
-        if (next.result->fileError) {
-            fail(QStringLiteral("保存目录无法写入(磁盘空间不足或没有写入权限),原因:") + next.result->error);
-            return;
-        }
-        if (!(m_inDesc ? settleDesc(next) : settleMain(next)))
-            return;
-        ++m_nextSettle;
+}
+
+bool ItemDownload::settle(const PictureQueue::Picture &picture)
+{
+    if (picture.result->fileError) {
+        fail(QStringLiteral("保存目录无法写入(磁盘空间不足或没有写入权限),原因:") + picture.result->error);
+        return false;
     }
-    fetchMore();
+    return m_inDesc ? settleDesc(picture) : settleMain(picture);
 }
 
 void ItemDownload::noteFailure(const FetchResult &result)
@@ -302,43 +268,43 @@ void ItemDownload::noteFailure(const FetchResult &result)
                                            : QStringLiteral("无法连接图片服务器或超时");
 }
 
-bool ItemDownload::settleMain(Job &job)
+bool ItemDownload::settleMain(const PictureQueue::Picture &picture)
 {
-    if (!job.result->ok) {
+    if (!picture.result->ok) {
         ++m_failedMain;
-        noteFailure(*job.result);
+        noteFailure(*picture.result);
         return true;
     }
-    QFile file(job.file);
+    QFile file(picture.file);
     const QByteArray head = file.open(QIODevice::ReadOnly) ? file.read(512) : QByteArray();
     file.close();
-    if (isPlainlyNoPicture(job.result->contentType, head)) {
-        QFile::remove(job.file);
+    if (isPlainlyNoPicture(picture.result->contentType, head)) {
+        QFile::remove(picture.file);
         ++m_failedMain;
-        noteFailure(*job.result);
+        noteFailure(*picture.result);
         return true;
     }
     ++m_savedMain;
     return true;
 }
 
-bool ItemDownload::settleDesc(Job &job)
+bool ItemDownload::settleDesc(const PictureQueue::Picture &picture)
 {
     // A picture that could not be fetched is skipped like a non-picture: the
     // pictures after it are still worth having.
-    if (!job.result->ok) {
+    if (!picture.result->ok) {
         ++m_failedDesc;
-        noteFailure(*job.result);
+        noteFailure(*picture.result);
         return true;
     }
-    const std::optional<int> width = m_s.probe.pictureWidth(job.file);
+    const std::optional<int> width = m_s.probe.pictureWidth(picture.file);
     if (!width || *width < MinDescWidth) {
-        QFile::remove(job.file); // its number goes to the next kept picture
+        QFile::remove(picture.file); // its number goes to the next kept picture
         return true;
     }
     const QString target =
-        m_descFolder + Sep + QStringLiteral("描述图") + QString::number(m_kept + 1) + pictureExtension(job.address);
-    if (!QFile::rename(job.file, target)) {
+        m_descFolder + Sep + QStringLiteral("描述图") + QString::number(m_kept + 1) + pictureExtension(picture.address);
+    if (!QFile::rename(picture.file, target)) {
         fail(QStringLiteral("保存目录无法写入,原因:") + target + QStringLiteral("无法创建"));
         return false;
     }
@@ -348,7 +314,7 @@ bool ItemDownload::settleDesc(Job &job)
 
 void ItemDownload::finish()
 {
-    cancelFetches(); // only fetches ahead can still run: nobody needs them now
+    m_pool.cancel(); // only fetches ahead can still run: nobody needs them now
     m_prefetch.clear();
     ItemRecord &item = m_s.records.record(m_slot);
     logItem(QStringLiteral("采集中:描述图下载完成_"));
@@ -390,17 +356,9 @@ void ItemDownload::finish()
     emit finished(m_slot);
 }
 
-void ItemDownload::cancelFetches()
-{
-    for (HttpFetcher *fetcher : std::as_const(m_fetchers)) {
-        fetcher->cancel();
-        releaseHost(fetcher);
-    }
-}
-
 void ItemDownload::dropItem()
 {
-    cancelFetches();
+    m_pool.cancel();
     m_prefetch.clear();
     // Half an item is no use: what this call made goes, so that the next
     // attempt is not mistaken for a second copy.
@@ -409,7 +367,7 @@ void ItemDownload::dropItem()
     ClearCollection(item.MainImgList);
     ClearCollection(item.DescImgList);
     ClearCollection(item.AttrList);
-    m_jobs.clear();
+    m_queue.clear();
     m_running = false;
 }
 
@@ -422,11 +380,10 @@ void ItemDownload::fail(const QString &reason)
 void ItemDownload::halt()
 {
     m_halted = true;
-    m_toStart.clear();
     // The item goes back to the pending list: a half folder would push its
     // next attempt to another name.
     if (m_running)
         dropItem();
-    cancelFetches();
+    m_pool.cancel();
     m_prefetch.clear();
 }

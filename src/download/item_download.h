@@ -1,12 +1,13 @@
 #pragma once
 
-#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QString>
 #include <QStringList>
 
+#include "download/fetcher_pool.h"
 #include "download/picture_prefetch.h"
+#include "download/picture_queue.h"
 #include "download/staged_folder.h"
 #include "platform/net/http_fetcher.h"
 
@@ -67,7 +68,7 @@ public:
     // Pictures fetched at once, 1 to MaxConnections. Names, numbers and the
     // log are the same whatever the number.
     void setConnections(int connections);
-    int connections() const { return int(m_fetchers.size()); }
+    int connections() const { return m_pool.size(); }
 
     // With more than one connection: pictures of the item about to be saved
     // are fetched ahead over the idle connections, and its download takes
@@ -90,41 +91,34 @@ signals:
     void picturesProgressed(int done, int total);
 
 private:
-    // One picture of the list being fetched.
-    struct Job
-    {
-        QString address;
-        QString file;                      // where the body goes
-        std::optional<FetchResult> result; // once fetched
-    };
-
     void startMain();
     void startDesc();
-    void startJobs(const QList<Job> &jobs);
-    void fetchMore();
+    void startList(const QList<PictureQueue::Picture> &pictures);
+    // The one place the item moves on: pictures settle in page order, the
+    // next are started, and a list done leads to the next list or the end.
+    void advance();
+    // True when a picture fetched ahead was taken and is there to settle.
+    bool startPictures();
+    // Whatever ended (a fetch ahead, a host's connection): the download or
+    // the fetching ahead goes on.
+    void resume();
     void pumpPrefetch();
-    HttpFetcher *idleFetcher() const;
-    // False when the host has no connection to spare: it is tried again once one is freed.
-    bool startFetch(HttpFetcher *fetcher, const QString &address, const QString &file,
-                    std::function<void(const FetchResult &)> done);
-    void releaseHost(HttpFetcher *fetcher);
-    void onFetched(int job, const FetchResult &result);
-    bool settleMain(Job &job);
-    bool settleDesc(Job &job);
+    void arrive(int picture, const FetchResult &result);
+    bool settle(const PictureQueue::Picture &picture);
+    bool settleMain(const PictureQueue::Picture &picture);
+    bool settleDesc(const PictureQueue::Picture &picture);
     void finish();
     // Nothing of the item is kept.
     void dropItem();
     void fail(const QString &reason);
     void noteFailure(const FetchResult &result);
-    void cancelFetches();
     void logItem(const QString &text);
     // A folder under the item's wanted name is a whole copy of this item that
     // no downloaded line names: a run was killed before its lists were saved.
     bool isOrphanCopy(const QString &folder, const QString &itemNo, const QString &address) const;
 
     Services m_s;
-    QList<HttpFetcher *> m_fetchers; // the first is the services' own
-    QHash<HttpFetcher *, QString> m_holding; // the address each counts against its host
+    FetcherPool m_pool; // the services' own fetcher first
     PicturePrefetch m_prefetch;
     bool m_running = false;
     bool m_halted = false;
@@ -135,9 +129,8 @@ private:
     QString m_itemFolder;   // D: the staging folder until the item is whole
     QString m_mainFolder;   // M
     QString m_descFolder;   // G
-    QList<Job> m_jobs;      // of the list being fetched, in list order
-    QList<int> m_toStart;   // jobs not started yet, the next first
-    int m_nextSettle = 0;   // the next to settle, in list order
+    PictureQueue m_queue;   // the list being fetched
+    int m_list = 0;         // counts lists, so that a late answer meant for an earlier one is ignored
     int m_done = 0;         // pictures tried, both lists
     int m_total = 0;
     int m_kept = 0;         // k: description pictures kept so far

@@ -36,20 +36,12 @@ void PicturePrefetch::arrived(const QString &address, const FetchResult &result)
     if (it == m_entries.end())
         return;
     it->result = result;
-    const auto waiting = std::exchange(it->waiting, {});
-    for (const auto &then : waiting)
-        then();
 }
 
 bool PicturePrefetch::isOnItsWay(const QString &address) const
 {
     const auto it = m_entries.constFind(address);
     return it != m_entries.cend() && it->started && !it->result;
-}
-
-void PicturePrefetch::whenArrived(const QString &address, std::function<void()> then)
-{
-    m_entries[address].waiting.append(std::move(then));
 }
 
 std::optional<FetchResult> PicturePrefetch::take(const QString &address, const QString &file)

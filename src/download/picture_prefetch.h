@@ -7,7 +7,6 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
-#include <functional>
 #include <memory>
 #include <optional>
 
@@ -26,9 +25,8 @@ public:
     QString upNext() const { return m_queue.isEmpty() ? QString() : m_queue.first(); }
     void arrived(const QString &address, const FetchResult &result);
 
-    // A picture on its way: who asks for it now is told when it arrived.
+    // Started and not arrived yet.
     bool isOnItsWay(const QString &address) const;
-    void whenArrived(const QString &address, std::function<void()> then);
 
     // Moves an arrived body to `file`: its result, or nothing when it is not
     // here (never asked for, failed, or taken already).
@@ -43,7 +41,6 @@ private:
         QString file;
         bool started = false;
         std::optional<FetchResult> result;
-        QList<std::function<void()>> waiting;
     };
 
     std::unique_ptr<QTemporaryDir> m_folder;
