@@ -173,6 +173,10 @@ signals:
     void picturesProgressed(int done, int total, int collector);
     // Collector `collector`'s item was saved and listed as downloaded.
     void itemSaved(int collector);
+    // What collector `collector` does changed; and a free collector's next
+    // load waits `ms` for the gap after the last. For timelines of a run.
+    void collectorStepChanged(int collector, Collector::Step step);
+    void loadGapWaited(int ms);
     // Nothing answered and the network check failed too: the items are back
     // on top and the batch waits for the network (networkBack), asking again
     // every networkRecheckMs.
@@ -272,7 +276,7 @@ private:
     // Tickets of the lines put back on top since, in the order they stand.
     QList<quint64> m_backOnTop;
     QTimer m_gap; // the next load waits for the gap after the last
-    QElapsedTimer m_sinceLoad;
+    qint64 m_loadedAt = -1; // the last load's start, on the batch's clock
     // Failures per item (number and address as queued) in this run of the
     // program: each is tried at most MaxTries times whatever the others do.
     QHash<QString, int> m_failures;

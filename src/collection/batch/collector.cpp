@@ -82,6 +82,7 @@ void Collector::setStep(Step step)
     else
         m_readySince.invalidate();
     m_s.records.setPickBusy(m_slot, isCollecting());
+    emit stepChanged(step);
 }
 
 void Collector::logTaken(const QString &text)

@@ -118,6 +118,8 @@ signals:
     void scrollProgress(double scrolled, double height, int pictures);
     // The item's pictures fetched so far, of all.
     void picturesProgressed(int done, int total);
+    // What the collector does changed (for timelines of a run).
+    void stepChanged(Collector::Step step);
 
 private:
     // The one place the step changes; the record table's busy flag follows it.
