@@ -70,7 +70,8 @@ public:
         // Collectors start their page loads at least this far apart.
         int loadGapMs = 300;
         // An item ready to be saved waits no longer than this for an item
-        // taken before it whose page has not loaded (whose title might be its own).
+        // taken before it whose page has not loaded (whose title might be its
+        // own), and no item waits for a page this long after it was asked for.
         int folderWaitMs = 3000;
         // Without network, the batch asks again this often, and after
         // offlineLimitMs says so (offlineTooLong) while it goes on asking.

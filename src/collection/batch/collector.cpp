@@ -108,6 +108,7 @@ void Collector::take(const PendingLine &taken, quint64 ticket, quint64 requested
     m_movedTo.clear();
     m_folderName.reset();
     m_pageRead = false;
+    m_takenSince.start();
     setStep(Step::Loading);
     // The pace is taken up by each item as it is taken: its scroller, its
     // connections and how long its page may take.
