@@ -67,3 +67,65 @@ TEST_F(ScriptedBatch, TheTimelineSumsSayWhereTheCollectorsTimeWent)
         << timeline.lines().toStdString();
     expectAuditClean();
 }
+
+namespace {
+
+// Two collectors on two cores from 0 to 1000 ms, fed directly.
+struct TimelineCase
+{
+    const char *name;
+    std::function<void(CollectorTimeline &)> feed;
+    qint64 loading, deadPage, idleGap, idleBatch, idleDrained, busyCoresMs, workOnBusyCores, oneCoreSpinMs;
+};
+ZORVANE_PRINT_AS_NAME(TimelineCase)
+
+class TimelineSums : public ::testing::TestWithParam<TimelineCase> {};
+
+using Step = Collector::Step;
+
+} // namespace
+
+TEST_P(TimelineSums, EachCollectorMillisecondIsCountedOnceUnderItsCause)
+{
+    const TimelineCase &c = GetParam();
+    CollectorTimeline timeline(2, 2);
+    timeline.start(0);
+    c.feed(timeline);
+    timeline.finish(1000);
+    const CollectorTimeline::Sums s = timeline.sums();
+    EXPECT_EQ((QList<qint64>{s.loading, s.deadPage, s.idleGap, s.idleBatch, s.idleDrained, s.busyCoresMs,
+                             s.workOnBusyCores, s.oneCoreSpinMs}),
+              (QList<qint64>{c.loading, c.deadPage, c.idleGap, c.idleBatch, c.idleDrained, c.busyCoresMs,
+                             c.workOnBusyCores, c.oneCoreSpinMs}));
+    EXPECT_EQ(s.loading + s.deadPage + s.idleGap + s.idleBatch + s.idleDrained, 2 * 1000) << "every millisecond once";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Runs, TimelineSums,
+    ::testing::Values(
+        TimelineCase{"a_collector_not_made_yet_idles_while_items_wait",
+                     [](CollectorTimeline &t) { t.pending(2, 0); t.step(0, Step::Loading, 0); }, 1000, 0, 0, 1000, 0, 0, 0, 0},
+        TimelineCase{"a_gap_with_nothing_pending_is_no_loss",
+                     [](CollectorTimeline &t) { t.pending(0, 0); t.step(0, Step::Loading, 0); t.gapHeld(500, 0); },
+                     1000, 0, 0, 0, 1000, 0, 0, 0},
+        TimelineCase{"the_gap_then_the_batch",
+                     [](CollectorTimeline &t) { t.pending(1, 0); t.step(0, Step::Loading, 0); t.gapHeld(300, 0); },
+                     1000, 0, 300, 700, 0, 0, 0, 0},
+        TimelineCase{"a_dead_page_from_its_load_to_its_end",
+                     [](CollectorTimeline &t) {
+                         t.pending(0, 0);
+                         t.step(0, Step::Loading, 200);
+                         t.step(0, Step::AwaitingNetwork, 700);
+                         t.deadPage(0);
+                         t.step(0, Step::Idle, 800);
+                     },
+                     0, 600, 0, 0, 1400, 0, 0, 0},
+        TimelineCase{"busy_cores_from_nine_tenths",
+                     [](CollectorTimeline &t) {
+                         t.pending(0, 0);
+                         t.step(0, Step::Loading, 0);
+                         t.cpu(1.8, 0.2, QStringLiteral("a"), 500);
+                         t.cpu(1.7, 0.95, QStringLiteral("b"), 1000);
+                     },
+                     1000, 0, 0, 0, 1000, 500, 500, 500}),
+    [](const auto &info) { return std::string(info.param.name); });
