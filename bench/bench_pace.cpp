@@ -18,8 +18,11 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDir>
+#include <QFile>
 
 #include <cstdio>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -105,8 +108,9 @@ void runShopWithDeadPages(FixtureServer &server, int firstId)
 
 // One profile's queue (fresh pages for every run, so that no cache helps)
 // collected at the fast pace by each number of collectors at once.
+// With a timeline folder, each run's timeline is written there and its sums printed.
 void runCollectors(FixtureServer &server, const Profile &profile, int firstId, int items, const QList<int> &counts,
-                   int deadEvery)
+                   int deadEvery, const QString &key, const QString &timelines)
 {
     std::printf("%s, %d items%s, fast pace:\n", profile.name, items,
                 deadEvery > 0 ? qPrintable(QStringLiteral(" (every %1th dead)").arg(deadEvery)) : "");
@@ -127,7 +131,8 @@ void runCollectors(FixtureServer &server, const Profile &profile, int firstId, i
             lines << QStringLiteral("C-%1|%2").arg(base + i).arg(detailPageAddress(base + i));
         }
         const double bound = lowerBound(server, good, 4) / items;
-        const PaceRun run = collect(BatchCycle::Pace::Fast, lines, count);
+        CollectorTimeline timeline(count, int(std::thread::hardware_concurrency()));
+        const PaceRun run = collect(BatchCycle::Pace::Fast, lines, count, timelines.isEmpty() ? nullptr : &timeline);
         server.releaseStalls();
         const double perItem = run.seconds / items;
         if (count == counts.first()) {
@@ -137,6 +142,12 @@ void runCollectors(FixtureServer &server, const Profile &profile, int firstId, i
         std::printf("  %-10d %8.3f %8.3f %6.2f %8.2f %4d/%-4d %7.0f (%+.0f)\n", count, perItem, bound, perItem / bound,
                     perItem / one, run.descPictures, int(good.size()) * DescPictures, double(run.peakPssKb) / 1024,
                     double(run.peakPssKb - onePss) / 1024);
+        if (!timelines.isEmpty()) {
+            std::printf("%s", qPrintable(timeline.report(QStringLiteral("      "))));
+            QFile file(QDir(timelines).filePath(QStringLiteral("%1-%2.tsv").arg(key).arg(count)));
+            if (!file.open(QIODevice::WriteOnly) || file.write(timeline.lines().toUtf8()) < 0)
+                std::printf("      timeline not written: %s\n", qPrintable(file.errorString()));
+        }
         std::fflush(stdout);
     }
 }
@@ -175,7 +186,13 @@ int main(int argc, char **argv)
     parser.addOption(itemsOption);
     parser.addOption(fastOnly);
     parser.addOption(profileOption);
+    const QCommandLineOption timelineOption(
+        QStringLiteral("timeline"),
+        QStringLiteral("With --collectors: each run's timeline (every collector's steps, the process tree's CPU) "
+                       "written to FOLDER/PROFILE-N.tsv, and its sums printed."),
+        QStringLiteral("FOLDER"));
     parser.addOption(collectorsOption);
+    parser.addOption(timelineOption);
     QStringList own;
     for (int i = 0; i < argc; ++i)
         own << QString::fromLocal8Bit(argv[i]);
@@ -195,10 +212,14 @@ int main(int argc, char **argv)
         const Profile dead{"answers 20-150 ms late, pages dead", 50, {20, 150}, {20, 150}};
         const struct { const char *key; const Profile &profile; int deadEvery; } runs[] = {
             {"quick", Quick, 0}, {"slow", SlowDescription, 0}, {"redirect", redirecting, 0}, {"dead", dead, 12}};
+        const QString timelines = parser.value(timelineOption);
+        if (!timelines.isEmpty())
+            QDir().mkpath(timelines);
         int first = 20000;
         for (const auto &r : runs) {
             if (only.isEmpty() || only == QLatin1String(r.key))
-                runCollectors(server, r.profile, first, items, counts, r.deadEvery);
+                runCollectors(server, r.profile, first, items, counts, r.deadEvery, QString::fromLatin1(r.key),
+                              timelines);
             first += 10000;
         }
         return 0;

@@ -1,5 +1,6 @@
 #include "pace_runs.h"
 
+#include "process_cpu.h"
 #include "process_memory.h"
 
 #include "lists/item_lines.h"
@@ -34,7 +35,7 @@ void runUntil(const std::function<bool()> &done)
     loop.exec();
 }
 
-PaceRun collect(BatchCycle::Pace pace, const QStringList &lines, int collectors)
+PaceRun collect(BatchCycle::Pace pace, const QStringList &lines, int collectors, CollectorTimeline *timeline)
 {
     QTemporaryDir folder;
     ProgramCore::Options options;
@@ -79,14 +80,24 @@ PaceRun collect(BatchCycle::Pace pace, const QStringList &lines, int collectors)
             run.timerSeconds += double(clock.elapsed() - itemEnded) / 1000;
         idle = true;
     });
+    TreeCpu cpu{int(getpid())};
     QTimer sampler;
-    QObject::connect(&sampler, &QTimer::timeout, &core,
-                     [&] { run.peakPssKb = std::max(run.peakPssKb, treeMemory(int(getpid()), "Pss:")); });
+    QObject::connect(&sampler, &QTimer::timeout, &core, [&] {
+        run.peakPssKb = std::max(run.peakPssKb, treeMemory(int(getpid()), "Pss:"));
+        if (timeline) {
+            const TreeCpu::Sample used = cpu.sample();
+            timeline->cpu(used.cores, used.busiest, used.busiestName, clock.elapsed());
+        }
+    });
     sampler.start(100);
     clock.start();
+    if (timeline)
+        timeline->follow(core.batch(), core.lists().readyDownList(), [&clock] { return clock.elapsed(); });
     core.batch().StartPickCmd_Click();
     runUntil([&] { return idle; });
     run.seconds = double(clock.elapsed()) / 1000;
+    if (timeline)
+        timeline->finish(clock.elapsed());
     // Every progress line but the last stands for one scroller tick, and one
     // more tick found the end.
     const int items = core.lists().AlreadyDownedList().count();

@@ -6,6 +6,7 @@
 // run (each page, its chunks one after another and its pictures, no
 // scrolling and no timers).
 
+#include "collector_timeline.h"
 #include "fixture_server.h"
 #include "lazy_pages.h"
 
@@ -46,8 +47,10 @@ struct PaceRun
 
 // Runs the event loop until `done` holds.
 void runUntil(const std::function<bool()> &done);
-// Collects the lines with `collectors` collectors at once.
-PaceRun collect(BatchCycle::Pace pace, const QStringList &lines, int collectors = 1);
+// Collects the lines with `collectors` collectors at once; with a timeline,
+// follows the collectors and samples the process tree's CPU every 100 ms.
+PaceRun collect(BatchCycle::Pace pace, const QStringList &lines, int collectors = 1,
+                CollectorTimeline *timeline = nullptr);
 // Loading each page, its chunks one after another and its pictures over
 // `connections`: what one collector with that many connections cannot go
 // below. Seconds for all the pages together.

@@ -289,7 +289,8 @@ TEST_F(ScriptedBatch, TheFolderTurnWaitFiresOnceForAnUnknownTitleAndNeverForAKno
         QDir(output).removeRecursively();
         QDir().mkpath(output);
         BatchCycle::Intervals intervals = quick();
-        intervals.folderWaitMs = 100;
+        // Longer than the later item takes to be read: it waits for the earlier page's age.
+        intervals.folderWaitMs = 1000;
         intervals.scrollerMs = known ? 20 : 1;
         rebuild(intervals, 2);
         auto *wait = batch->findChild<QTimer *>(QStringLiteral("folderTurnWait"));
@@ -315,6 +316,31 @@ TEST_F(ScriptedBatch, TheFolderTurnWaitFiresOnceForAnUnknownTitleAndNeverForAKno
         EXPECT_EQ(firings, known ? 0 : 1);
         EXPECT_EQ(QDir(output).entryList(QDir::Dirs | QDir::NoDotAndDotDot), (QStringList{S(u"同名"), S(u"同名1")}));
     }
+    expectAuditClean();
+}
+
+TEST_F(ScriptedBatch, APageThatHasNotAnsweredForTheFolderWaitHoldsUpOnlyTheFirstItemAfterIt)
+{
+    BatchCycle::Intervals intervals = quick();
+    intervals.folderWaitMs = 1000; // longer than G2 takes to be read
+    rebuild(intervals, 2);
+    auto *wait = batch->findChild<QTimer *>(QStringLiteral("folderTurnWait"));
+    ASSERT_NE(wait, nullptr);
+    int firings = 0;
+    QObject::connect(wait, &QTimer::timeout, [&firings] { ++firings; });
+    // One collector holds the silent page; the other reads the rest one after another.
+    serveGood(1, QStringLiteral("迟"), ScriptedPage::Load::Held);
+    queue(QStringLiteral("D1"), item(1));
+    for (int k = 2; k <= 4; ++k) {
+        serveGood(k, QStringLiteral("宝贝%1").arg(k));
+        queue(QStringLiteral("G%1").arg(k), item(k));
+    }
+    Run run = start();
+    ASSERT_TRUE(waitFor([&] { return lists.AlreadyDownedList().count() == 3; }));
+    EXPECT_EQ(firings, 1) << "G3 and G4 were read when D1's page was older than the wait";
+    release(item(1));
+    ASSERT_TRUE(waitFor([&] { return run.over(); }));
+    EXPECT_EQ(downloadedNumbers(), (QStringList{"G2", "G3", "G4", "D1"}));
     expectAuditClean();
 }
 

@@ -73,6 +73,7 @@ void BatchCycle::connectCollector(Collector &c)
     connect(&c, &Collector::scrollProgress, this, [this, slot](double scrolled, double height, int pictures) {
         emit scrollProgress(scrolled, height, pictures, slot);
     });
+    connect(&c, &Collector::stepChanged, this, [this, slot](Collector::Step step) { emit collectorStepChanged(slot, step); });
     connect(&c, &Collector::picturesProgressed, this,
             [this, slot](int done, int total) { emit picturesProgressed(done, total, slot); });
     // A title known may free a later item's turn.
@@ -232,8 +233,10 @@ void BatchCycle::fillCollectors()
         if (!free)
             return;
         // Gentle on the marketplace: loads start a gap apart.
-        if (isItemUnderWay() && m_sinceLoad.isValid() && m_sinceLoad.elapsed() < m_intervals.loadGapMs) {
-            m_gap.start(int(m_intervals.loadGapMs - m_sinceLoad.elapsed()));
+        const qint64 sinceLoad = now() - m_loadedAt;
+        if (isItemUnderWay() && m_loadedAt >= 0 && sinceLoad < m_intervals.loadGapMs) {
+            m_gap.start(int(m_intervals.loadGapMs - sinceLoad));
+            emit loadGapWaited(m_gap.interval());
             return;
         }
         if (!takeNext(*free))
@@ -286,7 +289,7 @@ bool BatchCycle::takeNext(Collector &collector)
         return true;
     }
     const quint64 ticket = m_nextTicket++;
-    m_sinceLoad.start();
+    m_loadedAt = now();
     collector.take(taken, ticket, m_moved.stamp(), m_pace == Pace::Fast);
     m_s.listFile.SaveLists();
     return true;

@@ -70,7 +70,8 @@ public:
         // Collectors start their page loads at least this far apart.
         int loadGapMs = 300;
         // An item ready to be saved waits no longer than this for an item
-        // taken before it whose page has not loaded (whose title might be its own).
+        // taken before it whose page has not loaded (whose title might be its
+        // own), and no item waits for a page this long after it was asked for.
         int folderWaitMs = 3000;
         // Without network, the batch asks again this often, and after
         // offlineLimitMs says so (offlineTooLong) while it goes on asking.
@@ -176,6 +177,10 @@ signals:
     void picturesProgressed(int done, int total, int collector);
     // Collector `collector`'s item was saved and listed as downloaded.
     void itemSaved(int collector);
+    // What collector `collector` does changed; and a free collector's next
+    // load waits `ms` for the gap after the last. For timelines of a run.
+    void collectorStepChanged(int collector, Collector::Step step);
+    void loadGapWaited(int ms);
     // Nothing answered and the network check failed too: the items are back
     // on top and the batch waits for the network (networkBack), asking again
     // every networkRecheckMs.
@@ -275,7 +280,7 @@ private:
     // Tickets of the lines put back on top since, in the order they stand.
     QList<quint64> m_backOnTop;
     QTimer m_gap; // the next load waits for the gap after the last
-    QElapsedTimer m_sinceLoad;
+    qint64 m_loadedAt = -1; // the last load's start, on the batch's clock
     // Failures per item (number and address as queued) in this run of the
     // program: each is tried at most MaxTries times whatever the others do.
     QHash<QString, int> m_failures;

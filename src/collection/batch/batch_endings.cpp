@@ -77,6 +77,18 @@ QList<Collector *> BatchCycle::unsavedInTakingOrder() const
     return held;
 }
 
+namespace {
+
+// A title still unknown this long after its page was asked for is passed by
+// every later item at once, rather than by each after a wait of its own: a
+// dead page holds up the items after it once, not one after another.
+bool holdsTurns(const Collector &c, int waitMs)
+{
+    return c.folderName() || c.takenForMs() < waitMs;
+}
+
+} // namespace
+
 Collector *BatchCycle::nextToSave()
 {
     // In the order they were taken: an earlier item may free a later one's turn.
@@ -85,22 +97,31 @@ Collector *BatchCycle::nextToSave()
         if (c->step() == Collector::Step::WaitingForTurn
             && FolderTurns::mayMakeFolder(*c->folderName(), earlier, c->waitedForTurnMs() >= m_intervals.folderWaitMs))
             return c;
-        earlier.append(c->folderName());
+        if (holdsTurns(*c, m_intervals.folderWaitMs))
+            earlier.append(c->folderName());
     }
     return nullptr;
 }
 
 void BatchCycle::armSaveWait()
 {
-    // Only a wait for a title not known yet runs out; one for a known title
-    // ends when that item makes its folder or ends, which settles again.
+    // Only a wait for a title not known yet runs out: when the item has
+    // waited long enough, or every unknown title before it is old enough. One
+    // for a known title ends when that item makes its folder or ends, which
+    // settles again.
+    const int waitMs = m_intervals.folderWaitMs;
     qint64 soonest = -1;
+    qint64 unknownLeft = 0; // until the unknown titles so far are passed
     QList<std::optional<QString>> earlier;
     for (Collector *c : unsavedInTakingOrder()) {
         if (c->step() == Collector::Step::WaitingForTurn && FolderTurns::mayMakeFolder(*c->folderName(), earlier, true)) {
-            const qint64 left = m_intervals.folderWaitMs - c->waitedForTurnMs();
+            const qint64 left = std::min(waitMs - c->waitedForTurnMs(), unknownLeft);
             soonest = soonest < 0 ? left : std::min(soonest, left);
         }
+        if (!holdsTurns(*c, waitMs))
+            continue;
+        if (!c->folderName())
+            unknownLeft = std::max(unknownLeft, waitMs - c->takenForMs());
         earlier.append(c->folderName());
     }
     if (soonest >= 0 && !m_halted)

@@ -82,6 +82,7 @@ void Collector::setStep(Step step)
     else
         m_readySince.invalidate();
     m_s.records.setPickBusy(m_slot, isCollecting());
+    emit stepChanged(step);
 }
 
 void Collector::logTaken(const QString &text)
@@ -107,6 +108,7 @@ void Collector::take(const PendingLine &taken, quint64 ticket, quint64 requested
     m_movedTo.clear();
     m_folderName.reset();
     m_pageRead = false;
+    m_takenSince.start();
     setStep(Step::Loading);
     // The pace is taken up by each item as it is taken: its scroller, its
     // connections and how long its page may take.

@@ -85,6 +85,8 @@ public:
     const std::optional<QString> &folderName() const { return m_folderName; }
     // How long it has waited for its folder's turn.
     qint64 waitedForTurnMs() const { return m_readySince.isValid() ? m_readySince.elapsed() : 0; }
+    // How long since the item was taken and its page asked for.
+    qint64 takenForMs() const { return m_takenSince.isValid() ? m_takenSince.elapsed() : 0; }
     StandardScroller &standardScroller() { return m_standard; }
 
     void take(const PendingLine &taken, quint64 ticket, quint64 requestedAt, bool fast);
@@ -118,6 +120,8 @@ signals:
     void scrollProgress(double scrolled, double height, int pictures);
     // The item's pictures fetched so far, of all.
     void picturesProgressed(int done, int total);
+    // What the collector does changed (for timelines of a run).
+    void stepChanged(Collector::Step step);
 
 private:
     // The one place the step changes; the record table's busy flag follows it.
@@ -154,6 +158,7 @@ private:
     QString m_movedTo;
     std::optional<QString> m_folderName;
     QElapsedTimer m_readySince;
+    QElapsedTimer m_takenSince;
     bool m_pageRead = false; // the record holds what the item's page gave
     std::function<void()> m_failure; // while AwaitingNetwork
     double m_lastHeight = 0; // the body's height when the page was read
