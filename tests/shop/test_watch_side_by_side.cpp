@@ -26,6 +26,7 @@ protected:
     {
         build([](ProgramCore::Options &options) { options.intervals.pages.loadMs = 120000; });
         core->setCollectors(3, false);
+        core->setPace(BatchCycle::Pace::Fast, false);
     }
     ~WatchSideBySideTest() override { sharedServer().releaseStalls(); }
 
