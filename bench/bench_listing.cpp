@@ -226,15 +226,15 @@ int main(int argc, char **argv)
     for (const QString &n : parser.value(QStringLiteral("threads")).split(u',', Qt::SkipEmptyParts))
         threadCounts.append(n.toInt());
     QTemporaryDir work;
-    SampleSpec spec;
-    spec.items = parser.value(QStringLiteral("items")).toInt();
+    SampleRecipe recipe;
+    recipe.items = parser.value(QStringLiteral("items")).toInt();
     QElapsedTimer clock;
     clock.start();
     const QString root = QDir(work.path()).filePath(QStringLiteral("items"));
-    const SampleSet set = makeSamples(root, spec);
+    const SampleSet set = makeSamples(root, recipe);
     const int pictures = set.mainPictures + set.descPictures;
     std::printf("%d items: %d main and %d description pictures (%.0f megapixels of description), made in %.1f s\n",
-                spec.items, set.mainPictures, set.descPictures, set.descPixels / 1e6, clock.nsecsElapsed() / 1e9);
+                recipe.items, set.mainPictures, set.descPictures, set.descPixels / 1e6, clock.nsecsElapsed() / 1e9);
     std::printf("%-30s %2s %8s %8s %8s %8s %8s %8s %8s %15s\n", "", "th", "seconds", "CPU s", "pict/s", "PSS MiB",
                 "HWM MiB", "stall ms", "own ms", "vs CLI: s, CPU");
 
@@ -257,7 +257,7 @@ int main(int argc, char **argv)
     }
 
     for (const QString &height : parser.value(QStringLiteral("tall")).split(u',', Qt::SkipEmptyParts)) {
-        SampleSpec tall;
+        SampleRecipe tall;
         tall.items = 2;
         tall.mainPerItem = 0;
         tall.descPerItem = 3;

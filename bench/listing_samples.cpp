@@ -109,23 +109,23 @@ struct Pooled
 
 } // namespace
 
-SampleSet makeSamples(const QString &root, const SampleSpec &spec)
+SampleSet makeSamples(const QString &root, const SampleRecipe &recipe)
 {
     const QDir pool(QDir(root).filePath(QStringLiteral("pool")));
     QDir().mkpath(pool.path());
     QRandomGenerator random(36);
     const QList<QByteArray> mainFormats{"jpg", "png", "webp"};
     QList<Pooled> mains, descs;
-    for (int i = 0; i < spec.poolMain; ++i) {
+    for (int i = 0; i < recipe.poolMain; ++i) {
         const QByteArray format = mainFormats.at(i % mainFormats.size());
         const QString path = pool.filePath(QStringLiteral("main%1.%2").arg(i).arg(QString::fromLatin1(format)));
         const QImage image = mainPicture(random);
         save(image, path, format == "jpg" ? "jpeg" : format);
         mains.append({path, downloadTail(format), qint64(image.width()) * image.height()});
     }
-    for (int i = 0; i < spec.poolDesc; ++i) {
+    for (int i = 0; i < recipe.poolDesc; ++i) {
         const QByteArray format = i % 10 == 3 ? "png" : i % 10 == 7 ? "webp" : "jpg";
-        const int height = spec.descHeight > 0 ? spec.descHeight : int(random.bounded(800, 8001));
+        const int height = recipe.descHeight > 0 ? recipe.descHeight : int(random.bounded(800, 8001));
         const QImage image = descPicture(random, height, format == "png");
         const QString path = pool.filePath(QStringLiteral("desc%1.%2").arg(i).arg(QString::fromLatin1(format)));
         save(image, path, format == "jpg" ? "jpeg" : format);
@@ -133,18 +133,18 @@ SampleSet makeSamples(const QString &root, const SampleSpec &spec)
     }
 
     SampleSet set;
-    for (int item = 0; item < spec.items; ++item) {
+    for (int item = 0; item < recipe.items; ++item) {
         const QDir folder(QDir(root).filePath(QStringLiteral("宝贝%1").arg(item + 1, 4, 10, QLatin1Char('0'))));
         QDir().mkpath(folder.filePath(QStringLiteral("主图")));
         QDir().mkpath(folder.filePath(QStringLiteral("描述图")));
-        for (int n = 1; n <= spec.mainPerItem; ++n) {
-            const Pooled &picture = mains.at((item * spec.mainPerItem + n) % mains.size());
+        for (int n = 1; n <= recipe.mainPerItem; ++n) {
+            const Pooled &picture = mains.at((item * recipe.mainPerItem + n) % mains.size());
             const QString path = folder.filePath(QStringLiteral("主图/主图%1%2").arg(n).arg(picture.extension));
             link(picture.path, path);
             set.mainFiles.append(path);
         }
-        for (int n = 1; n <= spec.descPerItem; ++n) {
-            const Pooled &picture = descs.at((item * spec.descPerItem + n * 7) % descs.size());
+        for (int n = 1; n <= recipe.descPerItem; ++n) {
+            const Pooled &picture = descs.at((item * recipe.descPerItem + n * 7) % descs.size());
             const QString path = folder.filePath(QStringLiteral("描述图/描述图%1%2").arg(n).arg(picture.extension));
             link(picture.path, path);
             set.descFiles.append(path);

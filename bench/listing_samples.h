@@ -9,7 +9,7 @@
 // pictures; for the description, photographs and lines of text on a light
 // ground with plain gaps between blocks. A pool of distinct pictures is
 // drawn once; the items' files are hard links into it.
-struct SampleSpec
+struct SampleRecipe
 {
     int items = 20;
     int mainPerItem = 5;  // 600–1600 px a side, JPEG, PNG and WebP in turn
@@ -29,4 +29,4 @@ struct SampleSet
     QStringList descFiles;
 };
 
-SampleSet makeSamples(const QString &root, const SampleSpec &spec);
+SampleSet makeSamples(const QString &root, const SampleRecipe &recipe);
