@@ -68,3 +68,57 @@ INSTANTIATE_TEST_SUITE_P(
         WatchCase{"old_answers_and_single_losses_alternate", {Reply::Old, Reply::Miss, Reply::Old, Reply::Miss, Reply::Old},
                   "noAnswer"}),
     [](const auto &info) { return std::string(info.param.name); });
+
+namespace {
+
+// Answers the test releases by question, in the order it chooses, while the
+// watch goes on asking.
+struct HeldCase
+{
+    const char *name;
+    QList<QPair<int, Reply>> releases; // question (from 1), its answer
+    const char *verdict;
+};
+
+void PrintTo(const HeldCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class AnswerWatchHeld : public ::testing::TestWithParam<HeldCase> {};
+
+} // namespace
+
+TEST_P(AnswerWatchHeld, AsksOnWhileAQuestionIsOutAndCountsMissesInAskingOrder)
+{
+    const HeldCase c = GetParam();
+    QList<std::function<void(std::optional<qint64>)>> held;
+    AnswerWatch watch([&](std::function<void(std::optional<qint64>)> done) { held.append(std::move(done)); }, 10);
+    QSignalSpy noAnswer(&watch, &AnswerWatch::noAnswer);
+    QSignalSpy hung(&watch, &AnswerWatch::hung);
+    watch.start(60000);
+    int needed = 0;
+    for (const auto &release : c.releases)
+        needed = std::max(needed, release.first);
+    // A watch that waits for each answer before the next question never gets here.
+    ASSERT_TRUE(waitUntil([&] { return held.size() >= needed; }, 10000));
+    for (const auto &[question, reply] : c.releases) {
+        held[question - 1](reply == Reply::Miss  ? std::nullopt
+                           : reply == Reply::New ? std::optional<qint64>(QDateTime::currentMSecsSinceEpoch())
+                                                 : std::optional<qint64>(0));
+    }
+    EXPECT_EQ(hung.size(), QByteArray(c.verdict) == "hung");
+    EXPECT_EQ(noAnswer.size(), 0);
+    EXPECT_EQ(watch.isRunning(), QByteArray(c.verdict).isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Held, AnswerWatchHeld,
+    ::testing::Values(
+        HeldCase{"two_outstanding_both_missed", {{1, Reply::Miss}, {2, Reply::Miss}}, "hung"},
+        HeldCase{"the_later_miss_arrives_first", {{2, Reply::Miss}, {1, Reply::Miss}}, "hung"},
+        HeldCase{"first_lost_second_reaches_the_new_page", {{2, Reply::New}, {1, Reply::Miss}}, ""},
+        HeldCase{"misses_apart_are_no_hang", {{1, Reply::Miss}, {2, Reply::New}, {3, Reply::Miss}}, ""},
+        HeldCase{"misses_apart_arriving_together", {{1, Reply::Miss}, {3, Reply::Miss}, {2, Reply::New}}, ""},
+        HeldCase{"an_answer_then_two_misses", {{1, Reply::New}, {3, Reply::Miss}, {2, Reply::Miss}}, "hung"}),
+    [](const auto &info) { return std::string(info.param.name); });

@@ -25,42 +25,44 @@ void AnswerWatch::start(int firstAnswerMs)
 void AnswerWatch::stop()
 {
     m_running = false;
-    m_asking = false;
     m_answered = false;
     m_pastDeadline = false;
-    m_missed = 0;
-    ++m_question;
+    m_asked = 0;
+    m_missed.clear();
+    ++m_run;
     m_every.stop();
     m_deadline.stop();
 }
 
 void AnswerWatch::ask()
 {
-    if (!m_running || m_asking)
+    if (!m_running)
         return;
-    m_asking = true;
-    const quint64 question = ++m_question;
+    // A hanging renderer keeps a question for the whole query time: the next
+    // one goes out meanwhile, so two misses take one query time, not two.
+    const quint64 run = m_run, question = ++m_asked;
     QPointer<AnswerWatch> self(this);
-    m_probe([self, question](std::optional<qint64> born) {
+    m_probe([self, run, question](std::optional<qint64> born) {
         if (self)
-            self->onAnswer(question, born);
+            self->onAnswer(run, question, born);
     });
 }
 
-void AnswerWatch::onAnswer(quint64 question, std::optional<qint64> born)
+void AnswerWatch::onAnswer(quint64 run, quint64 question, std::optional<qint64> born)
 {
-    if (!m_running || question != m_question)
+    if (!m_running || run != m_run)
         return;
-    m_asking = false;
     if (!born) {
-        if (++m_missed >= 2) {
+        // In asking order, since answers may arrive in any order.
+        m_missed.insert(question);
+        if (m_missed.contains(question - 1) || m_missed.contains(question + 1)) {
             end(&AnswerWatch::hung);
             return;
         }
-        ask(); // at once: was it lost, or does nothing answer?
+        if (question == m_asked)
+            ask(); // at once: was it lost, or does nothing answer?
         return;
     }
-    m_missed = 0;
     if (*born >= m_startedAt)
         m_answered = true;
     else if (m_pastDeadline)
@@ -71,7 +73,7 @@ void AnswerWatch::onDeadline()
 {
     m_pastDeadline = true;
     // Once answered, only a hang is left to watch for. Otherwise the next
-    // answer decides: a question under way may have gone to the old page.
+    // answer from the old page decides.
     if (!m_answered)
         ask();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QSet>
 #include <QTimer>
 
 #include <functional>
@@ -8,11 +9,12 @@
 
 // Watches a navigation for a page that sends nothing or whose renderer hangs,
 // so that such a page costs seconds instead of the whole load time. It asks
-// the view now and then when the document it holds was made: a document made
-// after the start is the new page answering; one made before is the old page,
-// still there; no answer at all twice in a row is a renderer that hangs (one
-// missing answer alone may be a question lost as the new page replaced the
-// old one).
+// the view every second when the document it holds was made, without waiting
+// for the questions before: a document made after the start is the new page
+// answering; one made before is the old page, still there; two questions in a
+// row without an answer are a renderer that hangs. One missing answer alone
+// may be a question lost as the new page replaced the old one; the question
+// after it, asked a second later, reaches the new page.
 class AnswerWatch : public QObject
 {
     Q_OBJECT
@@ -36,7 +38,7 @@ signals:
 
 private:
     void ask();
-    void onAnswer(quint64 question, std::optional<qint64> born);
+    void onAnswer(quint64 run, quint64 question, std::optional<qint64> born);
     void onDeadline();
     void end(void (AnswerWatch::*verdict)());
 
@@ -44,10 +46,10 @@ private:
     QTimer m_every;
     QTimer m_deadline;
     bool m_running = false;
-    bool m_asking = false;       // a question has not been answered yet
     bool m_answered = false;     // the new page has answered
     bool m_pastDeadline = false;
-    int m_missed = 0;            // questions in a row without an answer
     qint64 m_startedAt = 0;      // epoch ms
-    quint64 m_question = 0;      // answers to earlier runs are not counted
+    quint64 m_run = 0;           // answers to earlier runs are not counted
+    quint64 m_asked = 0;         // questions of this run so far
+    QSet<quint64> m_missed;      // questions of this run that went unanswered
 };
