@@ -4,6 +4,8 @@
 #include "pictures.h"
 #include "test_app.h"
 
+#include "download/fetcher_pool.h"
+#include "download/host_connections.h"
 #include "download/unique_folder.h"
 #include "platform/net/http_fetcher.h"
 #include "platform/files/image_reader_probe.h"
@@ -173,6 +175,41 @@ TEST_F(FetchTest, OneTransferAtATime)
     server.releaseStalls();
     ASSERT_TRUE(waitUntil([&] { return first.has_value(); }));
     EXPECT_TRUE(first->ok);
+}
+
+// A failure told from the event loop: until then the connection is not free,
+// so a pool neither hands it the next picture nor lets it go.
+TEST_F(FetchTest, AConnectionOwingAFailureIsBusyUntilItTellsIt)
+{
+    server.route(QStringLiteral("/p.jpg"), FixtureServer::bytes(makePicture(20, 20), "image/jpeg"));
+    const QString good = server.base() + QStringLiteral("/p.jpg");
+    const QString noFolder = dir.filePath(QStringLiteral("missing/p.jpg"));
+
+    HostConnections hosts;
+    FetcherPool pool(fetcher, &hosts, &fetcher);
+    pool.resize(2);
+    std::optional<FetchResult> unwritable, fetched;
+    ASSERT_TRUE(pool.fetch(good, noFolder, [&](const FetchResult &r) { unwritable = r; }));
+    ASSERT_TRUE(pool.fetch(good, dir.filePath(QStringLiteral("1.jpg")), [&](const FetchResult &r) { fetched = r; }));
+    EXPECT_FALSE(pool.hasIdle());
+    pool.resize(1); // the added connection owes a failure or runs a transfer: it stays
+    ASSERT_TRUE(waitUntil([&] { return unwritable && fetched; }));
+    EXPECT_TRUE(unwritable->fileError);
+    EXPECT_TRUE(fetched->ok);
+    EXPECT_EQ(hosts.inUse(good), 0); // each took its host's share once and gave it back once
+
+    // Cancelled before it is told, the failure is not told at all.
+    bool told = false;
+    fetcher.FetchToFile(QStringLiteral("file:///etc/hostname"), dir.filePath(QStringLiteral("2.jpg")),
+                        [&](const FetchResult &) { told = true; });
+    EXPECT_TRUE(fetcher.isBusy());
+    fetcher.cancel();
+    EXPECT_FALSE(fetcher.isBusy());
+    std::optional<FetchResult> after;
+    fetcher.FetchToFile(good, dir.filePath(QStringLiteral("3.jpg")), [&](const FetchResult &r) { after = r; });
+    ASSERT_TRUE(waitUntil([&] { return after.has_value(); }));
+    EXPECT_TRUE(after->ok);
+    EXPECT_FALSE(told);
 }
 
 // A 1x1 GIF whose declared width is 500: the reader fills the missing pixels.

@@ -40,13 +40,21 @@ HttpFetcher::~HttpFetcher()
 void HttpFetcher::FetchToFile(const QString &address, const QString &filePath,
                               std::function<void(const FetchResult &)> done)
 {
+    // Busy until the failure is told, so that no one hands this fetcher
+    // another transfer or deletes it before the caller hears back.
     const auto failLater = [this, &done](const QString &error, bool fileError = false) {
         FetchResult result;
         result.error = error;
         result.fileError = fileError;
-        QTimer::singleShot(0, this, [done = std::move(done), result] { done(result); });
+        ++m_owed;
+        QTimer::singleShot(0, this, [this, round = m_round, done = std::move(done), result] {
+            if (round != m_round)
+                return; // cancelled meanwhile
+            --m_owed;
+            done(result);
+        });
     };
-    if (m_reply) {
+    if (isBusy()) {
         failLater(QStringLiteral("another transfer is running"));
         return;
     }
@@ -79,6 +87,8 @@ void HttpFetcher::FetchToFile(const QString &address, const QString &filePath,
 
 void HttpFetcher::cancel()
 {
+    ++m_round;
+    m_owed = 0;
     if (!m_reply)
         return;
     m_reply->disconnect(this);

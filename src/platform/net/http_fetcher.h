@@ -49,8 +49,9 @@ public:
     void FetchToFile(const QString &address, const QString &filePath,
                      std::function<void(const FetchResult &)> done);
     const Limits &limits() const { return m_limits; }
-    bool isBusy() const { return m_reply != nullptr; }
-    // Ends the transfer under way without calling back; its file is not kept.
+    // A transfer runs, or a failure is still to be told.
+    bool isBusy() const { return m_reply != nullptr || m_owed > 0; }
+    // Ends the transfer under way, or a failure not yet told, without calling back; its file is not kept.
     void cancel();
 
 private:
@@ -68,4 +69,6 @@ private:
     QString m_writeError;
     bool m_fileError = false;
     bool m_timedOut = false;
+    int m_owed = 0;      // failures told from the event loop, not yet told
+    quint64 m_round = 0; // a cancel drops the failures owed before it
 };
