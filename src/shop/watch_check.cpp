@@ -67,6 +67,7 @@ void WatchCheck::begin()
     m_report.shops.resize(m_shops.size());
     m_next = 0;
     m_recorded = 0;
+    m_reading.clear();
     m_s.log.AddMesg(QStringLiteral("店铺上新检查开始:%1个监控店铺").arg(m_shops.size()));
     m_resume = m_s.batch.isControllerOn();
     if (m_shops.isEmpty()) {
@@ -113,6 +114,8 @@ void WatchCheck::readNext(int lane)
     const qsizetype index = m_next++;
     const WatchedShop &shop = m_shops.at(index);
     emit shopStarted(int(index), int(m_shops.size()), shop.name);
+    m_reading.insert(index, shop.name);
+    emit readingChanged(m_reading.values(), int(m_recorded), int(m_shops.size()));
     m_s.log.AddMesg(QStringLiteral("店铺上新检查:读取店铺%1(%2/%3)_%4")
                         .arg(shop.name).arg(index + 1).arg(m_shops.size()).arg(shop.address));
     OfferListWalk &walk = m_readers.at(lane)->walk();
@@ -209,6 +212,9 @@ void WatchCheck::recordShop(int lane, qsizetype index, ShopCheckReport report, c
     m_report.shops[index] = report;
     m_changes[index] = changes;
     ++m_recorded;
+    m_reading.remove(index);
+    if (!m_reading.isEmpty())
+        emit readingChanged(m_reading.values(), int(m_recorded), int(m_shops.size()));
     readNext(lane);
 }
 

@@ -6,6 +6,7 @@
 #include "shop/watch_report.h"
 
 #include <QDateTime>
+#include <QMap>
 #include <QObject>
 
 #include <functional>
@@ -70,6 +71,9 @@ public:
 signals:
     // Shop `index` (from 0) of `count` is being read (others may be too).
     void shopStarted(int index, int count, const QString &name);
+    // The shops being read now, in the watch list's order, and how many of
+    // `count` are done: on every start and every end of a shop.
+    void readingChanged(const QStringList &names, int done, int count);
     void finished(const WatchReport &report, WatchCheck::Ending ending);
 
 private:
@@ -100,6 +104,7 @@ private:
     QList<WatchedShop> m_shops;
     qsizetype m_next = 0;       // the next shop no reader has taken
     qsizetype m_recorded = 0;   // shops read or given up so far
+    QMap<qsizetype, QString> m_reading; // shops being read, by place in the list
     QList<ShopChanges> m_changes; // per shop, in the watch list's order; empty lists for one not read
     WatchReport m_report;
     QList<QMetaObject::Connection> m_waits;

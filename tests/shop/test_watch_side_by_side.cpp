@@ -57,6 +57,7 @@ TEST_F(WatchSideBySideTest, AHeldShopAndAFailingShopHoldUpNoOtherAndAllAreRecord
     audit.queued(S(u"sidenew#1"), detailPageAddress(1301));
 
     QSignalSpy finished(&core->watch(), &WatchCheck::finished);
+    QSignalSpy reading(&core->watch(), &WatchCheck::readingChanged);
     ASSERT_TRUE(core->watch().start());
     // The others are read while the held shop waits for its last page.
     ASSERT_TRUE(QTest::qWaitFor([&] { return logged(S(u"店铺上新检查:店铺sidelast共3个宝贝,新宝贝0个,下架0个")); }, 120000));
@@ -67,6 +68,12 @@ TEST_F(WatchSideBySideTest, AHeldShopAndAFailingShopHoldUpNoOtherAndAllAreRecord
                              [](const QString &m) { return m.startsWith(S(u"店铺上新检查:店铺sideslow")); }));
     EXPECT_TRUE(finished.isEmpty());
     EXPECT_EQ(pending().count(), 0) << "nothing is queued before every shop is read";
+    // What the window shows: every shop under way, not only the one started last.
+    ASSERT_GE(reading.size(), 3);
+    EXPECT_EQ(reading.at(2).at(0).toStringList(), (QStringList{S(u"sideslow"), S(u"sidefail"), S(u"sidenew")}));
+    EXPECT_EQ(reading.last().at(0).toStringList(), QStringList{S(u"sideslow")});
+    EXPECT_EQ(reading.last().at(1).toInt(), 3);
+    EXPECT_EQ(reading.last().at(2).toInt(), 4);
     sharedServer().releaseStalls();
     ASSERT_TRUE(finished.wait(120000));
 

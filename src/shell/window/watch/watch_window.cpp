@@ -47,8 +47,9 @@ WatchWindow::WatchWindow(ProgramParts &core, std::function<QString()> currentPag
     setObjectName(QStringLiteral("WatchWindow"));
     setWindowTitle(QStringLiteral("店铺上新"));
     build();
-    connect(&core.watch(), &WatchCheck::shopStarted, this, [this](int index, int count, const QString &name) {
-        m_progress->setText(QStringLiteral("正在检查店铺%1(%2/%3)...").arg(name).arg(index + 1).arg(count));
+    connect(&core.watch(), &WatchCheck::readingChanged, this, [this](const QStringList &names, int done, int count) {
+        m_progress->setText(
+            QStringLiteral("正在检查店铺%1(已完成%2/%3)...").arg(names.join(QStringLiteral("、"))).arg(done).arg(count));
         m_checkNow->setEnabled(false);
     });
     connect(&core.watch(), &WatchCheck::finished, this, [this](const WatchReport &report) { showCheckEnded(report); });
