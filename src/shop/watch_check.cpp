@@ -113,7 +113,6 @@ void WatchCheck::readNext(int lane)
         return; // the readers still at work end the walks
     const qsizetype index = m_next++;
     const WatchedShop &shop = m_shops.at(index);
-    emit shopStarted(int(index), int(m_shops.size()), shop.name);
     m_reading.insert(index, shop.name);
     emit readingChanged(m_reading.values(), int(m_recorded), int(m_shops.size()));
     m_s.log.AddMesg(QStringLiteral("店铺上新检查:读取店铺%1(%2/%3)_%4")

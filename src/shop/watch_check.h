@@ -69,10 +69,9 @@ public:
     QString recordPath() const;
 
 signals:
-    // Shop `index` (from 0) of `count` is being read (others may be too).
-    void shopStarted(int index, int count, const QString &name);
     // The shops being read now, in the watch list's order, and how many of
-    // `count` are done: on every start and every end of a shop.
+    // `count` are done: when a shop starts, and when one ends while others
+    // are still read.
     void readingChanged(const QStringList &names, int done, int count);
     void finished(const WatchReport &report, WatchCheck::Ending ending);
 

@@ -369,7 +369,7 @@ TEST_F(WatchCheckTest, TheWindowKeptScheduleStartsOnceADayThroughAnEarlyTimerAnd
     watchRecorded(S(u"timeshop"), {1191}, now.addDays(-1));
     watchRecorded(S(u"closedshop"), {}, now.addDays(-1));
     const auto starts = [this] { return logMessages(core->log()).filter(S(u"店铺上新检查开始")).size(); };
-    QSignalSpy started(&core->watch(), &WatchCheck::shopStarted);
+    QSignalSpy started(&core->watch(), &WatchCheck::readingChanged);
     QSignalSpy finished(&core->watch(), &WatchCheck::finished);
     const QDateTime today(now.date(), QTime(8, 11)), tomorrow = today.addDays(1);
     {
